@@ -1,0 +1,6 @@
+#include <iostream>
+
+int main() {
+  std::cout << "ovalon-cli\n";
+  return 0;
+}

@@ -1,0 +1,266 @@
+#include "model/Choices.h"
+#include "model/Exam.h"
+#include "model/SplitMix64.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <numeric>
+
+namespace ovalon {
+namespace {
+
+Exam makeExam(int questions = 20, int choices = 4, uint64_t seed = 42) {
+  return Exam::make(Uuid::random(), "Quiz", Date::now(), questions, choices, 6, Paper::letter,
+                    seed);
+}
+
+bool isPermutation(std::vector<int> values) {
+  std::ranges::sort(values);
+  for (size_t i = 0; i < values.size(); ++i)
+    if (values[i] != static_cast<int>(i))
+      return false;
+  return true;
+}
+
+TEST(SplitMix64, matchesPublishedFirstOutput) {
+  SplitMix64 rng{0};
+  EXPECT_EQ(rng.next(), 0xE220A8397B1DCDAFULL);
+  EXPECT_EQ(rng.next(), 0x6E789E6AA1B965F4ULL);
+  EXPECT_EQ(rng.next(), 0x06C45D188009454FULL);
+}
+
+TEST(SplitMix64, boundedDrawStaysInRangeAndUsesHighWord) {
+  SplitMix64 a{7};
+  SplitMix64 b{7};
+  for (uint64_t m : {1ULL, 2ULL, 3ULL, 10ULL, 200ULL, 1ULL << 40}) {
+    uint64_t x = b.next();
+    uint64_t expected = static_cast<uint64_t>((static_cast<__uint128_t>(x) * m) >> 64);
+    EXPECT_EQ(a.bounded(m), expected) << m; // small m: rejection is astronomically rare
+  }
+  SplitMix64 c{99};
+  for (int i = 0; i < 1000; ++i)
+    EXPECT_LT(c.bounded(5), 5u);
+}
+
+TEST(SplitMix64, unitIsInHalfOpenRange) {
+  SplitMix64 rng{1};
+  for (int i = 0; i < 1000; ++i) {
+    double u = rng.nextUnit();
+    EXPECT_GE(u, 0.0);
+    EXPECT_LT(u, 1.0);
+  }
+}
+
+TEST(ExamDefaults, newTestHasDefaultKeyAndIdentityVersion) {
+  Exam exam = Exam::untitled();
+  EXPECT_EQ(exam.title, "Untitled Test");
+  EXPECT_EQ(exam.key.size(), 20u);
+  EXPECT_EQ(exam.key[0], QuestionKey{});
+  ASSERT_EQ(exam.versions.size(), 1u);
+  std::vector<int> identity(20);
+  std::iota(identity.begin(), identity.end(), 0);
+  EXPECT_EQ(exam.versions[0].order, identity);
+  EXPECT_FALSE(exam.versions[0].choiceOrder);
+  EXPECT_EQ(exam.unkeyedQuestions().size(), 20u);
+  EXPECT_EQ(exam.signature().summary(), "20 questions, A\u2013D, 6-digit ID, US Letter");
+  EXPECT_EQ(exam.pageCount(), 1);
+}
+
+TEST(ExamDefaults, examCodeIsFirstEightHexDigits) {
+  Exam exam = makeExam();
+  exam.id = *Uuid::parse("e621e1f8-c36c-495a-93fc-0c247a3e6e5f");
+  EXPECT_EQ(exam.examCode(), "E621E1F8");
+  EXPECT_EQ(exam.id.text(), "E621E1F8-C36C-495A-93FC-0C247A3E6E5F");
+}
+
+TEST(ExamClamping, countsAreClampedNeverRejected) {
+  Exam exam = makeExam();
+  exam.setQuestionCount(0);
+  EXPECT_EQ(exam.questionCount, 1);
+  exam.setQuestionCount(500);
+  EXPECT_EQ(exam.questionCount, 200);
+  EXPECT_EQ(exam.key.size(), 200u);
+  EXPECT_EQ(exam.pageCount(), 2);
+  exam.setChoiceCount(6);
+  EXPECT_EQ(exam.choiceCount, 5);
+  exam.setChoiceCount(1);
+  EXPECT_EQ(exam.choiceCount, 2);
+  exam.setIDDigits(11);
+  EXPECT_EQ(exam.idDigits, 10);
+  exam.setIDDigits(-3);
+  EXPECT_EQ(exam.idDigits, 0);
+  exam.setVersionCount(9);
+  EXPECT_EQ(exam.versions.size(), 4u);
+  exam.setVersionCount(0);
+  EXPECT_EQ(exam.versions.size(), 1u);
+  exam.setKey(0, {0}, 250, false);
+  EXPECT_EQ(exam.key[0].points, 100);
+  exam.setKey(0, {0}, -1, false);
+  EXPECT_EQ(exam.key[0].points, 0);
+}
+
+TEST(ExamClamping, growingKeepsKeysAndLoweringChoicesTrimsThem) {
+  Exam exam = makeExam(20, 5);
+  exam.setKey(3, {4}, 2, false);
+  exam.setKey(4, {0, 3}, 1, false);
+  exam.setQuestionCount(25);
+  EXPECT_EQ(exam.key.size(), 25u);
+  EXPECT_EQ(exam.key[3].correct, std::set<int>{4});
+  EXPECT_EQ(exam.key[24], QuestionKey{});
+  exam.setChoiceCount(3);
+  EXPECT_TRUE(exam.key[3].correct.empty());
+  EXPECT_EQ(exam.key[4].correct, std::set<int>{0});
+  auto unkeyed = exam.unkeyedQuestions();
+  EXPECT_TRUE(std::ranges::find(unkeyed, 3) != unkeyed.end());
+  EXPECT_TRUE(std::ranges::find(unkeyed, 4) == unkeyed.end());
+}
+
+TEST(ExamKey, keyOperationsIgnoreOutOfRangeQuestionsAndChoices) {
+  Exam exam = makeExam(5, 4);
+  Exam before = exam;
+  exam.setKey(5, {1}, 1, false);
+  exam.setKey(-1, {1}, 1, false);
+  exam.setAnswer(7, 1);
+  EXPECT_EQ(exam, before);
+  exam.setKey(0, {1, 4, -1}, 1, false);
+  EXPECT_EQ(exam.key[0].correct, std::set<int>{1});
+  exam.setAnswer(1, 9);
+  EXPECT_TRUE(exam.key[1].correct.empty());
+  exam.setAnswer(1, 2);
+  EXPECT_EQ(exam.key[1].correct, std::set<int>{2});
+}
+
+TEST(ExamKey, applyKeyTextSkipsNonLettersAndUsesUpUnavailableChoices) {
+  Exam exam = makeExam(6, 4);
+  EXPECT_EQ(exam.applyKeyText("bcad a", 0), 5);
+  EXPECT_EQ(Choices::text(exam.key[0].correct), "B");
+  EXPECT_EQ(Choices::text(exam.key[4].correct), "A");
+  EXPECT_TRUE(exam.key[5].correct.empty());
+
+  Exam other = makeExam(3, 4);
+  EXPECT_EQ(other.applyKeyText("AEB C D", 0), 2);
+  EXPECT_EQ(Choices::text(other.key[0].correct), "A");
+  EXPECT_TRUE(other.key[1].correct.empty());
+  EXPECT_EQ(Choices::text(other.key[2].correct), "B");
+}
+
+TEST(ExamKey, possiblePointsIgnoresDroppedQuestions) {
+  Exam exam = makeExam(3, 4);
+  exam.setKey(0, {0}, 2, false);
+  exam.setKey(1, {0}, 3, true);
+  EXPECT_EQ(exam.possiblePoints(), 3);
+  for (int q = 0; q < 3; ++q)
+    exam.setKey(q, {0}, 1, true);
+  EXPECT_EQ(exam.possiblePoints(), 0);
+  EXPECT_TRUE(exam.unkeyedQuestions().empty());
+}
+
+TEST(ExamKey, choicesTextAndLetters) {
+  EXPECT_EQ(Choices::text({2, 0}), "A/C");
+  EXPECT_EQ(Choices::text({0, 7}), "A/?");
+  EXPECT_EQ(Choices::text({}), "");
+  EXPECT_EQ(Choices::letter(5), "?");
+  EXPECT_EQ(Choices::index("e"), 4);
+  EXPECT_FALSE(Choices::index("F"));
+}
+
+TEST(ExamVersions, sameSeedGivesSameVersionsAndGrowingMatchesRegenerating) {
+  Exam a = makeExam(30, 4, 123);
+  a.setShuffleChoices(true);
+  Exam b = a;
+  a.regenerateVersions(4);
+  b.setVersionCount(4);
+  EXPECT_EQ(a.versions, b.versions);
+  for (const ExamVersion &v : a.versions) {
+    EXPECT_TRUE(isPermutation(v.order));
+    if (v.letter > 0) {
+      ASSERT_TRUE(v.choiceOrder);
+      EXPECT_EQ(v.choiceOrder->size(), 30u);
+      for (const auto &perm : *v.choiceOrder)
+        EXPECT_TRUE(isPermutation(perm));
+    }
+  }
+  EXPECT_FALSE(a.versions[0].choiceOrder);
+  EXPECT_NE(a.versions[1].order, a.versions[2].order);
+}
+
+TEST(ExamVersions, versionStreamStartsAtSeedPlusLetterTimesGolden) {
+  // Version L's generator starts at seed + L·golden: its first output is the
+  // mix of seed + (L+1)·golden, so the first swap is predictable.
+  uint64_t seed = 555;
+  for (int letter = 1; letter <= 3; ++letter) {
+    SplitMix64 rng{seed + static_cast<uint64_t>(letter) * SplitMix64::golden};
+    std::vector<int> order{0, 1, 2};
+    rng.shuffle(order);
+    EXPECT_EQ(ExamVersion::generate(letter, 3, 4, false, seed).order, order);
+  }
+}
+
+TEST(ExamVersions, fixedPointsAreLimitedForFourOrMoreQuestions) {
+  for (uint64_t seed = 0; seed < 200; ++seed) {
+    ExamVersion v = ExamVersion::generate(1, 12, 4, false, seed);
+    int fixed = 0;
+    for (size_t p = 0; p < v.order.size(); ++p)
+      fixed += v.order[p] == static_cast<int>(p);
+    EXPECT_LE(fixed, 4) << "seed " << seed;
+  }
+}
+
+TEST(ExamVersions, settingsThatVersionsDependOnRegenerateThem) {
+  Exam exam = makeExam(10, 4, 9);
+  exam.setVersionCount(2);
+  ASSERT_TRUE(exam.setOrder({10, 9, 8, 7, 6, 5, 4, 3, 2, 1}, 1));
+  Exam typed = exam;
+  exam.setIDDigits(4);
+  EXPECT_EQ(exam.versions, typed.versions);
+  exam.setShuffleChoices(true);
+  EXPECT_NE(exam.versions[1].order, typed.versions[1].order);
+  ASSERT_TRUE(exam.versions[1].choiceOrder);
+  uint64_t oldSeed = exam.seed;
+  exam.reshuffle();
+  EXPECT_NE(exam.seed, oldSeed);
+  EXPECT_EQ(exam.versions.size(), 2u);
+}
+
+TEST(ExamVersions, setOrderValidatesTypedOrders) {
+  Exam exam = makeExam(4, 4);
+  exam.setShuffleChoices(true);
+  exam.setVersionCount(2);
+  auto refused = exam.setOrder({1, 2, 3, 4}, 0);
+  ASSERT_FALSE(refused);
+  EXPECT_EQ(refused.error().description(), "Version A is always in master order.");
+  EXPECT_FALSE(exam.setOrder({1, 2, 3, 4}, 2));
+  Exam before = exam;
+  auto repeated = exam.setOrder({1, 2, 2, 4}, 1);
+  ASSERT_FALSE(repeated);
+  EXPECT_EQ(repeated.error().description(),
+            "Type each question number from 1 to 4 once, in the order version prints them.");
+  EXPECT_FALSE(exam.setOrder({1, 2, 3}, 1));
+  EXPECT_FALSE(exam.setOrder({0, 1, 2, 3}, 1));
+  EXPECT_EQ(exam, before);
+  ASSERT_TRUE(exam.setOrder({4, 3, 2, 1}, 1));
+  EXPECT_EQ(exam.versions[1].order, (std::vector<int>{3, 2, 1, 0}));
+  EXPECT_FALSE(exam.versions[1].choiceOrder);
+}
+
+TEST(ExamVersions, printedKeyMapsThroughOrderAndChoiceOrder) {
+  Exam exam = makeExam(2, 3);
+  exam.setKey(0, {0}, 1, false);
+  exam.setKey(1, {1, 2}, 1, false);
+  exam.versions.push_back({1, {1, 0}, std::vector<std::vector<int>>{{2, 0, 1}, {1, 2, 0}}});
+  auto printed = exam.printedKey(1);
+  ASSERT_EQ(printed.size(), 2u);
+  EXPECT_EQ(printed[0], (std::set<int>{0, 2})); // master Q2 = {B, C} at slots 2 (B) and 0 (C)
+  EXPECT_EQ(printed[1], std::set<int>{2});      // master Q1 = A sits in slot 2
+  EXPECT_TRUE(exam.printedKey(5).empty());
+  const ExamVersion &v = exam.versions[1];
+  EXPECT_EQ(v.printedChoice(0, 1), 2);
+  EXPECT_EQ(v.masterChoice(2, 1), 0);
+  EXPECT_EQ(v.masterChoice(-1, 1), -1);
+  EXPECT_EQ(v.position(0), 1);
+  EXPECT_EQ(v.position(9), 0);
+}
+
+} // namespace
+} // namespace ovalon
