@@ -1,0 +1,28 @@
+#pragma once
+
+#include "grading/FlagKind.h"
+#include "grading/Resolution.h"
+#include "model/Bytes.h"
+#include "model/Uuid.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ovalon {
+
+// One point on one sheet that needs the teacher's decision.
+struct ReviewFlag {
+  Uuid id;
+  FlagKind kind = FlagKind::blank;
+  std::optional<int> position; // printed position, for mark flags
+  std::optional<Bytes> crop;   // PNG of the flagged row
+  std::vector<double> fills;
+  std::optional<int> suggestion; // the row's strongest slot
+  std::string note;
+  std::optional<Resolution> resolution; // absent while open
+
+  bool operator==(const ReviewFlag &) const = default;
+};
+
+} // namespace ovalon
