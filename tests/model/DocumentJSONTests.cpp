@@ -1,0 +1,178 @@
+#include "model/DocumentJSON.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <cmath>
+
+namespace ovalon {
+namespace {
+
+using nlohmann::json;
+
+ExamDocument fullDocument() {
+  Exam exam = Exam::make(Uuid::random(), "Unit 3 “Cells”", Date{812345678.25}, 12, 5, 7, Paper::a4,
+                         18446744073709551615ULL);
+  exam.setShuffleChoices(true);
+  exam.setVersionCount(3);
+  exam.setKey(0, {2, 0}, 2.5, false);
+  exam.setKey(1, {}, 1, true);
+  ExamDocument doc = ExamDocument::make(exam);
+  doc.modified = Date{812345999.125};
+  doc.roster = {{{"00123", "Zoë", "Ångström"}, {"42", "", "Solo"}}, "class.csv"};
+
+  MarkRead clean{{0.02, 0.91, 0.0, 0.1, 0.05}, 1, std::nullopt, 1};
+  MarkRead doubled{{0.9, 0.85, 0, 0, 0}, std::nullopt, MarkFlag::double_, 0};
+  ScannedSheet sheet;
+  sheet.id = Uuid::random();
+  sheet.number = 3;
+  sheet.source = "scan.pdf";
+  sheet.sourcePages = {4, 5};
+  sheet.version = 2;
+  sheet.marks = {clean, doubled, MarkRead::empty(5)};
+  sheet.idColumns = {clean};
+  sheet.readID = "1";
+  sheet.idCrop = Bytes{0x89, 'P', 'N', 'G', 0};
+  sheet.pageImages = {Uuid::random(), Uuid::random()};
+  sheet.excluded = true;
+  sheet.gradedAt = Date{812345700.5};
+  sheet.name = NameRead{"Zoe Angstrom", {"Zoe Angstrorn"}, 0.75};
+  sheet.nameCrop = Bytes{1, 2, 3, 4};
+  sheet.rescanned = Date{812345800};
+  ReviewFlag flag{Uuid::random(),
+                  FlagKind::double_,
+                  1,
+                  Bytes{9, 8},
+                  {0.9, 0.85, 0, 0, 0},
+                  0,
+                  "Two bubbles are filled.",
+                  Resolution::choice(1)};
+  ReviewFlag idFlag{Uuid::random(), FlagKind::studentID,         {}, {}, {}, {},
+                    "No ID",        Resolution::student("00123")};
+  ReviewFlag open{Uuid::random(), FlagKind::missingPage, {}, {}, {}, {}, "Page 2", {}};
+  sheet.flags = {idFlag, flag, open};
+  for (Resolution r : {Resolution::blank(), Resolution::accept(), Resolution::exclude()})
+    sheet.flags.push_back({Uuid::random(), FlagKind::blank, 2, {}, {}, {}, "", r});
+  doc.sheets = {sheet};
+
+  doc.issues = {{Uuid::random(), "scan.pdf", 1, PageProblem::noCode(), {}, Uuid::random(), false},
+                {Uuid::random(), "scan.pdf", 2, PageProblem::noMarks(), {}, {}, true},
+                {Uuid::random(), "photo.jpg", 1, PageProblem::otherExam("ABCD1234"), {}, {}, false},
+                {Uuid::random(),
+                 "scan.pdf",
+                 3,
+                 PageProblem::layoutChanged({30, 4, 6, Paper::letter}),
+                 {},
+                 {},
+                 false},
+                {Uuid::random(), "scan.pdf", 7, {}, 2, {}, false}};
+  return doc;
+}
+
+TEST(DocumentJSON, everyRecordRoundTripsExactly) {
+  ExamDocument doc = fullDocument();
+  auto text = DocumentJSON::encode(doc);
+  ASSERT_TRUE(text) << text.error().description();
+  auto back = DocumentJSON::decode(*text);
+  ASSERT_TRUE(back) << back.error().description();
+  EXPECT_EQ(*back, doc);
+  EXPECT_EQ(back->exam.seed, 18446744073709551615ULL);
+}
+
+TEST(DocumentJSON, writesTheStoredFormat) {
+  ExamDocument doc = fullDocument();
+  json j = json::parse(*DocumentJSON::encode(doc));
+  EXPECT_EQ(j["exam"]["id"], doc.exam.id.text());
+  EXPECT_EQ(j["exam"]["paper"], "a4");
+  EXPECT_EQ(j["exam"]["seed"].dump(), "18446744073709551615");
+  EXPECT_EQ(j["exam"]["created"].get<double>(), 812345678.25);
+  EXPECT_FALSE(j["exam"]["versions"][0].contains("choiceOrder"));
+  EXPECT_TRUE(j["exam"]["versions"][1].contains("choiceOrder"));
+  const json &sheet = j["sheets"][0];
+  EXPECT_EQ(sheet["idCrop"], "iVBORwA=");
+  EXPECT_EQ(sheet["marks"][1]["flag"], "double");
+  EXPECT_FALSE(sheet["marks"][0].contains("flag"));
+  EXPECT_EQ(sheet["flags"][0]["kind"], "studentID");
+  EXPECT_EQ(sheet["flags"][0]["resolution"], json::parse(R"({"student":{"_0":"00123"}})"));
+  EXPECT_EQ(sheet["flags"][1]["resolution"], json::parse(R"({"choice":{"_0":1}})"));
+  EXPECT_EQ(sheet["flags"][3]["resolution"], json::parse(R"({"blank":{}})"));
+  EXPECT_EQ(j["issues"][0]["problem"], json::parse(R"({"noCode":{}})"));
+  EXPECT_EQ(j["issues"][3]["problem"]["layoutChanged"]["_0"]["questionCount"], 30);
+  EXPECT_EQ(j["issues"][4]["orphanPage"], 2);
+  EXPECT_FALSE(j["issues"][4].contains("problem"));
+  EXPECT_EQ(j["roster"]["sourceName"], "class.csv");
+  EXPECT_EQ(j.dump().find('\n'), std::string::npos);
+}
+
+TEST(DocumentJSON, absentOptionalsWriteNoKeysAndReadBackEqual) {
+  ExamDocument doc = fullDocument();
+  ScannedSheet &sheet = doc.sheets[0];
+  sheet.name.reset();
+  sheet.idCrop.reset();
+  sheet.nameCrop.reset();
+  sheet.rescanned.reset();
+  doc.roster.sourceName.reset();
+  std::string text = *DocumentJSON::encode(doc);
+  json j = json::parse(text);
+  for (const char *key : {"name", "idCrop", "nameCrop", "rescanned"})
+    EXPECT_FALSE(j["sheets"][0].contains(key)) << key;
+  EXPECT_FALSE(j["roster"].contains("sourceName"));
+  EXPECT_EQ(*DocumentJSON::decode(text), doc);
+}
+
+TEST(DocumentJSON, setsReadTheSameInEitherOrderAndUnknownKeysAreIgnored) {
+  ExamDocument doc = fullDocument();
+  json j = json::parse(*DocumentJSON::encode(doc));
+  j["exam"]["key"][0]["correct"] = json::array({2, 0});
+  j["exam"]["futureSetting"] = "ignored";
+  j["sheets"][0]["flags"][0]["resolution"]["somethingElse"] = json::object();
+  auto back = DocumentJSON::decode(j.dump());
+  ASSERT_TRUE(back) << back.error().description();
+  EXPECT_EQ(back->exam.key[0].correct, (std::set<int>{0, 2}));
+  EXPECT_EQ(*back, doc);
+}
+
+TEST(DocumentJSON, refusesMalformedRecords) {
+  std::string good = *DocumentJSON::encode(fullDocument());
+  auto mutated = [&](auto change) {
+    json j = json::parse(good);
+    change(j);
+    return DocumentJSON::decode(j.dump());
+  };
+  EXPECT_FALSE(mutated([](json &j) {
+    j["sheets"][0]["flags"][1]["resolution"] = json::parse(R"({"choice":{"_0":1},"blank":{}})");
+  }));
+  EXPECT_FALSE(mutated([](json &j) { j["sheets"][0]["flags"][1]["resolution"] = json::object(); }));
+  EXPECT_FALSE(mutated([](json &j) { j["sheets"][0]["flags"][1]["resolution"]["choice"] = {}; }));
+  EXPECT_FALSE(mutated([](json &j) { j["exam"].erase("seed"); }));
+  EXPECT_FALSE(mutated([](json &j) { j["exam"]["seed"] = -1; }));
+  EXPECT_FALSE(mutated([](json &j) { j["exam"]["questionCount"] = "12"; }));
+  EXPECT_FALSE(mutated([](json &j) { j["exam"]["questionCount"] = 12.5; }));
+  EXPECT_FALSE(mutated([](json &j) { j["exam"]["paper"] = "legal"; }));
+  EXPECT_FALSE(mutated([](json &j) { j["exam"]["id"] = "not-a-uuid"; }));
+  EXPECT_FALSE(mutated([](json &j) { j["sheets"][0]["idCrop"] = "@@@"; }));
+  EXPECT_FALSE(mutated([](json &j) { j["sheets"][0]["marks"][1]["flag"] = "smudge"; }));
+  EXPECT_FALSE(
+      mutated([](json &j) { j["issues"][0]["problem"] = json::parse(R"({"noCode":1})"); }));
+  EXPECT_FALSE(DocumentJSON::decode(good.substr(0, good.size() / 2)));
+  EXPECT_FALSE(DocumentJSON::decode(""));
+}
+
+TEST(DocumentJSON, nonFiniteNumbersCannotBeSaved) {
+  ExamDocument doc = fullDocument();
+  doc.sheets[0].marks[0].fills[0] = std::nan("");
+  EXPECT_FALSE(DocumentJSON::encode(doc));
+  doc = fullDocument();
+  doc.exam.key[0].points = INFINITY;
+  EXPECT_FALSE(DocumentJSON::encode(doc));
+}
+
+TEST(DocumentJSON, layoutSignatureEncodesAlone) {
+  LayoutSignature s{150, 5, 0, Paper::a4};
+  auto back = DocumentJSON::decodeSignature(DocumentJSON::encode(s));
+  ASSERT_TRUE(back);
+  EXPECT_EQ(*back, s);
+}
+
+} // namespace
+} // namespace ovalon

@@ -1,0 +1,139 @@
+#include "model/DocumentJSON.h"
+#include "model/ExamLibrary.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+
+namespace ovalon {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TempDir;
+
+ExamDocument document(const std::string &title, double modified) {
+  ExamDocument doc = ExamDocument::make(
+      Exam::make(Uuid::random(), title, Date::now(), 10, 4, 4, Paper::letter, 7));
+  doc.modified = Date{modified};
+  return doc;
+}
+
+void writeText(const fs::path &path, const std::string &text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+std::vector<std::string> titles(const std::vector<ExamDocument> &docs) {
+  std::vector<std::string> out;
+  for (const auto &d : docs)
+    out.push_back(d.exam.title);
+  return out;
+}
+
+TEST(ExamLibrary, missingFolderLoadsEmptyAndFirstSaveCreatesIt) {
+  TempDir dir;
+  ExamLibrary library{dir / "Nested" / "Ovalon"};
+  EXPECT_TRUE(library.loadAll().empty());
+  ExamDocument doc = document("First", 100);
+  ASSERT_TRUE(library.save(doc));
+  EXPECT_TRUE(fs::exists(library.folder / "Tests" / (doc.exam.id.text() + ".json")));
+  auto loaded = library.loadAll();
+  ASSERT_EQ(loaded.size(), 1u);
+  EXPECT_EQ(loaded[0], doc);
+}
+
+TEST(ExamLibrary, loadsNewestFirstAndSkipsWhatIsNotADocument) {
+  TempDir dir;
+  ExamLibrary library{dir.path()};
+  ExamDocument older = document("Older", 1000);
+  ExamDocument newer = document("Newer", 1001);
+  ASSERT_TRUE(library.save(older));
+  ASSERT_TRUE(library.save(newer));
+  std::string json = *DocumentJSON::encode(document("Hidden", 5000));
+  fs::path tests = library.folder / "Tests";
+  writeText(tests / "._companion.json", json);
+  writeText(tests / "upper.JSON", json);
+  writeText(tests / "notes.txt", json);
+  writeText(tests / "broken.json", json.substr(0, json.size() - 10));
+  fs::create_directory(tests / "folder.json");
+  EXPECT_EQ(titles(library.loadAll()), (std::vector<std::string>{"Newer", "Older"}));
+  EXPECT_TRUE(fs::exists(tests / "broken.json")); // left untouched
+}
+
+TEST(ExamLibrary, documentWithOneBadRecordIsSkippedWhole) {
+  TempDir dir;
+  ExamLibrary library{dir.path()};
+  ExamDocument good = document("Good", 10);
+  ASSERT_TRUE(library.save(good));
+  ExamDocument bad = document("Bad", 20);
+  ScannedSheet sheet;
+  sheet.flags.push_back({Uuid::random(), FlagKind::blank, 0, {}, {}, {}, "", Resolution::blank()});
+  bad.sheets.push_back(sheet);
+  std::string text = *DocumentJSON::encode(bad);
+  auto at = text.find(R"({"blank":{}})");
+  ASSERT_NE(at, std::string::npos);
+  text.replace(at, 12, R"({"choice":{"_0":1},"blank":{}})");
+  writeText(library.documentPath(bad.exam.id), text);
+  EXPECT_EQ(titles(library.loadAll()), std::vector<std::string>{"Good"});
+}
+
+TEST(ExamLibrary, failedSaveLeavesThePreviousFileIntact) {
+  TempDir dir;
+  ExamLibrary library{dir.path()};
+  ExamDocument doc = document("Kept", 10);
+  ASSERT_TRUE(library.save(doc));
+  ExamDocument broken = doc;
+  broken.exam.key[0].points = std::nan("");
+  auto result = library.save(broken);
+  ASSERT_FALSE(result);
+  EXPECT_FALSE(result.error().description().empty());
+  ASSERT_EQ(library.loadAll().size(), 1u);
+  EXPECT_EQ(library.loadAll()[0], doc);
+}
+
+TEST(ExamLibrary, failedRenameLeavesNoTemporaryFileBehind) {
+  TempDir dir;
+  ExamLibrary library{dir.path()};
+  ExamDocument doc = document("Blocked", 10);
+  // A non-empty folder where the document should go cannot be replaced.
+  fs::create_directories(library.documentPath(doc.exam.id) / "inside");
+  ASSERT_FALSE(library.save(doc));
+  int entries = 0;
+  for ([[maybe_unused]] auto &e : fs::directory_iterator(library.folder / "Tests"))
+    ++entries;
+  EXPECT_EQ(entries, 1);
+}
+
+TEST(ExamLibrary, imagesAreStoredPerTestAndRemovedWithIt) {
+  TempDir dir;
+  ExamLibrary library{dir.path()};
+  ExamDocument doc = document("Images", 10);
+  ASSERT_TRUE(library.save(doc));
+  Uuid a = Uuid::random(), b = Uuid::random();
+  ASSERT_TRUE(
+      library.saveImages({{a, Bytes{0xFF, 0xD8, 1}}, {b, Bytes{0xFF, 0xD8, 2}}}, doc.exam.id));
+  EXPECT_EQ(library.loadImage(a, doc.exam.id), (Bytes{0xFF, 0xD8, 1}));
+  EXPECT_TRUE(fs::exists(library.folder / "Images" / doc.exam.id.text() / (b.text() + ".jpg")));
+  library.deleteImages({a, Uuid::random()}, doc.exam.id);
+  EXPECT_FALSE(library.loadImage(a, doc.exam.id));
+  EXPECT_TRUE(library.loadImage(b, doc.exam.id));
+  library.remove(doc.exam.id);
+  EXPECT_FALSE(library.loadImage(b, doc.exam.id));
+  EXPECT_TRUE(library.loadAll().empty());
+  library.remove(doc.exam.id); // already gone: not an error
+}
+
+TEST(ExamLibrary, defaultFolderFollowsEnvironment) {
+  setenv("OVALON_LIBRARY", "/tmp/ovalon-lib", 1);
+  EXPECT_EQ(ExamLibrary::defaultFolder(), fs::path("/tmp/ovalon-lib"));
+  unsetenv("OVALON_LIBRARY");
+  setenv("XDG_DATA_HOME", "/tmp/xdg", 1);
+  EXPECT_EQ(ExamLibrary::defaultFolder(), fs::path("/tmp/xdg/Ovalon"));
+  unsetenv("XDG_DATA_HOME");
+  setenv("HOME", "/home/teacher", 1);
+  EXPECT_EQ(ExamLibrary::defaultFolder(), fs::path("/home/teacher/.local/share/Ovalon"));
+}
+
+} // namespace
+} // namespace ovalon
