@@ -1,0 +1,24 @@
+#pragma once
+
+#include "Workspace.h"
+
+#include <CLI/CLI.hpp>
+
+#include <functional>
+#include <memory>
+
+namespace ovalon::cli {
+
+// Each command adds its subcommand and returns what runs it once the
+// arguments are parsed.
+using Runner = std::function<void(const Workspace &)>;
+
+Runner addNewCommand(CLI::App &app);
+Runner addListCommand(CLI::App &app);
+Runner addShowCommand(CLI::App &app);
+Runner addKeyCommand(CLI::App &app);
+Runner addVersionsCommand(CLI::App &app);
+Runner addRosterCommand(CLI::App &app);
+Runner addDeleteCommand(CLI::App &app);
+
+} // namespace ovalon::cli
