@@ -151,5 +151,12 @@ TEST(NameMatcherStrength, leadOfExactlyTheMarginIsEnough) {
   EXPECT_EQ(matches[0].strength, Strength::likely);
 }
 
+TEST(NameMatchStrength, rawValuesAreTheCaseNames) {
+  for (Strength strength : {Strength::likely, Strength::possible})
+    EXPECT_EQ(NameMatch::fromRawValue(NameMatch::rawValue(strength)), strength);
+  EXPECT_EQ(NameMatch::rawValue(Strength::likely), "likely");
+  EXPECT_EQ(NameMatch::fromRawValue("Likely"), std::nullopt);
+}
+
 } // namespace
 } // namespace ovalon
