@@ -21,8 +21,8 @@ constexpr std::string_view rawValue(FlagKind kind) {
   return raw[static_cast<size_t>(kind)];
 }
 constexpr std::string_view title(FlagKind kind) {
-  constexpr std::array<std::string_view, 5> titles{"Blank", "Two marks", "Faint mark",
-                                                   "Student ID", "Missing page"};
+  constexpr std::array<std::string_view, 5> titles{"Blank", "Two marks", "Faint mark", "Student ID",
+                                                   "Missing page"};
   return titles[static_cast<size_t>(kind)];
 }
 constexpr std::optional<FlagKind> fromRawValue(std::string_view raw) {
@@ -31,7 +31,9 @@ constexpr std::optional<FlagKind> fromRawValue(std::string_view raw) {
       return kind;
   return std::nullopt;
 }
-constexpr FlagKind from(MarkFlag flag) { return static_cast<FlagKind>(static_cast<int>(flag)); }
+constexpr FlagKind from(MarkFlag flag) {
+  return static_cast<FlagKind>(static_cast<int>(flag));
+}
 } // namespace FlagKindInfo
 
 } // namespace ovalon

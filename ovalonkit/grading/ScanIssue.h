@@ -18,6 +18,19 @@ struct ScanIssue {
   std::optional<Uuid> image;
   bool dismissed = false;
 
+  // What the issue list shows: the page's problem, or the orphan page's.
+  std::string title() const {
+    if (problem)
+      return problem->title();
+    return "Page " + std::to_string(orphanPage.value_or(0)) + " without page 1";
+  }
+  std::string detail() const {
+    if (problem)
+      return problem->detail();
+    return "Its first page wasn't just before it in the scan. Scan both pages of each sheet in "
+           "order.";
+  }
+
   bool operator==(const ScanIssue &) const = default;
 };
 

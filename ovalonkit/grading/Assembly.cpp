@@ -1,0 +1,267 @@
+#include "grading/Assembly.h"
+
+#include "model/Choices.h"
+#include "model/Roster.h"
+
+#include <algorithm>
+#include <map>
+#include <numeric>
+#include <set>
+
+namespace ovalon::Assembly {
+
+namespace {
+
+// The faint level of the default thresholds: a slot at least this dark counts as marked.
+constexpr double markedFill = 0.2;
+
+ReviewFlag idFlag(std::string note) {
+  return {Uuid::random(), FlagKind::studentID, {}, {}, {}, {}, std::move(note), {}};
+}
+
+std::vector<ReviewFlag> markFlags(const PageOutcome &outcome) {
+  std::vector<ReviewFlag> flags;
+  for (const QuestionRead &read : outcome.questions) {
+    if (!read.mark.flag)
+      continue;
+    auto crop = outcome.crops.find(read.position);
+    flags.push_back({Uuid::random(),
+                     FlagKindInfo::from(*read.mark.flag),
+                     read.position,
+                     crop == outcome.crops.end() ? std::nullopt : std::optional(crop->second),
+                     read.mark.fills,
+                     read.mark.strongest,
+                     markNote(*read.mark.flag, read.mark.fills),
+                     {}});
+  }
+  return flags;
+}
+
+void placeMarks(ScannedSheet &sheet, const std::vector<QuestionRead> &questions, int count) {
+  for (const QuestionRead &read : questions)
+    if (read.position >= 0 && read.position < count)
+      sheet.marks[static_cast<size_t>(read.position)] = read.mark;
+}
+
+// One student's sheet while its pages are being collected.
+struct OpenSheet {
+  ScannedSheet sheet;
+  std::set<int> pages;
+};
+
+ScannedSheet finished(OpenSheet open, const Exam &exam) {
+  std::string missing;
+  for (int page = 1; page <= exam.pageCount(); ++page)
+    if (!open.pages.contains(page))
+      missing += (missing.empty() ? "" : ", ") + std::to_string(page);
+  if (!missing.empty())
+    open.sheet.flags.push_back({Uuid::random(),
+                                FlagKind::missingPage,
+                                {},
+                                {},
+                                {},
+                                {},
+                                "Page " + missing +
+                                    " wasn't in the scan. Accept it with those answers blank, "
+                                    "or leave the sheet out.",
+                                {}});
+  return std::move(open.sheet);
+}
+
+ScannedSheet firstPage(const PageOutcome &outcome, const Exam &exam, int number,
+                       std::optional<Uuid> picture) {
+  ScannedSheet sheet;
+  sheet.id = Uuid::random();
+  sheet.number = number;
+  sheet.source = outcome.source;
+  sheet.sourcePages = {outcome.sourcePage};
+  sheet.version = outcome.identity->version;
+  sheet.marks.assign(static_cast<size_t>(exam.questionCount), MarkRead::empty(exam.choiceCount));
+  placeMarks(sheet, outcome.questions, exam.questionCount);
+  sheet.idColumns = outcome.idColumns;
+  sheet.readID = readID(outcome.idColumns);
+  sheet.idCrop = outcome.idCrop;
+  sheet.name = outcome.name;
+  sheet.nameCrop = outcome.nameCrop;
+  if (picture)
+    sheet.pageImages.push_back(*picture);
+  sheet.flags = markFlags(outcome);
+  sheet.gradedAt = Date::now();
+  return sheet;
+}
+
+void join(OpenSheet &open, const PageOutcome &outcome, const Exam &exam,
+          std::optional<Uuid> picture) {
+  placeMarks(open.sheet, outcome.questions, exam.questionCount);
+  std::ranges::move(markFlags(outcome), std::back_inserter(open.sheet.flags));
+  open.sheet.sourcePages.push_back(outcome.sourcePage);
+  if (picture)
+    open.sheet.pageImages.push_back(*picture);
+  open.pages.insert(outcome.identity->page);
+}
+
+ScanIssue issue(const PageOutcome &outcome, std::optional<Uuid> picture) {
+  return {Uuid::random(), outcome.source, outcome.sourcePage, outcome.problem, {}, picture, false};
+}
+
+std::optional<std::string> baseID(const ScannedSheet &sheet) {
+  if (sheet.readID.empty() || sheet.readID.find('?') != std::string::npos)
+    return std::nullopt;
+  return sheet.readID;
+}
+
+std::optional<ReviewFlag> computeIDFlag(const ScannedSheet &sheet, const Exam &exam,
+                                        const Roster &roster,
+                                        const std::map<std::string, int> &claimed) {
+  if (exam.idDigits == 0) {
+    if (roster.students.empty())
+      return std::nullopt;
+    return idFlag("This test has no ID bubbles. Pick the student.");
+  }
+  const std::string &id = sheet.readID;
+  if (id.empty())
+    return idFlag("No student ID is filled in.");
+  if (id.find('?') != std::string::npos)
+    return idFlag("Some ID digits are unclear (" + id + ").");
+  if (!roster.students.empty() && !roster.student(id))
+    return idFlag("ID " + id + " isn't on the roster.");
+  if (auto earlier = claimed.find(Student::idKey(id)); earlier != claimed.end())
+    return idFlag("ID " + id + " is also on sheet " + std::to_string(earlier->second) + ".");
+  return std::nullopt;
+}
+
+const ReviewFlag *firstIDFlag(const ScannedSheet &sheet) {
+  auto found = std::ranges::find(sheet.flags, FlagKind::studentID, &ReviewFlag::kind);
+  return found == sheet.flags.end() ? nullptr : &*found;
+}
+
+// The student ID a sheet counts for, after the teacher's decision on its ID flag.
+std::optional<std::string> countedID(const ScannedSheet &sheet) {
+  const ReviewFlag *flag = firstIDFlag(sheet);
+  if (!flag)
+    return baseID(sheet);
+  if (!flag->resolution)
+    return std::nullopt;
+  if (auto *student = std::get_if<Resolution::Student>(&flag->resolution->decision))
+    return student->id;
+  if (std::holds_alternative<Resolution::Accept>(flag->resolution->decision))
+    return baseID(sheet);
+  return std::nullopt;
+}
+
+} // namespace
+
+std::string readID(const std::vector<MarkRead> &idColumns) {
+  std::string text;
+  for (const MarkRead &column : idColumns) {
+    if (column.choice)
+      text += std::to_string(*column.choice);
+    else
+      text += column.flag == MarkFlag::blank ? ' ' : '?';
+  }
+  auto first = text.find_first_not_of(' ');
+  if (first == std::string::npos)
+    return "";
+  text = text.substr(first, text.find_last_not_of(' ') - first + 1);
+  std::ranges::replace(text, ' ', '?');
+  return text;
+}
+
+std::string markNote(MarkFlag flag, const std::vector<double> &fills) {
+  std::vector<size_t> marked;
+  for (size_t i = 0; i < fills.size(); ++i)
+    if (fills[i] >= markedFill)
+      marked.push_back(i);
+  std::ranges::stable_sort(marked, [&](size_t a, size_t b) { return fills[a] > fills[b]; });
+  std::string letters;
+  for (size_t slot : marked)
+    letters += (letters.empty() ? "" : " and ") + Choices::letter(static_cast<int>(slot));
+  switch (flag) {
+  case MarkFlag::blank:
+    return "No bubble is filled.";
+  case MarkFlag::double_:
+    return letters.empty() ? "More than one bubble is marked." : letters + " are both marked.";
+  case MarkFlag::faint:
+    return "Only a light mark" + (letters.empty() ? "" : " on " + letters) + ".";
+  }
+  return "";
+}
+
+std::vector<ScannedSheet> refreshIDFlags(std::vector<ScannedSheet> sheets, const Exam &exam,
+                                         const std::vector<Student> &students) {
+  Roster roster{students, std::nullopt};
+  std::map<std::string, int> claimed; // ID key → sheet number
+  for (ScannedSheet &sheet : sheets) {
+    const ReviewFlag *existing = firstIDFlag(sheet);
+    bool decided = existing && existing->resolution;
+    if (!decided) {
+      std::optional<Uuid> previousID = existing ? std::optional(existing->id) : std::nullopt;
+      std::erase_if(sheet.flags, [](const ReviewFlag &f) { return f.kind == FlagKind::studentID; });
+      if (sheet.excluded)
+        continue;
+      if (auto flag = computeIDFlag(sheet, exam, roster, claimed)) {
+        if (previousID)
+          flag->id = *previousID;
+        sheet.flags.insert(sheet.flags.begin(), std::move(*flag));
+      }
+    }
+    if (sheet.excluded)
+      continue;
+    if (auto id = countedID(sheet))
+      claimed.try_emplace(Student::idKey(*id), sheet.number);
+  }
+  return sheets;
+}
+
+AssemblyResult assemble(const std::vector<PageOutcome> &outcomes, const Exam &exam,
+                        const std::vector<Student> &students,
+                        const std::vector<ScannedSheet> &existing) {
+  AssemblyResult result;
+  std::vector<ScannedSheet> made;
+  std::optional<OpenSheet> open;
+  int nextNumber = 1;
+  for (const ScannedSheet &sheet : existing)
+    nextNumber = std::max(nextNumber, sheet.number + 1);
+
+  for (const PageOutcome &outcome : outcomes) {
+    std::optional<Uuid> picture;
+    auto keepPicture = [&] {
+      if (!outcome.preview)
+        return;
+      picture = Uuid::random();
+      result.images[*picture] = *outcome.preview;
+    };
+    if (outcome.problem) {
+      keepPicture();
+      result.issues.push_back(issue(outcome, picture));
+      continue;
+    }
+    if (!outcome.identity)
+      continue;
+    keepPicture();
+    int page = outcome.identity->page;
+    if (page == 1) {
+      if (open)
+        made.push_back(finished(std::move(*open), exam));
+      open = OpenSheet{firstPage(outcome, exam, nextNumber++, picture), {1}};
+    } else if (open && open->sheet.version == outcome.identity->version &&
+               !open->pages.contains(page)) {
+      join(*open, outcome, exam, picture);
+    } else {
+      ScanIssue orphan = issue(outcome, picture);
+      orphan.orphanPage = page;
+      result.issues.push_back(std::move(orphan));
+    }
+  }
+  if (open)
+    made.push_back(finished(std::move(*open), exam));
+
+  std::vector<ScannedSheet> all = existing;
+  all.insert(all.end(), made.begin(), made.end());
+  all = refreshIDFlags(std::move(all), exam, students);
+  result.sheets.assign(std::make_move_iterator(all.end() - static_cast<long>(made.size())),
+                       std::make_move_iterator(all.end()));
+  return result;
+}
+
+} // namespace ovalon::Assembly

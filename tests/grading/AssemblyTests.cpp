@@ -1,0 +1,278 @@
+#include "grading/Assembly.h"
+
+#include <gtest/gtest.h>
+
+namespace ovalon {
+namespace {
+
+MarkRead clean(int choice, int choices = 4) {
+  std::vector<double> fills(static_cast<size_t>(choices), 0.02);
+  fills[static_cast<size_t>(choice)] = 0.95;
+  return {fills, choice, {}, choice};
+}
+
+MarkRead blankRead(int choices = 4) {
+  return {std::vector<double>(static_cast<size_t>(choices), 0.01), {}, MarkFlag::blank, {}};
+}
+
+MarkRead digit(int d) {
+  return clean(d, 10);
+}
+
+std::vector<MarkRead> idColumns(const std::string &text) {
+  std::vector<MarkRead> columns;
+  for (char c : text)
+    columns.push_back(c == ' '   ? blankRead(10)
+                      : c == '?' ? MarkRead{std::vector<double>(10, 0.6), {}, MarkFlag::double_, 0}
+                                 : digit(c - '0'));
+  return columns;
+}
+
+struct Scan {
+  Exam exam;
+  std::vector<PageOutcome> pages;
+
+  explicit Scan(int questions, int idDigits = 3)
+      : exam(Exam::make(Uuid::random(), "Quiz", Date::now(), questions, 4, idDigits, Paper::letter,
+                        1)) {}
+
+  PageOutcome &page(int page, std::string id = "", int version = 0) {
+    PageOutcome outcome;
+    outcome.source = "scan.pdf";
+    outcome.sourcePage = static_cast<int>(pages.size()) + 1;
+    outcome.identity = SheetIdentity{exam.examCode(), version, page, exam.signature(), false};
+    int first = (page - 1) * 100;
+    for (int p = first; p < std::min(exam.questionCount, page * 100); ++p)
+      outcome.questions.push_back({p, clean(p % 4)});
+    if (page == 1)
+      outcome.idColumns = idColumns(id);
+    outcome.preview = Bytes{0xFF, 0xD8, static_cast<uint8_t>(pages.size())};
+    pages.push_back(outcome);
+    return pages.back();
+  }
+
+  PageOutcome &unreadable() {
+    PageOutcome outcome;
+    outcome.source = "scan.pdf";
+    outcome.sourcePage = static_cast<int>(pages.size()) + 1;
+    outcome.problem = PageProblem::noCode();
+    outcome.preview = Bytes{1};
+    pages.push_back(outcome);
+    return pages.back();
+  }
+
+  AssemblyResult assemble(const std::vector<Student> &roster = {},
+                          const std::vector<ScannedSheet> &existing = {}) const {
+    return Assembly::assemble(pages, exam, roster, existing);
+  }
+};
+
+std::vector<FlagKind> kinds(const ScannedSheet &sheet) {
+  std::vector<FlagKind> out;
+  for (const auto &f : sheet.flags)
+    out.push_back(f.kind);
+  return out;
+}
+
+TEST(Assembly, emptyScanGivesNothing) {
+  Scan scan(20);
+  AssemblyResult result = scan.assemble();
+  EXPECT_TRUE(result.sheets.empty());
+  EXPECT_TRUE(result.issues.empty());
+  EXPECT_TRUE(result.images.empty());
+}
+
+TEST(Assembly, onePageSheetsAreNumberedAfterTheDocumentsHighest) {
+  Scan scan(20);
+  for (std::string id : {"101", "102", "103", "104", "105"})
+    scan.page(1, id);
+  scan.pages[2].questions[4].mark = blankRead();
+  scan.pages[2].crops[4] = Bytes{7, 7};
+  ScannedSheet old;
+  old.number = 12;
+  old.readID = "999";
+  AssemblyResult result = scan.assemble({}, {old});
+  ASSERT_EQ(result.sheets.size(), 5u);
+  for (int i = 0; i < 5; ++i) {
+    const ScannedSheet &sheet = result.sheets[static_cast<size_t>(i)];
+    EXPECT_EQ(sheet.number, 13 + i);
+    EXPECT_EQ(sheet.sourcePages, std::vector<int>{i + 1});
+    EXPECT_EQ(sheet.marks.size(), 20u);
+    EXPECT_EQ(sheet.pageImages.size(), 1u);
+    EXPECT_EQ(result.images.at(sheet.pageImages[0]), *scan.pages[static_cast<size_t>(i)].preview);
+  }
+  EXPECT_TRUE(result.sheets[0].flags.empty());
+  ASSERT_EQ(result.sheets[2].flags.size(), 1u);
+  const ReviewFlag &flag = result.sheets[2].flags[0];
+  EXPECT_EQ(flag.kind, FlagKind::blank);
+  EXPECT_EQ(flag.position, 4);
+  EXPECT_EQ(flag.crop, (Bytes{7, 7}));
+  EXPECT_EQ(flag.note, "No bubble is filled.");
+  EXPECT_FALSE(flag.suggestion);
+  EXPECT_EQ(result.images.size(), 5u);
+}
+
+TEST(Assembly, repeatedLaterPageBecomesAnOrphan) {
+  Scan scan(150);
+  scan.page(1, "111");
+  scan.page(2);
+  scan.page(2);
+  AssemblyResult result = scan.assemble();
+  ASSERT_EQ(result.sheets.size(), 1u);
+  EXPECT_EQ(result.sheets[0].sourcePages, (std::vector<int>{1, 2}));
+  EXPECT_EQ(result.sheets[0].marks[120], clean(0));
+  EXPECT_TRUE(result.sheets[0].flags.empty());
+  ASSERT_EQ(result.issues.size(), 1u);
+  EXPECT_EQ(result.issues[0].orphanPage, 2);
+  EXPECT_FALSE(result.issues[0].problem);
+  EXPECT_EQ(result.issues[0].sourcePage, 3);
+  EXPECT_EQ(result.issues[0].title(), "Page 2 without page 1");
+  EXPECT_TRUE(result.issues[0].image);
+}
+
+TEST(Assembly, sheetWithoutItsSecondPageIsFlaggedAndTheNextTakesIt) {
+  Scan scan(150);
+  scan.page(1, "111");
+  scan.page(1, "222");
+  scan.page(2);
+  scan.page(2);
+  AssemblyResult result = scan.assemble();
+  ASSERT_EQ(result.sheets.size(), 2u);
+  const ScannedSheet &a = result.sheets[0];
+  EXPECT_EQ(kinds(a), std::vector<FlagKind>{FlagKind::missingPage});
+  EXPECT_EQ(a.flags[0].note, "Page 2 wasn't in the scan. Accept it with those answers blank, or "
+                             "leave the sheet out.");
+  EXPECT_EQ(a.marks[120], MarkRead::empty(4));
+  EXPECT_EQ(result.sheets[1].sourcePages, (std::vector<int>{2, 3}));
+  ASSERT_EQ(result.issues.size(), 1u);
+  EXPECT_EQ(result.issues[0].orphanPage, 2);
+}
+
+TEST(Assembly, unreadablePageBetweenPagesBecomesAnIssueAndTheSheetStaysOpen) {
+  Scan scan(150);
+  scan.page(1, "111");
+  scan.unreadable();
+  scan.page(2);
+  AssemblyResult result = scan.assemble();
+  ASSERT_EQ(result.sheets.size(), 1u);
+  EXPECT_EQ(result.sheets[0].sourcePages, (std::vector<int>{1, 3}));
+  ASSERT_EQ(result.issues.size(), 1u);
+  EXPECT_EQ(result.issues[0].problem, PageProblem::noCode());
+  EXPECT_EQ(result.issues[0].title(), "No Ovalon code found");
+  EXPECT_EQ(result.images.size(), 3u);
+}
+
+TEST(Assembly, laterPageOfAnotherVersionDoesNotJoin) {
+  Scan scan(150);
+  scan.page(1, "111", 0);
+  scan.page(2, "", 1);
+  AssemblyResult result = scan.assemble();
+  ASSERT_EQ(result.issues.size(), 1u);
+  EXPECT_EQ(result.issues[0].orphanPage, 2);
+  EXPECT_EQ(kinds(result.sheets[0]), std::vector<FlagKind>{FlagKind::missingPage});
+}
+
+TEST(Assembly, idTextFromColumns) {
+  EXPECT_EQ(Assembly::readID(idColumns(" 1 23 ")), "1?23");
+  EXPECT_EQ(Assembly::readID(idColumns("   ")), "");
+  EXPECT_EQ(Assembly::readID(idColumns("0?7")), "0?7");
+  EXPECT_EQ(Assembly::readID({}), "");
+}
+
+TEST(Assembly, idFlagsForMissingUnclearUnlistedAndDuplicateIDs) {
+  Scan scan(10, 6);
+  scan.page(1, "      ");
+  scan.page(1, " 1 23 ");
+  scan.page(1, "000555");
+  scan.page(1, "00123");
+  scan.page(1, "123");
+  std::vector<Student> roster{{"123", "Ada", "Lovelace"}, {"777", "Alan", "Turing"}};
+  AssemblyResult result = scan.assemble(roster);
+  ASSERT_EQ(result.sheets.size(), 5u);
+  auto note = [&](size_t i) {
+    const auto &flags = result.sheets[i].flags;
+    return flags.empty() || flags[0].kind != FlagKind::studentID ? std::string("none")
+                                                                 : flags[0].note;
+  };
+  EXPECT_EQ(note(0), "No student ID is filled in.");
+  EXPECT_EQ(note(1), "Some ID digits are unclear (1?23).");
+  EXPECT_EQ(note(2), "ID 000555 isn't on the roster.");
+  EXPECT_EQ(note(3), "none");
+  EXPECT_EQ(note(4), "ID 123 is also on sheet 4.");
+}
+
+TEST(Assembly, excludedFirstSheetNeitherFlaggedNorClaimsItsID) {
+  Scan scan(10, 6);
+  scan.page(1, "00123");
+  scan.page(1, "123");
+  std::vector<ScannedSheet> sheets = scan.assemble().sheets;
+  EXPECT_EQ(kinds(sheets[1]), std::vector<FlagKind>{FlagKind::studentID});
+  Uuid flagID = sheets[1].flags[0].id;
+  sheets[0].excluded = true;
+  auto refreshed = Assembly::refreshIDFlags(sheets, scan.exam, {});
+  EXPECT_TRUE(refreshed[0].flags.empty());
+  EXPECT_TRUE(refreshed[1].flags.empty());
+  sheets[0].excluded = false;
+  sheets[1].flags[0].note = "stale";
+  refreshed = Assembly::refreshIDFlags(sheets, scan.exam, {});
+  ASSERT_EQ(refreshed[1].flags.size(), 1u);
+  EXPECT_EQ(refreshed[1].flags[0].id, flagID); // an open flag keeps its id
+  EXPECT_EQ(refreshed[1].flags[0].note, "ID 123 is also on sheet 1.");
+}
+
+TEST(Assembly, decidedIDFlagsAreKeptAndClaimTheChosenStudent) {
+  Scan scan(10, 6);
+  scan.page(1, "");
+  scan.page(1, "42");
+  std::vector<Student> roster{{"42", "Grace", "Hopper"}};
+  std::vector<ScannedSheet> sheets = scan.assemble(roster).sheets;
+  ASSERT_EQ(kinds(sheets[0]), std::vector<FlagKind>{FlagKind::studentID});
+  EXPECT_TRUE(sheets[1].flags.empty());
+  sheets[0].flags[0].resolution = Resolution::student("42");
+  auto refreshed = Assembly::refreshIDFlags(sheets, scan.exam, roster);
+  EXPECT_EQ(refreshed[0].flags, sheets[0].flags);
+  ASSERT_EQ(refreshed[1].flags.size(), 1u);
+  EXPECT_EQ(refreshed[1].flags[0].note, "ID 42 is also on sheet 1.");
+}
+
+TEST(Assembly, testWithoutIDBubblesAsksForTheStudentOnlyWithARoster) {
+  Scan scan(10, 0);
+  scan.page(1);
+  EXPECT_TRUE(scan.assemble().sheets[0].flags.empty());
+  auto flagged = scan.assemble({{"1", "A", "B"}}).sheets[0];
+  ASSERT_EQ(kinds(flagged), std::vector<FlagKind>{FlagKind::studentID});
+  EXPECT_EQ(flagged.flags[0].note, "This test has no ID bubbles. Pick the student.");
+}
+
+TEST(Assembly, flagsOrderIDFirstThenMarksThenMissingPage) {
+  Scan scan(150, 3);
+  scan.page(1, "   ");
+  scan.pages[0].questions[3].mark = blankRead();
+  AssemblyResult result = scan.assemble();
+  EXPECT_EQ(kinds(result.sheets[0]),
+            (std::vector<FlagKind>{FlagKind::studentID, FlagKind::blank, FlagKind::missingPage}));
+}
+
+TEST(Assembly, markNotesNameSlotsStrongestFirst) {
+  EXPECT_EQ(Assembly::markNote(MarkFlag::double_, {0.6, 0, 0, 0.9}), "D and A are both marked.");
+  EXPECT_EQ(Assembly::markNote(MarkFlag::double_, {0.5, 0.7, 0.3, 0}),
+            "B and A and C are both marked.");
+  EXPECT_EQ(Assembly::markNote(MarkFlag::double_, {0.1, 0.15}), "More than one bubble is marked.");
+  EXPECT_EQ(Assembly::markNote(MarkFlag::faint, {0.1, 0.05, 0.19}), "Only a light mark.");
+  EXPECT_EQ(Assembly::markNote(MarkFlag::faint, {0.1, 0.3}), "Only a light mark on B.");
+  EXPECT_EQ(Assembly::markNote(MarkFlag::blank, {0, 0}), "No bubble is filled.");
+}
+
+TEST(Assembly, pagesWithoutProblemOrIdentityAreSkipped) {
+  Scan scan(20);
+  PageOutcome nothing;
+  nothing.preview = Bytes{1};
+  scan.pages.push_back(nothing);
+  AssemblyResult result = scan.assemble();
+  EXPECT_TRUE(result.sheets.empty());
+  EXPECT_TRUE(result.issues.empty());
+  EXPECT_TRUE(result.images.empty());
+}
+
+} // namespace
+} // namespace ovalon
