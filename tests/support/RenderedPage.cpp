@@ -43,6 +43,14 @@ std::optional<PdfFacts> pdfFacts(const Bytes &pdf) {
   return facts;
 }
 
+std::string pdfPageText(const Bytes &pdf, int index) {
+  auto document = load(pdf);
+  if (!document || index < 0 || index >= document->pages())
+    return "";
+  std::unique_ptr<poppler::page> page(document->create_page(index));
+  return utf8(page->text());
+}
+
 std::optional<GrayBitmap> renderPdfPage(const Bytes &pdf, int index, double dpi) {
   auto document = load(pdf);
   if (!document || index < 0 || index >= document->pages())
