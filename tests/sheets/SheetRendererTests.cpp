@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <thread>
 
 namespace ovalon {
 namespace {
@@ -237,6 +238,19 @@ TEST(SheetRenderer, legendShowsOneFilledAndThreeWrongBubbles) {
   EXPECT_LT(region(image, {192, 192, 8, 3}, dpi).mean, 80);    // half-filled bubble, lower half
   EXPECT_GT(region(image, {193, 186.5, 6, 3}, dpi).mean, 240); // upper half stays white
   EXPECT_GT(region(image, {190, 197.5, 12, 3}, dpi).min, 200); // fill clipped to the bubble
+}
+
+TEST(SheetRenderer, drawsTheSamePageFromSeveralThreadsAtOnce) {
+  Exam exam = makeExam(100, 5, 10, Paper::a4, "Threads");
+  const GrayBitmap expected = render(exam, 1, 1, SheetFill{"Kim", "123", false});
+  std::vector<GrayBitmap> results(3);
+  {
+    std::vector<std::jthread> threads;
+    for (GrayBitmap &result : results)
+      threads.emplace_back([&] { result = render(exam, 1, 1, SheetFill{"Kim", "123", false}); });
+  }
+  for (const GrayBitmap &result : results)
+    EXPECT_TRUE(result == expected);
 }
 
 TEST(SheetPDF, printsSheetsInJobOrderWithEveryPageOfASheetTogether) {
