@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <string>
+#include <string_view>
 
 namespace ovalon {
 
@@ -10,7 +13,22 @@ struct Student {
   std::string firstName;
   std::string lastName;
 
+  // First and last name joined by a space, leaving out an empty part: the name printed on
+  // pre-filled sheets and result slips.
+  std::string name() const;
+
+  // "Last, First", or whichever part is present: what lists of students sort by.
+  std::string sortName() const;
+
+  // The key IDs are compared by: the digits without leading zeros ("00123" and "123" are the
+  // same student), "0" for all zeros, and the text unchanged when it has no digit.
+  static std::string idKey(std::string_view id);
+
   bool operator==(const Student &) const = default;
 };
 
 } // namespace ovalon
+
+template <> struct std::hash<ovalon::Student> {
+  size_t operator()(const ovalon::Student &student) const noexcept;
+};

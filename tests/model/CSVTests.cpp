@@ -1,0 +1,124 @@
+#include "model/CSV.h"
+
+#include <gtest/gtest.h>
+
+namespace ovalon {
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+Bytes bytes(std::string_view text) {
+  return Bytes(text.begin(), text.end());
+}
+
+Bytes utf16(std::u16string_view text, bool littleEndian) {
+  Bytes out = littleEndian ? Bytes{0xFF, 0xFE} : Bytes{0xFE, 0xFF};
+  for (char16_t unit : text) {
+    uint8_t low = unit & 0xFF, high = unit >> 8;
+    out.push_back(littleEndian ? low : high);
+    out.push_back(littleEndian ? high : low);
+  }
+  return out;
+}
+
+TEST(CSVDecoding, utf8WithAndWithoutByteOrderMark) {
+  EXPECT_EQ(CSV::decodeText(bytes("ID,Name\n1,Jos\xC3\xA9\n")), "ID,Name\n1,Jos\xC3\xA9\n");
+  EXPECT_EQ(CSV::decodeText(bytes("\xEF\xBB\xBFID,Name\n")), "ID,Name\n");
+  EXPECT_EQ(CSV::decodeText({}), "");
+}
+
+TEST(CSVDecoding, utf16WithByteOrderMarkInEitherOrder) {
+  std::u16string text = u"ID,Name\r\n7,Zo\u00EB \u00C5berg \U0001F600\r\n";
+  std::string expected = "ID,Name\r\n7,Zo\xC3\xAB \xC3\x85"
+                         "berg \xF0\x9F\x98\x80\r\n";
+  EXPECT_EQ(CSV::decodeText(utf16(text, true)), expected);
+  EXPECT_EQ(CSV::decodeText(utf16(text, false)), expected);
+}
+
+TEST(CSVDecoding, brokenUtf16IsNotText) {
+  Bytes odd = utf16(u"ID", true);
+  odd.push_back('x');
+  EXPECT_EQ(CSV::decodeText(odd), std::nullopt);
+  EXPECT_EQ(CSV::decodeText(utf16(u"A\xD800", true)), std::nullopt); // lone high surrogate
+  EXPECT_EQ(CSV::decodeText(utf16(u"\xDC00"
+                                  u"A",
+                                  false)),
+            std::nullopt);
+}
+
+TEST(CSVDecoding, invalidUtf8FallsBackToWindows1252) {
+  // é, the euro sign, curly quotes and Œ as a Windows spreadsheet saves them.
+  EXPECT_EQ(CSV::decodeText(bytes("1,Ren\xE9\x80\x93Q\x94\x8C")),
+            "1,Ren\xC3\xA9\xE2\x82\xAC\xE2\x80\x9CQ\xE2\x80\x9D\xC5\x92");
+  // Overlong and surrogate encodings are not UTF-8 either.
+  EXPECT_EQ(CSV::decodeText(bytes("\xC0\xAF")), "\xC3\x80\xC2\xAF");
+  EXPECT_EQ(CSV::decodeText(bytes("\xED\xA0\x80")), "\xC3\xAD\xC2\xA0\xE2\x82\xAC");
+}
+
+TEST(CSVDecoding, bytesTextCannotHoldAreRefused) {
+  EXPECT_EQ(CSV::decodeText(bytes("PK\x03\x04\x81\x00")), std::nullopt);  // unassigned in 1252
+  EXPECT_EQ(CSV::decodeText(bytes("\xEF\xBB\xBFJos\xE9")), std::nullopt); // BOM promises UTF-8
+}
+
+TEST(CSVSeparator, mostFrequentOutsideQuotesOnFirstLine) {
+  EXPECT_EQ(CSV::separator("ID;Name;Grade\n1;\"Smith, John\";9"), ';');
+  EXPECT_EQ(CSV::separator("\"Last, First\";ID\n"), ';');
+  EXPECT_EQ(CSV::separator("ID\tName\tEmail\n1\ta,b,c\tx"), '\t');
+  EXPECT_EQ(CSV::separator("a;b\r\n1,2,3,4,5"), ';'); // only the first line counts
+  EXPECT_EQ(CSV::separator("a;b\r1,2,3,4,5"), ';');
+  // A quoted line break does not end the first line.
+  EXPECT_EQ(CSV::separator("\"a\nb;c;d;e\",x\n"), ',');
+}
+
+TEST(CSVSeparator, commaWinsTiesAndIsTheDefault) {
+  EXPECT_EQ(CSV::separator("a,b;c"), ',');
+  EXPECT_EQ(CSV::separator("a,b\tc"), ',');
+  EXPECT_EQ(CSV::separator("a,b;c\td"), ',');
+  EXPECT_EQ(CSV::separator("names"), ',');
+  EXPECT_EQ(CSV::separator(""), ',');
+}
+
+TEST(CSVRows, quotedFieldsKeepSeparatorsLineBreaksAndDoubledQuotes) {
+  EXPECT_EQ(CSV::rows("1,\"Smith, John\",x\n"), (Rows{{"1", "Smith, John", "x"}}));
+  EXPECT_EQ(CSV::rows("1,\"two\nlines\"\n2,b"), (Rows{{"1", "two\nlines"}, {"2", "b"}}));
+  EXPECT_EQ(CSV::rows("\"say \"\"hi\"\"\",\"\"\"\""), (Rows{{"say \"hi\"", "\""}}));
+  EXPECT_EQ(CSV::rows("\"open to the end"), (Rows{{"open to the end"}}));
+}
+
+TEST(CSVRows, quoteOnlyOpensAtStartOfField) {
+  // White space before the opening quote is dropped; a quote inside a field is a character;
+  // text after the closing quote continues the same field.
+  EXPECT_EQ(CSV::rows("  \"a,b\",c"), (Rows{{"a,b", "c"}}));
+  EXPECT_EQ(CSV::rows("O\"Neil,5 \"ft\""), (Rows{{"O\"Neil", "5 \"ft\""}}));
+  EXPECT_EQ(CSV::rows("x \"y\",z"), (Rows{{"x \"y\"", "z"}}));
+  EXPECT_EQ(CSV::rows("\"ab\"cd,e"), (Rows{{"abcd", "e"}}));
+}
+
+TEST(CSVRows, everyKindOfLineBreakEndsARow) {
+  Rows expected{{"1", "a"}, {"2", "b"}, {"3", "c"}};
+  EXPECT_EQ(CSV::rows("1,a\r\n2,b\r\n3,c\r\n"), expected);
+  EXPECT_EQ(CSV::rows("1,a\r2,b\r3,c"), expected);
+  EXPECT_EQ(CSV::rows("1,a\n2,b\r\n3,c\r"), expected);
+}
+
+TEST(CSVRows, blankRowsVanishButFieldsAreNotTrimmed) {
+  EXPECT_EQ(CSV::rows("\n\n1, a \n,,,\n \t; \n\r\n2,b\n\n"),
+            (Rows{{"1", " a "}, {" \t; "}, {"2", "b"}}));
+  EXPECT_EQ(CSV::rows("a,,b,"), (Rows{{"a", "", "b", ""}}));
+  EXPECT_EQ(CSV::rows(""), Rows{});
+  EXPECT_EQ(CSV::rows("\"\",\"  \""), Rows{});
+}
+
+TEST(CSVRows, separatorIsDetectedUnlessGiven) {
+  EXPECT_EQ(CSV::rows("a;b;c,d\n1;2,3"), (Rows{{"a", "b", "c,d"}, {"1", "2,3"}}));
+  EXPECT_EQ(CSV::rows("a;b,c\n1;2,3", ';'), (Rows{{"a", "b,c"}, {"1", "2,3"}}));
+  EXPECT_EQ(CSV::rows("id\tname\n1\tAnn Lee"), (Rows{{"id", "name"}, {"1", "Ann Lee"}}));
+  EXPECT_EQ(CSV::rows("one\ntwo"), (Rows{{"one"}, {"two"}}));
+}
+
+TEST(CSVRows, leadingByteOrderMarkIsDropped) {
+  EXPECT_EQ(CSV::rows("\xEF\xBB\xBF\"ID\";Name\n1;A"), (Rows{{"ID", "Name"}, {"1", "A"}}));
+}
+
+} // namespace
+} // namespace ovalon

@@ -1,0 +1,248 @@
+#include "model/RosterImport.h"
+
+#include <gtest/gtest.h>
+
+namespace ovalon {
+namespace {
+
+using RosterImport::Failure;
+using RosterImport::Result;
+
+Bytes bytes(std::string_view text) {
+  return Bytes(text.begin(), text.end());
+}
+
+Bytes utf16LE(std::u16string_view text) {
+  Bytes out{0xFF, 0xFE};
+  for (char16_t unit : text) {
+    out.push_back(static_cast<uint8_t>(unit & 0xFF));
+    out.push_back(static_cast<uint8_t>(unit >> 8));
+  }
+  return out;
+}
+
+Result imported(std::string_view text) {
+  auto result = RosterImport::importText(text, "class.csv");
+  EXPECT_TRUE(result) << text << "\n" << result.error().description();
+  return result.value_or(Result{});
+}
+
+std::optional<Failure> failure(std::string_view text) {
+  auto result = RosterImport::importText(text, "class.csv");
+  if (result)
+    return std::nullopt;
+  return result.error();
+}
+
+std::vector<Student> students(std::string_view text) {
+  return imported(text).roster.students;
+}
+
+TEST(RosterImportFailure, messagesAreTheUsersSentences) {
+  EXPECT_EQ(Failure::unreadable().description(),
+            "That file isn\u2019t text Ovalon can read. Save it from your spreadsheet as CSV.");
+  EXPECT_EQ(Failure::noIDColumn().description(),
+            "No student ID column was found. Name a column \u201CID\u201D or \u201CStudent "
+            "ID\u201D (digits only).");
+  EXPECT_EQ(Failure::empty().description(), "No students were found in that file.");
+}
+
+TEST(RosterImportFailure, nothingToImport) {
+  EXPECT_EQ(failure(""), Failure::empty());
+  EXPECT_EQ(failure("\n ,, \n"), Failure::empty());
+  EXPECT_EQ(failure("Student ID,Last Name,First Name\n"), Failure::empty());
+  EXPECT_EQ(failure("ID,Name\nabc,Ann\n,Bo\n"), Failure::empty()); // no usable ID at all
+}
+
+TEST(RosterImportFailure, namesWithoutAnIDColumn) {
+  EXPECT_EQ(failure("First Name,Last Name\nAnn,Lee\n"), Failure::noIDColumn());
+  EXPECT_EQ(failure("Name,Email\nAnn Lee,ann@example.org\n"), Failure::noIDColumn());
+  // Without a known heading the first row must hold a bare number of at most 12 digits.
+  EXPECT_EQ(failure("Ann Lee,ann@example.org\n"), Failure::noIDColumn());
+  EXPECT_EQ(failure("1234567890123,Ann Lee\n"), Failure::noIDColumn());
+  EXPECT_EQ(failure("10-42,Ann Lee\n"), Failure::noIDColumn());
+}
+
+TEST(RosterImportFailure, undecodableBytes) {
+  auto result = RosterImport::importData(bytes("PK\x03\x04\x81\x8D binary"), "class.xlsx");
+  ASSERT_FALSE(result);
+  EXPECT_EQ(result.error(), Failure::unreadable());
+}
+
+TEST(RosterImportHeader, studentNumberLastAndFirstName) {
+  Result result = imported("Student #,Last Name,First Name\n0101,Lee,Ann\n0102,Chen,Bo\n");
+  EXPECT_EQ(result.roster.students,
+            (std::vector<Student>{{"0101", "Ann", "Lee"}, {"0102", "Bo", "Chen"}}));
+  EXPECT_EQ(result.roster.sourceName, "class.csv");
+  EXPECT_EQ(result.skipped, 0);
+  EXPECT_TRUE(result.warnings.empty());
+}
+
+TEST(RosterImportHeader, priorityIsByNameListNotColumnOrder) {
+  // "ID" outranks "Number"; "Last Name" and "First Name" beat the full name.
+  EXPECT_EQ(students("Number,Name,ID,First Name,Last Name\n5,X Y,77,Ann,Lee\n"),
+            (std::vector<Student>{{"77", "Ann", "Lee"}}));
+  // The earliest column with the winning name is taken.
+  EXPECT_EQ(students("ID,ID,Name\n1,2,Ann Lee\n"), (std::vector<Student>{{"1", "Ann", "Lee"}}));
+}
+
+TEST(RosterImportHeader, headingsAreComparedLooselyAndCaseless) {
+  EXPECT_EQ(students(" STUDENT_ID ;Family_Name;Given\n9;Lee;Ann\n"),
+            (std::vector<Student>{{"9", "Ann", "Lee"}}));
+  EXPECT_EQ(students("#,Pupil\n3,Bo Chen\n"), (std::vector<Student>{{"3", "Bo", "Chen"}}));
+  EXPECT_EQ(students("sis_id,surname,preferred name\n4,Ng,Cy\n"),
+            (std::vector<Student>{{"4", "Cy", "Ng"}}));
+}
+
+TEST(RosterImportHeader, studentHeadingIsAnIDOnlyAboveAnID) {
+  EXPECT_EQ(students("Student,Grade\n1042,9\n"), (std::vector<Student>{{"1042", "", ""}}));
+  EXPECT_EQ(failure("Student,Grade\nAnn Lee,9\n"), Failure::noIDColumn());
+  EXPECT_EQ(failure("Student,Grade\n"), Failure::noIDColumn());
+  EXPECT_EQ(students("Student,Student Name\n1042,Ann Lee\n"),
+            (std::vector<Student>{{"1042", "Ann", "Lee"}}));
+}
+
+TEST(RosterImportHeader, oneColumnFileUsesCommas) {
+  EXPECT_EQ(students("ID\n101\n102\n"), (std::vector<Student>{{"101", "", ""}, {"102", "", ""}}));
+}
+
+TEST(RosterImportHeaderless, firstRowIsAStudentToo) {
+  EXPECT_EQ(students("1001,Ann Lee\n1002,Bo Chen\n"),
+            (std::vector<Student>{{"1001", "Ann", "Lee"}, {"1002", "Bo", "Chen"}}));
+  // The ID is the first bare number; the name the first other column that is not one.
+  EXPECT_EQ(students("Lee Ann,9,1001,Grade 9\n"), (std::vector<Student>{{"9", "Lee", "Ann"}}));
+  EXPECT_EQ(students("1001,9,\"Chen, Bo\"\n"), (std::vector<Student>{{"1001", "Bo", "Chen"}}));
+  EXPECT_EQ(students("1001,9\n1002,10\n"),
+            (std::vector<Student>{{"1001", "", ""}, {"1002", "", ""}}));
+  EXPECT_EQ(students("101\n102\n"), (std::vector<Student>{{"101", "", ""}, {"102", "", ""}}));
+}
+
+TEST(RosterImportIDs, spacesAndHyphensGroupDigits) {
+  EXPECT_EQ(students("ID,Name\n10 42,A B\n"), (std::vector<Student>{{"1042", "A", "B"}}));
+  EXPECT_EQ(students("ID,Name\n10-42,A B\n"), (std::vector<Student>{{"1042", "A", "B"}}));
+  EXPECT_EQ(students("ID,Name\n007-12 3,A B\n"), (std::vector<Student>{{"007123", "A", "B"}}));
+}
+
+TEST(RosterImportIDs, rowsWithoutANumericIDAreSkippedAndCounted) {
+  Result one = imported("ID,Name\n1,Ann Lee\n,Bo Chen\n");
+  EXPECT_EQ(one.skipped, 1);
+  EXPECT_EQ(one.warnings, std::vector<std::string>{"1 row without a numeric ID was skipped."});
+
+  Result three = imported("ID,Name\nA1042,Ann Lee\n10.42,Bo Chen\n2,Cy Ng\n - ,Di Oh\n");
+  EXPECT_EQ(three.roster.students, (std::vector<Student>{{"2", "Cy", "Ng"}}));
+  EXPECT_EQ(three.skipped, 3);
+  EXPECT_EQ(three.warnings, std::vector<std::string>{"3 rows without a numeric ID were skipped."});
+}
+
+TEST(RosterImportIDs, repeatedIDsKeepTheFirstAndAreNotCountedAsSkipped) {
+  Result once = imported("ID,Name\n0042,Ann Lee\n42,Bo Chen\n");
+  EXPECT_EQ(once.roster.students, (std::vector<Student>{{"0042", "Ann", "Lee"}}));
+  EXPECT_EQ(once.skipped, 0);
+  EXPECT_EQ(once.warnings, std::vector<std::string>{"1 repeated ID was skipped."});
+
+  Result both = imported("ID,Name\n1,A B\nx,C D\n01,E F\n001,G H\ny,I J\n2,K L\n");
+  EXPECT_EQ(both.roster.students.size(), 2u);
+  EXPECT_EQ(both.skipped, 2);
+  EXPECT_EQ(both.warnings, (std::vector<std::string>{"2 rows without a numeric ID were skipped.",
+                                                     "2 repeated IDs were skipped."}));
+}
+
+TEST(RosterImportNames, fullNameIsSplitIntoFirstAndLast) {
+  EXPECT_EQ(students("ID,Name\n"
+                     "1,\"Lee, Ann\"\n"
+                     "2,\" de la Cruz ,  Juan Pablo \"\n"
+                     "3,Mary  Ann   Smith\n"
+                     "4,Cher\n"
+                     "5,\n"
+                     "6,\"Smith, John, Jr.\"\n"),
+            (std::vector<Student>{{"1", "Ann", "Lee"},
+                                  {"2", "Juan Pablo", "de la Cruz"},
+                                  {"3", "Mary Ann", "Smith"},
+                                  {"4", "Cher", ""},
+                                  {"5", "", ""},
+                                  {"6", "John, Jr.", "Smith"}}));
+}
+
+TEST(RosterImportNames, fullNameOnlyWhenBothPartsAreEmpty) {
+  EXPECT_EQ(students("ID,First,Last,Name\n1,Ann,,Ann Lee\n2,,,Bo Chen\n3\n"),
+            (std::vector<Student>{{"1", "Ann", ""}, {"2", "Bo", "Chen"}, {"3", "", ""}}));
+}
+
+TEST(RosterImportNames, quotedFieldsKeepLineBreaksAndQuotes) {
+  EXPECT_EQ(students("ID,First,Last\n1,\"Mary\nAnn\",Lee\n2,\"\"\"Bo\"\"\",Chen\n"),
+            (std::vector<Student>{{"1", "Mary\nAnn", "Lee"}, {"2", "\"Bo\"", "Chen"}}));
+}
+
+TEST(RosterImportNames, cellsAreTrimmedOfUnicodeSpaces) {
+  EXPECT_EQ(students("ID,First,Last\n\u00A012\u00A0,\u2003Zo\u00EB\t, Lee\u3000\n"),
+            (std::vector<Student>{{"12", "Zo\u00EB", "Lee"}}));
+}
+
+TEST(RosterImportExports, schoolSystemExportWithEmailAndQuotedCommas) {
+  Result result = imported("Student ID,Last Name,First Name,Email\r\n"
+                           "000417,\"O'Brien, Jr.\",Liam,lobrien@school.example\r\n"
+                           "000418,\"Nguyen\",\"Thi, Mai\",tnguyen@school.example\r\n"
+                           "000419,Smith,Ava,\r\n"
+                           "\r\n");
+  EXPECT_EQ(result.roster.students, (std::vector<Student>{{"000417", "Liam", "O'Brien, Jr."},
+                                                          {"000418", "Thi, Mai", "Nguyen"},
+                                                          {"000419", "Ava", "Smith"}}));
+  EXPECT_TRUE(result.warnings.empty());
+}
+
+TEST(RosterImportExports, gradebookExportWithPointsPossibleRow) {
+  // A learning-management gradebook: names as "Last, First" under Student, a points row
+  // without an ID, then students.
+  Result result = imported("Student,ID,SIS User ID,Section,Quiz 1 (123)\n"
+                           "    Points Possible,,,,10\n"
+                           "\"Lee, Ann\",5501,2024-0101,Period 3,9\n"
+                           "\"Chen, Bo\",5502,2024-0102,Period 3,7\n");
+  EXPECT_EQ(result.roster.students,
+            (std::vector<Student>{{"5501", "Ann", "Lee"}, {"5502", "Bo", "Chen"}}));
+  EXPECT_EQ(result.skipped, 1);
+}
+
+TEST(RosterImportExports, semicolonAndTabSeparatedSpreadsheets) {
+  EXPECT_EQ(students("ID;Name;Klasse\n1;\"M\u00FCller, Lena\";7b\n2;Jonas Weber;7b\n"),
+            (std::vector<Student>{{"1", "Lena", "M\u00FCller"}, {"2", "Jonas", "Weber"}}));
+  EXPECT_EQ(students("Student_Number\tLast_Name\tFirst_Name\tGrade_Level\n"
+                     "20931\tGarc\u00EDa\tSof\u00EDa\t10\n"),
+            (std::vector<Student>{{"20931", "Sof\u00EDa", "Garc\u00EDa"}}));
+}
+
+TEST(RosterImportExports, lineEndsOfEveryKind) {
+  std::vector<Student> expected{{"1", "Ann", "Lee"}, {"2", "Bo", "Chen"}};
+  EXPECT_EQ(students("ID,Name\r\n1,Ann Lee\r\n2,Bo Chen\r\n"), expected);
+  EXPECT_EQ(students("ID,Name\r1,Ann Lee\r2,Bo Chen\r"), expected);
+  EXPECT_EQ(students("ID,Name\n1,Ann Lee\n2,Bo Chen"), expected);
+}
+
+TEST(RosterImportExports, encodedFilesImport) {
+  std::vector<Student> expected{{"1", "Ren\u00E9e", "L\u00E9vesque"},
+                                {"2", "Zo\u00EB", "\u00C5berg"}};
+  auto utf16 = RosterImport::importData(
+      utf16LE(u"Student ID\tFirst Name\tLast Name\r\n1\tRen\u00E9e\tL\u00E9vesque\r\n"
+              u"2\tZo\u00EB\t\u00C5berg\r\n"),
+      "export.txt");
+  ASSERT_TRUE(utf16);
+  EXPECT_EQ(utf16->roster.students, expected);
+  EXPECT_EQ(utf16->roster.sourceName, "export.txt");
+
+  auto windows = RosterImport::importData(bytes("ID,First,Last\n1,Ren\xE9"
+                                                "e,L\xE9vesque\n2,Zo\xEB,\xC5"
+                                                "berg\n"),
+                                          "win.csv");
+  ASSERT_TRUE(windows);
+  EXPECT_EQ(windows->roster.students, expected);
+
+  auto withMark =
+      RosterImport::importData(bytes("\xEF\xBB\xBF\"Student ID\",First,Last\n1,Ren\xC3\xA9"
+                                     "e,L\xC3\xA9vesque\n2,Zo\xC3\xAB,\xC3\x85"
+                                     "berg\n"),
+                               "mark.csv");
+  ASSERT_TRUE(withMark);
+  EXPECT_EQ(withMark->roster.students, expected);
+}
+
+} // namespace
+} // namespace ovalon
