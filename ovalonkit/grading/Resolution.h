@@ -32,6 +32,9 @@ struct Resolution {
   static Resolution accept() { return {Accept{}}; }
   static Resolution exclude() { return {Exclude{}}; }
 
+  // How the review list shows a decided flag: "Set to C", "ID 1042", "Left blank", …
+  std::string label() const;
+
   bool operator==(const Resolution &) const = default;
 };
 

@@ -32,6 +32,17 @@ struct ScannedSheet {
   std::optional<Bytes> nameCrop;
   std::optional<Date> rescanned;
 
+  // The printed slot answered at each printed position once the teacher's decisions on mark
+  // flags are applied; absent where the row has no answer.
+  std::vector<std::optional<int>> answers() const;
+
+  // The flags still waiting for a decision, in order; an excluded sheet has none.
+  std::vector<ReviewFlag> openFlags() const;
+
+  // The student ID the sheet counts for: the read ID unless the first student-ID flag says
+  // otherwise; nothing while that flag is open or when the read ID is empty or unclear.
+  std::optional<std::string> studentID() const;
+
   bool operator==(const ScannedSheet &) const = default;
 };
 

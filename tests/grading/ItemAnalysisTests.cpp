@@ -1,0 +1,277 @@
+#include "grading/ItemAnalysis.h"
+#include "support/GradingFixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace ovalon {
+
+// Readable failure messages for note lists.
+void PrintTo(const ItemNote &note, std::ostream *os) {
+  *os << '"' << note.text() << '"';
+}
+
+namespace {
+
+using fixtures::examWithKey;
+using fixtures::sheetAnswering;
+using Answers = std::vector<std::optional<int>>;
+
+constexpr int A = 0, B = 1, C = 2, D = 3, E = 4;
+constexpr auto blank = std::nullopt;
+
+std::vector<ScannedSheet> sheetsAnswering(const Exam &exam, const std::vector<Answers> &answers) {
+  std::vector<ScannedSheet> sheets;
+  for (const Answers &a : answers) {
+    sheets.push_back(sheetAnswering(exam, a));
+    sheets.back().number = static_cast<int>(sheets.size());
+  }
+  return sheets;
+}
+
+TEST(ItemNote, textsNameTheMasterLetterWithoutFullStop) {
+  EXPECT_EQ(ItemNote::strongDistractor(3).text(), "Top students chose D. Check the key");
+  EXPECT_EQ(ItemNote::unusedDistractor(4).text(), "Nobody chose E");
+  EXPECT_EQ(ItemNote::hard().text(), "Hard: under 30% right");
+  EXPECT_EQ(ItemNote::easy().text(), "Nearly everyone got it");
+  EXPECT_EQ(ItemNote::negative().text(), "Lower scorers did better. Check the key");
+}
+
+TEST(ItemAnalysis, noSheetsGivesZerosAndNothingElse) {
+  Exam exam = examWithKey(3, 4, {A, B, C});
+  for (const auto &sheets : {std::vector<ScannedSheet>{}, [&] {
+                               auto only = sheetsAnswering(exam, {{A, B, C}});
+                               only[0].excluded = true;
+                               return only;
+                             }()}) {
+    ItemAnalysis analysis = ItemAnalysis::analyze(exam, sheets);
+    EXPECT_EQ(analysis.summary, ExamSummary{});
+    EXPECT_EQ(analysis.summary.histogram, std::vector<int>(10, 0));
+    ASSERT_EQ(analysis.items.size(), 3u);
+    for (const ItemStats &item : analysis.items) {
+      EXPECT_EQ(item.count, 0);
+      EXPECT_EQ(item.p, 0);
+      EXPECT_EQ(item.discrimination, 0);
+      EXPECT_EQ(item.pointBiserial, std::nullopt);
+      EXPECT_TRUE(item.notes.empty());
+      EXPECT_EQ(item.choiceCounts, std::vector<int>(4, 0));
+      EXPECT_EQ(item.blankCount, 0);
+    }
+  }
+}
+
+// Three sheets scoring 3, 2 and 1 of 4. Worked by hand:
+// Q2 and Q3: x = (1,1,0) / (1,0,0) against rest-of-test totals (2,1,1) / (2,2,1) give a
+// covariance of 1/9 over variances 2/9 and 2/9: r = 0.5 each. Q1 (all right) and Q4 (none
+// right) have no variance. Reliability: k = 4, item variances sum to 4/9, total variance of
+// (3,2,1) is 2/3: 4/3 × (1 − 2/3) = 4/9.
+TEST(ItemAnalysis, threeSheetsHaveNoGroupsButCorrelations) {
+  Exam exam = examWithKey(4, 4, {A, B, C, D});
+  auto sheets = sheetsAnswering(exam, {{A, B, C, A}, {A, B, D, A}, {A, C, D, blank}});
+  ItemAnalysis analysis = ItemAnalysis::analyze(exam, sheets);
+  ASSERT_EQ(analysis.items.size(), 4u);
+  const auto &items = analysis.items;
+
+  EXPECT_EQ(items[0].question, 0);
+  EXPECT_EQ(items[0].key, std::set<int>{A});
+  EXPECT_EQ(items[0].count, 3);
+  EXPECT_EQ(items[0].correctCount, 3);
+  EXPECT_DOUBLE_EQ(items[0].p, 1);
+  EXPECT_EQ(items[0].pointBiserial, std::nullopt);
+  EXPECT_EQ(items[0].notes, std::vector<ItemNote>{ItemNote::easy()});
+
+  EXPECT_DOUBLE_EQ(items[1].p, 2.0 / 3);
+  ASSERT_TRUE(items[1].pointBiserial);
+  EXPECT_NEAR(*items[1].pointBiserial, 0.5, 1e-12);
+  EXPECT_EQ(items[1].choiceCounts, (std::vector<int>{0, 2, 1, 0}));
+
+  EXPECT_DOUBLE_EQ(items[2].p, 1.0 / 3);
+  ASSERT_TRUE(items[2].pointBiserial);
+  EXPECT_NEAR(*items[2].pointBiserial, 0.5, 1e-12);
+  EXPECT_EQ(items[2].choiceCounts, (std::vector<int>{0, 0, 1, 2}));
+  // Most of the class chose D, but without groups there is no distractor finding.
+  EXPECT_TRUE(items[2].notes.empty());
+
+  EXPECT_EQ(items[3].correctCount, 0);
+  EXPECT_EQ(items[3].p, 0);
+  EXPECT_EQ(items[3].pointBiserial, std::nullopt);
+  EXPECT_EQ(items[3].notes, std::vector<ItemNote>{ItemNote::hard()});
+  EXPECT_EQ(items[3].choiceCounts, (std::vector<int>{2, 0, 0, 0}));
+  EXPECT_EQ(items[3].blankCount, 1);
+
+  for (const ItemStats &item : items)
+    EXPECT_EQ(item.discrimination, 0);
+
+  const ExamSummary &summary = analysis.summary;
+  EXPECT_EQ(summary.count, 3);
+  EXPECT_DOUBLE_EQ(summary.mean, 50);
+  EXPECT_DOUBLE_EQ(summary.median, 50);
+  EXPECT_NEAR(summary.standardDeviation, 25 * std::sqrt(2.0 / 3), 1e-9);
+  EXPECT_DOUBLE_EQ(summary.high, 75);
+  EXPECT_DOUBLE_EQ(summary.low, 25);
+  ASSERT_TRUE(summary.reliability);
+  EXPECT_NEAR(*summary.reliability, 4.0 / 9, 1e-12);
+  EXPECT_EQ(summary.histogram, (std::vector<int>{0, 0, 1, 0, 0, 1, 0, 1, 0, 0}));
+  EXPECT_EQ(summary.versionCounts, (std::map<int, int>{{0, 3}}));
+  EXPECT_EQ(summary.versionMeans.size(), 1u);
+  EXPECT_DOUBLE_EQ(summary.versionMeans.at(0), 50);
+}
+
+TEST(ItemAnalysis, excludedSheetCountsNowhere) {
+  Exam exam = examWithKey(4, 4, {A, B, C, D});
+  exam.setVersionCount(2);
+  auto sheets = sheetsAnswering(exam, {{A, B, C, A}, {A, B, D, A}, {A, C, D, blank}});
+  ItemAnalysis without = ItemAnalysis::analyze(exam, sheets);
+
+  ScannedSheet perfect = sheetAnswering(exam, {}, 1);
+  for (int p = 0; p < 4; ++p)
+    perfect.marks[static_cast<size_t>(p)] = fixtures::clearMark(
+        4, *exam.key[static_cast<size_t>(exam.versions[1].order[static_cast<size_t>(p)])]
+                .correct.begin());
+  perfect.flags.clear();
+  perfect.excluded = true;
+  sheets.insert(sheets.begin() + 1, perfect);
+  EXPECT_EQ(ItemAnalysis::analyze(exam, sheets), without);
+
+  sheets[1].excluded = false;
+  ItemAnalysis with = ItemAnalysis::analyze(exam, sheets);
+  EXPECT_EQ(with.summary.count, 4);
+  EXPECT_EQ(with.summary.versionCounts, (std::map<int, int>{{0, 3}, {1, 1}}));
+  EXPECT_DOUBLE_EQ(with.summary.versionMeans.at(1), 100);
+  EXPECT_EQ(with.summary.histogram[9], 1);
+}
+
+TEST(ItemAnalysis, fewerThanThreeSheetsHaveNoCorrelationOrReliability) {
+  Exam exam = examWithKey(3, 4, {A, B, C});
+  ItemAnalysis analysis =
+      ItemAnalysis::analyze(exam, sheetsAnswering(exam, {{A, B, C}, {A, D, D}}));
+  for (const ItemStats &item : analysis.items)
+    EXPECT_EQ(item.pointBiserial, std::nullopt);
+  EXPECT_EQ(analysis.summary.reliability, std::nullopt);
+  EXPECT_DOUBLE_EQ(analysis.summary.median, (100 + 100.0 / 3) / 2);
+  EXPECT_NEAR(analysis.summary.standardDeviation, 100.0 / 3, 1e-9);
+}
+
+TEST(ItemAnalysis, droppedAndUnkeyedQuestionsGetNoCorrelationNotesOrReliabilityShare) {
+  Exam exam = examWithKey(4, 4, {A, B, C});
+  exam.setKey(1, {B}, 1, true);
+  // Q2 dropped, Q4 unkeyed: only Q1 and Q3 count, so reliability has k = 2.
+  auto sheets = sheetsAnswering(exam, {{A, B, C, A}, {A, B, D, A}, {B, C, D, A}, {B, C, C, A}});
+  ItemAnalysis analysis = ItemAnalysis::analyze(exam, sheets);
+  EXPECT_EQ(analysis.items[1].correctCount, 0) << "a dropped question is scored right for nobody";
+  EXPECT_EQ(analysis.items[1].choiceCounts, (std::vector<int>{0, 2, 2, 0}));
+  for (size_t q : {1u, 3u}) {
+    EXPECT_EQ(analysis.items[q].pointBiserial, std::nullopt);
+    EXPECT_TRUE(analysis.items[q].notes.empty());
+  }
+  EXPECT_TRUE(analysis.items[1].dropped);
+  EXPECT_EQ(analysis.items[3].key, std::set<int>{});
+  EXPECT_EQ(analysis.items[3].choiceCounts, (std::vector<int>{4, 0, 0, 0}));
+  // Earned (2, 1, 0, 1): variance 1/2. Item variances 1/4 + 1/4. 2 × (1 − 1) = 0.
+  ASSERT_TRUE(analysis.summary.reliability);
+  EXPECT_NEAR(*analysis.summary.reliability, 0, 1e-12);
+}
+
+// 22 sheets give groups of 6. The six strong sheets get Q2–Q5 right and answer Q1 (keyed
+// A or B) with A, B, B, D, D, D; eight weak sheets answer A on Q1 and eight answer C; all
+// sixteen answer B elsewhere.
+TEST(ItemAnalysis, upperGroupPreferringAWrongAnswerFlagsTheKey) {
+  Exam exam = examWithKey(5, 5, {A, A, A, A, A});
+  exam.setKey(0, {A, B}, 1, false);
+  std::vector<Answers> answers;
+  for (int q1 : {D, A, B, D, B, D})
+    answers.push_back({q1, A, A, A, A});
+  for (int i = 0; i < 8; ++i)
+    answers.push_back({C, B, B, B, B});
+  for (int i = 0; i < 8; ++i)
+    answers.push_back({A, B, B, B, B});
+  ItemAnalysis analysis = ItemAnalysis::analyze(exam, sheetsAnswering(exam, answers));
+
+  const ItemStats &q1 = analysis.items[0];
+  EXPECT_EQ(q1.count, 22);
+  EXPECT_EQ(q1.correctCount, 11);
+  EXPECT_DOUBLE_EQ(q1.p, 0.5);
+  // Upper: A, B, B right (3); lower: the last six in the ranking, all of whom scored 0.
+  EXPECT_DOUBLE_EQ(q1.discrimination, 0.5);
+  EXPECT_EQ(q1.choiceCounts, (std::vector<int>{9, 2, 8, 3, 0}));
+  EXPECT_EQ(q1.notes,
+            (std::vector<ItemNote>{ItemNote::strongDistractor(D), ItemNote::unusedDistractor(E)}));
+
+  const ItemStats &q2 = analysis.items[1];
+  EXPECT_NEAR(q2.p, 6.0 / 22, 1e-12);
+  EXPECT_DOUBLE_EQ(q2.discrimination, 1);
+  EXPECT_EQ(q2.notes,
+            (std::vector<ItemNote>{ItemNote::hard(), ItemNote::unusedDistractor(C),
+                                   ItemNote::unusedDistractor(D), ItemNote::unusedDistractor(E)}));
+}
+
+TEST(ItemAnalysis, strongDistractorNeedsMoreUpperChoosersThanEveryKeyedChoice) {
+  Exam exam = examWithKey(5, 5, {A, A, A, A, A});
+  exam.setKey(0, {A, B}, 1, false);
+  std::vector<Answers> answers;
+  for (int q1 : {D, A, B, D, B, C}) // D ×2 only ties with B ×2
+    answers.push_back({q1, A, A, A, A});
+  for (int i = 0; i < 16; ++i)
+    answers.push_back({C, B, B, B, B});
+  ItemAnalysis analysis = ItemAnalysis::analyze(exam, sheetsAnswering(exam, answers));
+  EXPECT_EQ(analysis.items[0].notes,
+            (std::vector<ItemNote>{ItemNote::hard(), ItemNote::unusedDistractor(E)}));
+}
+
+// Four sheets: groups of one. The best sheet misses Q3 with B, the last-ranked (a tie kept
+// in document order) gets it right.
+TEST(ItemAnalysis, lowerScorersDoingBetterIsFlaggedInNoteOrder) {
+  Exam exam = examWithKey(3, 4, {A, A, A});
+  auto sheets = sheetsAnswering(exam, {{A, B, B}, {A, A, B}, {B, A, B}, {B, B, A}});
+  ItemAnalysis analysis = ItemAnalysis::analyze(exam, sheets);
+  const ItemStats &q3 = analysis.items[2];
+  EXPECT_DOUBLE_EQ(q3.p, 0.25);
+  EXPECT_DOUBLE_EQ(q3.discrimination, -1);
+  EXPECT_EQ(q3.notes, (std::vector<ItemNote>{ItemNote::hard(), ItemNote::negative(),
+                                             ItemNote::strongDistractor(B)}));
+  // Q1: the upper sheet (sheet 2) and the lower one (sheet 4): 1 − 0.
+  EXPECT_DOUBLE_EQ(analysis.items[0].discrimination, 1);
+}
+
+TEST(ItemAnalysis, unusedWrongAnswersAreNotedFromTenSheets) {
+  Exam exam = examWithKey(1, 3, {A});
+  std::vector<Answers> answers(9, Answers{A});
+  answers.push_back({B});
+  ItemAnalysis ten = ItemAnalysis::analyze(exam, sheetsAnswering(exam, answers));
+  EXPECT_EQ(ten.items[0].notes, std::vector<ItemNote>{ItemNote::unusedDistractor(C)});
+
+  answers.erase(answers.begin());
+  ItemAnalysis nine = ItemAnalysis::analyze(exam, sheetsAnswering(exam, answers));
+  EXPECT_TRUE(nine.items[0].notes.empty());
+}
+
+TEST(ItemAnalysis, histogramPutsFullMarksInTheLastBinAndTruncates) {
+  Exam exam = examWithKey(2, 4, {A, A});
+  exam.setKey(0, {A}, 9.99, false);
+  exam.setKey(1, {A}, 90.01, false);
+  auto sheets = sheetsAnswering(exam, {{A, A}, {A, B}, {B, A}, {B, B}});
+  ExamSummary summary = ItemAnalysis::analyze(exam, sheets).summary;
+  EXPECT_EQ(summary.histogram, (std::vector<int>{2, 0, 0, 0, 0, 0, 0, 0, 0, 2}));
+  EXPECT_DOUBLE_EQ(summary.high, 100);
+  EXPECT_DOUBLE_EQ(summary.low, 0);
+}
+
+TEST(ItemAnalysis, groupSizeIsTwentySevenPercentRounded) {
+  // With everyone right on Q1 except the last-ranked g sheets, discrimination is 1 exactly
+  // when the lower group is g sheets wide and nobody in it is right.
+  Exam exam = examWithKey(2, 4, {A, A});
+  auto discriminationWith = [&](int n, int wrong) {
+    std::vector<Answers> answers(static_cast<size_t>(n - wrong), Answers{A, A});
+    answers.resize(static_cast<size_t>(n), Answers{B, B});
+    return ItemAnalysis::analyze(exam, sheetsAnswering(exam, answers)).items[0].discrimination;
+  };
+  EXPECT_DOUBLE_EQ(discriminationWith(5, 1), 1);  // g = 1
+  EXPECT_DOUBLE_EQ(discriminationWith(10, 3), 1); // g = 3
+  EXPECT_DOUBLE_EQ(discriminationWith(10, 2), 2.0 / 3);
+  EXPECT_DOUBLE_EQ(discriminationWith(30, 8), 1); // g = 8
+  EXPECT_DOUBLE_EQ(discriminationWith(30, 7), 7.0 / 8);
+}
+
+} // namespace
+} // namespace ovalon

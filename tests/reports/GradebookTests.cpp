@@ -1,0 +1,171 @@
+#include "reports/Gradebook.h"
+#include "support/GradingFixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <string_view>
+
+namespace ovalon {
+namespace {
+
+using fixtures::examWithKey;
+using fixtures::sheetAnswering;
+using Answers = std::vector<std::optional<int>>;
+
+constexpr int A = 0, B = 1, C = 2, D = 3;
+const std::string header = "Student ID,Last Name,First Name,Version,Score,Possible,Percent";
+
+// The CSV text split at CR LF; fails the test when the text does not end with one.
+std::vector<std::string> linesOf(const std::string &text) {
+  std::vector<std::string> lines;
+  EXPECT_TRUE(text.ends_with("\r\n")) << text;
+  size_t start = 0;
+  for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+    lines.push_back(text.substr(start, end - start));
+  return lines;
+}
+
+ScannedSheet numbered(ScannedSheet sheet, int number) {
+  sheet.number = number;
+  sheet.flags.clear();
+  return sheet;
+}
+
+TEST(Gradebook, emptyClassIsByteOrderMarkAndHeader) {
+  Exam exam = examWithKey(3, 4, {A, B, C});
+  Bytes bytes = Gradebook::data(exam, {}, {}, false);
+  std::string expected = "\xEF\xBB\xBF" + header + "\r\n";
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), expected);
+}
+
+TEST(Gradebook, listsAbsentStudentsWithThePossiblePointsOnly) {
+  Exam exam = examWithKey(4, 4, {A, B, C, D});
+  exam.setKey(3, {D}, 2, false);
+  std::vector<Student> roster{
+      {"1001", "Carla", "Young"}, {"1002", "Ben", "Adams"}, {"1003", "Dana", "Moss"}};
+  std::vector<ScannedSheet> sheets{numbered(sheetAnswering(exam, {A, B, C, D}, 0, "1003"), 1),
+                                   numbered(sheetAnswering(exam, {A, A, A, A}, 0, "01001"), 2)};
+  EXPECT_EQ(linesOf(Gradebook::csv(exam, roster, sheets, false)),
+            (std::vector<std::string>{header, "1002,Adams,Ben,,,5,", "1003,Moss,Dana,A,5,5,100.0",
+                                      "1001,Young,Carla,A,1,5,20.0"}));
+}
+
+TEST(Gradebook, fractionalScoresAndPercentWithOneDecimal) {
+  Exam exam = examWithKey(4, 4, {});
+  for (int q = 0; q < 4; ++q)
+    exam.setKey(q, {A}, 2.5, false);
+  auto lines = linesOf(
+      Gradebook::csv(exam, {}, {numbered(sheetAnswering(exam, {A, A, A, B}, 0, "7"), 1)}, false));
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[1], "7,,,A,7.5,10,75.0");
+}
+
+TEST(Gradebook, unmatchedSheetsFollowTheClassByIDThenNumber) {
+  Exam exam = examWithKey(2, 4, {A, B});
+  exam.setVersionCount(2);
+  std::vector<Student> roster{{"5", "Zoë", "Zimmer"}, {"6", "al", "adams"}};
+  std::vector<ScannedSheet> sheets{
+      numbered(sheetAnswering(exam, {A, B}, 0, ""), 4),
+      numbered(sheetAnswering(exam, {A, B}, 0, "900"), 3),
+      numbered(sheetAnswering(exam, {D, D}, 1, "10?4"), 2), // unclear: no student ID
+      numbered(sheetAnswering(exam, {A, A}, 0, "5"), 9),
+      numbered(sheetAnswering(exam, {A, A}, 0, "0005"), 7),
+      numbered(sheetAnswering(exam, {A, A}, 0, "80"), 1),
+  };
+  auto lines = linesOf(Gradebook::csv(exam, roster, sheets, false));
+  EXPECT_EQ(lines, (std::vector<std::string>{
+                       header,
+                       "6,adams,al,,,2,",
+                       "5,Zimmer,Zoë,A,1,2,50.0", // the same student twice, by sheet number
+                       "5,Zimmer,Zoë,A,1,2,50.0",
+                       ",,Sheet 2,B,0,2,0.0", // no ID sorts first among the unmatched
+                       ",,Sheet 4,A,2,2,100.0",
+                       "80,,,A,1,2,50.0", // IDs compare by numeric value
+                       "900,,,A,2,2,100.0",
+                   }));
+  auto rows = Gradebook::rows(exam, roster, sheets, false);
+  EXPECT_EQ(rows[1].number, 7);
+  EXPECT_EQ(rows[2].number, 9);
+  EXPECT_TRUE(rows[2].matched);
+  EXPECT_FALSE(rows[3].matched);
+}
+
+TEST(Gradebook, sortsNamesCaseInsensitivelyWithAbsentStudentsAfterSheetsOfTheSameName) {
+  Exam exam = examWithKey(1, 4, {A});
+  std::vector<Student> roster{{"3", "Ann", "baker"}, {"1", "Ann", "Baker"}, {"2", "Bo", "Adams"}};
+  std::vector<ScannedSheet> sheets{numbered(sheetAnswering(exam, {A}, 0, "1"), 1)};
+  auto rows = Gradebook::rows(exam, roster, sheets, false);
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0].fields[0], "2");
+  EXPECT_EQ(rows[1].fields[0], "1") << "sheet rows come before absent students of equal name";
+  EXPECT_EQ(rows[2].fields[0], "3");
+}
+
+TEST(Gradebook, excludedSheetsAreLeftOutAndTheirStudentListedAbsent) {
+  Exam exam = examWithKey(2, 4, {A, B});
+  std::vector<Student> roster{{"1", "Ann", "Lee"}};
+  ScannedSheet excluded = numbered(sheetAnswering(exam, {A, B}, 0, "1"), 1);
+  excluded.excluded = true;
+  ScannedSheet stranger = numbered(sheetAnswering(exam, {A, B}, 0, "44"), 2);
+  stranger.excluded = true;
+  EXPECT_EQ(linesOf(Gradebook::csv(exam, roster, {excluded, stranger}, false)),
+            (std::vector<std::string>{header, "1,Lee,Ann,,,2,"}));
+}
+
+TEST(Gradebook, followsTheTeachersIDDecision) {
+  Exam exam = examWithKey(1, 4, {A});
+  std::vector<Student> roster{{"1", "Ann", "Lee"}, {"2", "Bo", "Ng"}};
+  ScannedSheet sheet = numbered(sheetAnswering(exam, {A}, 0, "1"), 1);
+  sheet.flags.push_back(fixtures::sheetFlag(FlagKind::studentID, "ID 1 is also on sheet 3."));
+  sheet.flags[0].resolution = Resolution::student("2");
+  EXPECT_EQ(linesOf(Gradebook::csv(exam, roster, {sheet}, false)),
+            (std::vector<std::string>{header, "1,Lee,Ann,,,1,", "2,Ng,Bo,A,1,1,100.0"}));
+
+  sheet.flags[0].resolution.reset(); // open: the sheet counts for nobody yet
+  EXPECT_EQ(linesOf(Gradebook::csv(exam, roster, {sheet}, false)).back(), ",,Sheet 1,A,1,1,100.0");
+}
+
+TEST(Gradebook, escapesNamesAndGuardsFormulas) {
+  Exam exam = examWithKey(1, 4, {A});
+  std::vector<Student> roster{{"1", "Ann", "Smith, Jr."},
+                              {"2", "Bo \"B\"", "Ng"},
+                              {"3", "Cy", "Park "},
+                              {"4", "Di", "-Dee"},
+                              {"5", "Ed", "=SUM(A1)"}};
+  auto lines = linesOf(Gradebook::csv(exam, roster, {}, false));
+  EXPECT_EQ(lines, (std::vector<std::string>{header, "4,'-Dee,Di,,,1,", "5,'=SUM(A1),Ed,,,1,",
+                                             "2,Ng,\"Bo \"\"B\"\"\",,,1,", "3,\"Park \",Cy,,,1,",
+                                             "1,\"Smith, Jr.\",Ann,,,1,"}));
+}
+
+TEST(Gradebook, answersInMasterOrderWithMasterLetters) {
+  Exam exam = examWithKey(4, 4, {A, B, C, D});
+  exam.setShuffleChoices(true);
+  exam.setVersionCount(2);
+  const ExamVersion &version = exam.versions[1];
+  // Master answers wanted: Q1 C, Q2 blank, Q3 A, Q4 D, printed where version B put them.
+  const Answers master{C, std::nullopt, A, D};
+  Answers printed(4);
+  for (int p = 0; p < 4; ++p) {
+    int q = version.order[static_cast<size_t>(p)];
+    if (auto choice = master[static_cast<size_t>(q)])
+      printed[static_cast<size_t>(p)] = version.printedChoice(*choice, p);
+  }
+  ScannedSheet sheet = numbered(sheetAnswering(exam, printed, 1, "77"), 1);
+  auto lines = linesOf(Gradebook::csv(exam, {}, {sheet}, true));
+  EXPECT_EQ(lines, (std::vector<std::string>{header + ",Q1,Q2,Q3,Q4", "77,,,B,1,4,25.0,C,,A,D"}));
+
+  // Absent students get empty answer cells.
+  auto absent = linesOf(Gradebook::csv(exam, {{"9", "Al", "Ray"}}, {}, true));
+  EXPECT_EQ(absent[1], "9,Ray,Al,,,4,,,,,");
+}
+
+TEST(Gradebook, versionBeyondTheLettersShowsAQuestionMark) {
+  Exam exam = examWithKey(1, 4, {A});
+  auto lines =
+      linesOf(Gradebook::csv(exam, {}, {numbered(sheetAnswering(exam, {A}, 6, ""), 1)}, false));
+  EXPECT_EQ(lines[1], ",,Sheet 1,?,0,1,0.0");
+}
+
+} // namespace
+} // namespace ovalon
