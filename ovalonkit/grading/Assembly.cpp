@@ -104,12 +104,6 @@ ScanIssue issue(const PageOutcome &outcome, std::optional<Uuid> picture) {
   return {Uuid::random(), outcome.source, outcome.sourcePage, outcome.problem, {}, picture, false};
 }
 
-std::optional<std::string> baseID(const ScannedSheet &sheet) {
-  if (sheet.readID.empty() || sheet.readID.find('?') != std::string::npos)
-    return std::nullopt;
-  return sheet.readID;
-}
-
 std::optional<ReviewFlag> computeIDFlag(const ScannedSheet &sheet, const Exam &exam,
                                         const Roster &roster,
                                         const std::map<std::string, int> &claimed) {
@@ -133,20 +127,6 @@ std::optional<ReviewFlag> computeIDFlag(const ScannedSheet &sheet, const Exam &e
 const ReviewFlag *firstIDFlag(const ScannedSheet &sheet) {
   auto found = std::ranges::find(sheet.flags, FlagKind::studentID, &ReviewFlag::kind);
   return found == sheet.flags.end() ? nullptr : &*found;
-}
-
-// The student ID a sheet counts for, after the teacher's decision on its ID flag.
-std::optional<std::string> countedID(const ScannedSheet &sheet) {
-  const ReviewFlag *flag = firstIDFlag(sheet);
-  if (!flag)
-    return baseID(sheet);
-  if (!flag->resolution)
-    return std::nullopt;
-  if (auto *student = std::get_if<Resolution::Student>(&flag->resolution->decision))
-    return student->id;
-  if (std::holds_alternative<Resolution::Accept>(flag->resolution->decision))
-    return baseID(sheet);
-  return std::nullopt;
 }
 
 } // namespace
@@ -207,7 +187,7 @@ std::vector<ScannedSheet> refreshIDFlags(std::vector<ScannedSheet> sheets, const
     }
     if (sheet.excluded)
       continue;
-    if (auto id = countedID(sheet))
+    if (auto id = sheet.studentID())
       claimed.try_emplace(Student::idKey(*id), sheet.number);
   }
   return sheets;
