@@ -1,0 +1,264 @@
+#include "sheets/BitmapCanvas.h"
+#include "sheets/PdfWriter.h"
+#include "sheets/TextLine.h"
+#include "support/RenderedPage.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+namespace ovalon {
+namespace {
+
+using testing::darkBounds;
+using testing::drawPage;
+using testing::region;
+using testing::Region;
+
+constexpr Size letter{612, 792};
+constexpr Size small{100, 100};
+
+void flip(Canvas &canvas, double height) {
+  canvas.translate(0, height);
+  canvas.scale(1, -1);
+}
+
+TEST(PdfWriter, writesPagesOfOneSizeWithTitleAndCreator) {
+  auto writer = PdfWriter::open(letter, "Unit 3 “Fractions”");
+  ASSERT_TRUE(writer);
+  for (int i = 0; i < 3; ++i) {
+    Canvas &canvas = writer->beginPage();
+    canvas.fillRect({10, 10, 50, 50});
+    writer->endPage();
+  }
+  EXPECT_EQ(writer->pageCount(), 3);
+  auto bytes = writer->close();
+  ASSERT_TRUE(bytes);
+  EXPECT_FALSE(writer->close()); // finished once
+  auto facts = testing::pdfFacts(*bytes);
+  ASSERT_TRUE(facts);
+  EXPECT_EQ(facts->pageCount, 3);
+  EXPECT_EQ(facts->title, "Unit 3 “Fractions”");
+  EXPECT_EQ(facts->creator, "Ovalon");
+  EXPECT_NEAR(facts->pageSize.width, 612, 0.01);
+  EXPECT_NEAR(facts->pageSize.height, 792, 0.01);
+}
+
+TEST(PdfWriter, closingEndsAnOpenPageAndBeginningEndsThePrevious) {
+  auto writer = PdfWriter::open({595.28, 841.89}, "A4");
+  ASSERT_TRUE(writer);
+  writer->beginPage();
+  writer->beginPage();
+  auto bytes = writer->close();
+  ASSERT_TRUE(bytes);
+  auto facts = testing::pdfFacts(*bytes);
+  EXPECT_EQ(facts->pageCount, 2);
+  EXPECT_NEAR(facts->pageSize.width, 595.28, 0.01);
+}
+
+TEST(PdfWriter, refusesAPageWithoutArea) {
+  EXPECT_FALSE(PdfWriter::open({0, 792}, "x"));
+  EXPECT_FALSE(PdfWriter::open({612, -1}, "x"));
+  EXPECT_FALSE(PdfWriter::open({NAN, 792}, "x"));
+  EXPECT_FALSE(PdfWriter::onePage({0, 0}, "x", [](Canvas &) {}));
+}
+
+TEST(PdfWriter, onePageDocumentStartsInPdfCoordinates) {
+  auto bytes = PdfWriter::onePage(small, "One", [](Canvas &canvas) {
+    canvas.fillRect({0, 0, 20, 20}); // bottom-left in PDF's own coordinates
+  });
+  ASSERT_TRUE(bytes);
+  auto facts = testing::pdfFacts(*bytes);
+  EXPECT_EQ(facts->pageCount, 1);
+  EXPECT_EQ(facts->title, "One");
+  auto page = testing::renderPdfPage(*bytes, 0, 72);
+  ASSERT_TRUE(page);
+  EXPECT_EQ(region(*page, {2, 82, 16, 16}, 72).max, 0);
+  EXPECT_EQ(region(*page, {2, 2, 16, 16}, 72).min, 255);
+}
+
+TEST(PdfWriter, drawsTheSameContentForTheSameInput) {
+  auto draw = [](Canvas &canvas) {
+    flip(canvas, 100);
+    canvas.strokeEllipse({10, 10, 30, 20});
+    canvas.drawText({"Same", Font::helvetica(9), 0}, {10, 60});
+  };
+  auto a = PdfWriter::onePage(small, "Same", draw);
+  auto b = PdfWriter::onePage(small, "Same", draw);
+  ASSERT_TRUE(a && b);
+  EXPECT_EQ(testing::renderPdfPage(*a, 0, 150), testing::renderPdfPage(*b, 0, 150));
+}
+
+TEST(BitmapCanvas, sizesPixelsByResolution) {
+  EXPECT_EQ(BitmapCanvas::pixelSize(letter, 200.0 / 72), (PixelSize{1700, 2200}));
+  EXPECT_EQ(BitmapCanvas::pixelSize({595.28, 841.89}, 200.0 / 72), (PixelSize{1654, 2339}));
+  BitmapCanvas canvas(small, 2);
+  GrayBitmap blank = canvas.bitmap();
+  EXPECT_EQ(blank, GrayBitmap::blank(200, 200));
+}
+
+TEST(BitmapCanvas, flippedDrawingLandsTopLeftAtScale) {
+  GrayBitmap image = drawPage(small, 144, [](Canvas &canvas) {
+    flip(canvas, 100);
+    canvas.setFillGray(0);
+    canvas.fillRect({10, 20, 30, 5});
+  });
+  auto box = darkBounds(image, {0, 0, 200, 200});
+  ASSERT_TRUE(box);
+  EXPECT_EQ(*box, (Rect{20, 40, 60, 10}));
+}
+
+TEST(Canvas, fillAndStrokeGraysAreSeparateAndRestored) {
+  GrayBitmap image = drawPage(small, 72, [](Canvas &canvas) {
+    flip(canvas, 100);
+    canvas.setFillGray(0.2);
+    canvas.setStrokeGray(0.6);
+    canvas.setLineWidth(4);
+    canvas.save();
+    canvas.setFillGray(0.8);
+    canvas.translate(50, 0);
+    canvas.fillRect({0, 0, 10, 10}); // at x 50
+    canvas.restore();
+    canvas.fillRect({0, 20, 10, 10});
+    canvas.moveTo({0, 50});
+    canvas.lineTo({100, 50});
+    canvas.strokePath();
+  });
+  EXPECT_NEAR(region(image, {50, 0, 10, 10}, 72).mean, 0.8 * 255, 1);
+  EXPECT_EQ(region(image, {0, 0, 10, 10}, 72).min, 255); // translation undone
+  EXPECT_NEAR(region(image, {0, 20, 10, 10}, 72).mean, 0.2 * 255, 1);
+  EXPECT_NEAR(region(image, {0, 48, 100, 4}, 72).mean, 0.6 * 255, 1);
+}
+
+TEST(Canvas, ellipseClipKeepsTheInsideUntilRestored) {
+  GrayBitmap image = drawPage(small, 72, [](Canvas &canvas) {
+    flip(canvas, 100);
+    canvas.save();
+    canvas.clipToEllipse({0, 0, 40, 40});
+    canvas.fillRect({0, 0, 100, 100});
+    canvas.restore();
+    canvas.fillRect({60, 60, 10, 10});
+  });
+  EXPECT_EQ(region(image, {16, 16, 8, 8}, 72).max, 0);
+  EXPECT_EQ(region(image, {0, 0, 4, 4}, 72).min, 255);    // corner outside the circle
+  EXPECT_EQ(region(image, {45, 0, 55, 55}, 72).min, 255); // beyond the clip
+  EXPECT_EQ(region(image, {61, 61, 8, 8}, 72).max, 0);    // clip lifted
+}
+
+TEST(Canvas, ellipsesAndRoundedRectsFillTheirShapes) {
+  GrayBitmap image = drawPage(small, 72, [](Canvas &canvas) {
+    flip(canvas, 100);
+    canvas.fillEllipse({10, 10, 40, 20});
+    canvas.fillRoundedRect({60, 60, 30, 30}, 10);
+    canvas.setLineWidth(2);
+    canvas.strokeEllipse({60, 10, 30, 30});
+  });
+  EXPECT_EQ(*darkBounds(image, {0, 0, 55, 55}), (Rect{10, 10, 40, 20}));
+  EXPECT_EQ(region(image, {60, 60, 2, 2}, 72).min, 255); // rounded-off corner
+  EXPECT_EQ(region(image, {65, 70, 20, 10}, 72).max, 0);
+  EXPECT_EQ(region(image, {70, 20, 10, 10}, 72).min, 255); // a stroked ellipse is hollow
+  EXPECT_LT(region(image, {74, 10, 2, 1}, 72).mean, 100);
+}
+
+TEST(Canvas, imagesAreDrawnWithoutInterpolation) {
+  GrayBitmap checker{2, 2, {0, 255, 255, 0}};
+  GrayBitmap image = drawPage(small, 72, [&](Canvas &canvas) {
+    flip(canvas, 100);
+    canvas.drawImage(checker, {10, 10, 40, 40});
+  });
+  EXPECT_EQ(region(image, {10, 10, 20, 20}, 72).max, 0); // first row at the top
+  EXPECT_EQ(region(image, {30, 10, 20, 20}, 72).min, 255);
+  EXPECT_EQ(region(image, {10, 30, 20, 20}, 72).min, 255);
+  EXPECT_EQ(region(image, {30, 30, 20, 20}, 72).max, 0);
+  EXPECT_EQ(region(image, {0, 0, 100, 10}, 72).min, 255);
+}
+
+TEST(TextLine, helveticaHasHelveticaMetrics) {
+  // Advances of Helvetica per 1000 em: H 722 in both weights, i 222 and 278 bold.
+  EXPECT_NEAR((TextLine{"H", Font::helvetica(10)}.width()), 7.22, 0.01);
+  EXPECT_NEAR((TextLine{"iiii", Font::helvetica(10)}.width()), 8.88, 0.01);
+  EXPECT_NEAR((TextLine{"iiii", Font::helveticaBold(10)}.width()), 11.12, 0.01);
+  EXPECT_NEAR((TextLine{"iiii", Font::helvetica(20)}.width()), 17.76, 0.01);
+  EXPECT_EQ((TextLine{"", Font::helvetica(10)}.width()), 0);
+}
+
+TEST(TextLine, truncatesAtTheEndWithAnEllipsis) {
+  TextLine line{"Midterm examination for the second semester", Font::helveticaBold(15), 0.2};
+  EXPECT_EQ(line.truncated(1000), line);
+  TextLine cut = line.truncated(120);
+  EXPECT_TRUE(cut.text.ends_with("…"));
+  EXPECT_LE(cut.width(), 120);
+  EXPECT_EQ(cut.font, line.font);
+  EXPECT_EQ(cut.gray, 0.2);
+  std::string kept = cut.text.substr(0, cut.text.size() - std::string("…").size());
+  EXPECT_TRUE(line.text.starts_with(kept));
+  // One character more would not fit.
+  TextLine longer{line.text.substr(0, kept.size() + 1) + "…", line.font};
+  EXPECT_GT(longer.width(), 120);
+  EXPECT_EQ(line.truncated(1).text, "");
+}
+
+TEST(TextLine, truncationKeepsWholeCharacters) {
+  TextLine line{"Élodie Ñúñez-Ørsted Åström", Font::helvetica(11)};
+  TextLine cut = line.truncated(60);
+  ASSERT_TRUE(cut.text.ends_with("…"));
+  EXPECT_LE(cut.width(), 60);
+  // Valid UTF-8 throughout: Pango would measure invalid bytes as replacement glyphs.
+  EXPECT_TRUE(line.text.starts_with(cut.text.substr(0, cut.text.size() - 3)));
+  EXPECT_NE(static_cast<unsigned char>(cut.text[cut.text.size() - 4]) & 0xC0, 0xC0);
+}
+
+// Text placed by its measured width lands there: a word drawn in one piece
+// looks exactly like its letters drawn one by one where measurement puts them.
+// (The font kerns, so a letter sits at the width of the text up to and
+// including it, less its own advance.)
+TEST(Canvas, textLandsWhereMeasurementSays) {
+  const Font font = Font::helvetica(12);
+  const std::string word = "AVATAR";
+  for (double dpi : {72.0, 200.0, 300.0}) {
+    GrayBitmap whole = drawPage(small, dpi, [&](Canvas &canvas) {
+      flip(canvas, 100);
+      canvas.drawText({word, font, 0}, {10.25, 50});
+    });
+    GrayBitmap pieces = drawPage(small, dpi, [&](Canvas &canvas) {
+      flip(canvas, 100);
+      for (std::size_t i = 0; i < word.size(); ++i) {
+        TextLine letter{word.substr(i, 1), font, 0};
+        double x = 10.25 + TextLine{word.substr(0, i + 1), font}.width() - letter.width();
+        canvas.drawText(letter, {x, 50});
+      }
+    });
+    int differing = 0;
+    for (std::size_t i = 0; i < whole.pixels.size(); ++i)
+      differing += std::abs(whole.pixels[i] - pieces.pixels[i]) > 8;
+    EXPECT_EQ(differing, 0) << dpi;
+
+    // The ink ends within the measured advance and starts at the origin.
+    auto box = darkBounds(
+        whole, {0, 0, static_cast<double>(whole.width), static_cast<double>(whole.height)});
+    ASSERT_TRUE(box);
+    double s = dpi / 72;
+    double advance = TextLine{word, font}.width();
+    EXPECT_GE(box->minX(), 10.25 * s - 1);
+    EXPECT_LE(box->maxX(), (10.25 + advance) * s + 1);
+    // Capitals stand upright on the baseline: bottom at y 50, cap height about 0.72 em.
+    EXPECT_NEAR(box->maxY(), 50 * s, 1.5);
+    EXPECT_NEAR(box->minY(), (50 - 0.718 * 12) * s, 1.5);
+  }
+}
+
+TEST(Canvas, textUsesItsOwnGrayNotTheFill) {
+  GrayBitmap image = drawPage(small, 144, [](Canvas &canvas) {
+    flip(canvas, 100);
+    canvas.setFillGray(0);
+    canvas.drawText({"IIII", Font::helveticaBold(30), 0.5}, {10, 50});
+  });
+  Region r = region(image, {10, 30, 40, 20}, 144);
+  EXPECT_GE(r.min, 120);
+  EXPECT_LE(r.min, 135);
+}
+
+} // namespace
+} // namespace ovalon

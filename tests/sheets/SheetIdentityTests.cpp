@@ -1,0 +1,180 @@
+#include "sheets/QRMatrix.h"
+#include "sheets/QrCodec.h"
+#include "sheets/SheetIdentity.h"
+#include "support/QrReading.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <unordered_set>
+
+namespace ovalon {
+namespace {
+
+const SheetIdentity keyPage{"E621E1F8", 1, 2, {150, 4, 6, Paper::a4}, true};
+
+TEST(SheetIdentity, payloadJoinsTheFieldsWithBars) {
+  EXPECT_EQ(keyPage.payload(), "OV1|E621E1F8|B|2|150|4|6|A|K");
+  SheetIdentity student = keyPage;
+  student.isKey = false;
+  EXPECT_EQ(student.payload(), "OV1|E621E1F8|B|2|150|4|6|A");
+  SheetIdentity letter{"0000ABCD", 3, 1, {1, 2, 0, Paper::letter}, false};
+  EXPECT_EQ(letter.payload(), "OV1|0000ABCD|D|1|1|2|0|L");
+}
+
+TEST(SheetIdentity, parsesTheDocumentedExample) {
+  auto identity = SheetIdentity::parse("OV1|E621E1F8|A|1|20|4|6|L");
+  ASSERT_TRUE(identity);
+  EXPECT_EQ(*identity, (SheetIdentity{"E621E1F8", 0, 1, {20, 4, 6, Paper::letter}, false}));
+  auto key = SheetIdentity::parse("OV1|E621E1F8|A|1|20|4|6|L|K");
+  ASSERT_TRUE(key);
+  EXPECT_TRUE(key->isKey);
+}
+
+TEST(SheetIdentity, ignoresWhiteSpaceAroundThePayload) {
+  EXPECT_TRUE(SheetIdentity::parse("  OV1|E621E1F8|A|1|20|4|6|L\n"));
+  EXPECT_TRUE(SheetIdentity::parse("\tOV1|E621E1F8|A|1|20|4|6|L|K\r\n"));
+  EXPECT_TRUE(SheetIdentity::parse("\xC2\xA0OV1|E621E1F8|A|1|20|4|6|L\xE2\x80\xA8"));
+  // White space inside a field is not trimmed.
+  EXPECT_FALSE(SheetIdentity::parse("OV1|E621E1F8|A|1|20 |4|6|L"));
+}
+
+TEST(SheetIdentity, readsOnlyTheFirstCharacterOfTheVersionCaseInsensitively) {
+  EXPECT_EQ(SheetIdentity::parse("OV1|E621E1F8|b|1|20|4|6|L")->version, 1);
+  EXPECT_EQ(SheetIdentity::parse("OV1|E621E1F8|Dx|1|20|4|6|L")->version, 3);
+  EXPECT_FALSE(SheetIdentity::parse("OV1|E621E1F8|E|1|20|4|6|L"));
+  EXPECT_FALSE(SheetIdentity::parse("OV1|E621E1F8||1|20|4|6|L"));
+  EXPECT_FALSE(SheetIdentity::parse("OV1|E621E1F8|1|1|20|4|6|L"));
+}
+
+TEST(SheetIdentity, acceptsSignedAndZeroPaddedNumbersLikeTheNumberParser) {
+  auto identity = SheetIdentity::parse("OV1|E621E1F8|A|+1|020|4|-0|L");
+  ASSERT_TRUE(identity);
+  EXPECT_EQ(identity->page, 1);
+  EXPECT_EQ(identity->signature.questionCount, 20);
+  EXPECT_EQ(identity->signature.idDigits, 0);
+}
+
+TEST(SheetIdentity, rejectsMalformedFields) {
+  const char *bad[] = {
+      "",
+      "OV1",
+      "OV1|E621E1F8|A|1|20|4|6",       // 7 fields
+      "OV1|E621E1F8|A|1|20|4|6|L|X",   // ninth field not K
+      "OV1|E621E1F8|A|1|20|4|6|L|k",   // K is case-sensitive
+      "OV1|E621E1F8|A|1|20|4|6|L|K|K", // ten fields
+      "OV1|E621E1F8|A|1|20|4|6|L|",    // empty ninth field
+      "OV2|E621E1F8|A|1|20|4|6|L",     // wrong magic
+      "ov1|E621E1F8|A|1|20|4|6|L",     // magic is case-sensitive
+      "OV1|E621E1F|A|1|20|4|6|L",      // 7-character code
+      "OV1|E621E1F8X|A|1|20|4|6|L",    // 9-character code
+      "OV1|E621E1F8|A|one|20|4|6|L",   // not a number
+      "OV1|E621E1F8|A|1|20|4||L",      // empty number
+      "OV1|E621E1F8|A|1|+|4|6|L",      // sign alone
+      "OV1|E621E1F8|A|1|+-20|4|6|L",   // two signs
+      "OV1|E621E1F8|A|1|20.0|4|6|L",   // not an integer
+      "OV1|E621E1F8|A|1|99999999999|4|6|L",
+      "OV1|E621E1F8|A|1|20|4|6|l", // paper is case-sensitive
+      "OV1|E621E1F8|A|1|20|4|6|Letter",
+      "OV1|E621E1F8|A|1|201|4|6|L",
+      "OV1|E621E1F8|A|1|0|4|6|L",
+      "OV1|E621E1F8|A|1|20|6|6|L",
+      "OV1|E621E1F8|A|1|20|1|6|L",
+      "OV1|E621E1F8|A|1|20|4|11|L",
+      "OV1|E621E1F8|A|1|20|4|-1|L",
+      "OV1|E621E1F8|A|0|20|4|6|L",
+      "OV1|E621E1F8|A|3|200|4|6|L", // a 200-question test has 2 pages
+      "OV1|E621E1F8|A|2|100|4|6|L",
+  };
+  for (const char *text : bad)
+    EXPECT_FALSE(SheetIdentity::parse(text)) << text;
+  EXPECT_TRUE(SheetIdentity::parse("OV1|E621E1F8|A|2|200|4|6|L"));
+  EXPECT_TRUE(SheetIdentity::parse("OV1|E621E1F8|A|2|101|5|10|A"));
+}
+
+TEST(SheetIdentity, codeCountsCharactersNotBytes) {
+  auto identity = SheetIdentity::parse("OV1|\xC3\x89"
+                                       "1234567|A|1|20|4|6|L");
+  ASSERT_TRUE(identity);
+  EXPECT_EQ(identity->examCode, "\xC3\x89"
+                                "1234567");
+  EXPECT_FALSE(SheetIdentity::parse("OV1|\xC3\x89"
+                                    "123456|A|1|20|4|6|L"));
+}
+
+TEST(SheetIdentity, payloadParsesBackForEveryValidIdentity) {
+  int checked = 0;
+  for (int questions : {1, 2, 99, 100, 101, 150, 199, 200})
+    for (int choices = 2; choices <= 5; ++choices)
+      for (int digits : {0, 1, 6, 10})
+        for (Paper paper : {Paper::letter, Paper::a4})
+          for (int version = 0; version < 4; ++version)
+            for (int page = 1; page <= (questions + 99) / 100; ++page)
+              for (bool isKey : {false, true}) {
+                SheetIdentity identity{
+                    "9F3A0C7B", version, page, {questions, choices, digits, paper}, isKey};
+                std::string text = identity.payload();
+                EXPECT_GE(text.size(), 24u);
+                EXPECT_LE(text.size(), 29u);
+                EXPECT_EQ(SheetIdentity::parse(text), identity) << text;
+                ++checked;
+              }
+  EXPECT_GT(checked, 1000);
+}
+
+TEST(SheetIdentity, equalIdentitiesHashAlike) {
+  SheetIdentity other = keyPage;
+  other.page = 1;
+  std::unordered_set<SheetIdentity> set{keyPage, keyPage, other};
+  EXPECT_EQ(set.size(), 2u);
+}
+
+TEST(QRMatrix, isAVersionThreeSymbolWithoutQuietZone) {
+  auto matrix = QRMatrix::make(keyPage.payload());
+  ASSERT_TRUE(matrix);
+  EXPECT_EQ(matrix->size, 29);
+  ASSERT_EQ(matrix->cells.size(), 29u * 29u);
+  // Finder patterns sit in three corners: dark outer ring, light ring, dark centre.
+  for (auto [r0, c0] : {std::pair{0, 0}, std::pair{0, 22}, std::pair{22, 0}}) {
+    EXPECT_TRUE(matrix->dark(r0, c0));
+    EXPECT_TRUE(matrix->dark(r0 + 6, c0 + 6));
+    EXPECT_FALSE(matrix->dark(r0 + 1, c0 + 1));
+    EXPECT_TRUE(matrix->dark(r0 + 3, c0 + 3));
+  }
+  // The alignment pattern centred on (22, 22).
+  EXPECT_TRUE(matrix->dark(22, 22));
+  EXPECT_FALSE(matrix->dark(21, 21));
+  EXPECT_TRUE(matrix->dark(20, 20));
+}
+
+TEST(QRMatrix, decodesBackToThePayload) {
+  for (const SheetIdentity &identity :
+       {keyPage, SheetIdentity{"0000ABCD", 3, 1, {1, 2, 0, Paper::letter}, false}}) {
+    auto matrix = QRMatrix::make(identity.payload());
+    ASSERT_TRUE(matrix);
+    auto texts = testing::readQRCodes(testing::imageOf(*matrix, 4));
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0], identity.payload());
+    EXPECT_EQ(SheetIdentity::parse(texts[0]), identity);
+  }
+}
+
+TEST(QRMatrix, isDeterministic) {
+  EXPECT_EQ(QRMatrix::make("OV1|E621E1F8|A|1|20|4|6|L"),
+            QRMatrix::make("OV1|E621E1F8|A|1|20|4|6|L"));
+}
+
+TEST(QrCodec, generatesAtOnePixelPerModuleAndRefusesWhatCannotBeEncoded) {
+  auto symbol = QrCodec::generate("OV1|E621E1F8|A|1|20|4|6|L", 'Q');
+  ASSERT_TRUE(symbol);
+  EXPECT_EQ(symbol->width, 29);
+  EXPECT_EQ(symbol->height, 29);
+  // Level L holds the same text in a smaller symbol.
+  EXPECT_EQ(QrCodec::generate("OV1|E621E1F8|A|1|20|4|6|L", 'L')->width, 25);
+  EXPECT_FALSE(QrCodec::generate("OV1", 'X'));
+  EXPECT_FALSE(QrCodec::generate(std::string(4000, '|'), 'Q'));
+  EXPECT_FALSE(QRMatrix::make(std::string(4000, '|')));
+}
+
+} // namespace
+} // namespace ovalon
