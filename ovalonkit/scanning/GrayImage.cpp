@@ -22,7 +22,7 @@ int64_t roundedSize(double value) {
   return static_cast<int64_t>(std::llround(value));
 }
 
-double distance(const PixelPoint &a, const PixelPoint &b) {
+double distance(const Point &a, const Point &b) {
   return std::hypot(a.x - b.x, a.y - b.y);
 }
 
@@ -78,7 +78,7 @@ GrayImage GrayImage::downscaled(int64_t maxSide) const {
   return ImageProcessing::resizedByArea(*this, w, h);
 }
 
-GrayImage GrayImage::cropped(const PixelRect &rect) const {
+GrayImage GrayImage::cropped(const Rect &rect) const {
   if (!std::isfinite(rect.x) || !std::isfinite(rect.y) || !std::isfinite(rect.width) ||
       !std::isfinite(rect.height))
     return blank(1, 1, 255);
@@ -131,17 +131,8 @@ double GrayImage::darkness(double cx, double cy, double r) const {
   return static_cast<double>(sum) / (static_cast<double>(count) * 255.0);
 }
 
-int64_t GrayImage::frameWidth(double pageWidth) {
-  return roundedSize((pageWidth - 72.0) * sheetFrameScale);
-}
-
-int64_t GrayImage::frameHeight(double pageHeight) {
-  return roundedSize((pageHeight - 72.0) * sheetFrameScale);
-}
-
-std::optional<GrayImage> GrayImage::straightened(const GrayImage &page,
-                                                 const std::array<PixelPoint, 4> &corners,
-                                                 double pageWidth, double pageHeight) {
+std::optional<GrayImage>
+GrayImage::straightened(const GrayImage &page, const std::array<Point, 4> &corners, Size pageSize) {
   // The corrected quadrilateral's own extent (its longer opposite edges)
   // must be more than a sliver before it is stretched to the frame.
   const double extentWidth =
@@ -151,7 +142,9 @@ std::optional<GrayImage> GrayImage::straightened(const GrayImage &page,
   if (!std::isfinite(extentWidth) || !std::isfinite(extentHeight) || extentWidth <= 10 ||
       extentHeight <= 10)
     return std::nullopt;
-  const int64_t w = frameWidth(pageWidth), h = frameHeight(pageHeight);
+  // The corner centres sit 36 pt in from every edge.
+  const int64_t w = roundedSize((pageSize.width - 72.0) * sheetFrameScale);
+  const int64_t h = roundedSize((pageSize.height - 72.0) * sheetFrameScale);
   if (w < 1 || h < 1)
     return std::nullopt;
   return ImageProcessing::perspectiveCorrected(page, corners, w, h);

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "model/Bytes.h"
-#include "scanning/PixelGeometry.h"
+#include "sheets/Point.h"
+#include "sheets/Rect.h"
+#include "sheets/Size.h"
 
 #include <array>
 #include <cstdint>
@@ -49,7 +51,7 @@ struct GrayImage {
 
   // The pixels under the smallest whole-pixel rectangle containing `rect`,
   // clipped to the image; a 1 × 1 white image when nothing is left.
-  GrayImage cropped(const PixelRect &rect) const;
+  GrayImage cropped(const Rect &rect) const;
 
   // Mean darkness (255 − v) / 255 over the pixels whose centres lie within
   // radius r of (cx, cy); 0 when there are none.
@@ -57,15 +59,10 @@ struct GrayImage {
 
   // Maps `page` so that the four corner points (top-left, top-right,
   // bottom-right, bottom-left of the sheet) land on the corners of the sheet
-  // frame of a page of pageWidth × pageHeight points. Absent when the corners
-  // span too little to straighten.
+  // frame of a page of `pageSize` points. Absent when the corners span too
+  // little to straighten.
   static std::optional<GrayImage> straightened(const GrayImage &page,
-                                               const std::array<PixelPoint, 4> &corners,
-                                               double pageWidth, double pageHeight);
-
-  // Pixel size of a straightened page of pageWidth × pageHeight points.
-  static int64_t frameWidth(double pageWidth);
-  static int64_t frameHeight(double pageHeight);
+                                               const std::array<Point, 4> &corners, Size pageSize);
 
   bool operator==(const GrayImage &) const = default;
 };

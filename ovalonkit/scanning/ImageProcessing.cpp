@@ -33,7 +33,7 @@ GrayImage resizedByArea(const GrayImage &image, int64_t width, int64_t height) {
 }
 
 std::optional<GrayImage> perspectiveCorrected(const GrayImage &image,
-                                              const std::array<PixelPoint, 4> &quad, int64_t width,
+                                              const std::array<Point, 4> &quad, int64_t width,
                                               int64_t height) {
   if (image.pixels.empty() || width < 1 || height < 1)
     return std::nullopt;

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "scanning/GrayImage.h"
-#include "scanning/PixelGeometry.h"
+#include "sheets/Point.h"
+#include "sheets/Rect.h"
 
 #include <array>
 #include <cstdint>
@@ -17,7 +18,7 @@ GrayImage resizedByArea(const GrayImage &image, int64_t width, int64_t height);
 // mapped projectively onto its corners; white where the source has no pixels.
 // Absent when no projective mapping exists.
 std::optional<GrayImage> perspectiveCorrected(const GrayImage &image,
-                                              const std::array<PixelPoint, 4> &quad, int64_t width,
+                                              const std::array<Point, 4> &quad, int64_t width,
                                               int64_t height);
 
 // The image enlarged `factor` times in each direction (Lanczos resampling).

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "scanning/GrayImage.h"
-#include "scanning/PixelGeometry.h"
+#include "sheets/Point.h"
+#include "sheets/Rect.h"
 
 #include <optional>
 #include <string>
@@ -14,7 +15,7 @@ struct QrObservation {
   std::optional<std::string> payload; // the decoded text, when it has one
   // The symbol's bounding box normalised to 0…1 of the image, origin at the
   // bottom-left (y grows upward), as the page reader's formulas expect.
-  PixelRect boundingBox;
+  Rect boundingBox;
 
   bool operator==(const QrObservation &) const = default;
 };

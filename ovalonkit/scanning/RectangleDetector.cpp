@@ -94,7 +94,7 @@ std::optional<std::vector<RectangleObservation>> detect(const GrayImage &image,
     // Contour points run along pixel centres; the shape's edges lie half a
     // pixel outside them, hence the +0.5 into continuous coordinates.
     auto normalised = [&](const cv::Point2d &q) {
-      return PixelPoint{(q.x + 0.5) / w, 1.0 - (q.y + 0.5) / h};
+      return Point{(q.x + 0.5) / w, 1.0 - (q.y + 0.5) / h};
     };
     candidates.push_back(
         {{normalised(p[0]), normalised(p[1]), normalised(p[2]), normalised(p[3]), confidence},

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "scanning/GrayImage.h"
-#include "scanning/PixelGeometry.h"
+#include "sheets/Point.h"
+#include "sheets/Rect.h"
 
 #include <optional>
 #include <vector>
@@ -21,7 +22,7 @@ struct RectangleOptions {
 // A quadrilateral found in an image. Corners are normalised to 0…1 of the
 // image with the origin at the bottom-left (y grows upward).
 struct RectangleObservation {
-  PixelPoint topLeft, topRight, bottomRight, bottomLeft;
+  Point topLeft, topRight, bottomRight, bottomLeft;
   double confidence = 0; // how well the shape fills its quadrilateral, 0…1
 
   bool operator==(const RectangleObservation &) const = default;

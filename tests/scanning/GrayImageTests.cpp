@@ -30,7 +30,7 @@ GrayImage markedCorner(int64_t width, int64_t height) {
 // Which quarter holds the dark block: 0 top-left, 1 top-right, 2 bottom-right, 3 bottom-left.
 int darkCorner(const GrayImage &image) {
   const double w = static_cast<double>(image.width), h = static_cast<double>(image.height);
-  const std::array<PixelPoint, 4> centres{{{8, 8}, {w - 8, 8}, {w - 8, h - 8}, {8, h - 8}}};
+  const std::array<Point, 4> centres{{{8, 8}, {w - 8, 8}, {w - 8, h - 8}, {8, h - 8}}};
   for (int i = 0; i < 4; ++i)
     if (image.darkness(centres[i].x, centres[i].y, 4) > 0.8)
       return i;
@@ -333,15 +333,15 @@ TEST(GrayImageStraightening, producesTheSheetFrameSizeFromAnyResolution) {
     const double scale = dpi / 72.0;
     const GrayImage page =
         GrayImage::blank(std::lround(612 * scale), std::lround(792 * scale), 255);
-    const std::array<PixelPoint, 4> corners{{{36 * scale, 36 * scale},
-                                             {576 * scale, 36 * scale},
-                                             {576 * scale, 756 * scale},
-                                             {36 * scale, 756 * scale}}};
-    const auto letter = GrayImage::straightened(page, corners, 612, 792);
+    const std::array<Point, 4> corners{{{36 * scale, 36 * scale},
+                                        {576 * scale, 36 * scale},
+                                        {576 * scale, 756 * scale},
+                                        {36 * scale, 756 * scale}}};
+    const auto letter = GrayImage::straightened(page, corners, {612, 792});
     ASSERT_TRUE(letter);
     EXPECT_EQ(letter->width, 1350);
     EXPECT_EQ(letter->height, 1800);
-    const auto a4 = GrayImage::straightened(page, corners, 595.28, 841.89);
+    const auto a4 = GrayImage::straightened(page, corners, {595.28, 841.89});
     ASSERT_TRUE(a4);
     EXPECT_EQ(a4->width, 1308);
     EXPECT_EQ(a4->height, 1925);
@@ -350,18 +350,18 @@ TEST(GrayImageStraightening, producesTheSheetFrameSizeFromAnyResolution) {
 
 TEST(GrayImageStraightening, collapsedCornersGiveNothing) {
   const GrayImage page = GrayImage::blank(500, 500, 255);
-  EXPECT_FALSE(
-      GrayImage::straightened(page, {{{100, 100}, {108, 100}, {108, 400}, {100, 400}}}, 612, 792));
-  EXPECT_FALSE(
-      GrayImage::straightened(page, {{{100, 100}, {400, 100}, {400, 105}, {100, 105}}}, 612, 792));
-  EXPECT_FALSE(
-      GrayImage::straightened(page, {{{100, 100}, {400, 100}, {400, NAN}, {100, 400}}}, 612, 792));
+  EXPECT_FALSE(GrayImage::straightened(page, {{{100, 100}, {108, 100}, {108, 400}, {100, 400}}},
+                                       {612, 792}));
+  EXPECT_FALSE(GrayImage::straightened(page, {{{100, 100}, {400, 100}, {400, 105}, {100, 105}}},
+                                       {612, 792}));
+  EXPECT_FALSE(GrayImage::straightened(page, {{{100, 100}, {400, 100}, {400, NAN}, {100, 400}}},
+                                       {612, 792}));
 }
 
 TEST(GrayImageStraightening, undoesRotationAndPerspective) {
   // A frame-sized picture with dark dots on a grid, projected into a tilted photo.
   GrayImage frame = GrayImage::blank(1350, 1800, 255);
-  std::vector<PixelPoint> dots;
+  std::vector<Point> dots;
   for (double y = 100; y < 1800; y += 200)
     for (double x = 100; x < 1350; x += 200)
       dots.push_back({x, y});
@@ -371,9 +371,9 @@ TEST(GrayImageStraightening, undoesRotationAndPerspective) {
         frame.set(x, y, 0);
   const auto photo = testing::distort(
       frame, {.rotationDegrees = 7, .scale = 1.3, .keystone = 0.06, .skew = 0.02, .margin = 40});
-  const std::array<PixelPoint, 4> corners{photo.map({0, 0}), photo.map({1350, 0}),
-                                          photo.map({1350, 1800}), photo.map({0, 1800})};
-  const auto straight = GrayImage::straightened(photo.image, corners, 612, 792);
+  const std::array<Point, 4> corners{photo.map({0, 0}), photo.map({1350, 0}),
+                                     photo.map({1350, 1800}), photo.map({0, 1800})};
+  const auto straight = GrayImage::straightened(photo.image, corners, {612, 792});
   ASSERT_TRUE(straight);
   for (const auto &dot : dots) {
     EXPECT_GT(straight->darkness(dot.x, dot.y, 8), 0.95) << dot.x << "," << dot.y;
@@ -386,7 +386,7 @@ TEST(GrayImageStraightening, paintsWhiteOutsideThePage) {
   const GrayImage page = GrayImage::blank(400, 500, 0);
   // Corners far outside the image: most of the frame has no source pixels.
   const auto straight = GrayImage::straightened(
-      page, {{{-1000, -1000}, {1400, -1000}, {1400, 1500}, {-1000, 1500}}}, 612, 792);
+      page, {{{-1000, -1000}, {1400, -1000}, {1400, 1500}, {-1000, 1500}}}, {612, 792});
   ASSERT_TRUE(straight);
   EXPECT_EQ(straight->at(5, 5), 255);
   EXPECT_EQ(straight->at(675, 900), 0);

@@ -13,7 +13,7 @@
 namespace ovalon {
 namespace {
 
-PixelPoint centreOf(const RectangleObservation &r) {
+Point centreOf(const RectangleObservation &r) {
   return {(r.topLeft.x + r.topRight.x + r.bottomRight.x + r.bottomLeft.x) / 4,
           (r.topLeft.y + r.topRight.y + r.bottomRight.y + r.bottomLeft.y) / 4};
 }

@@ -24,8 +24,7 @@ GrayImage imageOf(const cv::Mat &mat) {
 }
 
 // Homography between continuous coordinates (pixel centres at +0.5).
-cv::Mat homographyBetween(const std::array<PixelPoint, 4> &from,
-                          const std::array<PixelPoint, 4> &to) {
+cv::Mat homographyBetween(const std::array<Point, 4> &from, const std::array<Point, 4> &to) {
   std::array<cv::Point2f, 4> a, b;
   for (size_t i = 0; i < 4; ++i) {
     a[i] = cv::Point2f(static_cast<float>(from[i].x), static_cast<float>(from[i].y));
@@ -43,14 +42,14 @@ cv::Mat forOpenCv(const cv::Mat &h) {
 
 } // namespace
 
-PixelPoint DistortedPage::map(PixelPoint p) const {
+Point DistortedPage::map(Point p) const {
   const auto &h = homography;
   const double w = h[6] * p.x + h[7] * p.y + h[8];
   return {(h[0] * p.x + h[1] * p.y + h[2]) / w, (h[3] * p.x + h[4] * p.y + h[5]) / w};
 }
 
-GrayImage projected(const GrayImage &source, const std::array<PixelPoint, 4> &corners,
-                    int64_t width, int64_t height) {
+GrayImage projected(const GrayImage &source, const std::array<Point, 4> &corners, int64_t width,
+                    int64_t height) {
   const double w = static_cast<double>(source.width), h = static_cast<double>(source.height);
   cv::Mat homography = homographyBetween({{{0, 0}, {w, 0}, {w, h}, {0, h}}}, corners);
   cv::Mat out;
@@ -63,10 +62,10 @@ GrayImage projected(const GrayImage &source, const std::array<PixelPoint, 4> &co
 DistortedPage distort(const GrayImage &page, const PageDistortion &d) {
   const double w = static_cast<double>(page.width), h = static_cast<double>(page.height);
   // Keystone and skew in source space, then scale and rotate about the centre.
-  std::array<PixelPoint, 4> corners{{{w * d.keystone / 2 + d.skew * h, 0},
-                                     {w - w * d.keystone / 2 + d.skew * h, 0},
-                                     {w + w * d.keystone / 2, h},
-                                     {-w * d.keystone / 2, h}}};
+  std::array<Point, 4> corners{{{w * d.keystone / 2 + d.skew * h, 0},
+                                {w - w * d.keystone / 2 + d.skew * h, 0},
+                                {w + w * d.keystone / 2, h},
+                                {-w * d.keystone / 2, h}}};
   const double angle = d.rotationDegrees * std::numbers::pi / 180.0;
   const double c = std::cos(angle), s = std::sin(angle);
   for (auto &p : corners) {

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "scanning/GrayImage.h"
-#include "scanning/PixelGeometry.h"
+#include "sheets/Point.h"
+#include "sheets/Rect.h"
 
 #include <array>
 #include <cstdint>
@@ -25,14 +26,14 @@ struct DistortedPage {
   GrayImage image;
   std::array<double, 9> homography{}; // source → scan, row-major, continuous coordinates
 
-  PixelPoint map(PixelPoint source) const;
+  Point map(Point source) const;
 };
 
 DistortedPage distort(const GrayImage &page, const PageDistortion &distortion);
 
 // Projects `source` so that its four corners (top-left, top-right,
 // bottom-right, bottom-left) land on `corners` of a width × height image.
-GrayImage projected(const GrayImage &source, const std::array<PixelPoint, 4> &corners,
-                    int64_t width, int64_t height);
+GrayImage projected(const GrayImage &source, const std::array<Point, 4> &corners, int64_t width,
+                    int64_t height);
 
 } // namespace ovalon::testing
