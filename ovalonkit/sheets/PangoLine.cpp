@@ -48,15 +48,13 @@ PangoFontDescription *describe(const Font &font) {
   return description;
 }
 
-// Pango contexts are not shared between threads; each thread shapes with its own.
+// Pango contexts are not shared between threads; each thread shapes with its
+// own, over Pango's per-thread default font map. Sizes are absolute, so the
+// map's resolution plays no part.
 PangoContext *shapingContext() {
   struct Holder {
     PangoContext *context;
-    Holder() {
-      PangoFontMap *map = pango_cairo_font_map_new();
-      pango_cairo_font_map_set_resolution(PANGO_CAIRO_FONT_MAP(map), 72);
-      context = pango_font_map_create_context(map);
-      g_object_unref(map);
+    Holder() : context(pango_font_map_create_context(pango_cairo_font_map_get_default())) {
       cairo_font_options_t *options = cairo_font_options_create();
       cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
       cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);

@@ -21,6 +21,9 @@ struct PdfFacts {
 };
 std::optional<PdfFacts> pdfFacts(const Bytes &pdf);
 
+// The text poppler extracts from page `index` (0-based).
+std::string pdfPageText(const Bytes &pdf, int index);
+
 // Page `index` (0-based) rendered by poppler as 8-bit gray at `dpi`, antialiased.
 std::optional<GrayBitmap> renderPdfPage(const Bytes &pdf, int index, double dpi);
 

@@ -1,0 +1,345 @@
+#include "model/Exam.h"
+#include "sheets/SheetIdentity.h"
+#include "sheets/SheetLayout.h"
+#include "sheets/SheetPDF.h"
+#include "sheets/SheetRenderer.h"
+#include "support/QrReading.h"
+#include "support/RenderedPage.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <thread>
+
+namespace ovalon {
+namespace {
+
+using testing::darkBounds;
+using testing::region;
+
+constexpr double dpi = 200;
+constexpr double scale = dpi / 72;
+
+Exam makeExam(int questions, int choices = 4, int idDigits = 6, Paper paper = Paper::letter,
+              std::string title = "Quiz") {
+  Exam exam = Exam::make(*Uuid::parse("E621E1F8-C36C-495A-93FC-0C247A3E6E5F"), std::move(title),
+                         Date{}, questions, choices, idDigits, paper, 5);
+  exam.setVersionCount(3);
+  return exam;
+}
+
+GrayBitmap render(const Exam &exam, int version = 0, int page = 1,
+                  const std::optional<SheetFill> &fill = std::nullopt) {
+  return testing::drawPage(SheetLayout(exam).pageSize, dpi, [&](Canvas &canvas) {
+    SheetRenderer::draw(exam, version, page, fill, canvas);
+  });
+}
+
+uint8_t pixelAt(const GrayBitmap &image, Point point) {
+  return image.at(static_cast<int>(std::floor(point.x * scale)),
+                  static_cast<int>(std::floor(point.y * scale)));
+}
+
+Rect around(Point centre, double half) {
+  return {centre.x - half, centre.y - half, 2 * half, 2 * half};
+}
+
+// A bubble filled by the printer is dark all over its middle.
+bool filled(const GrayBitmap &image, Point centre) {
+  return region(image, around(centre, 3), dpi).mean < 40;
+}
+
+std::vector<int> filledDigits(const GrayBitmap &image, const SheetLayout &layout) {
+  std::vector<int> digits;
+  for (int j = 0; j < layout.signature.idDigits; ++j) {
+    int found = -1;
+    for (int k = 0; k < 10; ++k)
+      if (filled(image, layout.idBubbleCenter(j, k))) {
+        EXPECT_EQ(found, -1) << "two bubbles filled in column " << j;
+        found = k;
+      }
+    digits.push_back(found);
+  }
+  return digits;
+}
+
+TEST(SheetRenderer, cornerSquaresAreSolidBlackWithWhiteAround) {
+  for (Paper paper : {Paper::letter, Paper::a4}) {
+    Exam exam = makeExam(20, 4, 6, paper);
+    SheetLayout layout(exam);
+    GrayBitmap image = render(exam);
+    for (int i = 0; i < 4; ++i) {
+      Rect square = layout.cornerRect(i);
+      EXPECT_LE(region(image, {square.x + 0.5, square.y + 0.5, 17, 17}, dpi).max, 10) << i;
+      auto box = darkBounds(
+          image, {(square.x - 6) * scale, (square.y - 6) * scale, 30 * scale, 30 * scale});
+      ASSERT_TRUE(box);
+      EXPECT_NEAR(box->minX(), square.x * scale, 1);
+      EXPECT_NEAR(box->minY(), square.y * scale, 1);
+      EXPECT_NEAR(box->maxX(), square.maxX() * scale, 1);
+      EXPECT_NEAR(box->maxY(), square.maxY() * scale, 1);
+    }
+  }
+}
+
+TEST(SheetRenderer, symbolDecodesToThePagesIdentity) {
+  Exam exam = makeExam(150, 5, 6, Paper::a4);
+  struct Case {
+    int version;
+    int page;
+    std::optional<SheetFill> fill;
+  };
+  for (const Case &c : {Case{0, 1, std::nullopt}, Case{2, 2, SheetFill{"Ann", "7", false}},
+                        Case{1, 2, SheetFill::answerKey()}}) {
+    GrayBitmap image = render(exam, c.version, c.page, c.fill);
+    bool isKey = c.fill && c.fill->isKey;
+    SheetIdentity expected{exam.examCode(), c.version, c.page, exam.signature(), isKey};
+    auto texts = testing::readQRCodes(image);
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0], expected.payload());
+    EXPECT_EQ(texts[0].ends_with("|K"), isKey);
+    EXPECT_EQ(SheetIdentity::parse(texts[0]), expected);
+  }
+}
+
+TEST(SheetRenderer, symbolFillsTheCodeSquareInsideAThreeModuleQuietZone) {
+  Exam exam = makeExam(20);
+  SheetLayout layout(exam);
+  GrayBitmap image = render(exam);
+  Rect code = layout.codeRect();
+  double module = 80.0 / (29 + 6);
+  auto box =
+      darkBounds(image, {code.x * scale, code.y * scale, code.width * scale, code.height * scale});
+  ASSERT_TRUE(box);
+  EXPECT_NEAR(box->minX(), (code.x + 3 * module) * scale, 1);
+  EXPECT_NEAR(box->minY(), (code.y + 3 * module) * scale, 1);
+  EXPECT_NEAR(box->width, 29 * module * scale, 1.5);
+  EXPECT_NEAR(box->height, 29 * module * scale, 1.5);
+}
+
+TEST(SheetRenderer, bubbleOutlinesSitAtTheLayoutsCentres) {
+  for (int questions : {31, 60, 100}) {
+    Exam exam = makeExam(questions, 5, 6, Paper::a4);
+    SheetLayout layout(exam);
+    GrayBitmap image = render(exam);
+    int checked = 0;
+    for (int q : layout.positions(1))
+      for (int s = 0; s < 5; ++s) {
+        Point c = layout.bubbleCenter(q, s);
+        for (int a = 0; a < 8; ++a) {
+          double angle = a * std::numbers::pi / 4;
+          Point ring{c.x + 6 * std::cos(angle), c.y + 6 * std::sin(angle)};
+          Point outside{c.x + 8.2 * std::cos(angle), c.y + 8.2 * std::sin(angle)};
+          EXPECT_LT(pixelAt(image, ring), 170) << q << " " << s << " " << a;
+          EXPECT_GT(pixelAt(image, outside), 235) << q << " " << s << " " << a;
+        }
+        EXPECT_FALSE(filled(image, c));
+        ++checked;
+      }
+    EXPECT_EQ(checked, questions * 5);
+  }
+}
+
+TEST(SheetRenderer, secondPageHoldsTheRemainingQuestions) {
+  Exam exam = makeExam(150);
+  SheetLayout layout(exam);
+  GrayBitmap image = render(exam, 0, 2);
+  // Two columns of 25 for positions 100…149; nothing where a third would be.
+  EXPECT_EQ(layout.columns(2).count, 2);
+  Point last = layout.bubbleCenter(149, 3);
+  EXPECT_LT(pixelAt(image, {last.x + 6, last.y}), 170);
+  EXPECT_GT(region(image, {last.x + 20, SheetLayout::answerTop, 80, 475}, dpi).min, 250);
+}
+
+TEST(SheetRenderer, separatorsFollowEveryFifthRowButNotAColumnsLast) {
+  // 31 questions: columns of 16 and 15 rows.
+  Exam exam = makeExam(31);
+  SheetLayout layout(exam);
+  GrayBitmap image = render(exam);
+  auto hasRule = [&](int q) {
+    Rect row = layout.rowRect(q);
+    return region(image, {row.minX() + 20, row.maxY() - 0.7, 40, 1.4}, dpi).min < 235;
+  };
+  for (int q : {4, 9, 14, 20, 25})
+    EXPECT_TRUE(hasRule(q)) << q;
+  for (int q : {3, 5, 13, 15, 30})
+    EXPECT_FALSE(hasRule(q)) << q;
+  Exam hundred = makeExam(100);
+  SheetLayout full(hundred);
+  GrayBitmap fullImage = render(hundred);
+  Rect last = full.rowRect(24);
+  EXPECT_GT(region(fullImage, {last.minX() + 20, last.maxY() - 0.7, 40, 1.4}, dpi).min, 235);
+}
+
+TEST(SheetRenderer, prefilledIDIsPaddedCutAndFilled) {
+  Exam exam = makeExam(20, 4, 6);
+  SheetLayout layout(exam);
+  struct Case {
+    std::string id;
+    std::vector<int> digits; // -1: column left empty
+  };
+  for (const Case &c : {
+           Case{"12345", {0, 1, 2, 3, 4, 5}},
+           Case{"1234567", {2, 3, 4, 5, 6, 7}},
+           Case{"A-12", {0, 0, 0, 0, 1, 2}},
+           Case{"000042", {0, 0, 0, 0, 4, 2}},
+           Case{"1½", {0, 0, 0, 0, 1, -1}},          // numeric, but not a whole digit
+           Case{"\u0661\u0662", {0, 0, 0, 0, 1, 2}}, // Arabic-Indic digits
+           Case{"", {-1, -1, -1, -1, -1, -1}},
+       }) {
+    GrayBitmap image = render(exam, 0, 1, SheetFill{"Sam", c.id, false});
+    EXPECT_EQ(filledDigits(image, layout), c.digits) << c.id;
+    for (int j = 0; j < 6; ++j) {
+      Rect box = layout.idDigitBox(j);
+      bool written = region(image, {box.x + 2, box.y + 2, 8, 11}, dpi).darkCount > 0;
+      EXPECT_EQ(written, c.digits[static_cast<std::size_t>(j)] >= 0) << c.id << " " << j;
+    }
+  }
+  // Blank sheets leave the grid empty.
+  EXPECT_EQ(filledDigits(render(exam), layout), (std::vector<int>(6, -1)));
+}
+
+TEST(SheetRenderer, longTitleIsCutToTheHeaderAndEmptyTitleReadsTest) {
+  std::string longTitle = "Midterm examination in organic chemistry, all sections, second semester";
+  Exam exam = makeExam(20, 4, 6, Paper::letter, longTitle);
+  SheetLayout layout(exam);
+  double avail = layout.headerRight() - SheetLayout::margin;
+  TextLine cut = TextLine{longTitle, Font::helveticaBold(15)}.truncated(avail);
+  ASSERT_TRUE(cut.text.ends_with("…"));
+  EXPECT_EQ(render(exam), render(makeExam(20, 4, 6, Paper::letter, cut.text)));
+  GrayBitmap image = render(exam);
+  // Up to just short of the ID grid, which starts 16 points right of the header.
+  auto title = darkBounds(image, {0, 58 * scale, (layout.headerRight() + 14) * scale, 18 * scale});
+  ASSERT_TRUE(title);
+  EXPECT_LE(title->maxX(), layout.headerRight() * scale);
+  EXPECT_GT(title->maxX(), (layout.headerRight() - 30) * scale);
+
+  EXPECT_EQ(render(makeExam(20, 4, 6, Paper::letter, "")),
+            render(makeExam(20, 4, 6, Paper::letter, "Test")));
+}
+
+TEST(SheetRenderer, withoutIDDigitsTheHeaderReachesTheSymbol) {
+  Exam exam = makeExam(20, 4, 0);
+  SheetLayout layout(exam);
+  GrayBitmap image = render(exam);
+  double right = layout.headerRight();
+  EXPECT_EQ(right, layout.codeRect().minX() - 16);
+  EXPECT_LT(region(image, {right - 4, 103.5, 3, 1}, dpi).mean, 200); // Name rule
+  EXPECT_LT(region(image, {right - 4, 127.5, 3, 1}, dpi).mean, 200); // Date rule
+  EXPECT_EQ(region(image, {right + 1, 100, 14, 140}, dpi).min, 255); // gap before the symbol
+  Rect wouldBeGrid = *SheetLayout(LayoutSignature{20, 4, 6, Paper::letter}).idRect();
+  EXPECT_EQ(region(image, {wouldBeGrid.x, 140, wouldBeGrid.width, 94}, dpi).min, 255);
+}
+
+TEST(SheetRenderer, legendShowsOneFilledAndThreeWrongBubbles) {
+  GrayBitmap image = render(makeExam(20));
+  EXPECT_TRUE(filled(image, {92, 191}));
+  EXPECT_LT(region(image, {192, 192, 8, 3}, dpi).mean, 80);    // half-filled bubble, lower half
+  EXPECT_GT(region(image, {193, 186.5, 6, 3}, dpi).mean, 240); // upper half stays white
+  EXPECT_GT(region(image, {190, 197.5, 12, 3}, dpi).min, 200); // fill clipped to the bubble
+}
+
+TEST(SheetRenderer, drawsTheSamePageFromSeveralThreadsAtOnce) {
+  Exam exam = makeExam(100, 5, 10, Paper::a4, "Threads");
+  const GrayBitmap expected = render(exam, 1, 1, SheetFill{"Kim", "123", false});
+  std::vector<GrayBitmap> results(3);
+  {
+    std::vector<std::jthread> threads;
+    for (GrayBitmap &result : results)
+      threads.emplace_back([&] { result = render(exam, 1, 1, SheetFill{"Kim", "123", false}); });
+  }
+  for (const GrayBitmap &result : results)
+    EXPECT_TRUE(result == expected);
+}
+
+TEST(SheetPDF, printsSheetsInJobOrderWithEveryPageOfASheetTogether) {
+  Exam exam = makeExam(150, 4, 6, Paper::a4, "Final");
+  auto pdf = SheetPDF::make(exam, {SheetJob{0, 3, {}}});
+  ASSERT_TRUE(pdf);
+  auto facts = testing::pdfFacts(*pdf);
+  ASSERT_TRUE(facts);
+  EXPECT_EQ(facts->pageCount, 6);
+  EXPECT_EQ(facts->title, "Final");
+  EXPECT_EQ(facts->creator, "Ovalon");
+  EXPECT_NEAR(facts->pageSize.width, 595.28, 0.01);
+  EXPECT_NEAR(facts->pageSize.height, 841.89, 0.01);
+  for (int i = 0; i < 6; ++i) {
+    auto page = testing::renderPdfPage(*pdf, i, dpi);
+    ASSERT_TRUE(page);
+    auto texts = testing::readQRCodes(*page);
+    ASSERT_EQ(texts.size(), 1u) << i;
+    EXPECT_EQ(SheetIdentity::parse(texts[0])->page, i % 2 + 1) << i;
+  }
+}
+
+TEST(SheetPDF, fillsComeInArrayOrderAndBlankJobsPrintAtLeastOneSheet) {
+  Exam exam = makeExam(20, 4, 1);
+  SheetLayout layout(exam);
+  auto pdf = SheetPDF::make(
+      exam, {SheetJob{1, 5, {SheetFill{"Bo", "3", false}, SheetFill{"Al", "8", false}}},
+             SheetJob{2, 0, {}}, SheetJob{0, 0, {SheetFill::answerKey()}}});
+  ASSERT_TRUE(pdf);
+  ASSERT_EQ(testing::pdfFacts(*pdf)->pageCount, 4);
+  struct Expected {
+    int version;
+    int digit;
+    bool isKey;
+    std::string name;
+  };
+  const Expected expected[] = {
+      {1, 3, false, "Bo"}, {1, 8, false, "Al"}, {2, -1, false, ""}, {0, -1, true, "ANSWER KEY"}};
+  for (int i = 0; i < 4; ++i) {
+    const Expected &e = expected[i];
+    auto page = testing::renderPdfPage(*pdf, i, dpi);
+    ASSERT_TRUE(page);
+    auto identity = SheetIdentity::parse(testing::readQRCodes(*page).at(0));
+    ASSERT_TRUE(identity);
+    EXPECT_EQ(identity->version, e.version) << i;
+    EXPECT_EQ(identity->isKey, e.isKey) << i;
+    EXPECT_EQ(filledDigits(*page, layout), std::vector<int>{e.digit}) << i;
+    if (!e.name.empty()) {
+      EXPECT_NE(testing::pdfPageText(*pdf, i).find(e.name), std::string::npos) << i;
+    }
+  }
+}
+
+TEST(SheetPDF, pagesCarryTheirInstructionsAndInformationLines) {
+  Exam twoPages = makeExam(150);
+  auto pdf =
+      SheetPDF::make(twoPages, {SheetJob{0, 1, {}}, SheetJob{0, 1, {SheetFill::answerKey()}}});
+  ASSERT_TRUE(pdf);
+  std::string first = testing::pdfPageText(*pdf, 0);
+  std::string second = testing::pdfPageText(*pdf, 1);
+  std::string key = testing::pdfPageText(*pdf, 2);
+  EXPECT_NE(first.find("Page 1 of 2"), std::string::npos);
+  EXPECT_NE(first.find("Use a dark pencil or pen. Fill each bubble completely."),
+            std::string::npos);
+  EXPECT_NE(second.find("Page 2 of 2"), std::string::npos);
+  EXPECT_NE(second.find("Page 2: write your name above."), std::string::npos);
+  EXPECT_NE(second.find("Fill each bubble completely. One answer per question."),
+            std::string::npos);
+  EXPECT_NE(key.find("Answer key: fill the right answer for every question."), std::string::npos);
+  EXPECT_NE(key.find("Scan it with the class. Leave the student ID blank."), std::string::npos);
+  EXPECT_NE(first.find("Ovalon · Keep the four corner squares clear. Don't fold."),
+            std::string::npos);
+
+  Exam onePage = makeExam(100);
+  std::string single = testing::pdfPageText(*SheetPDF::make(onePage, {SheetJob{}}), 0);
+  EXPECT_NE(single.find("Test " + onePage.examCode()), std::string::npos);
+  EXPECT_EQ(single.find("Page 1 of"), std::string::npos);
+}
+
+TEST(SheetPDF, symbolReadsFromAPopplerRenderingAt150Dpi) {
+  Exam exam = makeExam(60, 5, 6, Paper::a4);
+  auto pdf = SheetPDF::make(exam, {SheetJob{0, 0, {SheetFill::answerKey()}}});
+  ASSERT_TRUE(pdf);
+  auto page = testing::renderPdfPage(*pdf, 0, 150);
+  ASSERT_TRUE(page);
+  auto texts = testing::readQRCodes(*page);
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_EQ(texts[0], (SheetIdentity{exam.examCode(), 0, 1, exam.signature(), true}.payload()));
+}
+
+} // namespace
+} // namespace ovalon
