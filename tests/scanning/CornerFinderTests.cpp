@@ -14,8 +14,10 @@ namespace {
 using CornerFinder::findCornersBlobs;
 using CornerFinder::findCornersVision;
 
-const SheetLayout letter(LayoutSignature{40, 4, 6, Paper::letter});
-const SheetLayout a4(LayoutSignature{100, 5, 10, Paper::a4});
+const Exam letterExam = testing::testExam(40, 4, 6, Paper::letter);
+const Exam a4Exam = testing::testExam(100, 5, 10, Paper::a4);
+const SheetLayout letter(letterExam);
+const SheetLayout a4(a4Exam);
 
 double distance(Point a, Point b) {
   return std::hypot(a.x - b.x, a.y - b.y);
@@ -58,8 +60,7 @@ class CornerFinding : public ::testing::TestWithParam<ScanCase> {};
 
 TEST_P(CornerFinding, bothFindersLocateTheSquaresOfADistortedScan) {
   const ScanCase &c = GetParam();
-  const auto scan =
-      testing::distort(testing::drawSheetPage(letter, 1, c.dpi, {}, "ID"), c.distortion);
+  const auto scan = testing::distort(testing::renderSheetPage(letterExam, 1, c.dpi), c.distortion);
   const Corners expected = expectedCorners(letter, scan, c.dpi);
   // Centres are within a pixel at the scan's resolution (a bit more after noise and JPEG).
   const double tolerance = 1.0 + c.dpi / 200.0;
@@ -90,7 +91,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(CornerFinder, findsA4CornersInImageOrder) {
-  const GrayImage page = testing::drawSheetPage(a4, 1, 200);
+  const GrayImage page = testing::renderSheetPage(a4Exam, 1, 200);
   const double side = CornerFinder::expectedSquareSide(page.width, page.height, 841.89);
   EXPECT_NEAR(side, 50, 0.5); // 18 pt at 200 dpi
   const int threshold = CornerFinder::inkThreshold(page.pixels);
@@ -109,7 +110,7 @@ TEST(CornerFinder, failsOnAWhitePageAndOnAMissingSquare) {
   EXPECT_FALSE(findCornersVision(50, white, 128));
   EXPECT_FALSE(findCornersBlobs(50, white, 128));
 
-  GrayImage page = testing::drawSheetPage(letter, 1, 200);
+  GrayImage page = testing::renderSheetPage(letterExam, 1, 200);
   for (int64_t y = 2000; y < 2200; ++y) // bottom-left square covered
     for (int64_t x = 0; x < 200; ++x)
       page.set(x, y, 255);
@@ -119,7 +120,7 @@ TEST(CornerFinder, failsOnAWhitePageAndOnAMissingSquare) {
 }
 
 TEST(CornerFinder, prefersTheSquareNearestTheImageCornerAndIgnoresLargeShadows) {
-  GrayImage page = testing::drawSheetPage(letter, 1, 200);
+  GrayImage page = testing::renderSheetPage(letterExam, 1, 200);
   auto fill = [&page](int64_t x0, int64_t y0, int64_t w, int64_t h) {
     for (int64_t y = y0; y < y0 + h; ++y)
       for (int64_t x = x0; x < x0 + w; ++x)
