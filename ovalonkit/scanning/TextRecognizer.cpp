@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace ovalon::TextRecognizer {
 
@@ -15,16 +17,17 @@ struct Engine {
   bool ready = false;
 
   Engine() {
-    ready = api.Init(nullptr, "eng", tesseract::OEM_LSTM_ONLY) == 0;
+    // A name is not a dictionary word: language correction stays off. The
+    // dictionaries are loaded at start-up, so they are declined there.
+    const std::vector<std::string> names{"load_system_dawg", "load_freq_dawg"};
+    const std::vector<std::string> values{"0", "0"};
+    ready =
+        api.Init(nullptr, "eng", tesseract::OEM_LSTM_ONLY, nullptr, 0, &names, &values, false) == 0;
     if (!ready)
       return;
     api.SetPageSegMode(tesseract::PSM_SINGLE_LINE);
     // Per-character alternatives from the LSTM, read through the choice iterator.
     api.SetVariable("lstm_choice_mode", "2");
-    // A name is not a dictionary word: no language correction.
-    api.SetVariable("load_system_dawg", "0");
-    api.SetVariable("load_freq_dawg", "0");
-    api.SetVariable("debug_file", "/dev/null");
   }
   ~Engine() { api.End(); }
 };

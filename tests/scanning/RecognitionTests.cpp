@@ -97,7 +97,7 @@ TEST(RectangleDetector, toleratesTiltWithinQuadratureAndCapsTheCount) {
 
 GrayImage handwrittenLine(const char *text) {
   return testing::drawnImage(700, 120, [text](cairo_t *cr) {
-    cairo_select_font_face(cr, "Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_select_font_face(cr, "Humor Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
     cairo_set_font_size(cr, 56);
     cairo_move_to(cr, 20, 80);
     cairo_show_text(cr, text);
@@ -105,11 +105,11 @@ GrayImage handwrittenLine(const char *text) {
 }
 
 TEST(TextRecognizer, readsOneLineWordByWordWithRankedCandidates) {
-  const auto words = TextRecognizer::recognize(handwrittenLine("Maria Lopez"));
+  const auto words = TextRecognizer::recognize(handwrittenLine("MARIA LOPEZ"));
   ASSERT_TRUE(words);
   ASSERT_EQ(words->size(), 2u);
-  EXPECT_EQ((*words)[0].topCandidates.front().string, "Maria");
-  EXPECT_EQ((*words)[1].topCandidates.front().string, "Lopez");
+  EXPECT_EQ((*words)[0].topCandidates.front().string, "MARIA");
+  EXPECT_EQ((*words)[1].topCandidates.front().string, "LOPEZ");
   for (const auto &word : *words) {
     ASSERT_FALSE(word.topCandidates.empty());
     EXPECT_LE(word.topCandidates.size(), 3u);
@@ -136,14 +136,14 @@ TEST(TextRecognizer, ignoresTextBelowTheMinimumHeightAndWorksOnEveryThread) {
   std::vector<std::string> read(2);
   {
     std::jthread a([&] {
-      read[0] = TextRecognizer::recognize(handwrittenLine("Ada"))->at(0).topCandidates[0].string;
+      read[0] = TextRecognizer::recognize(handwrittenLine("ADA"))->at(0).topCandidates[0].string;
     });
     std::jthread b([&] {
-      read[1] = TextRecognizer::recognize(handwrittenLine("Grace"))->at(0).topCandidates[0].string;
+      read[1] = TextRecognizer::recognize(handwrittenLine("GRACE"))->at(0).topCandidates[0].string;
     });
   }
-  EXPECT_EQ(read[0], "Ada");
-  EXPECT_EQ(read[1], "Grace");
+  EXPECT_EQ(read[0], "ADA");
+  EXPECT_EQ(read[1], "GRACE");
 }
 
 } // namespace
