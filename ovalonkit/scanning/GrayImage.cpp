@@ -2,6 +2,7 @@
 
 #include "scanning/ImageCodecs.h"
 #include "scanning/ImageProcessing.h"
+#include "sheets/BitmapCanvas.h"
 
 #include <algorithm>
 #include <cmath>
@@ -58,6 +59,29 @@ std::optional<GrayImage> GrayImage::fromImageData(std::span<const uint8_t> data)
   if (!decoded || decoded->pixels.empty())
     return std::nullopt;
   return decoded->downscaled(maxDecodedSide);
+}
+
+GrayImage GrayImage::rendered(Size size, double scale, uint8_t fill,
+                              const std::function<void(Canvas &)> &draw) {
+  const int64_t w = std::max<int64_t>(1, roundedSize(size.width * scale));
+  const int64_t h = std::max<int64_t>(1, roundedSize(size.height * scale));
+  if (!(size.width > 0) || !(size.height > 0) || !(scale > 0) || !std::isfinite(scale))
+    return blank(w, h, fill);
+  // A canvas of exactly w × h pixels at `scale`, then stretched by the rounding
+  // so the drawing's page fills every pixel.
+  BitmapCanvas bitmap(Size{static_cast<double>(w) / scale, static_cast<double>(h) / scale}, scale);
+  Canvas &canvas = bitmap.canvas();
+  canvas.save();
+  canvas.setFillGray(fill / 255.0);
+  canvas.fillRect({0, 0, static_cast<double>(w) / scale, static_cast<double>(h) / scale});
+  canvas.scale(static_cast<double>(w) / (size.width * scale),
+               static_cast<double>(h) / (size.height * scale));
+  draw(canvas);
+  canvas.restore();
+  GrayBitmap pixels = bitmap.bitmap();
+  if (pixels.width != w || pixels.height != h)
+    return blank(w, h, fill);
+  return GrayImage(w, h, std::move(pixels.pixels));
 }
 
 std::optional<Bytes> GrayImage::jpegData(double quality) const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/Bytes.h"
+#include "sheets/Canvas.h"
 #include "sheets/Point.h"
 #include "sheets/Rect.h"
 #include "sheets/Size.h"
@@ -40,6 +41,13 @@ struct GrayImage {
   // Decodes JPEG, PNG, TIFF or HEIC bytes: orientation tag applied,
   // transparency over white, longer side capped at maxDecodedSide.
   static std::optional<GrayImage> fromImageData(std::span<const uint8_t> data);
+
+  // A drawing made in points on a canvas of `size` points at `scale` pixels
+  // per point, over `fill`: the image is max(1, round(size × scale)) pixels
+  // each way and the drawing is stretched to fill it exactly. The canvas
+  // starts in PDF coordinates (origin bottom-left, y upward).
+  static GrayImage rendered(Size size, double scale, uint8_t fill,
+                            const std::function<void(Canvas &)> &draw);
 
   // Encoded forms; quality is 0…1. Absent when the encoder fails.
   std::optional<Bytes> jpegData(double quality) const;

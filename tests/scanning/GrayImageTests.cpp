@@ -1,5 +1,6 @@
 #include "scanning/GrayImage.h"
 
+#include "sheets/Canvas.h"
 #include "support/PageDistortion.h"
 #include "support/TempDir.h"
 
@@ -159,6 +160,23 @@ TEST(GrayImageDeathTest, checkedConstructionAndIndicesStopTheProgram) {
   const GrayImage image = GrayImage::blank(2, 2, 0);
   EXPECT_DEATH((void)image.at(2, 0), "out of range");
   EXPECT_DEATH((void)image.at(0, -1), "out of range");
+}
+
+TEST(GrayImage, renderedFillsTheRoundedPixelSizeWithTheDrawing) {
+  // 100.2 × 50.5 pt at 2 px/pt: 200 × 101 pixels.
+  const GrayImage image = GrayImage::rendered({100.2, 50.5}, 2, 200, [](Canvas &canvas) {
+    canvas.setFillGray(0);
+    canvas.fillRect({0, 0, 50.1, 50.5});  // left half, in page coordinates (y up)
+    canvas.fillRect({50.1, 0, 50.1, 10}); // bottom strip of the right half
+  });
+  EXPECT_EQ(image.width, 200);
+  EXPECT_EQ(image.height, 101);
+  EXPECT_EQ(image.at(10, 10), 0);
+  EXPECT_EQ(image.at(99, 100), 0);
+  EXPECT_EQ(image.at(150, 10), 200); // untouched: the fill
+  EXPECT_EQ(image.at(150, 95), 0);   // bottom rows: drawn with the origin at the bottom-left
+  EXPECT_EQ(image.at(199, 50), 200);
+  EXPECT_EQ(GrayImage::rendered({0, 0}, 2, 7, [](Canvas &) {}), GrayImage::blank(1, 1, 7));
 }
 
 TEST(GrayImageCodecs, pngRoundTripIsExact) {
