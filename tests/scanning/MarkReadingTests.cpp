@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <string>
+#include <thread>
 
 namespace ovalon {
 namespace {
@@ -314,6 +315,34 @@ TEST(MarkReadingOnPages, emptyBubblesReadLowAndFilledOnesHigh) {
       if (column != 9 || digit != 0) {
         EXPECT_LT(id(column, digit), 0.15) << column << " " << digit;
       }
+}
+
+TEST(MarkReadingOnPages, pagesReadConcurrentlyMatchSequentialReads) {
+  const Exam exam = testing::testExam(40, 4, 6, Paper::letter);
+  std::vector<GrayImage> scans;
+  for (int i = 0; i < 3; ++i)
+    scans.push_back(
+        testing::distort(
+            testing::renderSheetPage(exam, 1, 150,
+                                     pencilMarks(exam, 1, "1234" + std::to_string(i) + "9")),
+            {.rotationDegrees = 1.0 + 89.0 * i, .noise = 6, .seed = static_cast<uint64_t>(i)})
+            .image);
+  std::vector<std::optional<PageMarks>> sequential, concurrent(scans.size());
+  for (size_t i = 0; i < scans.size(); ++i)
+    sequential.push_back(readMarks(scans[i], exam, 1, i % 2 == 0));
+  {
+    std::vector<std::jthread> threads;
+    for (size_t i = 0; i < scans.size(); ++i)
+      threads.emplace_back([&, i] { concurrent[i] = readMarks(scans[i], exam, 1, i % 2 == 0); });
+  }
+  for (size_t i = 0; i < scans.size(); ++i) {
+    ASSERT_TRUE(sequential[i]) << i;
+    ASSERT_TRUE(concurrent[i]) << i;
+    EXPECT_EQ(concurrent[i]->rows, sequential[i]->rows) << i;
+    EXPECT_EQ(concurrent[i]->idColumns, sequential[i]->idColumns) << i;
+    expectPageRead(*concurrent[i], exam, 1, "1234" + std::to_string(i) + "9",
+                   "page " + std::to_string(i));
+  }
 }
 
 } // namespace
