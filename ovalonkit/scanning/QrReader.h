@@ -1,0 +1,31 @@
+#pragma once
+
+#include "scanning/GrayImage.h"
+#include "sheets/Point.h"
+#include "sheets/Rect.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ovalon {
+
+// One QR symbol seen in an image.
+struct QrObservation {
+  std::optional<std::string> payload; // the decoded text, when it has one
+  // The symbol's bounding box normalised to 0…1 of the image, origin at the
+  // bottom-left (y grows upward), as the page reader's formulas expect.
+  Rect boundingBox;
+
+  bool operator==(const QrObservation &) const = default;
+};
+
+namespace QrReader {
+
+// Every QR symbol found in the image, in the decoder's order. Nothing found
+// (or a failed search) gives an empty list.
+std::vector<QrObservation> detect(const GrayImage &image);
+
+} // namespace QrReader
+
+} // namespace ovalon

@@ -1,0 +1,221 @@
+#include "scanning/CornerFinder.h"
+
+#include "scanning/QrReader.h"
+#include "support/PageDistortion.h"
+#include "support/TestSheetPage.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace ovalon {
+namespace {
+
+using CornerFinder::findCornersBlobs;
+using CornerFinder::findCornersVision;
+
+const Exam letterExam = testing::testExam(40, 4, 6, Paper::letter);
+const Exam a4Exam = testing::testExam(100, 5, 10, Paper::a4);
+const SheetLayout letter(letterExam);
+const SheetLayout a4(a4Exam);
+
+double distance(Point a, Point b) {
+  return std::hypot(a.x - b.x, a.y - b.y);
+}
+
+// Where the layout's corner centres ended up in the scan, in sheet order.
+Corners expectedCorners(const SheetLayout &layout, const testing::DistortedPage &scan, double dpi) {
+  Corners corners;
+  const auto centres = layout.cornerCenters();
+  for (size_t i = 0; i < 4; ++i)
+    corners[i] = scan.map({centres[i].x * dpi / 72, centres[i].y * dpi / 72});
+  return corners;
+}
+
+using Finder = std::optional<Corners> (*)(double, const GrayImage &, int);
+
+// Runs a finder the way the page reader does, then orients by the symbol it decodes.
+std::optional<Corners> findOriented(Finder finder, const SheetLayout &layout,
+                                    const GrayImage &image) {
+  const double side =
+      CornerFinder::expectedSquareSide(image.width, image.height, layout.pageSize.height);
+  const auto corners = finder(side, image, CornerFinder::inkThreshold(image.pixels));
+  if (!corners)
+    return std::nullopt;
+  const auto symbols = QrReader::detect(image);
+  if (symbols.empty())
+    return std::nullopt;
+  const Rect box = symbols[0].boundingBox;
+  const Point centre{image.width * box.midX(), image.height * (1 - box.midY())};
+  return CornerFinder::orientCorners(*corners, centre);
+}
+
+struct ScanCase {
+  const char *name;
+  double dpi;
+  testing::PageDistortion distortion;
+};
+
+class CornerFinding : public ::testing::TestWithParam<ScanCase> {};
+
+TEST_P(CornerFinding, bothFindersLocateTheSquaresOfADistortedScan) {
+  const ScanCase &c = GetParam();
+  const auto scan = testing::distort(testing::renderSheetPage(letterExam, 1, c.dpi), c.distortion);
+  const Corners expected = expectedCorners(letter, scan, c.dpi);
+  // Centres are within a pixel at the scan's resolution (a bit more after noise and JPEG).
+  const double tolerance = 1.0 + c.dpi / 200.0;
+  for (Finder finder : {&findCornersVision, &findCornersBlobs}) {
+    const auto found = findOriented(finder, letter, scan.image);
+    ASSERT_TRUE(found) << (finder == &findCornersVision ? "vision" : "blobs");
+    for (size_t i = 0; i < 4; ++i)
+      EXPECT_LT(distance((*found)[i], expected[i]), tolerance)
+          << (finder == &findCornersVision ? "vision" : "blobs") << " corner " << i;
+    EXPECT_TRUE(CornerFinder::plausibleCorners(*found, letter.pageSize));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Scans, CornerFinding,
+    ::testing::Values(ScanCase{"upright150", 150, {}}, ScanCase{"upright300", 300, {.margin = 0}},
+                      ScanCase{"rotated", 200, {.rotationDegrees = 3.5, .noise = 8}},
+                      ScanCase{"upsideDown", 200, {.rotationDegrees = 180.8, .jpegQuality = 70}},
+                      ScanCase{"sideways", 150, {.rotationDegrees = 90}},
+                      ScanCase{"photo",
+                               200,
+                               {.rotationDegrees = -2,
+                                .keystone = 0.03,
+                                .skew = 0.01,
+                                .noise = 10,
+                                .jpegQuality = 60}},
+                      ScanCase{"lowResolution", 100, {.rotationDegrees = 1, .jpegQuality = 80}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(CornerFinder, findsA4CornersInImageOrder) {
+  const GrayImage page = testing::renderSheetPage(a4Exam, 1, 200);
+  const double side = CornerFinder::expectedSquareSide(page.width, page.height, 841.89);
+  EXPECT_NEAR(side, 50, 0.5); // 18 pt at 200 dpi
+  const int threshold = CornerFinder::inkThreshold(page.pixels);
+  for (Finder finder : {&findCornersVision, &findCornersBlobs}) {
+    const auto found = finder(side, page, threshold);
+    ASSERT_TRUE(found);
+    const auto centres = a4.cornerCenters();
+    for (size_t i = 0; i < 4; ++i)
+      EXPECT_LT(distance((*found)[i], {centres[i].x * 200 / 72, centres[i].y * 200 / 72}), 1.0);
+  }
+}
+
+TEST(CornerFinder, failsOnAWhitePageAndOnAMissingSquare) {
+  const GrayImage white = GrayImage::blank(1700, 2200, 255);
+  EXPECT_EQ(CornerFinder::inkThreshold(white.pixels), 128);
+  EXPECT_FALSE(findCornersVision(50, white, 128));
+  EXPECT_FALSE(findCornersBlobs(50, white, 128));
+
+  GrayImage page = testing::renderSheetPage(letterExam, 1, 200);
+  for (int64_t y = 2000; y < 2200; ++y) // bottom-left square covered
+    for (int64_t x = 0; x < 200; ++x)
+      page.set(x, y, 255);
+  const int threshold = CornerFinder::inkThreshold(page.pixels);
+  EXPECT_FALSE(findCornersVision(50, page, threshold));
+  EXPECT_FALSE(findCornersBlobs(50, page, threshold));
+}
+
+TEST(CornerFinder, prefersTheSquareNearestTheImageCornerAndIgnoresLargeShadows) {
+  GrayImage page = testing::renderSheetPage(letterExam, 1, 200);
+  auto fill = [&page](int64_t x0, int64_t y0, int64_t w, int64_t h) {
+    for (int64_t y = y0; y < y0 + h; ++y)
+      for (int64_t x = x0; x < x0 + w; ++x)
+        page.set(x, y, 0);
+  };
+  fill(10, 10, 50, 50);      // a square-sized blot nearer the top-left corner
+  fill(1300, 0, 400, 60);    // a lid shadow along the top edge, nearer the corner than the square
+  fill(1450, 250, 250, 250); // and a large square-ish blot in the same region
+  const int threshold = CornerFinder::inkThreshold(page.pixels);
+  for (Finder finder : {&findCornersVision, &findCornersBlobs}) {
+    const auto found = finder(50, page, threshold);
+    ASSERT_TRUE(found);
+    EXPECT_LT(distance((*found)[0], {35, 35}), 1.0);
+    EXPECT_LT(distance((*found)[1], {1600, 100}), 1.0); // the printed square, 36 pt in
+  }
+}
+
+TEST(CornerFinder, blobBoundsAreInclusive) {
+  // s = 10: a 6 × 10 blob has width ÷ height exactly 0.6; a 5 × 10 blob does not pass.
+  auto pageWith = [](int64_t blobWidth) {
+    GrayImage page = GrayImage::blank(200, 200, 255);
+    for (const auto &[cx, cy] : {std::pair{20, 20}, {180, 20}, {180, 180}, {20, 180}})
+      for (int64_t y = cy - 5; y < cy + 5; ++y)
+        for (int64_t x = cx - 3; x < cx - 3 + blobWidth; ++x)
+          page.set(x, y, 0);
+    return page;
+  };
+  const auto found = findCornersBlobs(10, pageWith(6), 128);
+  ASSERT_TRUE(found);
+  EXPECT_DOUBLE_EQ((*found)[0].x, 20.0); // pixels 17…22: centroid 19.5 + 0.5
+  EXPECT_DOUBLE_EQ((*found)[0].y, 20.0);
+  EXPECT_FALSE(findCornersBlobs(10, pageWith(5), 128));
+}
+
+TEST(CornerFinder, inkThresholdIsOtsuOverASampleClampedTo70Through180) {
+  auto twoLevels = [](uint8_t a, uint8_t b) {
+    std::vector<uint8_t> pixels(1000, a);
+    std::fill(pixels.begin() + 500, pixels.end(), b);
+    return pixels;
+  };
+  EXPECT_EQ(CornerFinder::inkThreshold(twoLevels(100, 150)), 100);
+  EXPECT_EQ(CornerFinder::inkThreshold(twoLevels(40, 250)), 70);
+  EXPECT_EQ(CornerFinder::inkThreshold(twoLevels(200, 250)), 180);
+  // 400 000 pixels are sampled every second one: the dark odd pixels are never seen.
+  std::vector<uint8_t> striped(400'000, 100);
+  for (size_t i = 1; i < striped.size(); i += 2)
+    striped[i] = 10;
+  EXPECT_EQ(CornerFinder::inkThreshold(striped), 128);
+  EXPECT_EQ(CornerFinder::inkThreshold({}), 128);
+}
+
+TEST(CornerFinder, searchRegionsAreTheTruncatedCornerThirties) {
+  const auto regions = CornerFinder::searchRegions(1001, 503);
+  EXPECT_EQ(regions[0], (Rect{0, 0, 300, 150}));
+  EXPECT_EQ(regions[1], (Rect{701, 0, 300, 150}));
+  EXPECT_EQ(regions[2], (Rect{701, 353, 300, 150}));
+  EXPECT_EQ(regions[3], (Rect{0, 353, 300, 150}));
+}
+
+TEST(CornerOrientation, theCornerNearestTheSymbolBecomesTopRight) {
+  const Corners image{{{0, 0}, {100, 0}, {100, 130}, {0, 130}}};
+  EXPECT_EQ(CornerFinder::orientCorners(image, std::nullopt), image);
+  EXPECT_EQ(CornerFinder::orientCorners(image, Point{90, 10}), image);
+  // Upside down: the symbol is near the image's bottom-left.
+  EXPECT_EQ(CornerFinder::orientCorners(image, Point{10, 120}),
+            (Corners{image[2], image[3], image[0], image[1]}));
+  // Turned clockwise: the sheet's top-right is the image's bottom-right.
+  EXPECT_EQ(CornerFinder::orientCorners(image, Point{95, 120}),
+            (Corners{image[1], image[2], image[3], image[0]}));
+  // Equal distances keep the lower index: the image's top-left becomes top-right.
+  EXPECT_EQ(CornerFinder::orientCorners(image, Point{50, 0}),
+            (Corners{image[3], image[0], image[1], image[2]}));
+}
+
+TEST(CornerOrientation, plausibleCornersSpanTheCornerFrame) {
+  const Size paper{612, 792};
+  auto frame = [](double scale) {
+    return Corners{{{10, 10},
+                    {10 + 540 * scale, 10},
+                    {10 + 540 * scale, 10 + 720 * scale},
+                    {10, 10 + 720 * scale}}};
+  };
+  EXPECT_TRUE(CornerFinder::plausibleCorners(frame(2.5), paper));
+  EXPECT_TRUE(CornerFinder::plausibleCorners(frame(0.1), paper));   // sides 54 and 72
+  EXPECT_FALSE(CornerFinder::plausibleCorners(frame(0.03), paper)); // sides under 20
+  // A4 proportions do not fit a Letter frame (ratio off by 7.9 %… just inside) nor
+  // a square one.
+  EXPECT_FALSE(CornerFinder::plausibleCorners({{{0, 0}, {700, 0}, {700, 700}, {0, 700}}}, paper));
+  // Top edge 12 % longer than the bottom edge: a too-skewed photo.
+  EXPECT_FALSE(
+      CornerFinder::plausibleCorners({{{0, 0}, {1120, 0}, {1060, 1400}, {60, 1400}}}, paper));
+  // A parallelogram: edges match but the diagonals differ.
+  EXPECT_FALSE(
+      CornerFinder::plausibleCorners({{{0, 0}, {1000, 0}, {1300, 1300}, {300, 1300}}}, paper));
+}
+
+} // namespace
+} // namespace ovalon
