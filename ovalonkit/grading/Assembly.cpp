@@ -2,6 +2,7 @@
 
 #include "model/Choices.h"
 #include "model/Roster.h"
+#include "scanning/MarkReading.h"
 
 #include <algorithm>
 #include <map>
@@ -11,9 +12,6 @@
 namespace ovalon::Assembly {
 
 namespace {
-
-// The faint level of the default thresholds: a slot at least this dark counts as marked.
-constexpr double markedFill = 0.2;
 
 ReviewFlag idFlag(std::string note) {
   return {Uuid::random(), FlagKind::studentID, {}, {}, {}, {}, std::move(note), {}};
@@ -148,14 +146,9 @@ std::string readID(const std::vector<MarkRead> &idColumns) {
 }
 
 std::string markNote(MarkFlag flag, const std::vector<double> &fills) {
-  std::vector<size_t> marked;
-  for (size_t i = 0; i < fills.size(); ++i)
-    if (fills[i] >= markedFill)
-      marked.push_back(i);
-  std::ranges::stable_sort(marked, [&](size_t a, size_t b) { return fills[a] > fills[b]; });
   std::string letters;
-  for (size_t slot : marked)
-    letters += (letters.empty() ? "" : " and ") + Choices::letter(static_cast<int>(slot));
+  for (int slot : MarkReading::marked(MarkRead{fills, {}, flag, {}}, MarkThresholds{}))
+    letters += (letters.empty() ? "" : " and ") + Choices::letter(slot);
   switch (flag) {
   case MarkFlag::blank:
     return "No bubble is filled.";
