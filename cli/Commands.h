@@ -19,6 +19,7 @@ Runner addShowCommand(CLI::App &app);
 Runner addKeyCommand(CLI::App &app);
 Runner addVersionsCommand(CLI::App &app);
 Runner addRosterCommand(CLI::App &app);
+Runner addSheetsCommand(CLI::App &app);
 Runner addDeleteCommand(CLI::App &app);
 
 } // namespace ovalon::cli
