@@ -494,6 +494,12 @@ ScanIssue issueFrom(const json &j) {
   return i;
 }
 
+SheetIdentity identityFrom(const json &j) {
+  const json *isKey = optionalField(j, "isKey");
+  return {asString(field(j, "examCode")), asInt(field(j, "version")), asInt(field(j, "page")),
+          signatureFrom(field(j, "signature")), isKey ? asBool(*isKey) : false};
+}
+
 ExamDocument documentFrom(const json &j) {
   return {examFrom(field(j, "exam")), rosterFrom(field(j, "roster")),
           arrayOf<ScannedSheet>(field(j, "sheets"), sheetFrom),
@@ -512,6 +518,19 @@ std::expected<T, Failure> parseWith(std::string_view text, Read read) {
 }
 
 } // namespace
+
+std::string encode(const SheetIdentity &identity) {
+  return json{{"examCode", identity.examCode},
+              {"version", identity.version},
+              {"page", identity.page},
+              {"signature", toJSON(identity.signature)},
+              {"isKey", identity.isKey}}
+      .dump();
+}
+
+std::expected<SheetIdentity, Failure> decodeIdentity(std::string_view text) {
+  return parseWith<SheetIdentity>(text, identityFrom);
+}
 
 std::expected<std::string, Failure> encode(const ExamDocument &document) {
   try {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/ExamDocument.h"
+#include "sheets/SheetIdentity.h"
 
 #include <expected>
 #include <string>
@@ -24,5 +25,9 @@ std::expected<ExamDocument, Failure> decode(std::string_view json);
 // The layout signature on its own, as sheet identities carry it.
 std::string encode(const LayoutSignature &signature);
 std::expected<LayoutSignature, Failure> decodeSignature(std::string_view json);
+
+// A sheet identity in the same style; a missing "isKey" reads as false.
+std::string encode(const SheetIdentity &identity);
+std::expected<SheetIdentity, Failure> decodeIdentity(std::string_view json);
 
 } // namespace ovalon::DocumentJSON
