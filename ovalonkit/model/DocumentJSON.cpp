@@ -528,6 +528,26 @@ std::string encode(const SheetIdentity &identity) {
       .dump();
 }
 
+std::string encode(const PageOutcome &page) {
+  json questions = json::array();
+  for (const QuestionRead &row : page.questions)
+    questions.push_back({{"position", row.position}, {"mark", toJSON(row.mark)}});
+  json out{{"source", page.source},
+           {"sourcePage", page.sourcePage},
+           {"questions", std::move(questions)},
+           {"idColumns", toJSON(page.idColumns)},
+           {"blackAndWhite", page.blackAndWhite}};
+  if (page.identity)
+    out["identity"] = json::parse(encode(*page.identity));
+  if (page.problem)
+    out["problem"] = toJSON(*page.problem);
+  if (page.method)
+    out["method"] = CornerMethodInfo::rawValue(*page.method);
+  if (page.name)
+    out["name"] = toJSON(*page.name);
+  return out.dump();
+}
+
 std::expected<SheetIdentity, Failure> decodeIdentity(std::string_view text) {
   return parseWith<SheetIdentity>(text, identityFrom);
 }

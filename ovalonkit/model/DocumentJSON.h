@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/ExamDocument.h"
+#include "scanning/PageOutcome.h"
 #include "sheets/SheetIdentity.h"
 
 #include <expected>
@@ -29,5 +30,9 @@ std::expected<LayoutSignature, Failure> decodeSignature(std::string_view json);
 // A sheet identity in the same style; a missing "isKey" reads as false.
 std::string encode(const SheetIdentity &identity);
 std::expected<SheetIdentity, Failure> decodeIdentity(std::string_view json);
+
+// What the reader made of one page, for scripts: source, sourcePage, identity,
+// problem, method, questions, idColumns, name and blackAndWhite (no pictures).
+std::string encode(const PageOutcome &page);
 
 } // namespace ovalon::DocumentJSON
