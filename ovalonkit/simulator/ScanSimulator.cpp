@@ -42,7 +42,9 @@ Fill fillOf(PencilMark style) {
   case PencilMark::light:
     return {0.66, 0.85, 0.88};
   case PencilMark::erased:
-    return {0.86, 0.8, 0.95};
+    // A rubbing-out that leaves a dark smudge. A paler one reads as an empty bubble beside
+    // the real answer, and the sample's erased mark would never reach Review.
+    return {0.4, 0.8, 0.95};
   case PencilMark::solid:
   case PencilMark::check:
     break;
