@@ -146,19 +146,5 @@ TEST(SampleClass, irregularitiesSitOnTheirStudentsOnly) {
   EXPECT_EQ(blanks, 1);
 }
 
-TEST(SampleClass, distortionsAreSmallAndDifferFromSheetToSheet) {
-  const auto distortions = SampleClass::distortions(26);
-  ASSERT_EQ(distortions.size(), 26u);
-  std::set<uint64_t> seeds;
-  for (const ScanDistortion &d : distortions) {
-    EXPECT_LT(std::abs(d.rotation), 2.0);
-    EXPECT_LT(std::abs(d.shear), 0.01);
-    EXPECT_NEAR(d.scale, 1, 0.02);
-    EXPECT_GT(d.paper, 220);
-    seeds.insert(d.seed);
-  }
-  EXPECT_EQ(seeds.size(), 26u);
-}
-
 } // namespace
 } // namespace ovalon
