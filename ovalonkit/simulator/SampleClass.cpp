@@ -26,6 +26,7 @@ constexpr uint64_t answerSeed = 7;
 constexpr std::array<int, 4> hardQuestions{3, 11, 17, 24};
 constexpr int trickQuestion = 17; // strong students all give the same wrong answer here
 constexpr double createdBeforeNow = 259200;
+constexpr std::string_view handwriting = "Humor Sans";
 
 int correctChoice(const Exam &exam, int question) {
   const auto &correct = exam.key[static_cast<size_t>(question)].correct;
@@ -123,6 +124,9 @@ std::vector<SimulatedSheet> sampleSheets(const Exam &exam, const Roster &roster)
     sheet.studentID = students[i].id;
     sheet.idStyle = PencilMark::solid;
     sheet.name = students[i].name();
+    sheet.nameFont = std::string(handwriting);
+    sheet.nameSize = 14;
+    sheet.nameSlant = 0;
     sheets.push_back(std::move(sheet));
   }
   addIrregularities(sheets, questions);
