@@ -21,6 +21,7 @@ Runner addVersionsCommand(CLI::App &app);
 Runner addRosterCommand(CLI::App &app);
 Runner addSheetsCommand(CLI::App &app);
 Runner addScoresCommand(CLI::App &app);
+Runner addSampleScanCommand(CLI::App &app);
 Runner addDeleteCommand(CLI::App &app);
 
 } // namespace ovalon::cli

@@ -30,7 +30,8 @@ int main(int argc, char **argv) {
     runners[app.get_subcommands({})[before]] = std::move(runner);
   };
   for (auto adder : {addNewCommand, addListCommand, addShowCommand, addKeyCommand,
-                     addVersionsCommand, addRosterCommand, addSheetsCommand, addScoresCommand, addDeleteCommand})
+                     addVersionsCommand, addRosterCommand, addSheetsCommand, addScoresCommand,
+                     addSampleScanCommand, addDeleteCommand})
     add(adder);
 
   try {
