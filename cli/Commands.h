@@ -22,6 +22,7 @@ Runner addRosterCommand(CLI::App &app);
 Runner addSheetsCommand(CLI::App &app);
 Runner addScoresCommand(CLI::App &app);
 Runner addSampleScanCommand(CLI::App &app);
+Runner addExportCommand(CLI::App &app);
 Runner addDeleteCommand(CLI::App &app);
 
 } // namespace ovalon::cli

@@ -31,7 +31,7 @@ int main(int argc, char **argv) {
   };
   for (auto adder : {addNewCommand, addListCommand, addShowCommand, addKeyCommand,
                      addVersionsCommand, addRosterCommand, addSheetsCommand, addScoresCommand,
-                     addSampleScanCommand, addDeleteCommand})
+                     addExportCommand, addSampleScanCommand, addDeleteCommand})
     add(adder);
 
   try {
