@@ -102,17 +102,17 @@ std::vector<PageOutcome> readPages(int total, const Producer &produce, const Exa
   std::condition_variable_any changed;
   std::deque<Job> waiting;
   std::deque<std::pair<int, PageOutcome>> finished;
-  bool closed = false;
   int inFlight = 0;
   int done = 0;
 
-  auto work = [&] {
+  // A worker ends when its thread is asked to stop: after the last page, or
+  // when the calling thread leaves early.
+  auto work = [&](std::stop_token finish) {
     for (;;) {
       Job job;
       {
         std::unique_lock lock(mutex);
-        changed.wait(lock, [&] { return closed || !waiting.empty(); });
-        if (waiting.empty())
+        if (!changed.wait(lock, finish, [&] { return !waiting.empty(); }))
           return;
         job = std::move(waiting.front());
         waiting.pop_front();
@@ -169,15 +169,16 @@ std::vector<PageOutcome> readPages(int total, const Producer &produce, const Exa
       changed.notify_all();
     }
 
+    // Pages already started are finished and kept, stop or not.
     std::unique_lock lock(mutex);
-    closed = true;
-    changed.notify_all();
     for (;;) {
       collect(lock);
       if (inFlight == 0)
         break;
       changed.wait(lock, [&] { return !finished.empty(); });
     }
+    // The workers need the lock to notice they are done.
+    lock.unlock();
   }
 
   std::vector<PageOutcome> outcomes;
