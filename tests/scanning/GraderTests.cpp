@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <utility>
 
@@ -62,6 +63,28 @@ std::filesystem::path writtenPdf(const testing::TempDir &dir, const std::string 
   const auto path = dir / name;
   testing::writeBytes(path, bytes);
   return path;
+}
+
+// A one-page PDF with nothing on the page but its media box.
+Bytes emptyPagePdf(const std::string &mediaBox) {
+  std::vector<std::string> objects{
+      "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+      "<< /Type /Page /Parent 2 0 R /MediaBox [" + mediaBox + "] /Resources << >> >>"};
+  std::string text = "%PDF-1.4\n";
+  std::vector<size_t> offsets;
+  for (size_t i = 0; i < objects.size(); ++i) {
+    offsets.push_back(text.size());
+    text += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+  }
+  const size_t xref = text.size();
+  text += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
+  for (size_t offset : offsets) {
+    std::string number = std::to_string(offset);
+    text += std::string(10 - number.size(), '0') + number + " 00000 n \n";
+  }
+  text += "trailer\n<< /Size " + std::to_string(objects.size() + 1) +
+          " /Root 1 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
+  return Bytes(text.begin(), text.end());
 }
 
 Bytes blankSheets(int copies) {
@@ -238,6 +261,29 @@ TEST(Grader, pageRotatedInThePdfRendersSidewaysAndStillReads) {
   ASSERT_EQ(outcomes->size(), 1u);
   EXPECT_FALSE((*outcomes)[0].problem);
   EXPECT_EQ((*outcomes)[0].questions.size(), 40u);
+}
+
+TEST(Grader, oversizedPageIsRenderedWithItsLongerSideCapped) {
+  testing::TempDir dir;
+  const auto path = writtenPdf(dir, "poster.pdf", emptyPagePdf("0 0 2000 1000"));
+  const auto page = PdfDocument::open(path)->renderPage(0);
+  ASSERT_TRUE(page);
+  EXPECT_EQ(page->width, 4200);
+  EXPECT_EQ(page->height, 2100);
+  EXPECT_EQ(*std::ranges::min_element(page->pixels), 255);
+}
+
+TEST(Grader, pageThatCannotBeRenderedIsReadAsBlankPaper) {
+  testing::TempDir dir;
+  const auto path = writtenPdf(dir, "speck.pdf", emptyPagePdf("0 0 0.5 0.5"));
+  EXPECT_FALSE(PdfDocument::open(path)->renderPage(0));
+  const auto outcomes = Grader::gradePDF(path, exam);
+  ASSERT_TRUE(outcomes);
+  ASSERT_EQ(outcomes->size(), 1u);
+  EXPECT_EQ((*outcomes)[0].problem, PageProblem::noCode());
+  const GrayImage preview = decoded((*outcomes)[0].preview);
+  EXPECT_EQ(preview.width, 850);
+  EXPECT_EQ(preview.height, 1100);
 }
 
 TEST(Grader, oneBitScanIsMarkedBlackAndWhiteButAMixedOneIsNot) {
