@@ -19,6 +19,8 @@ Runner addShowCommand(CLI::App &app);
 Runner addKeyCommand(CLI::App &app);
 Runner addVersionsCommand(CLI::App &app);
 Runner addRosterCommand(CLI::App &app);
+Runner addSheetsCommand(CLI::App &app);
+Runner addScoresCommand(CLI::App &app);
 Runner addDeleteCommand(CLI::App &app);
 
 } // namespace ovalon::cli

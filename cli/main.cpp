@@ -30,7 +30,7 @@ int main(int argc, char **argv) {
     runners[app.get_subcommands({})[before]] = std::move(runner);
   };
   for (auto adder : {addNewCommand, addListCommand, addShowCommand, addKeyCommand,
-                     addVersionsCommand, addDeleteCommand})
+                     addVersionsCommand, addRosterCommand, addSheetsCommand, addScoresCommand, addDeleteCommand})
     add(adder);
 
   try {

@@ -494,6 +494,12 @@ ScanIssue issueFrom(const json &j) {
   return i;
 }
 
+SheetIdentity identityFrom(const json &j) {
+  const json *isKey = optionalField(j, "isKey");
+  return {asString(field(j, "examCode")), asInt(field(j, "version")), asInt(field(j, "page")),
+          signatureFrom(field(j, "signature")), isKey ? asBool(*isKey) : false};
+}
+
 ExamDocument documentFrom(const json &j) {
   return {examFrom(field(j, "exam")), rosterFrom(field(j, "roster")),
           arrayOf<ScannedSheet>(field(j, "sheets"), sheetFrom),
@@ -512,6 +518,39 @@ std::expected<T, Failure> parseWith(std::string_view text, Read read) {
 }
 
 } // namespace
+
+std::string encode(const SheetIdentity &identity) {
+  return json{{"examCode", identity.examCode},
+              {"version", identity.version},
+              {"page", identity.page},
+              {"signature", toJSON(identity.signature)},
+              {"isKey", identity.isKey}}
+      .dump();
+}
+
+std::string encode(const PageOutcome &page) {
+  json questions = json::array();
+  for (const QuestionRead &row : page.questions)
+    questions.push_back({{"position", row.position}, {"mark", toJSON(row.mark)}});
+  json out{{"source", page.source},
+           {"sourcePage", page.sourcePage},
+           {"questions", std::move(questions)},
+           {"idColumns", toJSON(page.idColumns)},
+           {"blackAndWhite", page.blackAndWhite}};
+  if (page.identity)
+    out["identity"] = json::parse(encode(*page.identity));
+  if (page.problem)
+    out["problem"] = toJSON(*page.problem);
+  if (page.method)
+    out["method"] = CornerMethodInfo::rawValue(*page.method);
+  if (page.name)
+    out["name"] = toJSON(*page.name);
+  return out.dump();
+}
+
+std::expected<SheetIdentity, Failure> decodeIdentity(std::string_view text) {
+  return parseWith<SheetIdentity>(text, identityFrom);
+}
 
 std::expected<std::string, Failure> encode(const ExamDocument &document) {
   try {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "model/ExamDocument.h"
+#include "scanning/PageOutcome.h"
+#include "sheets/SheetIdentity.h"
 
 #include <expected>
 #include <string>
@@ -24,5 +26,13 @@ std::expected<ExamDocument, Failure> decode(std::string_view json);
 // The layout signature on its own, as sheet identities carry it.
 std::string encode(const LayoutSignature &signature);
 std::expected<LayoutSignature, Failure> decodeSignature(std::string_view json);
+
+// A sheet identity in the same style; a missing "isKey" reads as false.
+std::string encode(const SheetIdentity &identity);
+std::expected<SheetIdentity, Failure> decodeIdentity(std::string_view json);
+
+// What the reader made of one page, for scripts: source, sourcePage, identity,
+// problem, method, questions, idColumns, name and blackAndWhite (no pictures).
+std::string encode(const PageOutcome &page);
 
 } // namespace ovalon::DocumentJSON

@@ -183,7 +183,8 @@ TEST_F(ExamCommands, listIsNewestFirstAndDeleteRemovesTheTest) {
 }
 
 TEST_F(ExamCommands, everyCommandHasHelpAndUnknownCommandsAreUsageErrors) {
-  for (const char *command : {"new", "list", "show", "key", "versions", "delete"}) {
+  for (const char *command :
+       {"new", "list", "show", "key", "versions", "roster", "sheets", "delete"}) {
     CliResult help = run({command, "--help"});
     EXPECT_EQ(help.status, 0) << command;
     EXPECT_NE(help.out.find("Usage"), std::string::npos) << command;

@@ -174,5 +174,42 @@ TEST(DocumentJSON, layoutSignatureEncodesAlone) {
   EXPECT_EQ(*back, s);
 }
 
+TEST(DocumentJSON, sheetIdentityEncodesAloneAndIsKeyDefaultsToFalse) {
+  SheetIdentity identity{"E621E1F8", 1, 2, {150, 5, 0, Paper::a4}, true};
+  auto back = DocumentJSON::decodeIdentity(DocumentJSON::encode(identity));
+  ASSERT_TRUE(back);
+  EXPECT_EQ(*back, identity);
+  json j = json::parse(DocumentJSON::encode(identity));
+  j.erase("isKey");
+  auto withoutKey = DocumentJSON::decodeIdentity(j.dump());
+  ASSERT_TRUE(withoutKey);
+  EXPECT_FALSE(withoutKey->isKey);
+  j.erase("page");
+  EXPECT_FALSE(DocumentJSON::decodeIdentity(j.dump()));
+}
+
+TEST(DocumentJSON, pageOutcomeEncodesWhatTheReaderFoundWithoutPictures) {
+  PageOutcome page;
+  page.source = "scan.pdf";
+  page.sourcePage = 3;
+  page.identity = SheetIdentity{"E621E1F8", 0, 1, {20, 4, 2, Paper::letter}, false};
+  page.questions = {{7, {{0.1, 0.9, 0, 0}, 1, {}, 1}}};
+  page.idColumns = {MarkRead::empty(10)};
+  page.method = CornerMethod::blobs;
+  page.preview = Bytes{1, 2, 3};
+  json j = json::parse(DocumentJSON::encode(page));
+  EXPECT_EQ(j["sourcePage"], 3);
+  EXPECT_EQ(j["identity"]["examCode"], "E621E1F8");
+  EXPECT_EQ(j["questions"][0]["position"], 7);
+  EXPECT_EQ(j["questions"][0]["mark"]["choice"], 1);
+  EXPECT_EQ(j["idColumns"][0]["flag"], "blank");
+  EXPECT_EQ(j["method"], "blobs");
+  EXPECT_EQ(j["blackAndWhite"], false);
+  EXPECT_FALSE(j.contains("problem"));
+  EXPECT_FALSE(j.contains("preview"));
+  page.problem = PageProblem::otherExam("ABCDEFGH");
+  EXPECT_EQ(json::parse(DocumentJSON::encode(page))["problem"]["otherExam"]["_0"], "ABCDEFGH");
+}
+
 } // namespace
 } // namespace ovalon

@@ -120,9 +120,3 @@ std::optional<Rect> darkBounds(const GrayBitmap &image, Rect pixels, int thresho
 
 } // namespace ovalon::testing
 
-// Fontconfig stores pattern values as self-relative offsets, which the leak
-// checker cannot follow, so the patterns Pango keeps in its font caches look
-// unreachable. Every suite that draws text links these helpers.
-extern "C" const char *__lsan_default_suppressions() {
-  return "leak:libfontconfig.so\n";
-}

@@ -1,0 +1,250 @@
+#include "reports/DateText.h"
+#include "reports/Reports.h"
+#include "support/GradingFixtures.h"
+#include "support/PdfText.h"
+#include "support/RenderedPage.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace ovalon {
+namespace {
+
+using fixtures::examWithKey;
+using fixtures::sheetAnswering;
+using testing::hasLine;
+using testing::mentions;
+using testing::pdfFacts;
+using testing::pdfPageLines;
+
+constexpr int A = 0, B = 1, C = 2;
+const Date today = Date::fromUnixTime(1'780'000'000); // a fixed noon-ish day in 2026
+
+Bytes itemReport(const Exam &exam, const std::vector<ScannedSheet> &sheets = {}) {
+  std::optional<Bytes> pdf =
+      Reports::itemAnalysisPDF(exam, ItemAnalysis::analyze(exam, sheets), today);
+  EXPECT_TRUE(pdf.has_value());
+  return pdf.value_or(Bytes{});
+}
+
+int pageCount(const Bytes &pdf) {
+  const auto facts = pdfFacts(pdf);
+  return facts ? facts->pageCount : -1;
+}
+
+// The first cell of every table row, in order: the question numbers on the page.
+std::vector<int> questionNumbers(const std::vector<std::string> &lines) {
+  std::vector<int> numbers;
+  for (const std::string &line : lines) {
+    if (line.empty() || !std::isdigit(static_cast<unsigned char>(line[0])))
+      continue;
+    const size_t space = line.find(' ');
+    // Rows carry a key after the number and a percentage further on; bin labels, counts
+    // above bars and the cards do not.
+    if (space == std::string::npos || line.find('%') == std::string::npos ||
+        line.find("–") != std::string::npos || line[space - 1] == '%')
+      continue;
+    numbers.push_back(std::stoi(line.substr(0, space)));
+  }
+  return numbers;
+}
+
+std::vector<int> range(int from, int to) {
+  std::vector<int> numbers;
+  for (int n = from; n <= to; ++n)
+    numbers.push_back(n);
+  return numbers;
+}
+
+TEST(ItemAnalysisReport, breaksPagesAfterTwentyTwoRowsThenEveryThirtyEight) {
+  for (auto [items, pages] : {std::pair{1, 1}, {22, 1}, {23, 2}, {60, 2}, {61, 3}, {200, 6}}) {
+    SCOPED_TRACE(items);
+    const Bytes pdf = itemReport(examWithKey(items, 4, std::vector<int>(items, A)));
+    EXPECT_EQ(pageCount(pdf), pages);
+    for (int page = 0; page < pages; ++page) {
+      const int first = page == 0 ? 1 : 23 + (page - 1) * 38;
+      const int last = std::min(items, page == 0 ? 22 : first + 37);
+      const auto lines = pdfPageLines(pdf, page);
+      EXPECT_EQ(questionNumbers(lines), range(first, last)) << "page " << page + 1;
+      EXPECT_TRUE(hasLine(lines, "Ovalon · Page " + std::to_string(page + 1) + " of " +
+                                     std::to_string(pages)));
+      EXPECT_EQ(hasLine(lines, "Quiz: item analysis (continued)"), page > 0);
+      EXPECT_EQ(hasLine(lines, "Score distribution"), page == 0);
+    }
+  }
+}
+
+TEST(ItemAnalysisReport, isUSLetterWithTitleAndCreatorWhateverThePaper) {
+  Exam exam = examWithKey(5, 4, {A, B, C, A, B});
+  exam.paper = Paper::a4;
+  exam.title = "Cells & Tissues";
+  const auto facts = pdfFacts(itemReport(exam));
+  ASSERT_TRUE(facts);
+  EXPECT_EQ(facts->pageSize, (Size{612, 792}));
+  EXPECT_EQ(facts->title, "Cells & Tissues Item Analysis");
+  EXPECT_EQ(facts->creator, "Ovalon");
+}
+
+TEST(ItemAnalysisReport, emptyClassShowsZeroCardsAndReliabilityDash) {
+  const auto lines = pdfPageLines(itemReport(examWithKey(3, 4, {A, B, C})), 0);
+  EXPECT_TRUE(hasLine(lines, "Quiz"));
+  EXPECT_TRUE(hasLine(lines, "Item analysis · " + DateText::longStyle(today) +
+                                 " · 0 sheets · 3 questions"));
+  EXPECT_TRUE(hasLine(lines, "Mean Median High Low Std. dev. Reliability"));
+  EXPECT_TRUE(hasLine(lines, "0.0% 0.0% 0.0% 0.0% 0.0 —"));
+  EXPECT_TRUE(hasLine(lines, "# Key % Right Discrim. A B C D Blank Notes"));
+  EXPECT_TRUE(hasLine(lines, "Questions are numbered as on version A; other versions' answers "
+                             "are counted under the same numbers."));
+  EXPECT_FALSE(mentions(lines, "Version A:"));
+}
+
+ItemStats item(int question, std::set<int> key, double p, double discrimination,
+               std::vector<int> choiceCounts, int blank, std::vector<ItemNote> notes = {}) {
+  ItemStats stats;
+  stats.question = question;
+  stats.key = std::move(key);
+  stats.p = p;
+  stats.discrimination = discrimination;
+  stats.choiceCounts = std::move(choiceCounts);
+  stats.blankCount = blank;
+  stats.notes = std::move(notes);
+  return stats;
+}
+
+TEST(ItemAnalysisReport, rowsShowKeyPercentDiscriminationCountsAndNotes) {
+  Exam exam = examWithKey(4, 3, {A, B, C, A});
+  ItemAnalysis analysis;
+  analysis.summary.count = 15;
+  analysis.summary.mean = 71.26;
+  analysis.summary.median = 70;
+  analysis.summary.high = 100;
+  analysis.summary.low = 12.5;
+  analysis.summary.standardDeviation = 9.876;
+  analysis.summary.reliability = 0.815;
+  analysis.items = {
+      item(0, {A, C}, 11.0 / 15, 0.5, {6, 4, 5}, 0, {ItemNote::strongDistractor(B)}),
+      item(1, {B}, 0.2, -0.25, {7, 3, 5}, 0, {ItemNote::hard(), ItemNote::negative()}),
+      item(2, {C}, 0.4, 0.126, {9, 0, 6}, 0, {ItemNote::unusedDistractor(B)}),
+      item(3, {}, 0, 0, {0, 0, 0}, 15)};
+  analysis.items[2].dropped = true;
+  const std::optional<Bytes> pdf = Reports::itemAnalysisPDF(exam, analysis, today);
+  ASSERT_TRUE(pdf);
+  const auto lines = pdfPageLines(*pdf, 0);
+  EXPECT_TRUE(hasLine(lines, "# Key % Right Discrim. A B C Blank Notes"));
+  EXPECT_TRUE(hasLine(lines, "Item analysis · " + DateText::longStyle(today) +
+                                 " · 15 sheets · 4 questions"));
+  EXPECT_TRUE(hasLine(lines, "71.3% 70.0% 100.0% 12.5% 9.9 0.81"))
+      << ::testing::PrintToString(lines);
+  EXPECT_TRUE(hasLine(lines, "1 A/C 73.3% 0.50 6 4 5 0 Top students chose B. Check the key"));
+  EXPECT_TRUE(hasLine(lines, "2 B 20.0% -0.25 7 3 5 0 Hard: under 30% right; Lower scorers did "
+                             "better. Check the key"));
+  // A dropped question keeps its other cells.
+  EXPECT_TRUE(hasLine(lines, "3 C dropped 0.13 9 0 6 0 Nobody chose B"));
+  EXPECT_TRUE(hasLine(lines, "4 — 0.0% 0.00 0 0 0 15"));
+}
+
+TEST(ItemAnalysisReport, severalVersionsAddVersionRangeAndMeans) {
+  Exam exam = examWithKey(4, 4, {A, B, C, A});
+  exam.setVersionCount(3);
+  std::vector<ScannedSheet> sheets{sheetAnswering(exam, {A, B, C, A}, 0),
+                                   sheetAnswering(exam, {B, B, B, B}, 0)};
+  sheets[1].number = 2;
+  const auto lines = pdfPageLines(itemReport(exam, sheets), 0);
+  EXPECT_TRUE(hasLine(lines, "Item analysis · " + DateText::longStyle(today) +
+                                 " · 2 sheets · 4 questions · Versions A–C"));
+  EXPECT_TRUE(hasLine(lines, "Version A: 62.5% mean (2)"));
+  EXPECT_TRUE(hasLine(lines, "Version B: 0.0% mean (0)"));
+  EXPECT_TRUE(hasLine(lines, "Version C: 0.0% mean (0)"));
+}
+
+TEST(ItemAnalysisReport, oneSheetIsSingular) {
+  Exam exam = examWithKey(2, 4, {A, B});
+  const auto lines = pdfPageLines(itemReport(exam, {sheetAnswering(exam, {A, B})}), 0);
+  EXPECT_TRUE(
+      hasLine(lines, "Item analysis · " + DateText::longStyle(today) + " · 1 sheet · 2 questions"));
+  EXPECT_TRUE(hasLine(lines, "100.0% 100.0% 100.0% 100.0% 0.0 —"));
+}
+
+TEST(ItemAnalysisReport, longTitleIsTruncatedToTheContentWidth) {
+  Exam exam = examWithKey(2, 4, {A, B});
+  exam.title = std::string(200, 'W');
+  const auto lines = pdfPageLines(itemReport(exam), 0);
+  ASSERT_FALSE(lines.empty());
+  EXPECT_TRUE(lines[0].ends_with("…"));
+  EXPECT_LT(lines[0].size(), 200u);
+}
+
+// Answer keys --------------------------------------------------------------------------------
+
+Bytes answerKeys(const Exam &exam) {
+  std::optional<Bytes> pdf = Reports::answerKeysPDF(exam);
+  EXPECT_TRUE(pdf.has_value());
+  return pdf.value_or(Bytes{});
+}
+
+TEST(AnswerKeyReport, listsEachVersionOnItsOwnPagesInOrder) {
+  std::vector<int> answers;
+  for (int q = 0; q < 150; ++q)
+    answers.push_back(q % 4);
+  Exam exam = examWithKey(150, 4, answers);
+  exam.title = "Final";
+  exam.setVersionCount(3);
+  const Bytes pdf = answerKeys(exam);
+  const auto facts = pdfFacts(pdf);
+  ASSERT_TRUE(facts);
+  EXPECT_EQ(facts->pageCount, 6);
+  EXPECT_EQ(facts->title, "Final Answer Keys");
+  EXPECT_EQ(facts->pageSize, (Size{612, 792}));
+
+  for (int page = 0; page < 6; ++page) {
+    SCOPED_TRACE(page);
+    const int version = page / 2;
+    const std::string letter = std::string(1, static_cast<char>('A' + version));
+    const auto lines = pdfPageLines(pdf, page);
+    EXPECT_TRUE(hasLine(lines, "Final: Version " + letter + " answer key"));
+    EXPECT_TRUE(hasLine(lines, "Ovalon · Test " + exam.examCode()));
+    EXPECT_EQ(mentions(lines, "(Q"), version > 0);
+    // The first and last printed numbers of the page, and nothing from the other page.
+    const int first = page % 2 == 0 ? 1 : 101;
+    const int last = page % 2 == 0 ? 100 : 150;
+    EXPECT_TRUE(mentions(lines, std::to_string(first) + ". "));
+    EXPECT_TRUE(mentions(lines, std::to_string(last) + ". "));
+    EXPECT_FALSE(mentions(lines, std::to_string(page % 2 == 0 ? 101 : 99) + ". "));
+  }
+  EXPECT_TRUE(hasLine(pdfPageLines(pdf, 0), "The master order. Other versions list the master "
+                                            "question each one comes from."));
+  EXPECT_TRUE(hasLine(pdfPageLines(pdf, 4),
+                      "Each line: the number printed on version C, its answer, and the master "
+                      "question (version A) it comes from."));
+}
+
+TEST(AnswerKeyReport, givesPrintedAnswerAndMasterQuestionOfEachNumber) {
+  Exam exam = examWithKey(8, 5, {A, B, C, 3, 4, A, B, C});
+  exam.setKey(7, {A, C}, 1, false);
+  exam.setShuffleChoices(true);
+  exam.setVersionCount(2);
+  const Bytes pdf = answerKeys(exam);
+  ASSERT_EQ(pageCount(pdf), 2);
+
+  const auto masterLines = pdfPageLines(pdf, 0);
+  EXPECT_TRUE(mentions(masterLines, "1. A")) << ::testing::PrintToString(masterLines);
+  EXPECT_TRUE(mentions(masterLines, "8. A/C"));
+
+  const auto lines = pdfPageLines(pdf, 1);
+  const ExamVersion &b = exam.versions[1];
+  const auto printed = exam.printedKey(1);
+  for (int p = 0; p < 8; ++p) {
+    std::string letters;
+    for (int slot : printed[static_cast<size_t>(p)])
+      letters += (letters.empty() ? "" : "/") + std::string(1, static_cast<char>('A' + slot));
+    const std::string entry =
+        std::to_string(p + 1) + ". " + letters + " (Q" + std::to_string(b.question(p) + 1) + ")";
+    EXPECT_TRUE(mentions(lines, entry)) << entry << "\n" << ::testing::PrintToString(lines);
+  }
+}
+
+} // namespace
+} // namespace ovalon

@@ -1,0 +1,239 @@
+#include "reports/DateText.h"
+#include "reports/Reports.h"
+#include "reports/ResultSlip.h"
+#include "support/GradingFixtures.h"
+#include "support/PdfText.h"
+#include "support/RenderedPage.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace ovalon {
+namespace {
+
+using fixtures::examWithKey;
+using fixtures::sheetAnswering;
+using testing::hasLine;
+using testing::mentions;
+using testing::pdfFacts;
+using testing::pdfPageLines;
+using Miss = ResultSlip::Miss;
+
+constexpr int A = 0, B = 1, C = 2, D = 3;
+const Date today = Date::fromUnixTime(1'780'142'400);
+
+// A sheet whose blank rows are settled, so only the answers matter.
+ScannedSheet settled(ScannedSheet sheet, int number = 1) {
+  sheet.number = number;
+  sheet.flags.clear();
+  return sheet;
+}
+
+TEST(ResultSlip, listsWrongAndBlankAnswersInPrintedTerms) {
+  Exam exam = examWithKey(5, 4, {A, B, C, D, A});
+  exam.setKey(4, {A, C}, 2, false);
+  const ResultSlip slip = ResultSlip::make(
+      settled(sheetAnswering(exam, {A, C, std::nullopt, D, B})), exam, "Ada Park", "1001");
+  EXPECT_EQ(slip.name, "Ada Park");
+  EXPECT_EQ(slip.studentID, "1001");
+  EXPECT_EQ(slip.version, "A");
+  EXPECT_FALSE(slip.showsVersion);
+  EXPECT_EQ(slip.earned, 2);
+  EXPECT_EQ(slip.possible, 6);
+  EXPECT_EQ(slip.misses,
+            (std::vector<Miss>{{2, "C", "B"}, {3, std::nullopt, "C"}, {5, "B", "A/C"}}));
+}
+
+TEST(ResultSlip, everythingRightLeavesNoMissesAndDroppedQuestionsNeverCount) {
+  Exam exam = examWithKey(4, 4, {A, B, C, D});
+  exam.setKey(2, {C}, 1, true);
+  const ResultSlip slip =
+      ResultSlip::make(settled(sheetAnswering(exam, {A, B, D, D})), exam, "Sheet 1", "");
+  EXPECT_TRUE(slip.misses.empty());
+  EXPECT_EQ(slip.earned, 3);
+  EXPECT_EQ(slip.possible, 3);
+}
+
+TEST(ResultSlip, shuffledVersionShowsTheNumbersAndLettersPrintedOnIt) {
+  Exam exam = examWithKey(6, 5, {A, B, C, D, 4, A});
+  exam.setShuffleChoices(true);
+  exam.setVersionCount(2);
+  const ExamVersion &b = exam.versions[1];
+  const auto printedKey = exam.printedKey(1);
+  // Answer every printed row with the slot after the keyed one: all wrong.
+  std::vector<std::optional<int>> printed;
+  for (int p = 0; p < 6; ++p)
+    printed.push_back((*printedKey[static_cast<size_t>(p)].begin() + 1) % 5);
+  const ResultSlip slip =
+      ResultSlip::make(settled(sheetAnswering(exam, printed, 1)), exam, "Ben Ode", "7");
+  EXPECT_TRUE(slip.showsVersion);
+  EXPECT_EQ(slip.version, "B");
+  ASSERT_EQ(slip.misses.size(), 6u);
+  for (int p = 0; p < 6; ++p) {
+    const Miss &miss = slip.misses[static_cast<size_t>(p)];
+    EXPECT_EQ(miss.number, p + 1);
+    EXPECT_EQ(miss.given,
+              std::string(1, static_cast<char>('A' + *printed[static_cast<size_t>(p)])));
+    EXPECT_EQ(miss.correct,
+              std::string(1, static_cast<char>('A' + *printedKey[static_cast<size_t>(p)].begin())));
+  }
+  // The printed key differs from the master one somewhere, or the test proves nothing.
+  bool shuffled = false;
+  for (int p = 0; p < 6; ++p)
+    shuffled |= *printedKey[static_cast<size_t>(p)].begin() !=
+                *exam.key[static_cast<size_t>(b.question(p))].correct.begin();
+  EXPECT_TRUE(shuffled);
+}
+
+TEST(ResultSlip, unknownVersionGivesQuestionMarkAndNoMisses) {
+  Exam exam = examWithKey(3, 4, {A, B, C});
+  ScannedSheet sheet = settled(sheetAnswering(exam, {D, D, D}));
+  sheet.version = 3;
+  const ResultSlip slip = ResultSlip::make(sheet, exam, "Sheet 1", "");
+  EXPECT_EQ(slip.version, "?");
+  EXPECT_TRUE(slip.misses.empty());
+}
+
+TEST(ResultSlip, allNamesSheetsAndKeepsTheGradebookOrder) {
+  ExamDocument document = ExamDocument::make(examWithKey(2, 4, {A, B}));
+  document.roster.students = {
+      {"1001", "Carla", "Young"}, {"1002", "Ben", "Adams"}, {"1003", "Dana", "Moss"}};
+  const Exam &exam = document.exam;
+  document.sheets = {settled(sheetAnswering(exam, {A, B}, 0, "1001"), 1),
+                     settled(sheetAnswering(exam, {A, A}, 0, "9999"), 2),
+                     settled(sheetAnswering(exam, {A, B}, 0, ""), 3),
+                     settled(sheetAnswering(exam, {B, B}, 0, "01002"), 4),
+                     settled(sheetAnswering(exam, {B, A}, 0, "1003"), 5),
+                     settled(sheetAnswering(exam, {A, A}, 0, "1001"), 6)};
+  document.sheets[4].excluded = true;
+  std::vector<std::string> names, ids;
+  for (const ResultSlip &slip : ResultSlip::all(document)) {
+    names.push_back(slip.name);
+    ids.push_back(slip.studentID);
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"Ben Adams", "Carla Young", "Carla Young", "Sheet 3",
+                                             "Student 9999"}));
+  EXPECT_EQ(ids, (std::vector<std::string>{"01002", "1001", "1001", "", "9999"}));
+  EXPECT_EQ(ResultSlip::all(document)[1].earned, 2); // sheet 1 before sheet 6
+}
+
+// The PDF -------------------------------------------------------------------------------------
+
+ResultSlip slipFor(std::string name, std::vector<Miss> misses = {}) {
+  ResultSlip slip;
+  slip.name = std::move(name);
+  slip.studentID = "1001";
+  slip.version = "B";
+  slip.earned = 7.5;
+  slip.possible = 10;
+  slip.misses = std::move(misses);
+  slip.showsVersion = true;
+  return slip;
+}
+
+Bytes slipsPDF(const std::vector<ResultSlip> &slips, SlipLayout layout, Exam exam = {}) {
+  exam.title = "Unit Quiz";
+  const std::optional<Bytes> pdf = Reports::slipsPDF(slips, exam, layout, today);
+  EXPECT_TRUE(pdf.has_value());
+  return pdf.value_or(Bytes{});
+}
+
+TEST(SlipsPDF, onePerPageShowsScoreDetailsMissesAndFooter) {
+  const std::vector<ResultSlip> slips{
+      slipFor("Ada Park", {{3, std::nullopt, "C"}, {12, "B", "A/D"}}), slipFor("Ben Ode")};
+  const Bytes pdf = slipsPDF(slips, SlipLayout::onePerPage);
+  const auto facts = pdfFacts(pdf);
+  ASSERT_TRUE(facts);
+  EXPECT_EQ(facts->pageCount, 2);
+  EXPECT_EQ(facts->title, "Unit Quiz Result Slips");
+  EXPECT_EQ(facts->pageSize, (Size{612, 792}));
+
+  const auto first = pdfPageLines(pdf, 0);
+  EXPECT_TRUE(hasLine(first, "Ada Park 75.0%")) << ::testing::PrintToString(first);
+  EXPECT_TRUE(hasLine(first, "ID 1001 · Version B · " + DateText::abbreviated(today)));
+  EXPECT_TRUE(hasLine(first, "7.5 of 10 points"));
+  EXPECT_TRUE(hasLine(first, "2 questions to look at again"));
+  EXPECT_TRUE(mentions(first, "3. blank C"));
+  EXPECT_TRUE(mentions(first, "12. B A/D"));
+  EXPECT_TRUE(hasLine(first, "Ovalon · Page 1 of 2"));
+  EXPECT_FALSE(mentions(first, "Well done"));
+
+  const auto second = pdfPageLines(pdf, 1);
+  EXPECT_TRUE(hasLine(second, "Every question right. Well done!"));
+  EXPECT_FALSE(mentions(second, "look at again"));
+  EXPECT_TRUE(hasLine(second, "Ovalon · Page 2 of 2"));
+}
+
+TEST(SlipsPDF, leavesOutVersionWithOneVersionAndIDWhenThereIsNone) {
+  ResultSlip slip = slipFor("Sheet 4", {{1, "A", "B"}});
+  slip.studentID.clear();
+  slip.showsVersion = false;
+  const auto lines = pdfPageLines(slipsPDF({slip}, SlipLayout::onePerPage), 0);
+  EXPECT_TRUE(hasLine(lines, DateText::abbreviated(today))) << ::testing::PrintToString(lines);
+  EXPECT_FALSE(mentions(lines, "Version"));
+  EXPECT_TRUE(hasLine(lines, "1 question to look at again"));
+}
+
+TEST(SlipsPDF, tooManyMissesEndWithCountOfThoseNotShown) {
+  std::vector<Miss> misses;
+  for (int n = 1; n <= 200; ++n)
+    misses.push_back({n, "A", "B"});
+  const auto lines =
+      pdfPageLines(slipsPDF({slipFor("Ada Park", misses)}, SlipLayout::onePerPage), 0);
+  EXPECT_TRUE(hasLine(lines, "200 questions to look at again"));
+  int shown = 0;
+  for (int n = 1; n <= 200; ++n)
+    shown += mentions(lines, std::to_string(n) + ". A B") ? 1 : 0;
+  ASSERT_GT(shown, 20);
+  ASSERT_LT(shown, 200);
+  EXPECT_TRUE(mentions(lines, "+" + std::to_string(200 - shown))) << shown;
+  EXPECT_TRUE(mentions(lines, std::to_string(shown) + ". A B"));
+  EXPECT_FALSE(mentions(lines, std::to_string(shown + 1) + ". A B"));
+}
+
+TEST(SlipsPDF, fourPerPagePlacesSlipsInReadingOrderWithGuidesOnEveryPage) {
+  std::vector<ResultSlip> slips;
+  for (int i = 1; i <= 9; ++i)
+    slips.push_back(slipFor("Student Number " + std::to_string(i), {{i, "A", "C"}}));
+  const Bytes pdf = slipsPDF(slips, SlipLayout::fourPerPage);
+  ASSERT_EQ(pdfFacts(pdf)->pageCount, 3);
+  for (int page = 0; page < 3; ++page) {
+    SCOPED_TRACE(page);
+    const auto lines = pdfPageLines(pdf, page);
+    EXPECT_FALSE(mentions(lines, "Ovalon · Page"));
+    const auto image = testing::renderPdfPage(pdf, page, 72);
+    ASSERT_TRUE(image);
+    // The dashed guides: gray along the middle lines, nothing just beside them.
+    EXPECT_LT(testing::region(*image, {305, 12, 2, 768}, 72).min, 220);
+    EXPECT_LT(testing::region(*image, {12, 395, 588, 2}, 72).min, 220);
+    EXPECT_EQ(testing::region(*image, {292, 12, 6, 380}, 72).min, 255);
+    // Each occupied place has ink, the empty ones none.
+    const std::array<Rect, 4> places{Rect{24, 24, 258, 348}, Rect{330, 24, 258, 348},
+                                     Rect{24, 420, 258, 348}, Rect{330, 420, 258, 348}};
+    for (int place = 0; place < 4; ++place) {
+      const bool used = page * 4 + place < 9;
+      EXPECT_EQ(testing::region(*image, places[static_cast<size_t>(place)], 72).darkCount > 0, used)
+          << "place " << place;
+    }
+  }
+  const auto last = pdfPageLines(pdf, 2);
+  EXPECT_TRUE(mentions(last, "Student Number 9"));
+  EXPECT_FALSE(mentions(last, "Student Number 8"));
+  EXPECT_TRUE(mentions(pdfPageLines(pdf, 0), "Student Number 2"));
+}
+
+// The PDF surface always writes a page; with no slips it stays blank.
+TEST(SlipsPDF, emptyListGivesNoSlipPages) {
+  const std::optional<Bytes> pdf = Reports::slipsPDF({}, Exam{}, SlipLayout::fourPerPage, today);
+  ASSERT_TRUE(pdf);
+  const auto facts = pdfFacts(*pdf);
+  ASSERT_TRUE(facts);
+  for (int page = 0; page < facts->pageCount; ++page)
+    EXPECT_TRUE(pdfPageLines(*pdf, page).empty());
+}
+
+} // namespace
+} // namespace ovalon

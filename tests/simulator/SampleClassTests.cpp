@@ -1,0 +1,150 @@
+#include "simulator/SampleClass.h"
+
+#include "model/Choices.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+namespace ovalon {
+namespace {
+
+const Exam sampleExam = SampleClass::exam(Date{800'000'000});
+const Roster sampleRoster = SampleClass::roster();
+
+TEST(SampleClass, rosterIsTheTwentySixStudentsOfPeriodThreeBiology) {
+  ASSERT_EQ(sampleRoster.students.size(), 26u);
+  EXPECT_EQ(sampleRoster.sourceName, "Period 3 Biology.csv");
+  EXPECT_EQ(sampleRoster.students.front(), (Student{"204501", "Avery", "Brooks"}));
+  EXPECT_EQ(sampleRoster.students[12], (Student{"204513", "Lena", "Moss"}));
+  EXPECT_EQ(sampleRoster.students.back(), (Student{"204526", "Silas", "Boyd"}));
+  std::set<std::string> ids;
+  for (const Student &student : sampleRoster.students)
+    ids.insert(student.id);
+  EXPECT_EQ(ids.size(), 26u);
+}
+
+TEST(SampleClass, testIsKeyedThirtyQuestionsInTwoVersions) {
+  EXPECT_EQ(sampleExam.id.text(), "3C9E51A0-7B42-4D1E-9A6F-2B8D4E7C1A05");
+  EXPECT_EQ(sampleExam.title, "Sample Class: Cells & Organelles");
+  EXPECT_EQ(sampleExam.created.sinceReferenceDate, 800'000'000 - 259'200);
+  EXPECT_EQ(sampleExam.signature(), (LayoutSignature{30, 4, 6, Paper::letter}));
+  EXPECT_EQ(sampleExam.seed, 20261001u);
+  ASSERT_EQ(sampleExam.versions.size(), 2u);
+  std::string key;
+  for (size_t q = 0; q < sampleExam.key.size(); ++q) {
+    if (q % 5 == 0 && q > 0)
+      key += ' ';
+    key += Choices::text(sampleExam.key[q].correct);
+  }
+  EXPECT_EQ(key, "BCADA DBCAB CADBC ABDCA DCBAB CDABD");
+}
+
+TEST(SampleClass, buildingTheClassTwiceGivesTheSameSheets) {
+  const auto first = SampleClass::sampleSheets(sampleExam, sampleRoster);
+  const auto second = SampleClass::sampleSheets(sampleExam, sampleRoster);
+  EXPECT_EQ(first, second);
+  EXPECT_EQ(SampleClass::distortions(26), SampleClass::distortions(26));
+}
+
+TEST(SampleClass, sheetsFollowTheSortedRosterWithAlternatingVersions) {
+  const auto sheets = SampleClass::sampleSheets(sampleExam, sampleRoster);
+  const auto sorted = sampleRoster.sorted();
+  ASSERT_EQ(sheets.size(), 26u);
+  for (size_t i = 0; i < sheets.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(sheets[i].version, static_cast<int>(i % 2));
+    EXPECT_EQ(sheets[i].name, sorted[i].name());
+    EXPECT_EQ(sheets[i].nameFont, "Humor Sans");
+    EXPECT_EQ(sheets[i].nameSize, 14);
+    EXPECT_FALSE(sheets[i].isKey);
+    ASSERT_EQ(sheets[i].answers.size(), 30u);
+    for (const auto &answer : sheets[i].answers)
+      EXPECT_TRUE(!answer || (*answer >= 0 && *answer < 4));
+  }
+  EXPECT_EQ(sheets[0].name, "Miles Archer");
+  EXPECT_EQ(sheets[25].name, "Felix Ward");
+}
+
+// Back in master terms the class looks like a class: most answers right, the hard questions
+// missed more often, and the strong students' shared mistake on question 18.
+TEST(SampleClass, answersMapBackToAPlausibleClassOnEitherVersion) {
+  const auto sheets = SampleClass::sampleSheets(sampleExam, sampleRoster);
+  std::vector<int> rightPerQuestion(30, 0);
+  int right = 0, total = 0, trickB = 0;
+  for (const SimulatedSheet &sheet : sheets) {
+    const ExamVersion &version = sampleExam.versions[static_cast<size_t>(sheet.version)];
+    for (int position = 0; position < 30; ++position) {
+      const auto answer = sheet.answers[static_cast<size_t>(position)];
+      if (!answer)
+        continue;
+      const int question = version.question(position);
+      const int choice = version.masterChoice(*answer, position);
+      const bool correct = sampleExam.key[static_cast<size_t>(question)].correct.contains(choice);
+      right += correct;
+      rightPerQuestion[static_cast<size_t>(question)] += correct;
+      trickB += question == 17 && choice == 1;
+      ++total;
+    }
+  }
+  const double share = static_cast<double>(right) / total;
+  EXPECT_GT(share, 0.55);
+  EXPECT_LT(share, 0.95);
+  const int hard = rightPerQuestion[3] + rightPerQuestion[11] + rightPerQuestion[24];
+  int easy = 0;
+  for (int q : {0, 1, 2, 5, 6, 7, 8, 9, 10})
+    easy += rightPerQuestion[static_cast<size_t>(q)];
+  EXPECT_LT(hard / 3.0, easy / 9.0);
+  EXPECT_GE(trickB, 5); // B is wrong for question 18, whose key is D
+}
+
+TEST(SampleClass, irregularitiesSitOnTheirStudentsOnly) {
+  const auto sheets = SampleClass::sampleSheets(sampleExam, sampleRoster);
+  const auto sorted = sampleRoster.sorted();
+
+  EXPECT_EQ(sheets[2].styles, (std::map<int, PencilMark>{{5, PencilMark::light}}));
+  EXPECT_TRUE(sheets[2].answers[5].has_value());
+
+  ASSERT_EQ(sheets[6].extras.size(), 1u);
+  const ExtraMark doubled = sheets[6].extras[0];
+  EXPECT_EQ(doubled.position, 12);
+  EXPECT_EQ(doubled.style, PencilMark::solid);
+  EXPECT_EQ(doubled.choice, (sheets[6].answers[12].value_or(0) + 2) % 4);
+  EXPECT_NE(std::optional(doubled.choice), sheets[6].answers[12]);
+
+  EXPECT_EQ(sheets[10].answers[20], std::nullopt);
+  EXPECT_EQ(sheets[14].styles, (std::map<int, PencilMark>{{8, PencilMark::check}}));
+
+  ASSERT_EQ(sheets[18].extras.size(), 1u);
+  EXPECT_EQ(sheets[18].extras[0].position, 3);
+  EXPECT_EQ(sheets[18].extras[0].style, PencilMark::erased);
+  EXPECT_EQ(sheets[18].extras[0].choice, (sheets[18].answers[3].value_or(0) + 1) % 4);
+
+  EXPECT_EQ(sheets[21].studentID, "204599");
+  EXPECT_FALSE(sampleRoster.student("204599").has_value());
+  EXPECT_EQ(sheets[23].idStyle, PencilMark::light);
+
+  for (size_t i = 0; i < sheets.size(); ++i) {
+    SCOPED_TRACE(i);
+    if (i != 2 && i != 14) {
+      EXPECT_TRUE(sheets[i].styles.empty());
+    }
+    if (i != 6 && i != 18) {
+      EXPECT_TRUE(sheets[i].extras.empty());
+    }
+    if (i != 21) {
+      EXPECT_EQ(sheets[i].studentID, sorted[i].id);
+    }
+    if (i != 23) {
+      EXPECT_EQ(sheets[i].idStyle, PencilMark::solid);
+    }
+  }
+  int blanks = 0;
+  for (const SimulatedSheet &sheet : sheets)
+    blanks += static_cast<int>(std::ranges::count(sheet.answers, std::optional<int>{}));
+  EXPECT_EQ(blanks, 1);
+}
+
+} // namespace
+} // namespace ovalon
