@@ -1,5 +1,6 @@
 #include "scanning/Grader.h"
 
+#include "scanning/NameReader.h"
 #include "scanning/PageReader.h"
 #include "scanning/PdfDocument.h"
 #include "scanning/PdfImageProbe.h"
@@ -29,12 +30,6 @@ using Producer = std::function<Job(int index)>;
 
 Rect grown(Rect rect, double dx, double dy) {
   return {rect.x - dx, rect.y - dy, rect.width + 2 * dx, rect.height + 2 * dy};
-}
-
-// The name box of a first page: where students write their name, beside the
-// student-ID grid or the identity symbol.
-Rect nameBox(const SheetLayout &layout) {
-  return {84, 80, std::max(40.0, layout.headerRight() - 84), 30};
 }
 
 std::optional<Bytes> pngOfRegion(const GrayImage &straightened, const SheetLayout &layout,
@@ -71,7 +66,8 @@ PageOutcome outcomeOf(const GrayImage &page, int index, const Exam &exam,
     if (read.identity->page == 1) {
       if (auto id = layout.idRect())
         outcome.idCrop = pngOfRegion(straightened, layout, grown(*id, 3, 3), 360);
-      outcome.nameCrop = pngOfRegion(straightened, layout, grown(nameBox(layout), 2, 2), 900);
+      outcome.nameCrop =
+          pngOfRegion(straightened, layout, grown(NameReader::nameBox(layout), 2, 2), 900);
     }
   } else {
     outcome.preview = page.downscaled(1400).jpegData(0.8);

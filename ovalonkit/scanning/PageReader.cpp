@@ -3,6 +3,7 @@
 #include "scanning/CornerFinder.h"
 #include "scanning/ImageProcessing.h"
 #include "scanning/MarkReading.h"
+#include "scanning/NameReader.h"
 #include "scanning/QrReader.h"
 #include "sheets/SheetLayout.h"
 
@@ -161,6 +162,8 @@ PageRead read(const GrayImage &page, const Exam &exam, const MarkThresholds &thr
   read.identity = identity;
   read.method = method;
   readMarks(*straightened, layout, identity->page, thresholds, read);
+  if (identity->page == 1)
+    read.name = NameReader::readName(*straightened, paper.width, layout.signature.idDigits);
   read.straightened = std::move(straightened);
   return read;
 }

@@ -1,5 +1,7 @@
 #include "scanning/PageReader.h"
 
+#include "sheets/SheetRenderer.h"
+#include "sheets/TextLine.h"
 #include "support/PageDistortion.h"
 #include "support/TestSheetPage.h"
 
@@ -88,6 +90,22 @@ TEST(PageReader, readsEveryRowAndTheStudentIDOfAFilledFirstPage) {
   expectStudentID(read);
   EXPECT_EQ(read.identity, identityOf(exam, 1));
   EXPECT_EQ(read.straightened->width, layout.imageSize(GrayImage::sheetFrameScale).width);
+}
+
+TEST(PageReader, readsTheHandwrittenNameOfAFirstPageOnly) {
+  const GrayImage page = GrayImage::rendered(layout.pageSize, 200.0 / 72, 255, [](Canvas &canvas) {
+    SheetRenderer::draw(exam, 0, 1, std::nullopt, canvas);
+    canvas.translate(0, layout.pageSize.height);
+    canvas.scale(1, -1);
+    canvas.drawText(TextLine{"MARIA LOPEZ", Font{"Humor Sans", 14}, 0.25}, {94, 99});
+  });
+  const PageRead read =
+      PageReader::read(testing::distort(page, {.rotationDegrees = 2}).image, exam, {});
+  ASSERT_FALSE(read.problem);
+  ASSERT_TRUE(read.name);
+  EXPECT_EQ(read.name->text, "MARIA LOPEZ");
+
+  EXPECT_FALSE(PageReader::read(markedPage(200), exam, {}).name) << "an empty name box";
 }
 
 TEST(PageReader, blankPaperHasNoCode) {
