@@ -1,0 +1,245 @@
+#include "scanning/Grader.h"
+
+#include "scanning/NameReader.h"
+#include "scanning/PageReader.h"
+#include "scanning/PdfDocument.h"
+#include "scanning/PdfImageProbe.h"
+#include "sheets/SheetLayout.h"
+
+#include <algorithm>
+#include <cmath>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <thread>
+
+namespace ovalon::Grader {
+
+namespace {
+
+// One page waiting to be read; `page` points into `owned` or at the caller's image.
+struct Job {
+  int index = 0;
+  std::unique_ptr<GrayImage> owned;
+  const GrayImage *page = nullptr;
+};
+
+using Producer = std::function<Job(int index)>;
+
+Rect grown(Rect rect, double dx, double dy) {
+  return {rect.x - dx, rect.y - dy, rect.width + 2 * dx, rect.height + 2 * dy};
+}
+
+std::optional<Bytes> pngOfRegion(const GrayImage &straightened, const SheetLayout &layout,
+                                 Rect points, int64_t maxSide) {
+  return straightened.cropped(layout.toImage(points, GrayImage::sheetFrameScale))
+      .downscaled(maxSide)
+      .pngData();
+}
+
+PageOutcome outcomeOf(const GrayImage &page, int index, const Exam &exam,
+                      const std::string &source) {
+  PageRead read = PageReader::read(page, exam, MarkThresholds{}, std::nullopt);
+  PageOutcome outcome;
+  outcome.source = source;
+  outcome.sourcePage = index + 1;
+
+  if (read.straightened && read.identity) {
+    const SheetLayout layout(read.identity->signature);
+    const GrayImage &straightened = *read.straightened;
+    const Rect frame = layout.cornerFrame();
+    const auto previewSide =
+        static_cast<int64_t>(std::floor(1.5 * std::max(frame.width, frame.height)));
+    outcome.preview = straightened.downscaled(previewSide).jpegData(0.72);
+
+    for (const QuestionRead &row : read.questions) {
+      if (!row.mark.flag)
+        continue;
+      const Rect rect =
+          layout.toImage(grown(layout.rowRect(row.position), 4, 3), GrayImage::sheetFrameScale);
+      if (auto png = straightened.cropped(rect).pngData())
+        outcome.crops.emplace(row.position, std::move(*png));
+    }
+
+    if (read.identity->page == 1) {
+      if (auto id = layout.idRect())
+        outcome.idCrop = pngOfRegion(straightened, layout, grown(*id, 3, 3), 360);
+      outcome.nameCrop =
+          pngOfRegion(straightened, layout, grown(NameReader::nameBox(layout), 2, 2), 900);
+    }
+  } else {
+    outcome.preview = page.downscaled(1400).jpegData(0.8);
+  }
+
+  outcome.identity = std::move(read.identity);
+  outcome.problem = std::move(read.problem);
+  outcome.questions = std::move(read.questions);
+  outcome.idColumns = std::move(read.idColumns);
+  outcome.method = read.method;
+  outcome.name = std::move(read.name);
+  return outcome;
+}
+
+// Pages are produced one after another on the calling thread and read by a
+// few long-lived workers, each keeping its own recogniser; at most `limit`
+// pages are in flight. Outcomes and progress are handled on the calling thread.
+std::vector<PageOutcome> readPages(int total, const Producer &produce, const Exam &exam,
+                                   const std::string &source, const Progress &progress,
+                                   std::stop_token stop) {
+  const int limit =
+      std::min(total, inFlightLimit(std::max(1u, std::thread::hardware_concurrency())));
+  std::vector<std::optional<PageOutcome>> slots(static_cast<size_t>(total));
+  if (limit <= 0)
+    return {};
+
+  std::mutex mutex;
+  std::condition_variable_any changed;
+  std::deque<Job> waiting;
+  std::deque<std::pair<int, PageOutcome>> finished;
+  int inFlight = 0;
+  int done = 0;
+
+  // A worker ends when its thread is asked to stop: after the last page, or
+  // when the calling thread leaves early.
+  auto work = [&](std::stop_token finish) {
+    for (;;) {
+      Job job;
+      {
+        std::unique_lock lock(mutex);
+        if (!changed.wait(lock, finish, [&] { return !waiting.empty(); }))
+          return;
+        job = std::move(waiting.front());
+        waiting.pop_front();
+      }
+      PageOutcome outcome = outcomeOf(*job.page, job.index, exam, source);
+      job.owned.reset();
+      {
+        std::lock_guard lock(mutex);
+        finished.emplace_back(job.index, std::move(outcome));
+      }
+      changed.notify_all();
+    }
+  };
+
+  // Stores what the workers finished and reports it; called with the lock held.
+  auto collect = [&](std::unique_lock<std::mutex> &lock) {
+    while (!finished.empty()) {
+      auto [index, outcome] = std::move(finished.front());
+      finished.pop_front();
+      --inFlight;
+      lock.unlock();
+      slots[static_cast<size_t>(index)] = std::move(outcome);
+      ++done;
+      if (progress)
+        progress(done, total);
+      lock.lock();
+    }
+  };
+
+  {
+    std::vector<std::jthread> workers;
+    workers.reserve(static_cast<size_t>(limit));
+    for (int i = 0; i < limit; ++i)
+      workers.emplace_back(work);
+
+    for (int index = 0; index < total; ++index) {
+      {
+        std::unique_lock lock(mutex);
+        for (;;) {
+          collect(lock);
+          if (inFlight < limit || stop.stop_requested())
+            break;
+          changed.wait(lock, stop, [&] { return !finished.empty(); });
+        }
+      }
+      if (stop.stop_requested())
+        break;
+      Job job = produce(index);
+      {
+        std::lock_guard lock(mutex);
+        waiting.push_back(std::move(job));
+        ++inFlight;
+      }
+      changed.notify_all();
+    }
+
+    // Pages already started are finished and kept, stop or not.
+    std::unique_lock lock(mutex);
+    for (;;) {
+      collect(lock);
+      if (inFlight == 0)
+        break;
+      changed.wait(lock, [&] { return !finished.empty(); });
+    }
+    // The workers need the lock to notice they are done.
+    lock.unlock();
+  }
+
+  std::vector<PageOutcome> outcomes;
+  for (auto &slot : slots)
+    if (slot)
+      outcomes.push_back(std::move(*slot));
+  return outcomes;
+}
+
+} // namespace
+
+int inFlightLimit(unsigned processors) {
+  if (processors <= 3)
+    return 2;
+  if (processors <= 7)
+    return static_cast<int>(processors / 2);
+  return 4;
+}
+
+std::expected<std::vector<PageOutcome>, Failure> gradePDF(const std::filesystem::path &path,
+                                                          const Exam &exam,
+                                                          const Progress &progress,
+                                                          std::stop_token stop) {
+  const std::optional<PdfDocument> document = PdfDocument::open(path);
+  if (!document)
+    return std::unexpected(Failure{Failure::Kind::unreadablePDF});
+  const int total = document->pageCount();
+  if (total <= 0)
+    return std::unexpected(Failure{Failure::Kind::noPages});
+  const std::set<int> blackAndWhite = PdfImageProbe::blackAndWhitePages(path);
+
+  const Producer produce = [&](int index) {
+    Job job;
+    job.index = index;
+    // A page that cannot be rendered reads as blank paper.
+    job.owned = std::make_unique<GrayImage>(
+        document->renderPage(index).value_or(GrayImage::blank(850, 1100, 255)));
+    job.page = job.owned.get();
+    return job;
+  };
+  std::vector<PageOutcome> outcomes =
+      readPages(total, produce, exam, path.filename().string(), progress, std::move(stop));
+  for (PageOutcome &outcome : outcomes)
+    outcome.blackAndWhite = blackAndWhite.contains(outcome.sourcePage);
+  return outcomes;
+}
+
+std::vector<PageOutcome> gradeImages(const std::vector<GrayImage> &images,
+                                     const std::string &sourceName, const Exam &exam,
+                                     const Progress &progress, std::stop_token stop) {
+  const Producer produce = [&](int index) {
+    Job job;
+    job.index = index;
+    job.page = &images[static_cast<size_t>(index)];
+    return job;
+  };
+  return readPages(static_cast<int>(images.size()), produce, exam, sourceName, progress,
+                   std::move(stop));
+}
+
+std::optional<int> pdfPageCount(const std::filesystem::path &path) {
+  const std::optional<PdfDocument> document = PdfDocument::open(path);
+  if (!document)
+    return std::nullopt;
+  return document->pageCount();
+}
+
+} // namespace ovalon::Grader

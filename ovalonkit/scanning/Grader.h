@@ -1,0 +1,61 @@
+#pragma once
+
+#include "model/Exam.h"
+#include "scanning/GrayImage.h"
+#include "scanning/PageOutcome.h"
+
+#include <expected>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <stop_token>
+#include <string>
+#include <vector>
+
+namespace ovalon {
+
+// Scan intake: every page of a scanned PDF or a list of page images read
+// against one test, a few pages at a time, each with the pictures the review
+// screens need.
+namespace Grader {
+
+// Why a whole PDF could not be graded.
+struct Failure {
+  enum class Kind { unreadablePDF, noPages };
+  Kind kind = Kind::unreadablePDF;
+
+  std::string description() const {
+    if (kind == Kind::noPages)
+      return "That PDF has no pages.";
+    return "That PDF couldn\u2019t be opened. It may be damaged or password-protected.";
+  }
+
+  bool operator==(const Failure &) const = default;
+};
+
+// Called on the calling thread after each finished page with the number of
+// pages finished so far and the number of pages in the run.
+using Progress = std::function<void(int done, int total)>;
+
+// How many pages are read at once on a machine with `processors` processors.
+int inFlightLimit(unsigned processors);
+
+// Every page of the PDF, in page order. Pages that cannot be rendered are read
+// as blank paper. A stop request stops starting new pages; the pages already
+// being read are finished and returned.
+std::expected<std::vector<PageOutcome>, Failure> gradePDF(const std::filesystem::path &path,
+                                                          const Exam &exam,
+                                                          const Progress &progress = {},
+                                                          std::stop_token stop = {});
+
+// Every image as one page of `sourceName`, in order; stops like gradePDF.
+std::vector<PageOutcome> gradeImages(const std::vector<GrayImage> &images,
+                                     const std::string &sourceName, const Exam &exam,
+                                     const Progress &progress = {}, std::stop_token stop = {});
+
+// Absent when the file cannot be opened or is locked by a password.
+std::optional<int> pdfPageCount(const std::filesystem::path &path);
+
+} // namespace Grader
+
+} // namespace ovalon

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "model/Exam.h"
+#include "scanning/GrayImage.h"
+#include "scanning/MarkThresholds.h"
+#include "scanning/PageRead.h"
+#include "sheets/Point.h"
+#include "sheets/SheetIdentity.h"
+
+#include <optional>
+
+namespace ovalon {
+
+// Reads one page image against one test: identity symbol, corner squares,
+// straightening, every bubble row and, on a first page, the student-ID columns.
+namespace PageReader {
+
+// A decoded identity symbol and its centre in top-left-origin page pixels.
+struct FoundCode {
+  SheetIdentity identity;
+  Point centre;
+
+  bool operator==(const FoundCode &) const = default;
+};
+
+// The first parsable identity symbol on the whole page; failing that, in the
+// four 42 % corner regions enlarged twice and sharpened. Nothing when none parses.
+std::optional<FoundCode> findCode(const GrayImage &page);
+
+// The page read against `exam`. `assumed` stands in for the identity when
+// no symbol is found (its corners are then taken in image order). Never throws;
+// a page that cannot be read carries its problem.
+PageRead read(const GrayImage &page, const Exam &exam, const MarkThresholds &thresholds = {},
+              const std::optional<SheetIdentity> &assumed = std::nullopt);
+
+} // namespace PageReader
+
+} // namespace ovalon

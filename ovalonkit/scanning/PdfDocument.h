@@ -1,0 +1,37 @@
+#pragma once
+
+#include "scanning/GrayImage.h"
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+namespace poppler {
+class document;
+}
+
+namespace ovalon {
+
+// A scanned PDF opened for reading, its pages rendered to gray images.
+// The only place that knows the PDF library.
+class PdfDocument {
+public:
+  static constexpr double renderDotsPerInch = 200;
+  static constexpr double maxRenderedSide = 4200;
+
+  // Nothing when the file cannot be opened or is locked by a password.
+  static std::optional<PdfDocument> open(const std::filesystem::path &path);
+
+  int pageCount() const;
+
+  // Page `index` (0-based) at 200 dpi, longer side at most 4200 pixels, page
+  // rotation applied. Nothing when the page cannot be fetched or rendered.
+  std::optional<GrayImage> renderPage(int index) const;
+
+private:
+  explicit PdfDocument(std::shared_ptr<poppler::document> document)
+      : document_(std::move(document)) {}
+  std::shared_ptr<poppler::document> document_;
+};
+
+} // namespace ovalon

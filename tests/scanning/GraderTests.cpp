@@ -1,0 +1,358 @@
+#include "scanning/Grader.h"
+
+#include "scanning/PdfDocument.h"
+#include "scanning/PdfImageProbe.h"
+#include "sheets/SheetLayout.h"
+#include "sheets/SheetPDF.h"
+#include "support/PageDistortion.h"
+#include "support/ScannedPdf.h"
+#include "support/TempDir.h"
+#include "support/TestSheetPage.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <utility>
+
+namespace ovalon {
+namespace {
+
+using testing::ScanDepth;
+
+const Exam exam = testing::testExam(40, 4, 6, Paper::letter);
+const SheetLayout layout(exam);
+const Size letterPage{612, 792};
+
+// Rows marked at position mod 4, except a double mark at 7 and a blank at 12.
+std::vector<testing::PencilMark> filledMarks() {
+  std::vector<testing::PencilMark> marks;
+  for (int position = 0; position < exam.questionCount; ++position) {
+    if (position == 12)
+      continue;
+    marks.push_back(testing::answerMark(layout, position, position % 4));
+    if (position == 7)
+      marks.push_back(testing::answerMark(layout, position, 0));
+  }
+  for (int column = 0; column < exam.idDigits; ++column)
+    marks.push_back(testing::idMark(layout, column, (column * 3) % 10));
+  return marks;
+}
+
+std::vector<testing::PencilMark> cleanMarks() {
+  std::vector<testing::PencilMark> marks;
+  for (int position = 0; position < exam.questionCount; ++position)
+    marks.push_back(testing::answerMark(layout, position, position % 4));
+  for (int column = 0; column < exam.idDigits; ++column)
+    marks.push_back(testing::idMark(layout, column, 1));
+  return marks;
+}
+
+GrayImage decoded(const std::optional<Bytes> &bytes) {
+  if (!bytes)
+    return {};
+  return GrayImage::fromImageData(*bytes).value_or(GrayImage{});
+}
+
+void run(const std::string &command) {
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+}
+
+std::filesystem::path writtenPdf(const testing::TempDir &dir, const std::string &name,
+                                 const Bytes &bytes) {
+  const auto path = dir / name;
+  testing::writeBytes(path, bytes);
+  return path;
+}
+
+// A one-page PDF with nothing on the page but its media box.
+Bytes emptyPagePdf(const std::string &mediaBox) {
+  std::vector<std::string> objects{
+      "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+      "<< /Type /Page /Parent 2 0 R /MediaBox [" + mediaBox + "] /Resources << >> >>"};
+  std::string text = "%PDF-1.4\n";
+  std::vector<size_t> offsets;
+  for (size_t i = 0; i < objects.size(); ++i) {
+    offsets.push_back(text.size());
+    text += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+  }
+  const size_t xref = text.size();
+  text += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
+  for (size_t offset : offsets) {
+    std::string number = std::to_string(offset);
+    text += std::string(10 - number.size(), '0') + number + " 00000 n \n";
+  }
+  text += "trailer\n<< /Size " + std::to_string(objects.size() + 1) +
+          " /Root 1 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
+  return Bytes(text.begin(), text.end());
+}
+
+Bytes blankSheets(int copies) {
+  return *SheetPDF::make(exam, {SheetJob{0, copies, {}}});
+}
+
+TEST(Grader, failuresSayWhatWentWrong) {
+  EXPECT_EQ(Grader::Failure{Grader::Failure::Kind::unreadablePDF}.description(),
+            "That PDF couldn\u2019t be opened. It may be damaged or password-protected.");
+  EXPECT_EQ(Grader::Failure{Grader::Failure::Kind::noPages}.description(),
+            "That PDF has no pages.");
+}
+
+TEST(Grader, garbageOrMissingFileIsUnreadable) {
+  testing::TempDir dir;
+  const auto garbage = writtenPdf(dir, "garbage.pdf", Bytes{'n', 'o', 't', ' ', 'a', ' ', 'p'});
+  const auto empty = writtenPdf(dir, "empty.pdf", Bytes{});
+  for (const auto &path : {garbage, empty, dir / "missing.pdf"}) {
+    const auto result = Grader::gradePDF(path, exam);
+    ASSERT_FALSE(result) << path;
+    EXPECT_EQ(result.error().kind, Grader::Failure::Kind::unreadablePDF);
+    EXPECT_FALSE(Grader::pdfPageCount(path));
+  }
+}
+
+TEST(Grader, passwordProtectedPdfIsUnreadable) {
+  testing::TempDir dir;
+  const auto plain = writtenPdf(dir, "plain.pdf", blankSheets(1));
+  const auto locked = dir / "locked.pdf";
+  run("qpdf --encrypt secret owner 256 -- '" + plain.string() + "' '" + locked.string() + "'");
+  EXPECT_EQ(Grader::pdfPageCount(plain), 1);
+  EXPECT_FALSE(Grader::pdfPageCount(locked));
+  const auto result = Grader::gradePDF(locked, exam);
+  ASSERT_FALSE(result);
+  EXPECT_EQ(result.error().description(),
+            "That PDF couldn\u2019t be opened. It may be damaged or password-protected.");
+}
+
+TEST(Grader, pdfWithoutPagesHasNoPages) {
+  testing::TempDir dir;
+  const auto path = dir / "nothing.pdf";
+  run("qpdf --empty '" + path.string() + "'");
+  EXPECT_EQ(Grader::pdfPageCount(path), 0);
+  const auto result = Grader::gradePDF(path, exam);
+  ASSERT_FALSE(result);
+  EXPECT_EQ(result.error().kind, Grader::Failure::Kind::noPages);
+}
+
+TEST(Grader, readsEveryPageInOrderAndReportsProgressAfterEach) {
+  testing::TempDir dir;
+  const auto path = writtenPdf(dir, "class scan.pdf", blankSheets(3));
+  std::vector<std::pair<int, int>> calls;
+  const auto outcomes =
+      Grader::gradePDF(path, exam, [&](int done, int total) { calls.emplace_back(done, total); });
+  ASSERT_TRUE(outcomes);
+  EXPECT_EQ(calls, (std::vector<std::pair<int, int>>{{1, 3}, {2, 3}, {3, 3}}));
+  ASSERT_EQ(outcomes->size(), 3u);
+  for (int i = 0; i < 3; ++i) {
+    const PageOutcome &outcome = (*outcomes)[static_cast<size_t>(i)];
+    EXPECT_EQ(outcome.source, "class scan.pdf");
+    EXPECT_EQ(outcome.sourcePage, i + 1);
+    EXPECT_FALSE(outcome.problem);
+    EXPECT_EQ(outcome.questions.size(), 40u);
+    EXPECT_FALSE(outcome.blackAndWhite);
+    // Printed but never filled in: every row is blank, so every row has a crop.
+    EXPECT_EQ(outcome.crops.size(), 40u);
+  }
+}
+
+TEST(Grader, outcomeCarriesPreviewAndCropsOfDoubtfulRowsOnly) {
+  const std::vector<GrayImage> pages{testing::renderSheetPage(exam, 1, 200, filledMarks())};
+  const auto outcomes = Grader::gradeImages(pages, "Phone photos", exam);
+  ASSERT_EQ(outcomes.size(), 1u);
+  const PageOutcome &outcome = outcomes[0];
+  ASSERT_FALSE(outcome.problem);
+  EXPECT_EQ(outcome.source, "Phone photos");
+  EXPECT_EQ(outcome.method, CornerMethod::vision);
+  EXPECT_EQ(outcome.idColumns.size(), 6u);
+  EXPECT_EQ(outcome.idColumns[2].choice, 6);
+
+  const GrayImage preview = decoded(outcome.preview);
+  EXPECT_EQ(std::max(preview.width, preview.height), 1080);
+
+  ASSERT_EQ(outcome.crops.size(), 2u);
+  EXPECT_TRUE(outcome.crops.contains(7));
+  EXPECT_TRUE(outcome.crops.contains(12));
+  const GrayImage crop = decoded(outcome.crops.at(7));
+  const Rect row = layout.rowRect(7);
+  EXPECT_NEAR(static_cast<double>(crop.width), (row.width + 8) * 2.5, 2);
+  EXPECT_NEAR(static_cast<double>(crop.height), (row.height + 6) * 2.5, 2);
+
+  const GrayImage id = decoded(outcome.idCrop);
+  EXPECT_EQ(std::max(id.width, id.height), 360);
+  const GrayImage name = decoded(outcome.nameCrop);
+  ASSERT_GT(name.width, 0);
+  EXPECT_LE(std::max(name.width, name.height), 900);
+  EXPECT_GT(name.width, name.height * 4) << "the name box is a wide strip";
+}
+
+TEST(Grader, cleanPageHasNoCrops) {
+  const std::vector<GrayImage> pages{testing::renderSheetPage(exam, 1, 200, cleanMarks())};
+  const auto outcomes = Grader::gradeImages(pages, "scan", exam);
+  ASSERT_EQ(outcomes.size(), 1u);
+  ASSERT_FALSE(outcomes[0].problem);
+  EXPECT_TRUE(outcomes[0].crops.empty());
+  EXPECT_TRUE(outcomes[0].idCrop);
+}
+
+TEST(Grader, laterPagesHaveNoIDOrNameCrops) {
+  const Exam longExam = testing::testExam(120, 4, 6, Paper::a4);
+  const std::vector<GrayImage> pages{testing::renderSheetPage(longExam, 1, 200),
+                                     testing::renderSheetPage(longExam, 2, 200)};
+  const auto outcomes = Grader::gradeImages(pages, "scan", longExam);
+  ASSERT_EQ(outcomes.size(), 2u);
+  ASSERT_FALSE(outcomes[1].problem);
+  EXPECT_TRUE(outcomes[0].idCrop);
+  EXPECT_TRUE(outcomes[0].nameCrop);
+  EXPECT_FALSE(outcomes[1].idCrop);
+  EXPECT_FALSE(outcomes[1].nameCrop);
+  EXPECT_EQ(outcomes[1].questions.front().position, 100);
+  // A4 previews are 1.5 pixels per point of the corner frame's longer side.
+  const GrayImage preview = decoded(outcomes[1].preview);
+  EXPECT_EQ(std::max(preview.width, preview.height), 1154);
+}
+
+TEST(Grader, unidentifiedPageStillHasAPreviewOfThePage) {
+  const std::vector<GrayImage> pages{GrayImage::blank(1700, 2200, 255)};
+  const auto outcomes = Grader::gradeImages(pages, "scan", exam);
+  ASSERT_EQ(outcomes.size(), 1u);
+  EXPECT_EQ(outcomes[0].problem, PageProblem::noCode());
+  const GrayImage preview = decoded(outcomes[0].preview);
+  EXPECT_EQ(preview.height, 1400);
+  EXPECT_NEAR(static_cast<double>(preview.width), 1700.0 * 1400 / 2200, 1);
+  EXPECT_TRUE(outcomes[0].crops.empty());
+  EXPECT_FALSE(outcomes[0].idCrop);
+}
+
+TEST(Grader, filledScanInAPdfReadsLikeTheImage) {
+  testing::TempDir dir;
+  const GrayImage page = testing::distort(testing::renderSheetPage(exam, 1, 200, filledMarks()),
+                                          {.rotationDegrees = 1.5, .margin = 0})
+                             .image;
+  const auto path =
+      writtenPdf(dir, "scan.pdf", testing::scannedPdf({page}, letterPage, ScanDepth::gray));
+  const auto fromPdf = Grader::gradePDF(path, exam);
+  ASSERT_TRUE(fromPdf);
+  ASSERT_EQ(fromPdf->size(), 1u);
+  ASSERT_FALSE((*fromPdf)[0].problem);
+  const auto fromImage = Grader::gradeImages({page}, "scan", exam);
+  ASSERT_EQ((*fromPdf)[0].questions.size(), fromImage[0].questions.size());
+  for (size_t i = 0; i < fromImage[0].questions.size(); ++i) {
+    EXPECT_EQ((*fromPdf)[0].questions[i].mark.choice, fromImage[0].questions[i].mark.choice);
+    EXPECT_EQ((*fromPdf)[0].questions[i].mark.flag, fromImage[0].questions[i].mark.flag);
+  }
+}
+
+TEST(Grader, pageRotatedInThePdfRendersSidewaysAndStillReads) {
+  testing::TempDir dir;
+  const auto plain = writtenPdf(dir, "plain.pdf", blankSheets(1));
+  const auto rotated = dir / "rotated.pdf";
+  run("qpdf --rotate=270 '" + plain.string() + "' '" + rotated.string() + "'");
+
+  const auto upright = PdfDocument::open(plain)->renderPage(0);
+  const auto sideways = PdfDocument::open(rotated)->renderPage(0);
+  ASSERT_TRUE(upright);
+  ASSERT_TRUE(sideways);
+  EXPECT_EQ(upright->width, 1700);
+  EXPECT_EQ(upright->height, 2200);
+  EXPECT_EQ(sideways->width, 2200);
+  EXPECT_EQ(sideways->height, 1700);
+
+  const auto outcomes = Grader::gradePDF(rotated, exam);
+  ASSERT_TRUE(outcomes);
+  ASSERT_EQ(outcomes->size(), 1u);
+  EXPECT_FALSE((*outcomes)[0].problem);
+  EXPECT_EQ((*outcomes)[0].questions.size(), 40u);
+}
+
+TEST(Grader, oversizedPageIsRenderedWithItsLongerSideCapped) {
+  testing::TempDir dir;
+  const auto path = writtenPdf(dir, "poster.pdf", emptyPagePdf("0 0 2000 1000"));
+  const auto page = PdfDocument::open(path)->renderPage(0);
+  ASSERT_TRUE(page);
+  EXPECT_EQ(page->width, 4200);
+  EXPECT_EQ(page->height, 2100);
+  EXPECT_EQ(*std::ranges::min_element(page->pixels), 255);
+}
+
+TEST(Grader, pageThatCannotBeRenderedIsReadAsBlankPaper) {
+  testing::TempDir dir;
+  const auto path = writtenPdf(dir, "speck.pdf", emptyPagePdf("0 0 0.5 0.5"));
+  EXPECT_FALSE(PdfDocument::open(path)->renderPage(0));
+  const auto outcomes = Grader::gradePDF(path, exam);
+  ASSERT_TRUE(outcomes);
+  ASSERT_EQ(outcomes->size(), 1u);
+  EXPECT_EQ((*outcomes)[0].problem, PageProblem::noCode());
+  const GrayImage preview = decoded((*outcomes)[0].preview);
+  EXPECT_EQ(preview.width, 850);
+  EXPECT_EQ(preview.height, 1100);
+}
+
+TEST(Grader, oneBitScanIsMarkedBlackAndWhiteButAMixedOneIsNot) {
+  testing::TempDir dir;
+  const std::vector<GrayImage> pages{testing::renderSheetPage(exam, 1, 200, cleanMarks()),
+                                     testing::renderSheetPage(exam, 1, 200, filledMarks())};
+  const auto oneBit =
+      writtenPdf(dir, "bw.pdf", testing::scannedPdf(pages, letterPage, ScanDepth::oneBit));
+  const auto mixed =
+      writtenPdf(dir, "mixed.pdf", testing::scannedPdf(pages, letterPage, ScanDepth::mixed));
+  const auto gray =
+      writtenPdf(dir, "gray.pdf", testing::scannedPdf(pages, letterPage, ScanDepth::gray));
+  EXPECT_EQ(PdfImageProbe::blackAndWhitePages(oneBit), (std::set<int>{1, 2}));
+  EXPECT_EQ(PdfImageProbe::blackAndWhitePages(mixed), std::set<int>{});
+  EXPECT_EQ(PdfImageProbe::blackAndWhitePages(gray), std::set<int>{});
+  // Vector pages have no scanned images at all.
+  EXPECT_EQ(PdfImageProbe::blackAndWhitePages(writtenPdf(dir, "v.pdf", blankSheets(2))),
+            std::set<int>{});
+
+  const auto bwOutcomes = Grader::gradePDF(oneBit, exam);
+  ASSERT_TRUE(bwOutcomes);
+  ASSERT_EQ(bwOutcomes->size(), 2u);
+  for (const PageOutcome &outcome : *bwOutcomes) {
+    EXPECT_TRUE(outcome.blackAndWhite);
+    EXPECT_FALSE(outcome.problem);
+  }
+  EXPECT_TRUE((*bwOutcomes)[0].crops.empty());
+  const auto mixedOutcomes = Grader::gradePDF(mixed, exam);
+  ASSERT_TRUE(mixedOutcomes);
+  for (const PageOutcome &outcome : *mixedOutcomes)
+    EXPECT_FALSE(outcome.blackAndWhite);
+}
+
+TEST(Grader, stopRequestStopsStartingPagesButKeepsThoseBeingRead) {
+  const std::vector<GrayImage> pages(6, testing::renderSheetPage(exam, 1, 150));
+  std::stop_source stop;
+  int calls = 0;
+  const auto outcomes = Grader::gradeImages(
+      pages, "scan", exam,
+      [&](int, int) {
+        ++calls;
+        stop.request_stop();
+      },
+      stop.get_token());
+  const auto limit =
+      static_cast<size_t>(Grader::inFlightLimit(std::thread::hardware_concurrency()));
+  ASSERT_GE(outcomes.size(), 1u);
+  EXPECT_LE(outcomes.size(), limit);
+  EXPECT_EQ(calls, static_cast<int>(outcomes.size()));
+  for (size_t i = 0; i < outcomes.size(); ++i)
+    EXPECT_EQ(outcomes[i].sourcePage, static_cast<int>(i) + 1);
+
+  std::stop_source stopped;
+  stopped.request_stop();
+  EXPECT_TRUE(Grader::gradeImages(pages, "scan", exam, {}, stopped.get_token()).empty());
+}
+
+TEST(Grader, inFlightLimitFollowsTheProcessorCount) {
+  const std::vector<std::pair<unsigned, int>> table{{0, 2}, {1, 2}, {2, 2}, {3, 2}, {4, 2},
+                                                    {5, 2}, {6, 3}, {7, 3}, {8, 4}, {64, 4}};
+  for (auto [processors, limit] : table)
+    EXPECT_EQ(Grader::inFlightLimit(processors), limit) << processors;
+}
+
+TEST(Grader, noImagesGiveNoOutcomes) {
+  int calls = 0;
+  EXPECT_TRUE(Grader::gradeImages({}, "scan", exam, [&](int, int) { ++calls; }).empty());
+  EXPECT_EQ(calls, 0);
+}
+
+} // namespace
+} // namespace ovalon

@@ -1,0 +1,104 @@
+#include "support/ScannedPdf.h"
+
+#include <cairo-pdf.h>
+#include <cairo.h>
+
+#include <fstream>
+#include <stdexcept>
+
+namespace ovalon::testing {
+
+namespace {
+
+cairo_status_t append(void *closure, const unsigned char *data, unsigned int length) {
+  auto *bytes = static_cast<Bytes *>(closure);
+  bytes->insert(bytes->end(), data, data + length);
+  return CAIRO_STATUS_SUCCESS;
+}
+
+cairo_surface_t *graySurface(const GrayImage &image) {
+  cairo_surface_t *surface = cairo_image_surface_create(
+      CAIRO_FORMAT_RGB24, static_cast<int>(image.width), static_cast<int>(image.height));
+  unsigned char *data = cairo_image_surface_get_data(surface);
+  const int stride = cairo_image_surface_get_stride(surface);
+  for (int64_t y = 0; y < image.height; ++y) {
+    auto *row = reinterpret_cast<uint32_t *>(data + y * stride);
+    for (int64_t x = 0; x < image.width; ++x) {
+      const uint32_t v = image.at(x, y);
+      row[x] = 0xFF000000u | v << 16 | v << 8 | v;
+    }
+  }
+  cairo_surface_mark_dirty(surface);
+  return surface;
+}
+
+// Ink (below mid-gray) as set bits of a 1-bit mask.
+cairo_surface_t *inkMask(const GrayImage &image) {
+  cairo_surface_t *surface = cairo_image_surface_create(
+      CAIRO_FORMAT_A1, static_cast<int>(image.width), static_cast<int>(image.height));
+  unsigned char *data = cairo_image_surface_get_data(surface);
+  const int stride = cairo_image_surface_get_stride(surface);
+  for (int64_t y = 0; y < image.height; ++y) {
+    auto *row = reinterpret_cast<uint32_t *>(data + y * stride);
+    for (int64_t x = 0; x < image.width; ++x)
+      if (image.at(x, y) < 128) {
+        const uint32_t bit = 1u << (x % 32);
+        row[x / 32] |= bit;
+      }
+  }
+  cairo_surface_mark_dirty(surface);
+  return surface;
+}
+
+} // namespace
+
+Bytes scannedPdf(const std::vector<GrayImage> &pages, Size pageSize, ScanDepth depth) {
+  Bytes bytes;
+  cairo_surface_t *pdf =
+      cairo_pdf_surface_create_for_stream(append, &bytes, pageSize.width, pageSize.height);
+  cairo_t *cr = cairo_create(pdf);
+  for (const GrayImage &page : pages) {
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_paint(cr);
+    cairo_save(cr);
+    cairo_scale(cr, pageSize.width / static_cast<double>(page.width),
+                pageSize.height / static_cast<double>(page.height));
+    if (depth == ScanDepth::gray) {
+      cairo_surface_t *image = graySurface(page);
+      cairo_set_source_surface(cr, image, 0, 0);
+      cairo_paint(cr);
+      cairo_surface_destroy(image);
+    } else {
+      cairo_surface_t *mask = inkMask(page);
+      cairo_set_source_rgb(cr, 0, 0, 0);
+      cairo_mask_surface(cr, mask, 0, 0);
+      cairo_surface_destroy(mask);
+    }
+    cairo_restore(cr);
+    if (depth == ScanDepth::mixed) {
+      // A small gray stamp in the lower margin, clear of everything the reader looks at.
+      cairo_surface_t *stamp = graySurface(GrayImage::blank(40, 10, 200));
+      cairo_set_source_surface(cr, stamp, pageSize.width / 2, pageSize.height - 20);
+      cairo_paint(cr);
+      cairo_surface_destroy(stamp);
+    }
+    cairo_show_page(cr);
+  }
+  cairo_destroy(cr);
+  cairo_surface_finish(pdf);
+  const cairo_status_t status = cairo_surface_status(pdf);
+  cairo_surface_destroy(pdf);
+  if (status != CAIRO_STATUS_SUCCESS)
+    throw std::runtime_error("cairo could not write the scanned PDF");
+  return bytes;
+}
+
+void writeBytes(const std::filesystem::path &path, const Bytes &bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char *>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+  if (!out)
+    throw std::runtime_error("could not write " + path.string());
+}
+
+} // namespace ovalon::testing
