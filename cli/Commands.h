@@ -23,6 +23,9 @@ Runner addSheetsCommand(CLI::App &app);
 Runner addScoresCommand(CLI::App &app);
 Runner addSampleScanCommand(CLI::App &app);
 Runner addExportCommand(CLI::App &app);
+Runner addReadCommand(CLI::App &app);
+Runner addGradeCommand(CLI::App &app);
+Runner addSampleCommand(CLI::App &app);
 Runner addDeleteCommand(CLI::App &app);
 
 } // namespace ovalon::cli

@@ -1,6 +1,7 @@
 #include "Commands.h"
 
 #include "CliError.h"
+#include "grading/Assembly.h"
 #include "model/FileIO.h"
 #include "model/RosterImport.h"
 
@@ -28,11 +29,22 @@ Runner addRosterCommand(CLI::App &app) {
     if (!imported)
       throw CliError::failed(imported.error().description());
     doc.roster = imported->roster;
+    // ID flags always reflect the current roster.
+    doc.sheets = Assembly::refreshIDFlags(std::move(doc.sheets), doc.exam, doc.roster.students);
     workspace.save(doc);
     size_t count = doc.roster.students.size();
     std::cout << "Imported " << count << (count == 1 ? " student" : " students") << "\n";
     for (const std::string &warning : imported->warnings)
       std::cout << warning << "\n";
+    int longest = doc.roster.longestID();
+    if (doc.exam.idDigits < longest) {
+      if (doc.exam.idDigits == 0)
+        std::cout << "This test has no ID bubbles, so each sheet's student is picked in Review.\n";
+      else
+        std::cout << "Some IDs have " << longest << " digits but the sheet has "
+                  << doc.exam.idDigits
+                  << " ID columns. Raise \u201CID digits\u201D before printing.\n";
+    }
   };
 }
 

@@ -29,9 +29,10 @@ int main(int argc, char **argv) {
     Runner runner = adder(app);
     runners[app.get_subcommands({})[before]] = std::move(runner);
   };
-  for (auto adder : {addNewCommand, addListCommand, addShowCommand, addKeyCommand,
-                     addVersionsCommand, addRosterCommand, addSheetsCommand, addScoresCommand,
-                     addExportCommand, addSampleScanCommand, addDeleteCommand})
+  for (auto adder :
+       {addNewCommand, addListCommand, addShowCommand, addKeyCommand, addVersionsCommand,
+        addRosterCommand, addSheetsCommand, addReadCommand, addGradeCommand, addScoresCommand,
+        addExportCommand, addSampleCommand, addSampleScanCommand, addDeleteCommand})
     add(adder);
 
   try {
