@@ -1,0 +1,84 @@
+#include "model/ExamLibrary.h"
+#include "support/CliRunner.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace ovalon {
+namespace {
+
+using testing::CliResult;
+using testing::runCli;
+using testing::TempDir;
+namespace fs = std::filesystem;
+
+constexpr const char *sampleID = "3C9E51A0";
+
+// The sample class from an empty library to the export gate, the way a new user meets it.
+TEST(GradingCommands, sampleClassIsGradedOnceAndReadsAsSimulated) {
+  TempDir library;
+  TempDir out;
+  CliResult first = runCli(library.path(), {"sample", "--out", out.path().string()});
+  ASSERT_EQ(first.status, 0) << first.err;
+  EXPECT_NE(first.out.find("Graded 26 sheets\n"), std::string::npos) << first.out;
+  EXPECT_NE(first.out.find("marks need a look in Review before scores go out."), std::string::npos);
+  fs::path scan = out / "Sample Class Scan.pdf";
+  ASSERT_TRUE(fs::exists(scan));
+  ExamDocument doc = ExamLibrary{library.path()}.loadAll().at(0);
+  EXPECT_EQ(doc.sheets.size(), 26u);
+  EXPECT_TRUE(doc.issues.empty());
+  size_t pictures = 0;
+  for (const auto &sheet : doc.sheets)
+    pictures += sheet.pageImages.size();
+  EXPECT_EQ(pictures, 26u);
+  EXPECT_EQ(std::distance(fs::directory_iterator(library / "Images" / doc.exam.id.text()),
+                          fs::directory_iterator{}),
+            26);
+
+  CliResult again = runCli(library.path(), {"sample", "--out", out.path().string()});
+  ASSERT_EQ(again.status, 0);
+  EXPECT_EQ(again.out.find("Graded"), std::string::npos);
+  EXPECT_EQ(ExamLibrary{library.path()}.loadAll().at(0).sheets.size(), 26u);
+
+  CliResult read = runCli(library.path(), {"read", sampleID, scan.string(), "--json"});
+  ASSERT_EQ(read.status, 0) << read.err;
+  std::istringstream lines(read.out);
+  std::string line;
+  int pages = 0;
+  while (std::getline(lines, line)) {
+    auto page = nlohmann::json::parse(line);
+    EXPECT_FALSE(page.contains("problem"));
+    EXPECT_EQ(page["questions"].size(), 30u);
+    EXPECT_EQ(page["readID"].get<std::string>().size(), 6u);
+    ++pages;
+  }
+  EXPECT_EQ(pages, 26);
+
+  CliResult blocked = runCli(library.path(), {"export", sampleID, "--csv", "x.csv"});
+  EXPECT_EQ(blocked.status, 1);
+  EXPECT_NE(blocked.err.find("Scores aren\u2019t ready to export: "), std::string::npos);
+  EXPECT_NE(runCli(library.path(), {"scores", sampleID}).out.find("provisional"),
+            std::string::npos);
+}
+
+TEST(GradingCommands, filesThatCannotBeReadAreReportedNotFatal) {
+  TempDir library;
+  TempDir files;
+  std::ofstream(files / "notes.txt") << "not a scan";
+  ASSERT_EQ(runCli(library.path(), {"new", "--title", "Quiz"}).status, 0);
+  CliResult graded = runCli(library.path(), {"grade", "Quiz", (files / "notes.txt").string()});
+  ASSERT_EQ(graded.status, 0) << graded.err;
+  EXPECT_EQ(graded.out, "No answer sheets were graded\nnotes.txt isn\u2019t a PDF or an image "
+                        "Ovalon can open.\n");
+  CliResult read = runCli(library.path(), {"read", "Quiz", (files / "notes.txt").string()});
+  EXPECT_EQ(read.status, 1);
+  EXPECT_EQ(read.err, "notes.txt isn\u2019t a PDF or an image Ovalon can open.\n");
+}
+
+} // namespace
+} // namespace ovalon

@@ -1,0 +1,144 @@
+#include "support/TempDir.h"
+#include "workflow/Exports.h"
+#include "workflow/GradingRun.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace ovalon {
+namespace {
+
+MarkRead clean(int slot) {
+  std::vector<double> fills(4, 0.02);
+  fills[static_cast<size_t>(slot)] = 0.95;
+  return {fills, slot, {}, slot};
+}
+
+struct ScanRun {
+  ExamDocument doc = ExamDocument::make(
+      Exam::make(Uuid::random(), "Quiz", Date::now(), 3, 4, 0, Paper::letter, 3));
+  GradingRun::Reading reading;
+
+  PageOutcome &page(bool key = false, bool doubtful = false) {
+    PageOutcome outcome;
+    outcome.source = "scan.pdf";
+    outcome.sourcePage = static_cast<int>(reading.outcomes.size()) + 1;
+    outcome.identity = SheetIdentity{doc.exam.examCode(), 0, 1, doc.exam.signature(), key};
+    for (int p = 0; p < 3; ++p)
+      outcome.questions.push_back({p, clean(p)});
+    if (doubtful)
+      outcome.questions[1].mark = {{0.9, 0.8, 0, 0}, {}, MarkFlag::double_, 0};
+    reading.outcomes.push_back(outcome);
+    return reading.outcomes.back();
+  }
+};
+
+TEST(GradingRun, scanNamesQuoteOneFileAndCountSeveral) {
+  EXPECT_EQ(GradingRun::scanName({ScanSource::file("/tmp/Period 3.pdf")}),
+            "\u201CPeriod 3.pdf\u201D");
+  EXPECT_EQ(GradingRun::scanName(
+                {ScanSource::file("a.pdf"), ScanSource::file("b.png"), ScanSource::file("c.jpg")}),
+            "3 files");
+  EXPECT_EQ(GradingRun::scanName({ScanSource::images({}, "Phone photos")}), "Phone photos");
+}
+
+TEST(GradingRun, cleanScanReportsEveryMarkClear) {
+  ScanRun run;
+  for (int i = 0; i < 24; ++i)
+    run.page();
+  auto result = GradingRun::complete(run.reading, run.doc);
+  EXPECT_EQ(result.title, "Graded 24 sheets");
+  EXPECT_EQ(result.detail, "Every mark was clear.");
+  EXPECT_FALSE(result.key);
+  ScanRun one;
+  one.page();
+  EXPECT_EQ(GradingRun::complete(one.reading, one.doc).title, "Graded 1 sheet");
+}
+
+TEST(GradingRun, reportCountsOpenMarksIssuesBlackAndWhitePagesAndErrors) {
+  ScanRun run;
+  run.page(false, true).blackAndWhite = true;
+  run.page(false, true);
+  PageOutcome blank;
+  blank.problem = PageProblem::noCode();
+  run.reading.outcomes.push_back(blank);
+  run.reading.errors.push_back("notes.txt isn\u2019t a PDF or an image Ovalon can open.");
+  auto result = GradingRun::complete(run.reading, run.doc);
+  EXPECT_EQ(result.title, "Graded 2 sheets");
+  EXPECT_EQ(result.detail,
+            "2 marks need a look in Review before scores go out.\n"
+            "1 page couldn\u2019t be graded; it\u2019s listed in Review.\n"
+            "1 page was scanned in black and white, which can drop light pencil marks. If an "
+            "answer in Review looks blank but was marked, scan that sheet again in grayscale.\n"
+            "notes.txt isn\u2019t a PDF or an image Ovalon can open.");
+  ScanRun single;
+  single.page(false, true);
+  EXPECT_EQ(GradingRun::complete(single.reading, single.doc).detail,
+            "1 mark needs a look in Review before scores go out.");
+}
+
+TEST(GradingRun, bubbledKeySheetIsSetAsideAndCarriesTheReport) {
+  ScanRun run;
+  run.page(true);
+  auto keyOnly = GradingRun::complete(run.reading, run.doc);
+  EXPECT_EQ(keyOnly.title, "No student sheets were in the scan");
+  ASSERT_TRUE(keyOnly.key);
+  EXPECT_EQ(keyOnly.key->answers[2].choice, 2);
+  EXPECT_TRUE(keyOnly.assembly.sheets.empty());
+  run.page();
+  run.page();
+  auto withClass = GradingRun::complete(run.reading, run.doc);
+  EXPECT_EQ(withClass.assembly.sheets.size(), 2u);
+  EXPECT_EQ(withClass.gradingNote, "Graded 2 sheets.");
+  ScanRun none;
+  EXPECT_EQ(GradingRun::complete(none.reading, none.doc).title, "No answer sheets were graded");
+}
+
+TEST(GradingRun, filesThatAreNeitherPdfNorImageBecomeSentences) {
+  testing::TempDir dir;
+  std::ofstream(dir / "notes.txt") << "hello";
+  std::ofstream(dir / "broken.pdf") << "not a pdf";
+  ScanRun run;
+  auto reading =
+      GradingRun::read({ScanSource::file(dir / "notes.txt"), ScanSource::file(dir / "broken.pdf")},
+                       run.doc.exam, {});
+  EXPECT_TRUE(reading.outcomes.empty());
+  EXPECT_EQ(reading.errors,
+            (std::vector<std::string>{"notes.txt isn\u2019t a PDF or an image Ovalon can open.",
+                                      "broken.pdf: That PDF couldn\u2019t be opened. It may be "
+                                      "damaged or password-protected."}));
+}
+
+TEST(Exports, blockerNamesWhatStillStandsInTheWay) {
+  ScanRun run;
+  EXPECT_EQ(Exports::blocker(run.doc), "Grade some sheets first.");
+  run.page(false, true);
+  GradingRun::apply(GradingRun::complete(run.reading, run.doc), run.doc);
+  EXPECT_EQ(Exports::blocker(run.doc), "3 questions have no answer in the key.");
+  run.doc.exam.applyKeyText("AB", 0);
+  EXPECT_EQ(Exports::blocker(run.doc), "1 question has no answer in the key.");
+  run.doc.exam.applyKeyText("C", 2);
+  EXPECT_EQ(Exports::blocker(run.doc), "1 item still needs a look in Review.");
+  run.doc.sheets[0].flags[0].resolution = Resolution::choice(1);
+  EXPECT_FALSE(Exports::blocker(run.doc));
+  run.doc.issues.push_back({Uuid::random(), "scan.pdf", 9, PageProblem::noCode(), {}, {}, false});
+  EXPECT_EQ(Exports::openItemCount(run.doc), 1);
+  run.doc.issues[0].dismissed = true;
+  EXPECT_EQ(Exports::openItemCount(run.doc), 0);
+}
+
+TEST(Exports, suggestedNamesAreSafeForEveryFileSystem) {
+  EXPECT_EQ(Exports::suggestedFileName("Unit 3: Cells/Organelles Scores", "csv"),
+            "Unit 3- Cells-Organelles Scores.csv");
+  EXPECT_EQ(Exports::suggestedFileName("   ", "pdf"), "Ovalon.pdf");
+  std::string longName(130, 'x');
+  EXPECT_EQ(Exports::suggestedFileName(longName, "pdf"), std::string(120, 'x') + ".pdf");
+  std::string accented;
+  for (int i = 0; i < 125; ++i)
+    accented += "\u00E9";
+  EXPECT_EQ(Exports::suggestedFileName(accented, "pdf").size(), 120u * 2 + 4);
+}
+
+} // namespace
+} // namespace ovalon
