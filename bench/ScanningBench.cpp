@@ -1,10 +1,12 @@
 // Reading-stage costs on one answer-sheet page: decoding, corner finding,
-// straightening and bubble sampling.
+// straightening, bubble sampling, the identity symbol, the name and a whole page.
 
 #include "model/Exam.h"
 #include "scanning/CornerFinder.h"
 #include "scanning/GrayImage.h"
 #include "scanning/MarkReading.h"
+#include "scanning/NameReader.h"
+#include "scanning/PageReader.h"
 #include "sheets/BitmapCanvas.h"
 #include "sheets/SheetLayout.h"
 #include "sheets/SheetRenderer.h"
@@ -89,6 +91,39 @@ void sampleAndClassify(benchmark::State &state) {
   state.SetItemsProcessed(state.iterations() * 600);
 }
 BENCHMARK(sampleAndClassify)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+} // namespace ovalon
+
+namespace ovalon {
+namespace {
+
+// The identity symbol searched on the whole page, as the page reader does first.
+void findCode(benchmark::State &state) {
+  const GrayImage page = renderedPage(200);
+  for (auto _ : state)
+    benchmark::DoNotOptimize(PageReader::findCode(page));
+}
+BENCHMARK(findCode)->Unit(benchmark::kMillisecond);
+
+// The handwritten name box of a straightened first page; the OCR engine of the
+// thread is started in the first iteration and reused after it.
+void readName(benchmark::State &state) {
+  const Exam &exam = benchExam();
+  const SheetLayout layout(exam);
+  auto straight = GrayImage::straightened(renderedPage(200), exactCorners(200), layout.pageSize);
+  for (auto _ : state)
+    benchmark::DoNotOptimize(NameReader::readName(*straight, layout.pageSize.width, exam.idDigits));
+}
+BENCHMARK(readName)->Unit(benchmark::kMillisecond);
+
+// A whole 200-dpi Letter page through the page reader, every stage included.
+void readPage(benchmark::State &state) {
+  const GrayImage page = renderedPage(200);
+  for (auto _ : state)
+    benchmark::DoNotOptimize(PageReader::read(page, benchExam()));
+}
+BENCHMARK(readPage)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace ovalon
