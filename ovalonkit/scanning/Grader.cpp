@@ -39,12 +39,14 @@ std::optional<Bytes> pngOfRegion(const GrayImage &straightened, const SheetLayou
       .pngData();
 }
 
-PageOutcome outcomeOf(const GrayImage &page, int index, const Exam &exam,
-                      const std::string &source) {
-  PageRead read = PageReader::read(page, exam, MarkThresholds{}, std::nullopt);
+} // namespace
+
+PageOutcome readPage(const GrayImage &page, const Exam &exam, const std::string &source,
+                     int sourcePage, const std::optional<SheetIdentity> &assumed) {
+  PageRead read = PageReader::read(page, exam, MarkThresholds{}, assumed);
   PageOutcome outcome;
   outcome.source = source;
-  outcome.sourcePage = index + 1;
+  outcome.sourcePage = sourcePage;
 
   if (read.straightened && read.identity) {
     const SheetLayout layout(read.identity->signature);
@@ -82,6 +84,8 @@ PageOutcome outcomeOf(const GrayImage &page, int index, const Exam &exam,
   return outcome;
 }
 
+namespace {
+
 // Pages are produced one after another on the calling thread and read by a
 // few long-lived workers, each keeping its own recogniser; at most `limit`
 // pages are in flight. Outcomes and progress are handled on the calling thread.
@@ -113,7 +117,7 @@ std::vector<PageOutcome> readPages(int total, const Producer &produce, const Exa
         job = std::move(waiting.front());
         waiting.pop_front();
       }
-      PageOutcome outcome = outcomeOf(*job.page, job.index, exam, source);
+      PageOutcome outcome = readPage(*job.page, exam, source, job.index + 1, std::nullopt);
       job.owned.reset();
       {
         std::lock_guard lock(mutex);

@@ -53,6 +53,11 @@ std::vector<PageOutcome> gradeImages(const std::vector<GrayImage> &images,
                                      const std::string &sourceName, const Exam &exam,
                                      const Progress &progress = {}, std::stop_token stop = {});
 
+// One page read into an outcome, with its pictures. `assumed` stands in for an
+// identity symbol that cannot be found (a smudged code the teacher vouches for).
+PageOutcome readPage(const GrayImage &page, const Exam &exam, const std::string &source,
+                     int sourcePage, const std::optional<SheetIdentity> &assumed = std::nullopt);
+
 // Absent when the file cannot be opened or is locked by a password.
 std::optional<int> pdfPageCount(const std::filesystem::path &path);
 

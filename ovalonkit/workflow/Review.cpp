@@ -1,0 +1,127 @@
+#include "workflow/Review.h"
+
+#include "grading/Assembly.h"
+#include "scanning/Grader.h"
+#include "scanning/GrayImage.h"
+
+#include <algorithm>
+
+namespace ovalon::Review {
+
+namespace {
+
+ScannedSheet *findSheet(ExamDocument &document, const Uuid &id) {
+  auto found = std::ranges::find(document.sheets, id, &ScannedSheet::id);
+  return found == document.sheets.end() ? nullptr : &*found;
+}
+
+void refreshIDs(ExamDocument &document) {
+  document.sheets =
+      Assembly::refreshIDFlags(std::move(document.sheets), document.exam, document.roster.students);
+}
+
+} // namespace
+
+std::vector<Item> items(const ExamDocument &document) {
+  std::vector<Item> list;
+  for (const ScanIssue &issue : document.issues)
+    list.push_back({Item::Issue{issue.id}});
+  std::vector<const ScannedSheet *> sheets;
+  for (const ScannedSheet &sheet : document.sheets)
+    sheets.push_back(&sheet);
+  std::ranges::stable_sort(sheets, {}, &ScannedSheet::number);
+  for (const ScannedSheet *sheet : sheets)
+    for (const ReviewFlag &flag : sheet->flags)
+      list.push_back({Item::Flag{sheet->id, flag.id}});
+  return list;
+}
+
+std::optional<int> questionNumber(const Exam &exam, const ScannedSheet &sheet,
+                                  const ReviewFlag &flag) {
+  if (!flag.position)
+    return std::nullopt;
+  const ExamVersion *version = exam.version(sheet.version);
+  int position = *flag.position;
+  if (!version || position < 0 || position >= static_cast<int>(version->order.size()))
+    return position + 1;
+  return version->question(position) + 1;
+}
+
+bool resolve(ExamDocument &document, const Uuid &sheetID, const Uuid &flagID,
+             std::optional<Resolution> resolution) {
+  ScannedSheet *sheet = findSheet(document, sheetID);
+  if (!sheet)
+    return false;
+  auto flag = std::ranges::find(sheet->flags, flagID, &ReviewFlag::id);
+  if (flag == sheet->flags.end())
+    return false;
+  bool excludes = resolution && std::holds_alternative<Resolution::Exclude>(resolution->decision);
+  bool aboutID = flag->kind == FlagKind::studentID;
+  flag->resolution = std::move(resolution);
+  if (excludes)
+    sheet->excluded = true;
+  if (excludes || aboutID)
+    refreshIDs(document);
+  return true;
+}
+
+bool setExcluded(ExamDocument &document, const Uuid &sheetID, bool excluded) {
+  ScannedSheet *sheet = findSheet(document, sheetID);
+  if (!sheet)
+    return false;
+  sheet->excluded = excluded;
+  if (!excluded)
+    for (ReviewFlag &flag : sheet->flags)
+      if (flag.resolution && std::holds_alternative<Resolution::Exclude>(flag.resolution->decision))
+        flag.resolution.reset();
+  refreshIDs(document);
+  return true;
+}
+
+std::optional<std::vector<Uuid>> removeSheet(ExamDocument &document, const Uuid &sheetID) {
+  auto sheet = std::ranges::find(document.sheets, sheetID, &ScannedSheet::id);
+  if (sheet == document.sheets.end())
+    return std::nullopt;
+  std::vector<Uuid> pictures = std::move(sheet->pageImages);
+  document.sheets.erase(sheet);
+  refreshIDs(document);
+  return pictures;
+}
+
+bool dismissIssue(ExamDocument &document, const Uuid &issueID) {
+  auto issue = std::ranges::find(document.issues, issueID, &ScanIssue::id);
+  if (issue == document.issues.end())
+    return false;
+  issue->dismissed = true;
+  return true;
+}
+
+std::expected<Regrade, std::string> gradeIssueAsVersion(ExamDocument &document, const Uuid &issueID,
+                                                        int version, const Bytes &pageImage) {
+  auto issue = std::ranges::find(document.issues, issueID, &ScanIssue::id);
+  if (issue == document.issues.end())
+    return std::unexpected("That page is no longer in the test.");
+  if (!document.exam.version(version))
+    return std::unexpected("This test has no version " + std::to_string(version + 1) + ".");
+  auto page = GrayImage::fromImageData(pageImage);
+  if (!page)
+    return std::unexpected(std::string("The picture of that page couldn\u2019t be read."));
+
+  const Exam &exam = document.exam;
+  SheetIdentity assumed{exam.examCode(), version, 1, exam.signature(), false};
+  PageOutcome outcome = Grader::readPage(*page, exam, issue->source, issue->sourcePage, assumed);
+  AssemblyResult result =
+      Assembly::assemble({outcome}, exam, document.roster.students, document.sheets);
+  if (result.sheets.empty()) {
+    std::string why = result.issues.empty() ? "" : " " + result.issues.front().title() + ".";
+    return std::unexpected("The page still couldn\u2019t be read as an answer sheet." + why);
+  }
+
+  Regrade regrade{std::move(result.images), issue->image};
+  document.issues.erase(issue);
+  for (ScannedSheet &sheet : result.sheets)
+    document.sheets.push_back(std::move(sheet));
+  return regrade;
+}
+
+} // namespace ovalon::Review
