@@ -26,6 +26,10 @@ Runner addExportCommand(CLI::App &app);
 Runner addReadCommand(CLI::App &app);
 Runner addGradeCommand(CLI::App &app);
 Runner addSampleCommand(CLI::App &app);
+Runner addReviewCommand(CLI::App &app);
+Runner addResolveCommand(CLI::App &app);
+Runner addExcludeCommand(CLI::App &app);
+Runner addRemoveSheetCommand(CLI::App &app);
 Runner addDeleteCommand(CLI::App &app);
 
 } // namespace ovalon::cli

@@ -1,9 +1,8 @@
 #include "Commands.h"
 
 #include "CliError.h"
-#include "grading/Assembly.h"
 #include "model/FileIO.h"
-#include "model/RosterImport.h"
+#include "workflow/RosterUpdate.h"
 
 #include <iostream>
 
@@ -25,26 +24,13 @@ Runner addRosterCommand(CLI::App &app) {
     auto bytes = FileIO::read(path);
     if (!bytes)
       throw CliError::usage("Can’t read “" + path.string() + "”.");
-    auto imported = RosterImport::importData(*bytes, path.filename().string());
+    auto imported = RosterUpdate::importRoster(doc, *bytes, path.filename().string());
     if (!imported)
-      throw CliError::failed(imported.error().description());
-    doc.roster = imported->roster;
-    // ID flags always reflect the current roster.
-    doc.sheets = Assembly::refreshIDFlags(std::move(doc.sheets), doc.exam, doc.roster.students);
+      throw CliError::failed(imported.error());
     workspace.save(doc);
-    size_t count = doc.roster.students.size();
-    std::cout << "Imported " << count << (count == 1 ? " student" : " students") << "\n";
-    for (const std::string &warning : imported->warnings)
-      std::cout << warning << "\n";
-    int longest = doc.roster.longestID();
-    if (doc.exam.idDigits < longest) {
-      if (doc.exam.idDigits == 0)
-        std::cout << "This test has no ID bubbles, so each sheet's student is picked in Review.\n";
-      else
-        std::cout << "Some IDs have " << longest << " digits but the sheet has "
-                  << doc.exam.idDigits
-                  << " ID columns. Raise \u201CID digits\u201D before printing.\n";
-    }
+    std::cout << imported->title << "\n";
+    for (const std::string &note : imported->notes)
+      std::cout << note << "\n";
   };
 }
 

@@ -2,10 +2,14 @@
 
 #include "CliError.h"
 #include "ProgressBar.h"
+#include "ReviewList.h"
+#include "ScoreReport.h"
+#include "grading/ItemAnalysis.h"
 #include "model/FileIO.h"
 #include "simulator/SampleClass.h"
 #include "workflow/Exports.h"
 #include "workflow/GradingRun.h"
+#include "workflow/Settling.h"
 
 #include <iostream>
 
@@ -31,14 +35,53 @@ ExamDocument createSample(const Workspace &workspace) {
   return doc;
 }
 
-fs::path writeScan(const ExamDocument &doc, const fs::path &folder) {
-  auto pdf = SampleClass::scanPDF(doc.exam, doc.roster);
-  if (!pdf)
-    throw CliError::failed("The sample scan couldn\u2019t be made. Please try again.");
-  fs::path path = folder / SampleClass::scanFileName;
-  if (auto written = FileIO::writeAtomically(path, *pdf); !written)
+void writeFile(const fs::path &path, const std::optional<Bytes> &bytes) {
+  if (!bytes)
+    throw CliError::failed("\u201C" + path.filename().string() +
+                           "\u201D couldn\u2019t be made. Please try again.");
+  if (auto written = FileIO::writeAtomically(path, *bytes); !written)
     throw CliError::failed(written.error());
+  std::cout << "Wrote " << path.string() << "\n";
+}
+
+fs::path writeScan(const ExamDocument &doc, const fs::path &folder) {
+  fs::path path = folder / SampleClass::scanFileName;
+  writeFile(path, SampleClass::scanPDF(doc.exam, doc.roster));
   return path;
+}
+
+fs::path named(const fs::path &folder, const ExamDocument &doc, const std::string &suffix,
+               const std::string &extension) {
+  return folder / Exports::suggestedFileName(doc.exam.title + suffix, extension);
+}
+
+// The answer keys always; scores, slips and the report once nothing blocks them.
+void writeExports(const ExamDocument &doc, const fs::path &folder) {
+  writeFile(named(folder, doc, " Answer Keys", "pdf"), Exports::answerKeys(doc));
+  if (auto blocked = Exports::blocker(doc)) {
+    std::cout << "The scores, slips and report wait: " << *blocked << "\n";
+    return;
+  }
+  writeFile(named(folder, doc, " Scores", "csv"), Exports::scores(doc, false));
+  writeFile(named(folder, doc, " Result Slips", "pdf"),
+            Exports::slips(doc, SlipLayout::onePerPage));
+  writeFile(named(folder, doc, " Item Analysis", "pdf"), Exports::report(doc));
+}
+
+void settle(ExamDocument &doc, const Workspace &workspace) {
+  std::vector<Settling::Step> steps = Settling::settle(doc);
+  std::cout << "\nDecisions:\n";
+  if (steps.empty())
+    std::cout << "Nothing was open.\n";
+  for (const Settling::Step &step : steps)
+    std::cout << step.item << ": " << step.decision << "\n";
+  workspace.save(doc);
+}
+
+void printScores(const ExamDocument &doc) {
+  std::cout << "\nScores:\n";
+  printSheetScores(doc);
+  printClassSummary(ItemAnalysis::analyze(doc.exam, doc.sheets).summary);
 }
 
 void grade(ExamDocument &doc, const fs::path &scan, const Workspace &workspace) {
@@ -60,13 +103,21 @@ void grade(ExamDocument &doc, const fs::path &scan, const Workspace &workspace) 
 } // namespace
 
 Runner addSampleCommand(CLI::App &app) {
-  auto out = std::make_shared<std::string>("ovalon-sample");
+  struct Options {
+    std::string out = "ovalon-sample";
+    bool settle = false;
+  };
+  auto options = std::make_shared<Options>();
   CLI::App *command = app.add_subcommand(
       "sample", "Try the sample class: create the sample test, make its scan and grade it "
-                "(once; later runs show where it stands)");
-  command->add_option("--out", *out, "Folder for the sample scan (default ./ovalon-sample)");
-  return [out](const Workspace &workspace) {
-    fs::path folder = *out;
+                "(once; later runs show where it stands), list what needs review and write "
+                "the files");
+  command->add_option("--out", options->out,
+                      "Folder for the scan and the exports (default ./ovalon-sample)");
+  command->add_flag("--settle", options->settle,
+                    "Settle every open item as a careful teacher would, then export");
+  return [options](const Workspace &workspace) {
+    fs::path folder = options->out;
     std::error_code error;
     fs::create_directories(folder, error);
     if (error)
@@ -74,16 +125,21 @@ Runner addSampleCommand(CLI::App &app) {
                              "\u201D: " + error.message() + ".");
     std::optional<ExamDocument> sample = existingSample(workspace);
     ExamDocument doc = sample ? *sample : createSample(workspace);
+    fs::path scan = writeScan(doc, folder);
     if (doc.sheets.empty()) {
-      fs::path scan = writeScan(doc, folder);
-      std::cout << "Wrote the sample scan to " << scan.string() << "\n";
       grade(doc, scan, workspace);
     } else {
+      int open = Exports::openItemCount(doc);
       std::cout << "\u201C" << doc.exam.title << "\u201D is already graded: " << doc.sheets.size()
-                << " sheets.\n";
+                << " sheets, " << open << (open == 1 ? " item" : " items") << " open in Review.\n";
     }
-    auto blocked = Exports::blocker(doc);
-    std::cout << (blocked ? "Exports wait: " + *blocked : std::string("Ready to export.")) << "\n";
+    std::cout << "\nReview:\n";
+    printReviewList(doc, false);
+    if (options->settle)
+      settle(doc, workspace);
+    std::cout << "\n";
+    writeExports(doc, folder);
+    printScores(doc);
   };
 }
 

@@ -31,7 +31,8 @@ int main(int argc, char **argv) {
   };
   for (auto adder :
        {addNewCommand, addListCommand, addShowCommand, addKeyCommand, addVersionsCommand,
-        addRosterCommand, addSheetsCommand, addReadCommand, addGradeCommand, addScoresCommand,
+        addRosterCommand, addSheetsCommand, addReadCommand, addGradeCommand, addReviewCommand,
+        addResolveCommand, addExcludeCommand, addRemoveSheetCommand, addScoresCommand,
         addExportCommand, addSampleCommand, addSampleScanCommand, addDeleteCommand})
     add(adder);
 

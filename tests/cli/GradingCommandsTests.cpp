@@ -27,8 +27,13 @@ TEST(GradingCommands, sampleClassIsGradedOnceAndReadsAsSimulated) {
   ASSERT_EQ(first.status, 0) << first.err;
   EXPECT_NE(first.out.find("Graded 26 sheets\n"), std::string::npos) << first.out;
   EXPECT_NE(first.out.find("marks need a look in Review before scores go out."), std::string::npos);
+  EXPECT_NE(first.out.find("The scores, slips and report wait: 7 items still need a look in "
+                           "Review."),
+            std::string::npos);
   fs::path scan = out / "Sample Class Scan.pdf";
   ASSERT_TRUE(fs::exists(scan));
+  EXPECT_TRUE(fs::exists(out / "Sample Class- Cells & Organelles Answer Keys.pdf"));
+  EXPECT_FALSE(fs::exists(out / "Sample Class- Cells & Organelles Scores.csv"));
   ExamDocument doc = ExamLibrary{library.path()}.loadAll().at(0);
   EXPECT_EQ(doc.sheets.size(), 26u);
   EXPECT_TRUE(doc.issues.empty());
