@@ -1,3 +1,4 @@
+#include "model/CSV.h"
 #include "model/ExamLibrary.h"
 #include "model/FileIO.h"
 #include "support/CliRunner.h"
@@ -84,6 +85,25 @@ TEST_F(ReviewCommands, everyOpenItemIsSettledFromTheCommandLine) {
   EXPECT_EQ(scores.out.find("provisional"), std::string::npos);
   EXPECT_NE(runCli(library.path(), {"review", sampleID}).out.find("[settled: Set to D]"),
             std::string::npos);
+
+  // Settled, the class exports: every file, and a gradebook any CSV reader takes.
+  fs::path csv = out / "grades.csv", slips = out / "slips.pdf", report = out / "report.pdf",
+           keys = out / "keys.pdf";
+  CliResult exported =
+      runCli(library.path(), {"export", sampleID, "--csv", csv.string(), "--slips", slips.string(),
+                              "--report", report.string(), "--keys", keys.string()});
+  ASSERT_EQ(exported.status, 0) << exported.err;
+  for (const fs::path &pdf : {slips, report, keys}) {
+    auto facts = testing::pdfFacts(*FileIO::read(pdf));
+    ASSERT_TRUE(facts) << pdf;
+    EXPECT_GT(facts->pageCount, 0);
+  }
+  auto text = CSV::decodeText(*FileIO::read(csv));
+  ASSERT_TRUE(text);
+  auto rows = CSV::rows(*text, CSV::separator(*text));
+  ASSERT_EQ(rows.size(), 27u);
+  for (const auto &row : rows)
+    EXPECT_EQ(row.size(), rows[0].size());
 
   CliResult reopened = runCli(library.path(), {"resolve", sampleID, "3=reopen"});
   ASSERT_EQ(reopened.status, 0);
