@@ -225,11 +225,11 @@ TEST_F(RescanSheet, refusalsSayWhyAndLeaveTheDocumentAsItWas) {
 
 // --- the student-ID decisions, on pages described rather than drawn --------------------------
 
-PageOutcome describedPage(const Exam &exam, const std::string &id) {
+PageOutcome describedPage(const Exam &exam, const std::string &id, int page = 1) {
   PageOutcome outcome;
   outcome.source = "rescan.pdf";
-  outcome.identity = SheetIdentity{exam.examCode(), 0, 1, exam.signature(), false};
-  for (int p = 0; p < exam.questionCount; ++p)
+  outcome.identity = SheetIdentity{exam.examCode(), 0, page, exam.signature(), false};
+  for (int p = (page - 1) * 100; p < std::min(exam.questionCount, page * 100); ++p)
     outcome.questions.push_back({p, fixtures::clearMark(exam.choiceCount, p % 4)});
   for (char digit : id)
     outcome.idColumns.push_back(fixtures::clearMark(10, digit - '0'));
@@ -275,6 +275,25 @@ TEST(RescanStudentID, leadingZerosAreTheSameStudent) {
   ASSERT_TRUE(done);
   EXPECT_FALSE(done->summary.differentStudent);
   EXPECT_TRUE(doc.sheets[0].flags.empty());
+}
+
+TEST(RescanMissingPage, acceptingAMissingPageIsNeverCarried) {
+  ExamDocument doc = ExamDocument::make(fixtures::examWithKey(120, 4, {}));
+  doc.sheets = Assembly::assemble({describedPage(doc.exam, "7")}, doc.exam, {}, {}).sheets;
+  ASSERT_EQ(doc.sheets[0].flags.size(), 1u);
+  doc.sheets[0].flags[0].resolution = Resolution::accept();
+  ExamDocument complete = doc;
+
+  auto stillMissing = Rescan::replace(doc.sheets[0].id, doc, {describedPage(doc.exam, "7")});
+  EXPECT_EQ(stillMissing->summary.keptDecisions, 0);
+  EXPECT_EQ(stillMissing->summary.openFlags, 1);
+  EXPECT_EQ(doc.sheets[0].flags.at(0).kind, FlagKind::missingPage);
+
+  auto bothPages =
+      Rescan::replace(complete.sheets[0].id, complete,
+                      {describedPage(complete.exam, "7"), describedPage(complete.exam, "", 2)});
+  EXPECT_EQ(bothPages->summary.openFlags, 0);
+  EXPECT_EQ(complete.sheets[0].sourcePages.size(), 2u);
 }
 
 TEST(RescanSummary, sentencesSayOnlyWhatApplies) {
