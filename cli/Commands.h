@@ -25,6 +25,7 @@ Runner addSampleScanCommand(CLI::App &app);
 Runner addExportCommand(CLI::App &app);
 Runner addReadCommand(CLI::App &app);
 Runner addGradeCommand(CLI::App &app);
+Runner addRescanCommand(CLI::App &app);
 Runner addSampleCommand(CLI::App &app);
 Runner addReviewCommand(CLI::App &app);
 Runner addResolveCommand(CLI::App &app);

@@ -35,6 +35,7 @@ int main(int argc, char **argv) {
         addResolveCommand, addExcludeCommand, addRemoveSheetCommand, addScoresCommand,
         addExportCommand, addSampleCommand, addSampleScanCommand, addDeleteCommand})
     add(adder);
+  add(addRescanCommand);
 
   try {
     app.parse(argc, argv);

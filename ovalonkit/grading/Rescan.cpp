@@ -1,0 +1,197 @@
+#include "grading/Rescan.h"
+
+#include "grading/Assembly.h"
+#include "grading/Scoring.h"
+#include "model/Student.h"
+#include "scanning/MarkReading.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <iterator>
+#include <set>
+
+namespace ovalon::Rescan {
+
+namespace {
+
+bool isKeyPage(const PageOutcome &outcome) {
+  return outcome.identity && !outcome.problem && outcome.identity->isKey;
+}
+
+// The slots a row counts as marked, at the same level the flag notes name letters by.
+std::set<int> markedSlots(const MarkRead &read) {
+  std::vector<int> slots = MarkReading::marked(read, MarkThresholds{});
+  return {slots.begin(), slots.end()};
+}
+
+// A picked student always carries; an accepted ID only when the new scan reads the same digits.
+int carryIDDecision(const ScannedSheet &old, ScannedSheet &fresh) {
+  auto last = std::ranges::find(old.flags.rbegin(), old.flags.rend(), FlagKind::studentID,
+                                &ReviewFlag::kind);
+  if (last == old.flags.rend() || !last->resolution)
+    return 0;
+  const Resolution &decision = *last->resolution;
+  bool carries =
+      std::holds_alternative<Resolution::Student>(decision.decision) ||
+      (std::holds_alternative<Resolution::Accept>(decision.decision) && fresh.readID == old.readID);
+  if (!carries)
+    return 0;
+  int kept = 0;
+  for (ReviewFlag &flag : fresh.flags)
+    if (flag.kind == FlagKind::studentID) {
+      flag.resolution = decision;
+      ++kept;
+    }
+  return kept;
+}
+
+// A decision on a row carries only while the row looks the same: a darkened or erased mark
+// reopens its question. Should two decided flags name the row, the later one is the one that
+// counted in the score, so it is the one carried.
+int carryMarkDecisions(const ScannedSheet &old, ScannedSheet &fresh) {
+  int kept = 0;
+  for (ReviewFlag &flag : fresh.flags) {
+    if (!flag.position || *flag.position < 0)
+      continue;
+    auto p = static_cast<size_t>(*flag.position);
+    if (p >= old.marks.size() || p >= fresh.marks.size())
+      continue;
+    if (markedSlots(old.marks[p]) != markedSlots(fresh.marks[p]))
+      continue;
+    auto earlier = std::ranges::find_if(
+        old.flags.rbegin(), old.flags.rend(), [&](const ReviewFlag &candidate) {
+          return candidate.position == flag.position && candidate.kind == flag.kind &&
+                 candidate.resolution &&
+                 !std::holds_alternative<Resolution::Exclude>(candidate.resolution->decision);
+        });
+    if (earlier == old.flags.rend())
+      continue;
+    flag.resolution = earlier->resolution;
+    ++kept;
+  }
+  return kept;
+}
+
+// Without any other ID doubt, a sheet that now counts for someone else asks the teacher.
+void flagDifferentStudent(const ScannedSheet &old, ScannedSheet &fresh) {
+  if (std::ranges::find(fresh.flags, FlagKind::studentID, &ReviewFlag::kind) != fresh.flags.end())
+    return;
+  std::optional<std::string> oldID = old.studentID();
+  std::optional<std::string> newID = fresh.studentID();
+  if (!oldID || !newID || Student::idKey(*oldID) == Student::idKey(*newID))
+    return;
+  ReviewFlag flag;
+  flag.id = Uuid::random();
+  flag.kind = FlagKind::studentID;
+  flag.note = "This scan reads ID " + *newID + "; the sheet it replaced was " + *oldID +
+              "\u2019s. Pick the student.";
+  fresh.flags.insert(fresh.flags.begin(), std::move(flag));
+}
+
+bool isDifferentStudentFlag(const ReviewFlag &flag) {
+  return flag.kind == FlagKind::studentID && flag.note.starts_with("This scan reads ID");
+}
+
+} // namespace
+
+std::string Failure::description() const {
+  if (const auto *none = std::get_if<NoSheet>(&reason)) {
+    std::string text = "No answer sheet for this test was found in the scan.";
+    if (none->issueTitle)
+      text += " " + *none->issueTitle + ".";
+    return text;
+  }
+  if (const auto *several = std::get_if<SeveralSheets>(&reason))
+    return "The scan has " + std::to_string(several->count) +
+           " students\u2019 sheets. Rescan Sheet replaces one: scan just this student\u2019s "
+           "sheet.";
+  if (std::holds_alternative<OnlyKey>(reason))
+    return "That scan is the answer key sheet, not a student\u2019s.";
+  return "The sheet to replace isn\u2019t in this test any more.";
+}
+
+std::vector<std::string> Summary::sentences() const {
+  char scores[160];
+  std::snprintf(scores, sizeof scores,
+                "The score went from %.0f%% to %.0f%%. The rest of the class wasn\u2019t regraded.",
+                oldScore, newScore);
+  std::vector<std::string> lines{scores};
+  if (keptDecisions > 0)
+    lines.push_back(std::to_string(keptDecisions) + " review answer" +
+                    (keptDecisions == 1 ? " was" : "s were") +
+                    " kept, where the new scan reads the same.");
+  if (differentStudent)
+    lines.emplace_back("The new scan reads a different student ID: pick the student in Review.");
+  if (openFlags > 0)
+    lines.push_back(std::to_string(openFlags) + " mark" + (openFlags == 1 ? "" : "s") +
+                    " on the new scan need" + (openFlags == 1 ? "s" : "") + " a look in Review.");
+  if (ignoredPages > 0)
+    lines.push_back(std::to_string(ignoredPages) + " other page" +
+                    (ignoredPages == 1 ? " was" : "s were") + " in the file and left out.");
+  return lines;
+}
+
+std::expected<Replacement, Failure> replace(const Uuid &sheetID, ExamDocument &document,
+                                            const std::vector<PageOutcome> &outcomes, Date now) {
+  auto oldAt = std::ranges::find(document.sheets, sheetID, &ScannedSheet::id);
+  if (oldAt == document.sheets.end())
+    return std::unexpected(Failure::notFound());
+  const auto index = static_cast<size_t>(oldAt - document.sheets.begin());
+
+  std::vector<PageOutcome> studentPages;
+  int keyPages = 0;
+  for (const PageOutcome &outcome : outcomes) {
+    if (isKeyPage(outcome))
+      ++keyPages;
+    else
+      studentPages.push_back(outcome);
+  }
+
+  std::vector<ScannedSheet> others;
+  std::ranges::copy_if(document.sheets, std::back_inserter(others),
+                       [&](const ScannedSheet &sheet) { return sheet.id != sheetID; });
+  AssemblyResult assembly =
+      Assembly::assemble(studentPages, document.exam, document.roster.students, others);
+
+  if (assembly.sheets.empty()) {
+    if (keyPages > 0)
+      return std::unexpected(Failure::onlyKey());
+    std::optional<std::string> title;
+    if (!assembly.issues.empty())
+      title = assembly.issues.front().title();
+    return std::unexpected(Failure::noSheet(std::move(title)));
+  }
+  if (assembly.sheets.size() > 1)
+    return std::unexpected(Failure::severalSheets(static_cast<int>(assembly.sheets.size())));
+
+  // From here on nothing can fail, so the document may change.
+  ScannedSheet old = std::move(document.sheets[index]);
+  ScannedSheet fresh = std::move(assembly.sheets.front());
+  fresh.id = old.id;
+  fresh.number = old.number;
+  fresh.excluded = false;
+  fresh.rescanned = now;
+
+  Replacement result;
+  result.summary.keptDecisions = carryIDDecision(old, fresh) + carryMarkDecisions(old, fresh);
+
+  document.sheets[index] = std::move(fresh);
+  document.sheets =
+      Assembly::refreshIDFlags(std::move(document.sheets), document.exam, document.roster.students);
+  ScannedSheet &placed = document.sheets[index];
+  flagDifferentStudent(old, placed);
+
+  result.summary.openFlags = static_cast<int>(placed.openFlags().size());
+  result.summary.ignoredPages = keyPages + static_cast<int>(assembly.issues.size());
+  result.summary.differentStudent = std::ranges::any_of(placed.flags, isDifferentStudentFlag);
+  result.summary.oldScore = Scoring::score(old, document.exam).percent();
+  result.summary.newScore = Scoring::score(placed, document.exam).percent();
+
+  for (const Uuid &image : placed.pageImages)
+    if (auto found = assembly.images.find(image); found != assembly.images.end())
+      result.images.insert(std::move(*found));
+  result.replacedImages = std::move(old.pageImages);
+  return result;
+}
+
+} // namespace ovalon::Rescan

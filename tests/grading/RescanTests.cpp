@@ -1,0 +1,319 @@
+#include "grading/Rescan.h"
+
+#include "grading/Assembly.h"
+#include "scanning/Grader.h"
+#include "support/GradingFixtures.h"
+#include "support/PageDistortion.h"
+#include "support/TestSheetPage.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <ostream>
+
+namespace ovalon::Rescan {
+// So that a summary that differs shows its fields.
+void PrintTo(const Summary &s, std::ostream *out) {
+  *out << "{kept " << s.keptDecisions << ", open " << s.openFlags << ", ignored " << s.ignoredPages
+       << ", different " << s.differentStudent << ", " << s.oldScore << "% → " << s.newScore
+       << "%}";
+}
+} // namespace ovalon::Rescan
+
+namespace ovalon {
+namespace {
+
+using testing::PencilMark;
+
+// A 20-question test keyed position % 4, one point each, and a class of three.
+ExamDocument classDocument() {
+  ExamDocument doc = ExamDocument::make(testing::testExam(20, 4, 4, Paper::letter));
+  for (int q = 0; q < 20; ++q)
+    doc.exam.setKey(q, {q % 4}, 1, false);
+  doc.roster.students = {
+      {"1234", "Ada", "Lovelace"}, {"1243", "Alan", "Turing"}, {"5678", "Grace", "Hopper"}};
+  return doc;
+}
+
+// How one row of a drawn page is filled.
+enum class Row { right, faint, blank, twiceAB, twiceAC, thriceACD };
+
+GrayImage drawnPage(const Exam &exam, const std::string &id, const std::map<int, Row> &rows = {}) {
+  const SheetLayout layout(exam);
+  std::vector<PencilMark> marks;
+  for (int p = 0; p < exam.questionCount; ++p) {
+    auto row = rows.contains(p) ? rows.at(p) : Row::right;
+    auto mark = [&](int slot, double gray = 0.2) {
+      marks.push_back(testing::answerMark(layout, p, slot, gray));
+    };
+    switch (row) {
+    case Row::right:
+      mark(p % 4);
+      break;
+    case Row::faint:
+      mark(p % 4, 0.72);
+      break;
+    case Row::blank:
+      break;
+    case Row::twiceAB:
+      mark(0);
+      mark(1);
+      break;
+    case Row::twiceAC:
+      mark(0);
+      mark(2);
+      break;
+    case Row::thriceACD:
+      mark(0);
+      mark(2);
+      mark(3);
+      break;
+    }
+  }
+  for (size_t column = 0; column < id.size(); ++column)
+    if (id[column] != ' ')
+      marks.push_back(testing::idMark(layout, static_cast<int>(column), id[column] - '0'));
+  return testing::renderSheetPage(exam, 1, 200, marks);
+}
+
+// Pages drawn by our renderer and read by the real scan intake, once for the whole suite.
+class RescanSheet : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() {
+    const Exam exam = classDocument().exam;
+    // Ada's first scan: a faint 2, doubles at 5 and 12, a blank 9.
+    GrayImage adaFirst = drawnPage(
+        exam, "1234", {{2, Row::faint}, {5, Row::twiceAB}, {9, Row::blank}, {12, Row::twiceAC}});
+    // Her paper again, turned upside down on the glass: 2 darkened, a third mark on 12.
+    GrayImage adaAgain =
+        testing::distort(
+            drawnPage(exam, "1234", {{5, Row::twiceAB}, {9, Row::blank}, {12, Row::thriceACD}}),
+            {.rotationDegrees = 180.6, .noise = 3, .jpegQuality = 85})
+            .image;
+    GrayImage alan = drawnPage(exam, "1243");
+    GrayImage grace = drawnPage(exam, "5678");
+    GrayImage key = testing::renderSheetPage(exam, 1, 200, {}, 0, SheetFill::answerKey());
+    GrayImage emptyPaper(1700, 2200, std::vector<uint8_t>(1700 * 2200, 250));
+    auto read = [&](const GrayImage &page, int n) {
+      return Grader::gradeImages({page}, "scan " + std::to_string(n) + ".pdf", exam).at(0);
+    };
+    pages = new std::map<std::string, PageOutcome>{
+        {"adaFirst", read(adaFirst, 1)}, {"grace", read(grace, 2)}, {"adaAgain", read(adaAgain, 3)},
+        {"alan", read(alan, 4)},         {"key", read(key, 5)},     {"empty", read(emptyPaper, 6)}};
+  }
+  static void TearDownTestSuite() { delete pages; }
+
+  // The class as graded from Ada's first scan and Grace's, Ada's doubts decided.
+  void SetUp() override {
+    doc = classDocument();
+    AssemblyResult graded =
+        Assembly::assemble({page("adaFirst"), page("grace")}, doc.exam, doc.roster.students, {});
+    ASSERT_EQ(graded.sheets.size(), 2u);
+    doc.sheets = graded.sheets;
+    ScannedSheet &ada = doc.sheets[0];
+    ASSERT_EQ(positions(ada), (std::vector<int>{2, 5, 9, 12}));
+    decide(ada, 2, Resolution::choice(2));
+    decide(ada, 5, Resolution::choice(1));
+    decide(ada, 9, Resolution::accept());
+    decide(ada, 12, Resolution::choice(0));
+  }
+
+  static const PageOutcome &page(const std::string &name) { return pages->at(name); }
+
+  static std::vector<int> positions(const ScannedSheet &sheet) {
+    std::vector<int> out;
+    for (const ReviewFlag &flag : sheet.flags)
+      out.push_back(flag.position.value_or(-1));
+    return out;
+  }
+
+  static void decide(ScannedSheet &sheet, int position, Resolution decision) {
+    auto flag = std::ranges::find(sheet.flags, std::optional(position), &ReviewFlag::position);
+    ASSERT_NE(flag, sheet.flags.end()) << position;
+    flag->resolution = decision;
+  }
+
+  static inline std::map<std::string, PageOutcome> *pages = nullptr;
+  ExamDocument doc;
+};
+
+const Date rescanTime{812345678};
+
+TEST_F(RescanSheet, newSheetTakesTheOldOnesPlaceAndKeepsDecisionsWhereTheRowReadsTheSame) {
+  doc.sheets[0].excluded = true;
+  const ExamDocument before = doc;
+  const ScannedSheet &old = before.sheets[0];
+
+  auto done =
+      Rescan::replace(old.id, doc, {page("adaAgain"), page("empty"), page("key")}, rescanTime);
+  ASSERT_TRUE(done) << done.error().description();
+
+  ASSERT_EQ(doc.sheets.size(), 2u);
+  const ScannedSheet &now = doc.sheets[0];
+  EXPECT_EQ(now.id, old.id);
+  EXPECT_EQ(now.number, old.number);
+  EXPECT_FALSE(now.excluded);
+  EXPECT_EQ(now.rescanned, rescanTime);
+  EXPECT_EQ(now.source, "scan 3.pdf");
+  EXPECT_EQ(now.readID, "1234");
+  EXPECT_TRUE(doc.sheets[1] == before.sheets[1]);
+  EXPECT_TRUE(doc.issues.empty());
+
+  // 2 is now dark and has no flag; 5 and 9 read as before and keep their decisions; the third
+  // mark on 12 reopens it.
+  ASSERT_EQ(positions(now), (std::vector<int>{5, 9, 12}));
+  EXPECT_EQ(now.flags[0].resolution, Resolution::choice(1));
+  EXPECT_EQ(now.flags[1].resolution, Resolution::accept());
+  EXPECT_EQ(now.flags[2].kind, FlagKind::double_);
+  EXPECT_FALSE(now.flags[2].resolution);
+
+  // Before: only 9 wrong. After: 9 and the open 12 wrong.
+  EXPECT_EQ(done->summary, (Rescan::Summary{2, 1, 2, false, 95, 90}));
+  EXPECT_EQ(done->replacedImages, old.pageImages);
+  ASSERT_EQ(now.pageImages.size(), 1u);
+  ASSERT_EQ(done->images.size(), 1u);
+  EXPECT_TRUE(done->images.at(now.pageImages[0]) == page("adaAgain").preview);
+}
+
+TEST_F(RescanSheet, anotherStudentsIDAsksTheTeacherToPick) {
+  auto done = Rescan::replace(doc.sheets[0].id, doc, {page("alan")}, rescanTime);
+  ASSERT_TRUE(done);
+  const ScannedSheet &now = doc.sheets[0];
+  ASSERT_FALSE(now.flags.empty());
+  const ReviewFlag &flag = now.flags[0];
+  EXPECT_EQ(flag.kind, FlagKind::studentID);
+  EXPECT_EQ(flag.note, "This scan reads ID 1243; the sheet it replaced was 1234\u2019s. Pick the "
+                       "student.");
+  EXPECT_FALSE(flag.position || flag.resolution || flag.suggestion || flag.crop);
+  EXPECT_NE(flag.id, Uuid{});
+  EXPECT_FALSE(now.studentID());
+  EXPECT_TRUE(done->summary.differentStudent);
+  EXPECT_EQ(done->summary.openFlags, 1);
+  EXPECT_EQ(done->summary.keptDecisions, 0);
+}
+
+TEST_F(RescanSheet, refusalsSayWhyAndLeaveTheDocumentAsItWas) {
+  struct Case {
+    std::vector<PageOutcome> outcomes;
+    std::string sentence;
+  };
+  const std::vector<Case> cases{
+      {{}, "No answer sheet for this test was found in the scan."},
+      {{page("empty")},
+       "No answer sheet for this test was found in the scan. No Ovalon code found."},
+      {{page("key"), page("empty")}, "That scan is the answer key sheet, not a student\u2019s."},
+      {{page("alan"), page("key"), page("grace")},
+       "The scan has 2 students\u2019 sheets. Rescan Sheet replaces one: scan just this "
+       "student\u2019s sheet."},
+  };
+  const ExamDocument before = doc;
+  for (const Case &c : cases) {
+    auto refused = Rescan::replace(doc.sheets[0].id, doc, c.outcomes);
+    ASSERT_FALSE(refused) << c.sentence;
+    EXPECT_EQ(refused.error().description(), c.sentence);
+    EXPECT_TRUE(doc == before) << c.sentence;
+  }
+  auto gone = Rescan::replace(Uuid::random(), doc, {page("adaAgain")});
+  ASSERT_FALSE(gone);
+  EXPECT_EQ(gone.error(), Rescan::Failure::notFound());
+  EXPECT_EQ(gone.error().description(), "The sheet to replace isn\u2019t in this test any more.");
+  EXPECT_TRUE(doc == before);
+  EXPECT_EQ(Rescan::replace(doc.sheets[0].id, doc, {page("grace"), page("alan")}).error(),
+            Rescan::Failure::severalSheets(2));
+}
+
+// --- the student-ID decisions, on pages described rather than drawn --------------------------
+
+PageOutcome describedPage(const Exam &exam, const std::string &id, int page = 1) {
+  PageOutcome outcome;
+  outcome.source = "rescan.pdf";
+  outcome.identity = SheetIdentity{exam.examCode(), 0, page, exam.signature(), false};
+  for (int p = (page - 1) * 100; p < std::min(exam.questionCount, page * 100); ++p)
+    outcome.questions.push_back({p, fixtures::clearMark(exam.choiceCount, p % 4)});
+  for (char digit : id)
+    outcome.idColumns.push_back(fixtures::clearMark(10, digit - '0'));
+  return outcome;
+}
+
+// A document whose one sheet read `id`, its ID flag (if any) decided with `decision`.
+ExamDocument decidedID(const std::string &id, std::optional<Resolution> decision) {
+  ExamDocument doc = classDocument();
+  doc.sheets =
+      Assembly::assemble({describedPage(doc.exam, id)}, doc.exam, doc.roster.students, {}).sheets;
+  if (decision && !doc.sheets[0].flags.empty())
+    doc.sheets[0].flags[0].resolution = decision;
+  return doc;
+}
+
+TEST(RescanStudentID, pickedStudentStaysPickedAndAcceptedIDOnlyWhileItReadsTheSame) {
+  ExamDocument picked = decidedID("99", Resolution::student("1243"));
+  auto stillUnlisted =
+      Rescan::replace(picked.sheets[0].id, picked, {describedPage(picked.exam, "98")});
+  ASSERT_TRUE(stillUnlisted);
+  EXPECT_EQ(stillUnlisted->summary.keptDecisions, 1);
+  EXPECT_EQ(picked.sheets[0].studentID(), "1243");
+  EXPECT_FALSE(stillUnlisted->summary.differentStudent);
+
+  ExamDocument accepted = decidedID("99", Resolution::accept());
+  ExamDocument acceptedAgain = accepted;
+  auto same =
+      Rescan::replace(accepted.sheets[0].id, accepted, {describedPage(accepted.exam, "99")});
+  EXPECT_EQ(same->summary.keptDecisions, 1);
+  EXPECT_EQ(accepted.sheets[0].studentID(), "99");
+  auto other = Rescan::replace(acceptedAgain.sheets[0].id, acceptedAgain,
+                               {describedPage(acceptedAgain.exam, "98")});
+  EXPECT_EQ(other->summary.keptDecisions, 0);
+  EXPECT_EQ(other->summary.openFlags, 1);
+  EXPECT_EQ(acceptedAgain.sheets[0].flags[0].note, "ID 98 isn't on the roster.");
+}
+
+TEST(RescanStudentID, leadingZerosAreTheSameStudent) {
+  ExamDocument doc = decidedID("1234", std::nullopt);
+  doc.roster.students[0].id = "01234";
+  auto done = Rescan::replace(doc.sheets[0].id, doc, {describedPage(doc.exam, "01234")});
+  ASSERT_TRUE(done);
+  EXPECT_FALSE(done->summary.differentStudent);
+  EXPECT_TRUE(doc.sheets[0].flags.empty());
+}
+
+TEST(RescanMissingPage, acceptingAMissingPageIsNeverCarried) {
+  ExamDocument doc = ExamDocument::make(fixtures::examWithKey(120, 4, {}));
+  doc.sheets = Assembly::assemble({describedPage(doc.exam, "7")}, doc.exam, {}, {}).sheets;
+  ASSERT_EQ(doc.sheets[0].flags.size(), 1u);
+  doc.sheets[0].flags[0].resolution = Resolution::accept();
+  ExamDocument complete = doc;
+
+  auto stillMissing = Rescan::replace(doc.sheets[0].id, doc, {describedPage(doc.exam, "7")});
+  EXPECT_EQ(stillMissing->summary.keptDecisions, 0);
+  EXPECT_EQ(stillMissing->summary.openFlags, 1);
+  EXPECT_EQ(doc.sheets[0].flags.at(0).kind, FlagKind::missingPage);
+
+  auto bothPages =
+      Rescan::replace(complete.sheets[0].id, complete,
+                      {describedPage(complete.exam, "7"), describedPage(complete.exam, "", 2)});
+  EXPECT_EQ(bothPages->summary.openFlags, 0);
+  EXPECT_EQ(complete.sheets[0].sourcePages.size(), 2u);
+}
+
+TEST(RescanSummary, sentencesSayOnlyWhatApplies) {
+  EXPECT_EQ((Rescan::Summary{1, 0, 0, false, 80, 90}.sentences()),
+            (std::vector<std::string>{
+                "The score went from 80% to 90%. The rest of the class wasn\u2019t regraded.",
+                "1 review answer was kept, where the new scan reads the same."}));
+  EXPECT_EQ((Rescan::Summary{3, 2, 4, true, 66.7, 100}.sentences()),
+            (std::vector<std::string>{
+                "The score went from 67% to 100%. The rest of the class wasn\u2019t regraded.",
+                "3 review answers were kept, where the new scan reads the same.",
+                "The new scan reads a different student ID: pick the student in Review.",
+                "2 marks on the new scan need a look in Review.",
+                "4 other pages were in the file and left out."}));
+  EXPECT_EQ((Rescan::Summary{0, 1, 1, false, 0, 0}.sentences()),
+            (std::vector<std::string>{
+                "The score went from 0% to 0%. The rest of the class wasn\u2019t regraded.",
+                "1 mark on the new scan needs a look in Review.",
+                "1 other page was in the file and left out."}));
+}
+
+} // namespace
+} // namespace ovalon
