@@ -148,8 +148,14 @@ std::string Failure::description() const {
 }
 
 std::expected<Result, Failure> importData(const Bytes &data, std::string_view sourceName) {
+  // A class list is a few kilobytes; anything this large is not one, and
+  // reading it would only cost time and memory.
+  constexpr size_t largestRoster = 16 * 1024 * 1024;
+  if (data.size() > largestRoster)
+    return std::unexpected(Failure::unreadable());
   std::optional<std::string> text = CSV::decodeText(data);
-  if (!text)
+  // Text never holds NUL characters; a picture or a spreadsheet's binary file does.
+  if (!text || text->find('\0') != std::string::npos)
     return std::unexpected(Failure::unreadable());
   return importText(*text, sourceName);
 }

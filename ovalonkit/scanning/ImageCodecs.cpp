@@ -135,6 +135,15 @@ struct TurboHandle {
   TurboHandle &operator=(const TurboHandle &) = delete;
 };
 
+// The most pixels a file may decode to: a 48-megapixel phone photo or a 600-dpi
+// scan fits with room to spare, while a header that claims far more (a
+// decompression bomb) is refused before anything is allocated for it.
+constexpr uint64_t maxDecodedPixels = 64'000'000;
+
+bool withinBudget(uint64_t width, uint64_t height) {
+  return width > 0 && height > 0 && width <= maxDecodedPixels / height;
+}
+
 std::optional<GrayImage> decodeJpeg(std::span<const uint8_t> data, int64_t keepSide) {
   TurboHandle tj(tjInitDecompress());
   if (!tj.handle)
@@ -161,6 +170,8 @@ std::optional<GrayImage> decodeJpeg(std::span<const uint8_t> data, int64_t keepS
       scaledH = h;
     }
   }
+  if (!withinBudget(static_cast<uint64_t>(scaledW), static_cast<uint64_t>(scaledH)))
+    return std::nullopt;
   std::vector<uint8_t> pixels(static_cast<size_t>(scaledW) * static_cast<size_t>(scaledH));
   if (tjDecompress2(tj.handle, bytes, size, pixels.data(), scaledW, scaledW, scaledH, TJPF_GRAY,
                     TJFLAG_ACCURATEDCT) != 0 &&
@@ -177,7 +188,7 @@ std::optional<GrayImage> decodePng(std::span<const uint8_t> data) {
   if (!png_image_begin_read_from_memory(&image, data.data(), data.size()))
     return std::nullopt;
   image.format = PNG_FORMAT_RGBA;
-  if (image.width == 0 || image.height == 0) {
+  if (!withinBudget(image.width, image.height)) {
     png_image_free(&image);
     return std::nullopt;
   }
@@ -249,7 +260,7 @@ std::optional<GrayImage> decodeTiff(std::span<const uint8_t> data) {
   uint32_t w = 0, h = 0;
   uint16_t orientation = ORIENTATION_TOPLEFT;
   if (!TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &w) ||
-      !TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &h) || w == 0 || h == 0)
+      !TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &h) || !withinBudget(w, h))
     return std::nullopt;
   TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_ORIENTATION, &orientation);
   if (orientation < 1 || orientation > 8)
@@ -283,6 +294,9 @@ std::optional<GrayImage> decodeHeif(std::span<const uint8_t> data) {
     return std::nullopt;
   std::unique_ptr<heif_image_handle, void (*)(const heif_image_handle *)> handle(
       rawHandle, heif_image_handle_release);
+  if (!withinBudget(static_cast<uint64_t>(std::max(0, heif_image_handle_get_width(handle.get()))),
+                    static_cast<uint64_t>(std::max(0, heif_image_handle_get_height(handle.get())))))
+    return std::nullopt;
   const bool alpha = heif_image_handle_has_alpha_channel(handle.get());
   heif_image *rawImage = nullptr;
   // Decoding applies the file's rotation and mirroring by default.

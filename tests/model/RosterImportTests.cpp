@@ -246,3 +246,23 @@ TEST(RosterImportExports, encodedFilesImport) {
 
 } // namespace
 } // namespace ovalon
+
+namespace ovalon {
+namespace {
+
+TEST(RosterImportBounds, hugeAndBinaryFilesAreNotRosters) {
+  Bytes huge(100u * 1024 * 1024, 'x');
+  for (size_t i = 0; i < huge.size(); i += 64)
+    huge[i] = '\n';
+  auto tooLarge = RosterImport::importData(huge, "everything.csv");
+  ASSERT_FALSE(tooLarge);
+  EXPECT_EQ(tooLarge.error(), RosterImport::Failure::unreadable());
+
+  Bytes binary{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R'};
+  auto picture = RosterImport::importData(binary, "photo.csv");
+  ASSERT_FALSE(picture);
+  EXPECT_EQ(picture.error(), RosterImport::Failure::unreadable());
+}
+
+} // namespace
+} // namespace ovalon
