@@ -1,0 +1,10 @@
+// One libFuzzer target, chosen when it is built (OVALON_FUZZ_TARGET).
+#include "FuzzEntries.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+  ovalon::fuzz::OVALON_FUZZ_TARGET({data, size});
+  return 0;
+}
