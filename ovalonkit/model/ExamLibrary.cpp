@@ -4,6 +4,7 @@
 #include "model/FileIO.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 
 namespace ovalon {
@@ -24,6 +25,27 @@ std::expected<void, ExamLibrary::Failure> makeFolder(const fs::path &path) {
 bool isDocumentFile(const fs::directory_entry &entry) {
   std::string name = entry.path().filename().string();
   return !name.starts_with("._") && entry.path().extension() == ".json";
+}
+
+// ".<name>.XXXXXX": what a save that was interrupted before its rename leaves.
+bool isTemporary(const std::string &name) {
+  if (name.size() < 9 || name[0] != '.' || name[name.size() - 7] != '.')
+    return false;
+  std::string target = name.substr(1, name.size() - 8);
+  return target.ends_with(".json") || target.ends_with(".jpg");
+}
+
+// Only leftovers older than a minute go, so a save another process is making
+// at this moment keeps its file.
+void removeStaleTemporaries(const fs::path &folder) {
+  const auto cutoff = fs::file_time_type::clock::now() - std::chrono::minutes(1);
+  std::error_code error;
+  for (const auto &entry : fs::directory_iterator(folder, error)) {
+    std::error_code ignored;
+    if (isTemporary(entry.path().filename().string()) && entry.last_write_time(ignored) < cutoff &&
+        !ignored)
+      fs::remove(entry.path(), ignored);
+  }
 }
 
 } // namespace
@@ -82,6 +104,7 @@ std::expected<void, ExamLibrary::Failure> ExamLibrary::save(const ExamDocument &
   auto written = FileIO::writeAtomically(documentPath(document.exam.id), *json);
   if (!written)
     return std::unexpected(Failure{written.error()});
+  removeStaleTemporaries(testsFolder());
   return {};
 }
 
@@ -100,6 +123,7 @@ ExamLibrary::saveImages(const std::map<Uuid, Bytes> &images, const Uuid &examID)
     if (!written)
       return std::unexpected(Failure{written.error()});
   }
+  removeStaleTemporaries(imagesFolder(examID));
   return {};
 }
 
