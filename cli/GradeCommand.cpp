@@ -5,6 +5,7 @@
 #include "model/Choices.h"
 #include "scanning/KeyScan.h"
 #include "workflow/GradingRun.h"
+#include "workflow/KeyCheck.h"
 
 #include <iostream>
 
@@ -30,21 +31,6 @@ void printKey(const ScannedKey &key) {
   if (key.extraSheets > 0)
     std::cout << "  " << key.extraSheets << " more key sheet" << (key.extraSheets == 1 ? "" : "s")
               << " in the scan " << (key.extraSheets == 1 ? "was" : "were") << " ignored.\n";
-}
-
-// Clean answers replace the typed key; doubtful ones leave it as it is.
-int useKey(const ScannedKey &key, Exam &exam) {
-  int changed = 0;
-  for (const KeyRead &read : key.answers) {
-    if (!read.choice || *read.choice < 0 || *read.choice >= exam.choiceCount)
-      continue;
-    auto &correct = exam.key[static_cast<size_t>(read.question)].correct;
-    if (correct.contains(*read.choice))
-      continue;
-    correct = {*read.choice};
-    ++changed;
-  }
-  return changed;
 }
 
 } // namespace
@@ -74,7 +60,7 @@ Runner addGradeCommand(CLI::App &app) {
     GradingRun::apply(result, doc);
     int keyChanges = 0;
     if (result.key && options->useKey)
-      keyChanges = useKey(*result.key, doc.exam);
+      keyChanges = KeyCheck::applyKey(doc.exam, KeyCheck::cleanAnswers(*result.key, doc.exam));
     workspace.save(doc);
     std::cout << result.title << "\n" << result.detail << "\n";
     if (result.key) {
