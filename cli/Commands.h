@@ -27,5 +27,6 @@ Runner addReadCommand(CLI::App &app);
 Runner addGradeCommand(CLI::App &app);
 Runner addSampleCommand(CLI::App &app);
 Runner addDeleteCommand(CLI::App &app);
+Runner addSimulateCommand(CLI::App &app);
 
 } // namespace ovalon::cli

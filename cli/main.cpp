@@ -34,6 +34,7 @@ int main(int argc, char **argv) {
         addRosterCommand, addSheetsCommand, addReadCommand, addGradeCommand, addScoresCommand,
         addExportCommand, addSampleCommand, addSampleScanCommand, addDeleteCommand})
     add(adder);
+  add(addSimulateCommand);
 
   try {
     app.parse(argc, argv);
