@@ -204,14 +204,21 @@ std::expected<std::vector<PageOutcome>, Failure> gradePDF(const std::filesystem:
   const int total = document->pageCount();
   if (total <= 0)
     return std::unexpected(Failure{Failure::Kind::noPages});
-  const std::set<int> blackAndWhite = PdfImageProbe::blackAndWhitePages(path);
+  const std::optional<PdfImageProbe> probe = PdfImageProbe::open(path);
+  const std::set<int> blackAndWhite = probe ? probe->blackAndWhitePages() : std::set<int>{};
 
   const Producer produce = [&](int index) {
     Job job;
     job.index = index;
+    // A scanned page is one picture: decoding it costs a fraction of rendering the page.
+    std::optional<GrayImage> image;
+    if (const auto size = document->renderedSize(index); size && probe)
+      image = probe->pageImage(index, size->first, size->second);
+    if (!image)
+      image = document->renderPage(index);
     // A page that cannot be rendered reads as blank paper.
-    job.owned = std::make_unique<GrayImage>(
-        document->renderPage(index).value_or(GrayImage::blank(850, 1100, 255)));
+    job.owned =
+        std::make_unique<GrayImage>(std::move(image).value_or(GrayImage::blank(850, 1100, 255)));
     job.page = job.owned.get();
     return job;
   };
