@@ -82,9 +82,12 @@ PageOutcome outcomeOf(const GrayImage &page, int index, const Exam &exam,
   return outcome;
 }
 
-// Pages are produced one after another on the calling thread and read by a
-// few long-lived workers, each keeping its own recogniser; at most `limit`
-// pages are in flight. Outcomes and progress are handled on the calling thread.
+// Page numbers are handed out in order on the calling thread to a few
+// long-lived workers, each keeping its own recogniser; at most `limit` pages
+// are in flight. A worker produces its page's image itself, one worker at a
+// time since the PDF libraries are not shared between threads, so the next
+// image is made while the other workers read. Outcomes and progress are
+// handled on the calling thread.
 std::vector<PageOutcome> readPages(int total, const Producer &produce, const Exam &exam,
                                    const std::string &source, const Progress &progress,
                                    std::stop_token stop) {
@@ -95,6 +98,7 @@ std::vector<PageOutcome> readPages(int total, const Producer &produce, const Exa
     return {};
 
   std::mutex mutex;
+  std::mutex producing;
   std::condition_variable_any changed;
   std::deque<Job> waiting;
   std::deque<std::pair<int, PageOutcome>> finished;
@@ -112,6 +116,10 @@ std::vector<PageOutcome> readPages(int total, const Producer &produce, const Exa
           return;
         job = std::move(waiting.front());
         waiting.pop_front();
+      }
+      {
+        std::lock_guard lock(producing);
+        job = produce(job.index);
       }
       PageOutcome outcome = outcomeOf(*job.page, job.index, exam, source);
       job.owned.reset();
@@ -156,7 +164,8 @@ std::vector<PageOutcome> readPages(int total, const Producer &produce, const Exa
       }
       if (stop.stop_requested())
         break;
-      Job job = produce(index);
+      Job job;
+      job.index = index;
       {
         std::lock_guard lock(mutex);
         waiting.push_back(std::move(job));
