@@ -135,7 +135,8 @@ struct TurboHandle {
   TurboHandle &operator=(const TurboHandle &) = delete;
 };
 
-std::optional<GrayImage> decodeJpeg(std::span<const uint8_t> data, int64_t keepSide) {
+std::optional<GrayImage> decodeJpeg(std::span<const uint8_t> data, int64_t keepSide,
+                                    bool applyOrientation) {
   TurboHandle tj(tjInitDecompress());
   if (!tj.handle)
     return std::nullopt;
@@ -166,7 +167,8 @@ std::optional<GrayImage> decodeJpeg(std::span<const uint8_t> data, int64_t keepS
                     TJFLAG_ACCURATEDCT) != 0 &&
       tjGetErrorCode(tj.handle) == TJERR_FATAL)
     return std::nullopt;
-  return oriented(GrayImage(scaledW, scaledH, std::move(pixels)), jpegOrientation(data));
+  return oriented(GrayImage(scaledW, scaledH, std::move(pixels)),
+                  applyOrientation ? jpegOrientation(data) : 1);
 }
 
 // --- PNG -------------------------------------------------------------------
@@ -320,9 +322,10 @@ bool looksLikeHeif(std::span<const uint8_t> data) {
 
 } // namespace
 
-std::optional<GrayImage> decode(std::span<const uint8_t> data, int64_t keepSide) {
+std::optional<GrayImage> decode(std::span<const uint8_t> data, int64_t keepSide,
+                                bool applyOrientation) {
   if (startsWith(data, {0xFF, 0xD8, 0xFF}))
-    return decodeJpeg(data, keepSide);
+    return decodeJpeg(data, keepSide, applyOrientation);
   if (startsWith(data, {0x89, 'P', 'N', 'G'}))
     return decodePng(data);
   if (startsWith(data, {'I', 'I', 42, 0}) || startsWith(data, {'M', 'M', 0, 42}) ||

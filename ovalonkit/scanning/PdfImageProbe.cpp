@@ -334,8 +334,10 @@ std::optional<GrayImage> decodedImage(QPDFObjectHandle image, int64_t keepSide) 
     // a reduced scale when the picture is larger than the page needs.
     std::shared_ptr<Buffer> raw = image.getRawStreamData();
     std::optional<GrayImage> decoded =
-        ImageCodecs::decode(std::span(raw->getBuffer(), raw->getSize()), keepSide);
-    if (!decoded || decoded->width > width || decoded->height > height)
+        ImageCodecs::decode(std::span(raw->getBuffer(), raw->getSize()), keepSide, false);
+    // The JPEG must be the picture the dictionary describes, if decoded smaller.
+    if (!decoded || decoded->width > width || decoded->height > height ||
+        std::abs(decoded->width * height - decoded->height * width) > std::max(width, height))
       return std::nullopt;
     return decoded;
   }

@@ -125,6 +125,50 @@ Bytes oneBitSamples(const GrayImage &image) {
   return bits;
 }
 
+// `jpeg` with an EXIF segment carrying `orientation` after its start marker.
+Bytes withExifOrientation(const Bytes &jpeg, uint16_t orientation) {
+  const uint8_t exif[] = {0xFF,
+                          0xE1,
+                          0x00,
+                          0x22,
+                          'E',
+                          'x',
+                          'i',
+                          'f',
+                          0,
+                          0,
+                          'M',
+                          'M',
+                          0,
+                          42,
+                          0,
+                          0,
+                          0,
+                          8,
+                          0,
+                          1,
+                          0x01,
+                          0x12,
+                          0,
+                          3,
+                          0,
+                          0,
+                          0,
+                          1,
+                          static_cast<uint8_t>(orientation >> 8),
+                          static_cast<uint8_t>(orientation),
+                          0,
+                          0,
+                          0,
+                          0,
+                          0,
+                          0};
+  Bytes out(jpeg.begin(), jpeg.begin() + 2);
+  out.insert(out.end(), std::begin(exif), std::end(exif));
+  out.insert(out.end(), jpeg.begin() + 2, jpeg.end());
+  return out;
+}
+
 const std::string fullPage = "q 612 0 0 792 0 0 cm /Im0 Do Q";
 
 TEST(PdfImageProbe, simulatedScanDecodesLikeItRendersAtAnyResolution) {
@@ -159,6 +203,12 @@ TEST(PdfImageProbe, jpegOneBitAndMirroredPicturesDecodeLikeTheyRender) {
                                                       "/BitsPerComponent 8 /Filter /DCTDecode",
                                      *page.jpegData(0.8), fullPage));
   expectDecodedLikeRendered(jpeg, 0);
+  // Renderers ignore a JPEG's own orientation tag inside a PDF, and so does the probe.
+  const auto tagged = dir / "tagged.pdf";
+  testing::writeBytes(tagged, imagePdf(sizeKeys(page) + " /ColorSpace /DeviceGray "
+                                                        "/BitsPerComponent 8 /Filter /DCTDecode",
+                                       withExifOrientation(*page.jpegData(0.8), 6), fullPage));
+  expectDecodedLikeRendered(tagged, 0);
 
   const auto oneBit = dir / "bw.pdf";
   testing::writeBytes(oneBit,
