@@ -40,22 +40,6 @@ void quietPoppler() {
       once, [] { poppler::set_debug_error_function([](const std::string &, void *) {}, nullptr); });
 }
 
-} // namespace
-
-std::optional<PdfDocument> PdfDocument::open(const std::filesystem::path &path) {
-  quietPoppler();
-  std::shared_ptr<poppler::document> document(poppler::document::load_from_file(path.string()));
-  if (!document || document->is_locked())
-    return std::nullopt;
-  return PdfDocument(std::move(document));
-}
-
-int PdfDocument::pageCount() const {
-  return document_->pages();
-}
-
-namespace {
-
 struct PageSize {
   double width = 0; // points, as shown (rotation applied)
   double height = 0;
@@ -77,6 +61,18 @@ std::optional<PageSize> sizeOf(const poppler::page &page) {
 }
 
 } // namespace
+
+std::optional<PdfDocument> PdfDocument::open(const std::filesystem::path &path) {
+  quietPoppler();
+  std::shared_ptr<poppler::document> document(poppler::document::load_from_file(path.string()));
+  if (!document || document->is_locked())
+    return std::nullopt;
+  return PdfDocument(std::move(document));
+}
+
+int PdfDocument::pageCount() const {
+  return document_->pages();
+}
 
 std::optional<std::pair<int64_t, int64_t>> PdfDocument::renderedSize(int index) const {
   std::unique_ptr<poppler::page> page(document_->create_page(index));
