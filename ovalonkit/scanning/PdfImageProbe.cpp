@@ -110,16 +110,22 @@ private:
       else
         ctm_ = concatenated(*m, ctm_);
     } else if (op == "re") {
-      lastRectangle_ = operands_;
+      // A second rectangle makes the path more than one rectangle.
+      otherPath_ = otherPath_ || !pathRectangle_.empty();
+      pathRectangle_ = operands_;
+    } else if (op == "m" || op == "l" || op == "c" || op == "v" || op == "y" || op == "h") {
+      otherPath_ = true;
     } else if (op == "W" || op == "W*") {
       ruledOut_ = !clipsNothing();
     } else if (op == "gs") {
       ruledOut_ = !plainGraphicsState();
     } else if (op == "Do") {
       drawObject();
-    } else if (isPaint(op)) {
+    } else if (isPaint(op) || op == "n") {
       // Paint beneath an opaque full-page image is hidden; paint above it is not.
-      ruledOut_ = image_.has_value();
+      ruledOut_ = op != "n" && image_.has_value();
+      pathRectangle_.clear();
+      otherPath_ = false;
     } else if (op == "BI" || op == "ID" || op == "EI" || op == "Tj" || op == "TJ" || op == "'" ||
                op == "\"" || op == "sh" || op == "BX" || op == "d0" || op == "d1") {
       ruledOut_ = true;
@@ -145,11 +151,11 @@ private:
 
   // A clip to a rectangle at least as large as the page changes nothing.
   bool clipsNothing() {
-    if (lastRectangle_.size() != 4 ||
-        std::ranges::any_of(lastRectangle_, [](auto &o) { return !o.isNumber(); }))
+    if (otherPath_ || pathRectangle_.size() != 4 ||
+        std::ranges::any_of(pathRectangle_, [](auto &o) { return !o.isNumber(); }))
       return false;
-    const double x = lastRectangle_[0].getNumericValue(), y = lastRectangle_[1].getNumericValue();
-    const double w = lastRectangle_[2].getNumericValue(), h = lastRectangle_[3].getNumericValue();
+    const double x = pathRectangle_[0].getNumericValue(), y = pathRectangle_[1].getNumericValue();
+    const double w = pathRectangle_[2].getNumericValue(), h = pathRectangle_[3].getNumericValue();
     std::array<double, 4> xs{}, ys{};
     const std::array<std::array<double, 2>, 4> corners{
         {{x, y}, {x + w, y}, {x, y + h}, {x + w, y + h}}};
@@ -210,7 +216,8 @@ private:
   Matrix ctm_ = identity;
   std::vector<Matrix> stack_;
   std::vector<QPDFObjectHandle> operands_;
-  std::vector<QPDFObjectHandle> lastRectangle_;
+  std::vector<QPDFObjectHandle> pathRectangle_; // the path being built, when one rectangle
+  bool otherPath_ = false;
   std::optional<QPDFObjectHandle> image_;
   Matrix matrix_ = identity;
   bool ruledOut_ = false;

@@ -252,6 +252,12 @@ TEST(PdfImageProbe, pagesThatAreMoreThanOnePictureAreLeftToTheRenderer) {
       decodes("tilted.pdf", imagePdf(gray, page.pixels, "q 0 792 -612 0 612 0 cm /Im0 Do Q")));
   EXPECT_FALSE(decodes("clipped.pdf",
                        imagePdf(gray, page.pixels, "q 0 0 300 300 re W n " + fullPage + " Q")));
+  EXPECT_TRUE(decodes("framed.pdf",
+                      imagePdf(gray, page.pixels, "q 0 0 612 792 re W n " + fullPage + " Q")));
+  // A triangle drawn after an earlier whole-page rectangle still clips.
+  EXPECT_FALSE(decodes(
+      "triangle.pdf",
+      imagePdf(gray, page.pixels, "0 0 612 792 re f 0 0 m 612 0 l 0 792 l h W n " + fullPage)));
   EXPECT_FALSE(decodes("faded.pdf", imagePdf(gray, page.pixels, "/Fade gs " + fullPage, "",
                                              "/ExtGState << /Fade << /ca 0.5 >> >>")));
   EXPECT_FALSE(decodes("twice.pdf", imagePdf(gray, page.pixels, fullPage + " " + fullPage)));
