@@ -445,8 +445,13 @@ std::optional<GrayImage> PdfImageProbe::pageImage(int index, int64_t width, int6
       return std::nullopt;
     // Image rows run top-down when the matrix keeps y upward.
     const int turns = ((rotate / 90) % 4 + 4) % 4;
-    GrayImage upright = ImageProcessing::reoriented(*decoded, m[0] < 0, m[3] < 0, turns);
-    return ImageProcessing::resized(upright, width, height);
+    // A scan stored upright at the rendering resolution goes out as decoded, uncopied.
+    GrayImage picture = std::move(*decoded);
+    if (m[0] < 0 || m[3] < 0 || turns != 0)
+      picture = ImageProcessing::reoriented(picture, m[0] < 0, m[3] < 0, turns);
+    if (picture.width != width || picture.height != height)
+      picture = ImageProcessing::resized(picture, width, height);
+    return picture;
   } catch (const std::exception &) {
     return std::nullopt;
   }
