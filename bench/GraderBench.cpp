@@ -1,16 +1,23 @@
-// Scan intake throughput: a 30-page PDF of printed sheets opened, rendered
-// and read through the grader, pages in flight as on this machine.
+// Scan intake throughput, pages in flight as on this machine: a 30-page PDF of
+// printed sheets rendered and read, a 100-page simulated class scan read with
+// and without handwritten names, and the peak memory of reading 500 scanned pages.
 
 #include "model/Exam.h"
 #include "model/FileIO.h"
 #include "scanning/Grader.h"
 #include "sheets/SheetPDF.h"
+#include "simulator/ClassSimulator.h"
+#include "simulator/ScanSimulator.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -50,6 +57,100 @@ void gradeThirtyPagePdf(benchmark::State &state) {
       benchmark::Counter(static_cast<double>(state.iterations()) * 30, benchmark::Counter::kIsRate);
 }
 BENCHMARK(gradeThirtyPagePdf)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(2);
+
+// User and system time of every thread of this process so far.
+double processSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  auto seconds = [](timeval t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// A simulated class of `pages` one-page sheets scanned at 200 dpi into a temporary file,
+// the students' names handwritten or left off.
+std::filesystem::path writeSimulatedScan(int pages, bool names) {
+  auto students = ClassSimulator::madeUpStudents(pages, gradedExam().idDigits, 21);
+  std::vector<SimulatedSheet> sheets = ClassSimulator::studentSheets(gradedExam(), students, 21);
+  if (!names)
+    for (SimulatedSheet &sheet : sheets)
+      sheet.name.reset();
+  const auto bytes = ScanSimulator::scan(
+      gradedExam(), sheets, ClassSimulator::distortions(pages, ScanQuality::mild, 21), 200);
+  const auto file = std::filesystem::temp_directory_path() /
+                    ("ovalon-bench-scan-" + std::to_string(getpid()) + "-" + std::to_string(pages) +
+                     (names ? "n" : "") + ".pdf");
+  if (!bytes || !FileIO::writeAtomically(file, *bytes))
+    std::abort();
+  return file;
+}
+
+// The whole intake of a 100-page scan: pictures decoded, pages read, names recognised
+// (argument 1) or absent (argument 0).
+void gradeHundredPageScan(benchmark::State &state) {
+  const bool names = state.range(0) == 1;
+  const auto path = writeSimulatedScan(100, names);
+  const double cpuBefore = processSeconds();
+  for (auto _ : state) {
+    auto outcomes = Grader::gradePDF(path, gradedExam());
+    if (!outcomes || outcomes->size() != 100 || (*outcomes)[0].problem ||
+        names != (*outcomes)[0].name.has_value())
+      state.SkipWithError("the scan was not read");
+    benchmark::DoNotOptimize(outcomes);
+  }
+  std::filesystem::remove(path);
+  // All threads' processor time: the figure that does not depend on what else the
+  // machine is running.
+  state.counters["CPU ms/page"] =
+      (processSeconds() - cpuBefore) * 1000 / (static_cast<double>(state.iterations()) * 100);
+  state.SetLabel(names ? "names read" : "no names");
+  state.counters["pages/s"] = benchmark::Counter(static_cast<double>(state.iterations()) * 100,
+                                                 benchmark::Counter::kIsRate);
+}
+BENCHMARK(gradeHundredPageScan)
+    ->Arg(1)
+    ->Arg(0)
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime()
+    ->Iterations(1);
+
+// Peak resident memory of a process that grades a 500-page scan. The scan is made in a
+// child of its own and graded in another, so neither's memory counts toward the other.
+void peakMemoryOfFiveHundredPageScan(benchmark::State &state) {
+  const auto path = std::filesystem::temp_directory_path() /
+                    ("ovalon-bench-500-" + std::to_string(getpid()) + ".pdf");
+  auto inChild = [](const std::function<bool()> &work) -> std::optional<rusage> {
+    const pid_t child = fork();
+    if (child == 0)
+      _exit(work() ? 0 : 1);
+    int status = 0;
+    rusage usage{};
+    if (child < 0 || wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0)
+      return std::nullopt;
+    return usage;
+  };
+  const bool made = inChild([&] {
+                      const auto written = writeSimulatedScan(500, true);
+                      std::error_code error;
+                      std::filesystem::rename(written, path, error);
+                      return !error;
+                    }).has_value();
+  for (auto _ : state) {
+    const auto usage = made ? inChild([&] {
+      const auto outcomes = Grader::gradePDF(path, gradedExam());
+      return outcomes && outcomes->size() == 500;
+    })
+                            : std::nullopt;
+    if (!usage) {
+      state.SkipWithError("the 500-page scan was not made or not read");
+      break;
+    }
+    // ru_maxrss is in kilobytes on Linux.
+    state.counters["peak MB"] = static_cast<double>(usage->ru_maxrss) / 1024;
+  }
+  std::filesystem::remove(path);
+}
+BENCHMARK(peakMemoryOfFiveHundredPageScan)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
 
 } // namespace
 } // namespace ovalon

@@ -32,5 +32,6 @@ Runner addResolveCommand(CLI::App &app);
 Runner addExcludeCommand(CLI::App &app);
 Runner addRemoveSheetCommand(CLI::App &app);
 Runner addDeleteCommand(CLI::App &app);
+Runner addSimulateCommand(CLI::App &app);
 
 } // namespace ovalon::cli

@@ -36,6 +36,7 @@ int main(int argc, char **argv) {
         addExportCommand, addSampleCommand, addSampleScanCommand, addDeleteCommand})
     add(adder);
   add(addRescanCommand);
+  add(addSimulateCommand);
 
   try {
     app.parse(argc, argv);

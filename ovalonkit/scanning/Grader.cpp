@@ -86,9 +86,12 @@ PageOutcome readPage(const GrayImage &page, const Exam &exam, const std::string 
 
 namespace {
 
-// Pages are produced one after another on the calling thread and read by a
-// few long-lived workers, each keeping its own recogniser; at most `limit`
-// pages are in flight. Outcomes and progress are handled on the calling thread.
+// Page numbers are handed out in order on the calling thread to a few
+// long-lived workers, each keeping its own recogniser; at most `limit` pages
+// are in flight. A worker produces its page's image itself, one worker at a
+// time since the PDF libraries are not shared between threads, so the next
+// image is made while the other workers read. Outcomes and progress are
+// handled on the calling thread.
 std::vector<PageOutcome> readPages(int total, const Producer &produce, const Exam &exam,
                                    const std::string &source, const Progress &progress,
                                    std::stop_token stop) {
@@ -99,6 +102,7 @@ std::vector<PageOutcome> readPages(int total, const Producer &produce, const Exa
     return {};
 
   std::mutex mutex;
+  std::mutex producing;
   std::condition_variable_any changed;
   std::deque<Job> waiting;
   std::deque<std::pair<int, PageOutcome>> finished;
@@ -116,6 +120,10 @@ std::vector<PageOutcome> readPages(int total, const Producer &produce, const Exa
           return;
         job = std::move(waiting.front());
         waiting.pop_front();
+      }
+      {
+        std::lock_guard lock(producing);
+        job = produce(job.index);
       }
       PageOutcome outcome = readPage(*job.page, exam, source, job.index + 1, std::nullopt);
       job.owned.reset();
@@ -160,7 +168,8 @@ std::vector<PageOutcome> readPages(int total, const Producer &produce, const Exa
       }
       if (stop.stop_requested())
         break;
-      Job job = produce(index);
+      Job job;
+      job.index = index;
       {
         std::lock_guard lock(mutex);
         waiting.push_back(std::move(job));
@@ -208,14 +217,21 @@ std::expected<std::vector<PageOutcome>, Failure> gradePDF(const std::filesystem:
   const int total = document->pageCount();
   if (total <= 0)
     return std::unexpected(Failure{Failure::Kind::noPages});
-  const std::set<int> blackAndWhite = PdfImageProbe::blackAndWhitePages(path);
+  const std::optional<PdfImageProbe> probe = PdfImageProbe::open(path);
+  const std::set<int> blackAndWhite = probe ? probe->blackAndWhitePages() : std::set<int>{};
 
   const Producer produce = [&](int index) {
     Job job;
     job.index = index;
+    // A scanned page is one picture: decoding it costs a fraction of rendering the page.
+    std::optional<GrayImage> image;
+    if (const auto size = document->renderedSize(index); size && probe)
+      image = probe->pageImage(index, size->first, size->second);
+    if (!image)
+      image = document->renderPage(index);
     // A page that cannot be rendered reads as blank paper.
-    job.owned = std::make_unique<GrayImage>(
-        document->renderPage(index).value_or(GrayImage::blank(850, 1100, 255)));
+    job.owned =
+        std::make_unique<GrayImage>(std::move(image).value_or(GrayImage::blank(850, 1100, 255)));
     job.page = job.owned.get();
     return job;
   };

@@ -32,6 +32,37 @@ GrayImage resizedByArea(const GrayImage &image, int64_t width, int64_t height) {
   return imageOf(out);
 }
 
+GrayImage resized(const GrayImage &image, int64_t width, int64_t height) {
+  if (image.width == width && image.height == height)
+    return image;
+  if (image.pixels.empty())
+    return GrayImage::blank(width, height, 255);
+  const bool shrinking = width * height < image.width * image.height;
+  cv::Mat out;
+  cv::resize(viewOf(image), out, cv::Size(static_cast<int>(width), static_cast<int>(height)), 0, 0,
+             shrinking ? cv::INTER_AREA : cv::INTER_LINEAR);
+  return imageOf(out);
+}
+
+GrayImage reoriented(const GrayImage &image, bool mirrorX, bool mirrorY, int clockwiseTurns) {
+  const int turns = ((clockwiseTurns % 4) + 4) % 4;
+  if ((!mirrorX && !mirrorY && turns == 0) || image.pixels.empty())
+    return image;
+  cv::Mat current = viewOf(image);
+  cv::Mat mirrored;
+  if (mirrorX || mirrorY) {
+    cv::flip(current, mirrored, mirrorX && mirrorY ? -1 : (mirrorX ? 1 : 0));
+    current = mirrored;
+  }
+  if (turns == 0)
+    return imageOf(current);
+  cv::Mat turned;
+  cv::rotate(current, turned,
+             turns == 1 ? cv::ROTATE_90_CLOCKWISE
+                        : (turns == 2 ? cv::ROTATE_180 : cv::ROTATE_90_COUNTERCLOCKWISE));
+  return imageOf(turned);
+}
+
 std::optional<GrayImage> perspectiveCorrected(const GrayImage &image,
                                               const std::array<Point, 4> &quad, int64_t width,
                                               int64_t height) {

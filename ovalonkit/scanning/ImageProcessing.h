@@ -13,6 +13,13 @@ namespace ovalon::ImageProcessing {
 // `image` resampled to width × height by area averaging (for shrinking).
 GrayImage resizedByArea(const GrayImage &image, int64_t width, int64_t height);
 
+// `image` resampled to width × height: area averaging where it shrinks, bilinear where it
+// grows, as a renderer draws a scanned picture onto a page.
+GrayImage resized(const GrayImage &image, int64_t width, int64_t height);
+
+// `image` mirrored (left–right, top–bottom), then turned clockwise by quarter turns.
+GrayImage reoriented(const GrayImage &image, bool mirrorX, bool mirrorY, int clockwiseTurns);
+
 // A width × height image showing the quadrilateral `quad` (top-left,
 // top-right, bottom-right, bottom-left, in pixel coordinates of `image`)
 // mapped projectively onto its corners; white where the source has no pixels.

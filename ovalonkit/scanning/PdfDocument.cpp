@@ -40,6 +40,26 @@ void quietPoppler() {
       once, [] { poppler::set_debug_error_function([](const std::string &, void *) {}, nullptr); });
 }
 
+struct PageSize {
+  double width = 0; // points, as shown (rotation applied)
+  double height = 0;
+  int pixelWidth = 0;
+  int pixelHeight = 0;
+};
+
+std::optional<PageSize> sizeOf(const poppler::page &page) {
+  poppler::rectf box = page.page_rect(poppler::media_box);
+  double width = box.width();
+  double height = box.height();
+  if (rotationDegrees(page.orientation()) % 180 == 90)
+    std::swap(width, height);
+  if (width <= 1 || height <= 1)
+    return std::nullopt;
+  double scale = std::min(PdfDocument::renderDotsPerInch / 72,
+                          PdfDocument::maxRenderedSide / std::max(width, height));
+  return PageSize{width, height, pixels(width, scale), pixels(height, scale)};
+}
+
 } // namespace
 
 std::optional<PdfDocument> PdfDocument::open(const std::filesystem::path &path) {
@@ -54,20 +74,25 @@ int PdfDocument::pageCount() const {
   return document_->pages();
 }
 
+std::optional<std::pair<int64_t, int64_t>> PdfDocument::renderedSize(int index) const {
+  std::unique_ptr<poppler::page> page(document_->create_page(index));
+  if (!page)
+    return std::nullopt;
+  const std::optional<PageSize> size = sizeOf(*page);
+  if (!size)
+    return std::nullopt;
+  return std::pair<int64_t, int64_t>{size->pixelWidth, size->pixelHeight};
+}
+
 std::optional<GrayImage> PdfDocument::renderPage(int index) const {
   std::unique_ptr<poppler::page> page(document_->create_page(index));
   if (!page)
     return std::nullopt;
-  poppler::rectf box = page->page_rect(poppler::media_box);
-  double width = box.width();
-  double height = box.height();
-  if (rotationDegrees(page->orientation()) % 180 == 90)
-    std::swap(width, height);
-  if (width <= 1 || height <= 1)
+  const std::optional<PageSize> size = sizeOf(*page);
+  if (!size)
     return std::nullopt;
-  double scale = std::min(renderDotsPerInch / 72, maxRenderedSide / std::max(width, height));
-  int pixelWidth = pixels(width, scale);
-  int pixelHeight = pixels(height, scale);
+  const double width = size->width, height = size->height;
+  const int pixelWidth = size->pixelWidth, pixelHeight = size->pixelHeight;
 
   poppler::page_renderer renderer;
   renderer.set_image_format(poppler::image::format_gray8);

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace poppler {
 class document;
@@ -27,6 +28,10 @@ public:
   // Page `index` (0-based) at 200 dpi, longer side at most 4200 pixels, page
   // rotation applied. Nothing when the page cannot be fetched or rendered.
   std::optional<GrayImage> renderPage(int index) const;
+
+  // The width and height in pixels renderPage gives page `index`; nothing when
+  // the page cannot be fetched or is too small to render.
+  std::optional<std::pair<int64_t, int64_t>> renderedSize(int index) const;
 
 private:
   explicit PdfDocument(std::shared_ptr<poppler::document> document)

@@ -1,0 +1,166 @@
+#include "model/ExamLibrary.h"
+#include "support/CliRunner.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <fstream>
+#include <set>
+#include <sstream>
+
+namespace ovalon {
+namespace {
+
+using testing::CliResult;
+using testing::TempDir;
+namespace fs = std::filesystem;
+
+class SimulateCommand : public ::testing::Test {
+protected:
+  TempDir library;
+  TempDir files;
+
+  CliResult run(const std::vector<std::string> &args) {
+    return testing::runCli(library.path(), args);
+  }
+  std::string scan(const std::string &name) const { return (files / name).string(); }
+
+  void create(std::vector<std::string> args) {
+    args.insert(args.begin(), "new");
+    CliResult made = run(args);
+    ASSERT_EQ(made.status, 0) << made.err;
+  }
+
+  // Every page of the scan as `read --json` reports it.
+  std::vector<nlohmann::json> readBack(const std::string &test, const std::string &pdf) {
+    CliResult read = run({"read", test, pdf, "--json"});
+    EXPECT_EQ(read.status, 0) << read.err;
+    std::vector<nlohmann::json> pages;
+    std::istringstream lines(read.out);
+    for (std::string line; std::getline(lines, line);)
+      pages.push_back(nlohmann::json::parse(line));
+    return pages;
+  }
+};
+
+TEST_F(SimulateCommand, rosterClassOfATwoPageTestReadsBackPageByPage) {
+  create({"--title", "Long Quiz", "--questions", "130", "--versions", "2"});
+  std::ofstream(files / "class.csv") << "ID,First,Last\n300001,Ada,Lovelace\n300002,Alan,Turing\n"
+                                        "300003,Grace,Hopper\n";
+  ASSERT_EQ(run({"roster", "Long Quiz", scan("class.csv")}).status, 0);
+
+  CliResult made = run({"simulate", "Long Quiz", "-o", scan("class.pdf"), "--seed", "4"});
+  ASSERT_EQ(made.status, 0) << made.err;
+  EXPECT_EQ(made.out,
+            "Wrote 3 students (6 pages) of \u201CLong Quiz\u201D to " + scan("class.pdf") + "\n");
+
+  const auto pages = readBack("Long Quiz", scan("class.pdf"));
+  ASSERT_EQ(pages.size(), 6u);
+  // The roster sorted by last name: Hopper, Lovelace, Turing; versions A, B, A.
+  const std::vector<std::string> ids{"300003", "300001", "300002"};
+  for (size_t i = 0; i < pages.size(); ++i) {
+    const auto &page = pages[i];
+    ASSERT_TRUE(page.contains("identity")) << i;
+    EXPECT_FALSE(page.contains("problem")) << page.dump();
+    EXPECT_EQ(page["identity"]["page"], static_cast<int>(i % 2) + 1);
+    EXPECT_EQ(page["identity"]["version"], static_cast<int>(i / 2 % 2));
+    EXPECT_EQ(page["questions"].size(), i % 2 == 0 ? 100u : 30u);
+    if (i % 2 == 0) {
+      EXPECT_EQ(page["readID"], ids[i / 2]);
+    }
+  }
+}
+
+TEST_F(SimulateCommand, madeUpClassGradesAndTheSeedDecidesTheAnswers) {
+  create({"--title", "Quiz", "--questions", "20", "--key", "ABCDA BCDAB CDABC DABCD"});
+  ASSERT_EQ(run({"simulate", "Quiz", "-o", scan("a.pdf"), "--students", "5", "--dpi", "200",
+                 "--distortion", "none", "--seed", "11"})
+                .status,
+            0);
+  ASSERT_EQ(run({"simulate", "Quiz", "-o", scan("b.pdf"), "--students", "5", "--dpi", "200",
+                 "--distortion", "none", "--seed", "11"})
+                .status,
+            0);
+  ASSERT_EQ(run({"simulate", "Quiz", "-o", scan("c.pdf"), "--students", "5", "--dpi", "200",
+                 "--distortion", "none", "--seed", "12"})
+                .status,
+            0);
+
+  auto answers = [&](const std::string &pdf) {
+    std::vector<std::string> read;
+    std::set<std::string> ids;
+    for (const auto &page : readBack("Quiz", pdf)) {
+      EXPECT_FALSE(page.contains("problem")) << page.dump();
+      ids.insert(page["readID"].get<std::string>());
+      read.push_back(page["readID"].get<std::string>() + page["questions"].dump());
+    }
+    EXPECT_EQ(ids.size(), 5u);
+    return read;
+  };
+  const auto a = answers(scan("a.pdf"));
+  EXPECT_EQ(a.size(), 5u);
+  EXPECT_EQ(a, answers(scan("b.pdf")));
+  EXPECT_NE(a, answers(scan("c.pdf")));
+
+  CliResult graded = run({"grade", "Quiz", scan("a.pdf")});
+  ASSERT_EQ(graded.status, 0) << graded.err;
+  EXPECT_EQ(graded.out.substr(0, graded.out.find('\n')), "Graded 5 sheets");
+}
+
+TEST_F(SimulateCommand, harshScanStillReadsEveryPage) {
+  create({"--title", "Quiz", "--questions", "30", "--versions", "2"});
+  CliResult made = run({"simulate", "Quiz", "-o", scan("harsh.pdf"), "--students", "8",
+                        "--distortion", "harsh", "--seed", "3"});
+  ASSERT_EQ(made.status, 0) << made.err;
+  const auto pages = readBack("Quiz", scan("harsh.pdf"));
+  ASSERT_EQ(pages.size(), 8u);
+  for (const auto &page : pages) {
+    EXPECT_FALSE(page.contains("problem")) << page.dump();
+    EXPECT_EQ(page["readID"].get<std::string>().size(), 6u);
+  }
+}
+
+TEST_F(SimulateCommand, keySheetComesFirstAndGradeUsesIt) {
+  create({"--title", "Quiz", "--questions", "10", "--key", "ABCDA BCDAB"});
+  CliResult made =
+      run({"simulate", "Quiz", "-o", scan("key.pdf"), "--students", "2", "--key-sheet"});
+  ASSERT_EQ(made.status, 0) << made.err;
+  EXPECT_NE(made.out.find("2 students and an answer-key sheet (3 pages)"), std::string::npos);
+  const auto pages = readBack("Quiz", scan("key.pdf"));
+  ASSERT_EQ(pages.size(), 3u);
+  EXPECT_TRUE(pages[0]["identity"]["isKey"].get<bool>());
+  EXPECT_FALSE(pages[1]["identity"]["isKey"].get<bool>());
+
+  // The typed key goes wrong; the scanned key sheet puts it right again.
+  ASSERT_EQ(run({"key", "Quiz", "DDDDD DDDDD"}).status, 0);
+  CliResult graded = run({"grade", "Quiz", scan("key.pdf"), "--use-key"});
+  ASSERT_EQ(graded.status, 0) << graded.err;
+  EXPECT_NE(graded.out.find("Used the key: 8 answers changed."), std::string::npos) << graded.out;
+  const Exam exam = ExamLibrary{library.path()}.loadAll().at(0).exam;
+  const std::string expected = "ABCDABCDAB";
+  for (size_t q = 0; q < 10; ++q)
+    EXPECT_EQ(exam.key[q].correct, (std::set<int>{expected[q] - 'A'})) << q;
+}
+
+TEST_F(SimulateCommand, badArgumentsAreOneSentenceAndWriteNothing) {
+  create({"--title", "Quiz"});
+  const std::vector<std::vector<std::string>> bad{
+      {"--distortion", "wobbly"}, {"--students", "0"}, {"--students", "1001"}, {"--dpi", "20"},
+      {"--dpi", "5000"},
+  };
+  for (std::vector<std::string> args : bad) {
+    args.insert(args.begin(), {"simulate", "Quiz", "-o", scan("bad.pdf")});
+    CliResult result = run(args);
+    EXPECT_EQ(result.status, 2) << args[4];
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+    EXPECT_TRUE(result.err.starts_with("--")) << result.err;
+  }
+  CliResult unknown = run({"simulate", "Nope", "-o", scan("bad.pdf")});
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_NE(unknown.err.find("No test is called \u201CNope\u201D"), std::string::npos);
+  EXPECT_FALSE(fs::exists(files / "bad.pdf"));
+}
+
+} // namespace
+} // namespace ovalon

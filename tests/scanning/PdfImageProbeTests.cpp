@@ -1,0 +1,283 @@
+#include "scanning/PdfImageProbe.h"
+
+#include "scanning/ImageProcessing.h"
+#include "scanning/PdfDocument.h"
+#include "sheets/SheetLayout.h"
+#include "sheets/SheetPDF.h"
+#include "simulator/ClassSimulator.h"
+#include "simulator/ScanSimulator.h"
+#include "support/ScannedPdf.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+
+namespace ovalon {
+namespace {
+
+namespace fs = std::filesystem;
+
+const Exam &exam() {
+  static const Exam exam = [] {
+    Exam e = Exam::make(*Uuid::parse("71C2D3E4-F5A6-4B7C-8D9E-0F1A2B3C4D5E"), "Probe", Date{}, 40,
+                        4, 6, Paper::letter, 8);
+    e.setVersionCount(2);
+    return e;
+  }();
+  return exam;
+}
+
+// Two simulated students' pages, scanned a little crooked at `dpi`.
+std::vector<GrayImage> scannedPages(double dpi) {
+  const auto students = ClassSimulator::madeUpStudents(2, 6, 4);
+  const auto sheets = ClassSimulator::studentSheets(exam(), students, 4);
+  return ScanSimulator::scanPages(exam(), sheets,
+                                  ClassSimulator::distortions(2, ScanQuality::mild, 4), dpi);
+}
+
+struct Difference {
+  double mean = 0;     // mean absolute difference of gray levels
+  double farShare = 0; // share of pixels more than 16 levels apart
+};
+
+// Compared in 8 × 8 blocks: the renderer resamples even at one image pixel per
+// device pixel (it lands about half a pixel over), which blocks average away,
+// while a picture turned, mirrored, inverted or shifted by a few pixels differs
+// by far more.
+Difference difference(const GrayImage &a, const GrayImage &b) {
+  const GrayImage x = ImageProcessing::resizedByArea(a, a.width / 8, a.height / 8);
+  const GrayImage y = ImageProcessing::resizedByArea(b, a.width / 8, a.height / 8);
+  double total = 0;
+  size_t far = 0;
+  for (size_t i = 0; i < x.pixels.size(); ++i) {
+    const int d = std::abs(int{x.pixels[i]} - int{y.pixels[i]});
+    total += d;
+    far += d > 16;
+  }
+  const auto n = static_cast<double>(x.pixels.size());
+  return {total / n, static_cast<double>(far) / n};
+}
+
+// Decodes page `index` straight from its image and checks it against poppler's rendering.
+void expectDecodedLikeRendered(const fs::path &path, int index) {
+  const auto document = PdfDocument::open(path);
+  const auto probe = PdfImageProbe::open(path);
+  ASSERT_TRUE(document && probe);
+  const auto size = document->renderedSize(index);
+  ASSERT_TRUE(size);
+  const auto decoded = probe->pageImage(index, size->first, size->second);
+  const auto rendered = document->renderPage(index);
+  ASSERT_TRUE(decoded) << path << " page " << index;
+  ASSERT_TRUE(rendered);
+  ASSERT_EQ(decoded->width, rendered->width);
+  ASSERT_EQ(decoded->height, rendered->height);
+  const Difference d = difference(*decoded, *rendered);
+  EXPECT_LT(d.mean, 3) << path << " page " << index;
+  EXPECT_LT(d.farShare, 0.02) << path << " page " << index;
+}
+
+// A one-page PDF drawing one image stream with `content`; `pageExtra` goes into the page.
+Bytes imagePdf(const std::string &imageDict, const Bytes &samples, const std::string &content,
+               const std::string &pageExtra = "", const std::string &resourcesExtra = "") {
+  std::string text = "%PDF-1.4\n";
+  std::vector<size_t> offsets;
+  auto object = [&](const std::string &body) {
+    offsets.push_back(text.size());
+    text += std::to_string(offsets.size()) + " 0 obj\n" + body + "\nendobj\n";
+  };
+  object("<< /Type /Catalog /Pages 2 0 R >>");
+  object("<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+  object("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Contents 4 0 R "
+         "/Resources << /XObject << /Im0 5 0 R >> /Font << /F1 << /Type /Font /Subtype /Type1 "
+         "/BaseFont /Helvetica >> >> " +
+         resourcesExtra + " >> " + pageExtra + " >>");
+  object("<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content +
+         "\nendstream");
+  object("<< /Type /XObject /Subtype /Image " + imageDict + " /Length " +
+         std::to_string(samples.size()) + " >>\nstream\n" +
+         std::string(samples.begin(), samples.end()) + "\nendstream");
+  const size_t xref = text.size();
+  text += "xref\n0 " + std::to_string(offsets.size() + 1) + "\n0000000000 65535 f \n";
+  for (size_t offset : offsets) {
+    const std::string number = std::to_string(offset);
+    text += std::string(10 - number.size(), '0') + number + " 00000 n \n";
+  }
+  text += "trailer\n<< /Size " + std::to_string(offsets.size() + 1) +
+          " /Root 1 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
+  return Bytes(text.begin(), text.end());
+}
+
+std::string sizeKeys(const GrayImage &image) {
+  return "/Width " + std::to_string(image.width) + " /Height " + std::to_string(image.height);
+}
+
+// Ink (below mid-gray) as 0 bits, paper as 1 bits, rows padded to whole bytes.
+Bytes oneBitSamples(const GrayImage &image) {
+  const auto rowBytes = static_cast<size_t>((image.width + 7) / 8);
+  Bytes bits(rowBytes * static_cast<size_t>(image.height), 0);
+  for (int64_t y = 0; y < image.height; ++y)
+    for (int64_t x = 0; x < image.width; ++x)
+      if (image.at(x, y) >= 128)
+        bits[static_cast<size_t>(y) * rowBytes + static_cast<size_t>(x / 8)] |=
+            static_cast<uint8_t>(0x80 >> (x % 8));
+  return bits;
+}
+
+// `jpeg` with an EXIF segment carrying `orientation` after its start marker.
+Bytes withExifOrientation(const Bytes &jpeg, uint16_t orientation) {
+  const uint8_t exif[] = {0xFF,
+                          0xE1,
+                          0x00,
+                          0x22,
+                          'E',
+                          'x',
+                          'i',
+                          'f',
+                          0,
+                          0,
+                          'M',
+                          'M',
+                          0,
+                          42,
+                          0,
+                          0,
+                          0,
+                          8,
+                          0,
+                          1,
+                          0x01,
+                          0x12,
+                          0,
+                          3,
+                          0,
+                          0,
+                          0,
+                          1,
+                          static_cast<uint8_t>(orientation >> 8),
+                          static_cast<uint8_t>(orientation),
+                          0,
+                          0,
+                          0,
+                          0,
+                          0,
+                          0};
+  Bytes out(jpeg.begin(), jpeg.begin() + 2);
+  out.insert(out.end(), std::begin(exif), std::end(exif));
+  out.insert(out.end(), jpeg.begin() + 2, jpeg.end());
+  return out;
+}
+
+const std::string fullPage = "q 612 0 0 792 0 0 cm /Im0 Do Q";
+
+TEST(PdfImageProbe, simulatedScanDecodesLikeItRendersAtAnyResolution) {
+  testing::TempDir dir;
+  for (double dpi : {200.0, 150.0, 300.0}) {
+    const auto path = dir / ("scan" + std::to_string(static_cast<int>(dpi)) + ".pdf");
+    testing::writeBytes(path, *ScanSimulator::scanPDF(scannedPages(dpi), dpi));
+    for (int index = 0; index < 2; ++index)
+      expectDecodedLikeRendered(path, index);
+  }
+}
+
+TEST(PdfImageProbe, rotatedPagesAreTurnedLikeTheRenderer) {
+  testing::TempDir dir;
+  const auto plain = dir / "plain.pdf";
+  testing::writeBytes(plain, *ScanSimulator::scanPDF(scannedPages(200), 200));
+  for (int degrees : {90, 180, 270}) {
+    const auto rotated = dir / ("rotated" + std::to_string(degrees) + ".pdf");
+    const std::string command = "qpdf --rotate=" + std::to_string(degrees) + " '" + plain.string() +
+                                "' '" + rotated.string() + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    expectDecodedLikeRendered(rotated, 0);
+  }
+}
+
+TEST(PdfImageProbe, jpegOneBitAndMirroredPicturesDecodeLikeTheyRender) {
+  testing::TempDir dir;
+  const GrayImage page = scannedPages(200).front();
+
+  const auto jpeg = dir / "jpeg.pdf";
+  testing::writeBytes(jpeg, imagePdf(sizeKeys(page) + " /ColorSpace /DeviceGray "
+                                                      "/BitsPerComponent 8 /Filter /DCTDecode",
+                                     *page.jpegData(0.8), fullPage));
+  expectDecodedLikeRendered(jpeg, 0);
+  // Renderers ignore a JPEG's own orientation tag inside a PDF, and so does the probe.
+  const auto tagged = dir / "tagged.pdf";
+  testing::writeBytes(tagged, imagePdf(sizeKeys(page) + " /ColorSpace /DeviceGray "
+                                                        "/BitsPerComponent 8 /Filter /DCTDecode",
+                                       withExifOrientation(*page.jpegData(0.8), 6), fullPage));
+  expectDecodedLikeRendered(tagged, 0);
+
+  const auto oneBit = dir / "bw.pdf";
+  testing::writeBytes(oneBit,
+                      imagePdf(sizeKeys(page) + " /ColorSpace /DeviceGray /BitsPerComponent 1",
+                               oneBitSamples(page), fullPage, "/Rotate 90"));
+  expectDecodedLikeRendered(oneBit, 0);
+  EXPECT_EQ(PdfImageProbe::blackAndWhitePages(oneBit), std::set<int>{1});
+
+  const auto inverted = dir / "inverted.pdf";
+  Bytes flipped = oneBitSamples(page);
+  for (uint8_t &byte : flipped)
+    byte = static_cast<uint8_t>(~byte);
+  testing::writeBytes(inverted,
+                      imagePdf(sizeKeys(page) + " /ColorSpace /DeviceGray /BitsPerComponent 1 "
+                                                "/Decode [1 0]",
+                               flipped, fullPage));
+  expectDecodedLikeRendered(inverted, 0);
+
+  // Drawn upside down by its matrix: rows bottom first.
+  const auto mirrored = dir / "mirrored.pdf";
+  testing::writeBytes(mirrored, imagePdf(sizeKeys(page) + " /ColorSpace /DeviceGray "
+                                                          "/BitsPerComponent 8",
+                                         page.pixels, "q 612 0 0 -792 0 792 cm /Im0 Do Q"));
+  expectDecodedLikeRendered(mirrored, 0);
+}
+
+TEST(PdfImageProbe, pagesThatAreMoreThanOnePictureAreLeftToTheRenderer) {
+  testing::TempDir dir;
+  const GrayImage page = scannedPages(200).front();
+  const std::string gray = sizeKeys(page) + " /ColorSpace /DeviceGray /BitsPerComponent 8";
+  auto decodes = [&](const std::string &name, const Bytes &pdf) {
+    const auto path = dir / name;
+    testing::writeBytes(path, pdf);
+    return PdfImageProbe::open(path)->pageImage(0, 1700, 2200).has_value();
+  };
+  EXPECT_TRUE(decodes("plain.pdf", imagePdf(gray, page.pixels, fullPage)));
+  EXPECT_FALSE(decodes(
+      "text.pdf", imagePdf(gray, page.pixels, fullPage + " BT /F1 12 Tf 72 72 Td (Note) Tj ET")));
+  EXPECT_FALSE(decodes("half.pdf", imagePdf(gray, page.pixels, "q 306 0 0 792 0 0 cm /Im0 Do Q")));
+  EXPECT_FALSE(
+      decodes("tilted.pdf", imagePdf(gray, page.pixels, "q 0 792 -612 0 612 0 cm /Im0 Do Q")));
+  EXPECT_FALSE(decodes("clipped.pdf",
+                       imagePdf(gray, page.pixels, "q 0 0 300 300 re W n " + fullPage + " Q")));
+  EXPECT_TRUE(decodes("framed.pdf",
+                      imagePdf(gray, page.pixels, "q 0 0 612 792 re W n " + fullPage + " Q")));
+  // A triangle drawn after an earlier whole-page rectangle still clips.
+  EXPECT_FALSE(decodes(
+      "triangle.pdf",
+      imagePdf(gray, page.pixels, "0 0 612 792 re f 0 0 m 612 0 l 0 792 l h W n " + fullPage)));
+  EXPECT_FALSE(decodes("faded.pdf", imagePdf(gray, page.pixels, "/Fade gs " + fullPage, "",
+                                             "/ExtGState << /Fade << /ca 0.5 >> >>")));
+  EXPECT_FALSE(decodes("twice.pdf", imagePdf(gray, page.pixels, fullPage + " " + fullPage)));
+  EXPECT_FALSE(
+      decodes("cropped.pdf", imagePdf(gray, page.pixels, fullPage, "/CropBox [0 0 300 300]")));
+  EXPECT_FALSE(decodes("short.pdf", imagePdf(gray, Bytes(100, 255), fullPage)));
+  // Paint beneath the picture is hidden by it; a stencil mask is not a picture of the page.
+  EXPECT_TRUE(
+      decodes("under.pdf", imagePdf(gray, page.pixels, "1 g 0 0 612 792 re f " + fullPage)));
+  EXPECT_FALSE(decodes("mask.pdf", imagePdf(sizeKeys(page) + " /ImageMask true /BitsPerComponent 1",
+                                            oneBitSamples(page), fullPage)));
+
+  const auto vector = dir / "sheets.pdf";
+  testing::writeBytes(vector, *SheetPDF::make(exam(), {SheetJob{0, 1, {}}}));
+  EXPECT_FALSE(PdfImageProbe::open(vector)->pageImage(0, 1700, 2200));
+  const auto mixed = dir / "mixed.pdf";
+  testing::writeBytes(mixed, testing::scannedPdf({page}, {612, 792}, testing::ScanDepth::mixed));
+  EXPECT_FALSE(PdfImageProbe::open(mixed)->pageImage(0, 1700, 2200));
+  EXPECT_FALSE(PdfImageProbe::open(dir / "missing.pdf"));
+}
+
+} // namespace
+} // namespace ovalon

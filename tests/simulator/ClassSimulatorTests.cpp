@@ -1,0 +1,132 @@
+#include "simulator/ClassSimulator.h"
+
+#include "simulator/SampleClass.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+
+namespace ovalon {
+namespace {
+
+Exam keyedExam(int questions, int versions) {
+  Exam exam = Exam::make(*Uuid::parse("6A1B2C3D-4E5F-4061-8273-94A5B6C7D8E9"), "Quiz", Date{},
+                         questions, 5, 6, Paper::letter, 42);
+  for (int q = 0; q < questions; ++q)
+    exam.setAnswer(q, (q * 3) % 5);
+  exam.setVersionCount(versions);
+  return exam;
+}
+
+TEST(ClassSimulator, madeUpStudentsHaveNamesAndDistinctIDsClearOfTheRoster) {
+  const std::vector<Student> roster{{"100001", "Ann", "Roe"}, {"100002", "Bo", "Li"}};
+  const auto students = ClassSimulator::madeUpStudents(200, 6, 9, roster);
+  ASSERT_EQ(students.size(), 200u);
+  std::set<std::string> ids{"100001", "100002"};
+  std::set<std::string> names;
+  for (const Student &student : students) {
+    EXPECT_EQ(student.id.size(), 6u);
+    EXPECT_NE(student.id.front(), '0');
+    EXPECT_FALSE(student.firstName.empty());
+    EXPECT_FALSE(student.lastName.empty());
+    ids.insert(student.id);
+    names.insert(student.name());
+  }
+  EXPECT_EQ(ids.size(), 202u);
+  EXPECT_EQ(names.size(), 200u);
+  EXPECT_EQ(students, ClassSimulator::madeUpStudents(200, 6, 9, roster));
+  EXPECT_NE(students, ClassSimulator::madeUpStudents(200, 6, 10, roster));
+
+  for (const Student &student : ClassSimulator::madeUpStudents(3, 0, 9))
+    EXPECT_TRUE(student.id.empty());
+  // A one-digit grid has ten IDs; a larger class has to share them.
+  EXPECT_EQ(ClassSimulator::madeUpStudents(12, 1, 9).size(), 12u);
+}
+
+TEST(ClassSimulator, studentSheetsFollowTheStudentsAndTakeVersionsInTurn) {
+  const Exam exam = keyedExam(40, 3);
+  const auto students = ClassSimulator::madeUpStudents(7, 6, 1);
+  const auto sheets = ClassSimulator::studentSheets(exam, students, 5);
+  ASSERT_EQ(sheets.size(), 7u);
+  int correct = 0, answered = 0;
+  for (size_t i = 0; i < sheets.size(); ++i) {
+    const SimulatedSheet &sheet = sheets[i];
+    EXPECT_EQ(sheet.version, static_cast<int>(i % 3));
+    EXPECT_EQ(sheet.studentID, students[i].id);
+    EXPECT_EQ(sheet.name, students[i].name());
+    EXPECT_FALSE(sheet.isKey);
+    ASSERT_EQ(sheet.answers.size(), 40u);
+    const auto key = exam.printedKey(sheet.version);
+    for (size_t p = 0; p < 40; ++p) {
+      ASSERT_TRUE(sheet.answers[p]);
+      EXPECT_GE(*sheet.answers[p], 0);
+      EXPECT_LT(*sheet.answers[p], 5);
+      correct += key[p].contains(*sheet.answers[p]);
+      ++answered;
+    }
+  }
+  // Students of ability 0.5 to 0.98 get most answers right, but not all.
+  EXPECT_GT(correct, answered / 2);
+  EXPECT_LT(correct, answered);
+  EXPECT_EQ(sheets, ClassSimulator::studentSheets(exam, students, 5));
+  EXPECT_NE(sheets, ClassSimulator::studentSheets(exam, students, 6));
+}
+
+TEST(ClassSimulator, keySheetBubblesTheKeyOnVersionA) {
+  Exam exam = keyedExam(12, 2);
+  exam.setKey(4, {}, 1, false);
+  exam.setKey(7, {1, 3}, 1, false);
+  const SimulatedSheet key = ClassSimulator::keySheet(exam);
+  EXPECT_TRUE(key.isKey);
+  EXPECT_EQ(key.version, 0);
+  EXPECT_FALSE(key.studentID);
+  EXPECT_FALSE(key.name);
+  const auto printed = exam.printedKey(0);
+  ASSERT_EQ(key.answers.size(), 12u);
+  for (size_t p = 0; p < 12; ++p) {
+    if (printed[p].empty())
+      EXPECT_FALSE(key.answers[p]) << p;
+    else
+      EXPECT_EQ(key.answers[p], *printed[p].begin()) << p;
+  }
+}
+
+TEST(ClassSimulator, distortionsGrowWithTheScanQuality) {
+  const auto none = ClassSimulator::distortions(40, ScanQuality::none, 3);
+  const auto mild = ClassSimulator::distortions(40, ScanQuality::mild, 3);
+  const auto harsh = ClassSimulator::distortions(40, ScanQuality::harsh, 3);
+  ASSERT_EQ(none.size(), 40u);
+  std::set<uint64_t> seeds;
+  int upsideDown = 0;
+  for (size_t i = 0; i < 40; ++i) {
+    ScanDistortion straight;
+    straight.seed = none[i].seed;
+    EXPECT_EQ(none[i], straight);
+    seeds.insert(none[i].seed);
+    EXPECT_LE(std::abs(mild[i].rotation), 1.2);
+    EXPECT_GT(mild[i].noise, 0);
+    const double tilt = std::remainder(harsh[i].rotation, 180.0);
+    EXPECT_LE(std::abs(tilt), 3);
+    upsideDown += std::abs(harsh[i].rotation) > 90;
+    EXPECT_GT(harsh[i].noise, mild[i].noise);
+    EXPECT_LT(harsh[i].paper, 240);
+  }
+  EXPECT_EQ(seeds.size(), 40u); // each sheet's pencil wobbles its own way
+  EXPECT_GT(upsideDown, 0);
+  EXPECT_LT(upsideDown, 20);
+  EXPECT_EQ(mild, ClassSimulator::distortions(40, ScanQuality::mild, 3));
+  // The sample class is the mild scan of its own seed.
+  EXPECT_EQ(SampleClass::distortions(26),
+            ClassSimulator::distortions(26, ScanQuality::mild, SampleClass::seed));
+}
+
+TEST(ClassSimulator, scanQualityNamesRoundTrip) {
+  for (ScanQuality quality : {ScanQuality::none, ScanQuality::mild, ScanQuality::harsh})
+    EXPECT_EQ(ScanQualityInfo::fromRawValue(ScanQualityInfo::rawValue(quality)), quality);
+  EXPECT_EQ(ScanQualityInfo::fromRawValue("rough"), std::nullopt);
+}
+
+} // namespace
+} // namespace ovalon
