@@ -1,9 +1,11 @@
 #include "model/AppModel.h"
 
+#include "model/Choices.h"
 #include "model/FileIO.h"
 #include "model/RosterImport.h"
 #include "reports/Reports.h"
 #include "scanning/KeyScan.h"
+#include "sheets/SheetPDF.h"
 #include "simulator/SampleClass.h"
 #include "workflow/Exports.h"
 #include "workflow/GradingRun.h"
@@ -562,6 +564,71 @@ bool AppModel::saveFile(const fs::path &destination,
     return false;
   }
   return true;
+}
+
+// Printing
+
+namespace {
+
+// One pre-filled sheet per roster student, by name.
+std::vector<SheetFill> rosterFills(const Roster &roster) {
+  std::vector<SheetFill> fills;
+  for (const Student &student : roster.sorted())
+    fills.push_back({student.name(), student.id, false});
+  return fills;
+}
+
+} // namespace
+
+std::vector<AppModel::PrintPage> AppModel::printPages() const {
+  const ExamDocument *doc = selectedDocument();
+  if (!doc)
+    return {};
+  std::vector<std::optional<SheetFill>> sheets;
+  if (printForRoster_ && !doc->roster.students.empty())
+    for (SheetFill &fill : rosterFills(doc->roster))
+      sheets.emplace_back(std::move(fill));
+  else
+    sheets.resize(static_cast<size_t>(std::max(1, printCopies_)));
+  std::vector<PrintPage> pages;
+  for (const std::optional<SheetFill> &fill : sheets)
+    for (int page = 1; page <= doc->exam.pageCount(); ++page)
+      pages.push_back({printVersion_, page, fill});
+  return pages;
+}
+
+std::optional<AppModel::SavePanel> AppModel::sheetsPanel() const {
+  const ExamDocument *doc = selectedDocument();
+  if (!doc)
+    return std::nullopt;
+  return SavePanel{Exports::suggestedFileName(doc->exam.title + " Version " +
+                                                  Choices::letter(printVersion_) + " Sheets",
+                                              "pdf"),
+                   "Save the answer sheets as a PDF."};
+}
+
+void AppModel::saveSheetsPDF(const fs::path &destination) {
+  const ExamDocument *doc = selectedDocument();
+  if (!doc)
+    return;
+  SheetJob job{printVersion_, printCopies_,
+               printForRoster_ ? rosterFills(doc->roster) : std::vector<SheetFill>{}};
+  saveFile(destination, [&] { return SheetPDF::make(doc->exam, {job}); });
+}
+
+std::optional<AppModel::SavePanel> AppModel::answerKeySheetPanel() const {
+  const ExamDocument *doc = selectedDocument();
+  if (!doc)
+    return std::nullopt;
+  return SavePanel{Exports::suggestedFileName(doc->exam.title + " Answer Key Sheet", "pdf"),
+                   "Save a sheet to bubble as the answer key."};
+}
+
+void AppModel::saveAnswerKeySheet(const fs::path &destination) {
+  if (const ExamDocument *doc = selectedDocument())
+    saveFile(destination, [doc] {
+      return SheetPDF::make(doc->exam, {SheetJob{0, 1, {SheetFill::answerKey()}}});
+    });
 }
 
 // Review

@@ -14,6 +14,7 @@
 #include "model/ExamLibrary.h"
 #include "reports/SlipLayout.h"
 #include "scanning/ScannedKey.h"
+#include "sheets/SheetFill.h"
 #include "workflow/GradingRun.h"
 #include "workflow/Review.h"
 #include "workflow/ScanSource.h"
@@ -82,6 +83,14 @@ public:
   };
 
   enum class Export { scores, slips, report, answerKeys };
+
+  // One printed page: page `page` (from 1) of version `version`, pre-filled or blank.
+  struct PrintPage {
+    int version = 0;
+    int page = 1;
+    std::optional<SheetFill> fill;
+    bool operator==(const PrintPage &) const = default;
+  };
 
   // The file types a dropped file may have, lower case.
   static const std::vector<std::string> &droppableExtensions();
@@ -165,6 +174,13 @@ public:
   // Writes what `make` produces atomically; failures become the message. True when written.
   bool saveFile(const std::filesystem::path &destination,
                 const std::function<std::optional<Bytes>()> &make);
+
+  // Answer sheets of the selected test, as the print settings ask for them.
+  std::vector<PrintPage> printPages() const;
+  std::optional<SavePanel> sheetsPanel() const;
+  void saveSheetsPDF(const std::filesystem::path &destination);
+  std::optional<SavePanel> answerKeySheetPanel() const;
+  void saveAnswerKeySheet(const std::filesystem::path &destination);
 
   // Review of the selected test.
   std::vector<ReviewItem> reviewItems() const;
