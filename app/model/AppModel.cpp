@@ -698,6 +698,8 @@ void AppModel::gradeIssueAsVersion(const Uuid &issueID, int version) {
     d.sheets = std::move(regraded.sheets);
     d.issues = std::move(regraded.issues);
   });
+  if (reviewSelection_ == ReviewItem{ReviewItem::Issue{issueID}})
+    reviewSelection_.reset();
   if (regrade->retired) {
     imageCache_.erase(*regrade->retired);
     inBackground([library = library_, retired = *regrade->retired, examID] {

@@ -3,6 +3,7 @@
 #include "model/AppModel.h"
 #include "model/FileIO.h"
 #include "simulator/SampleClass.h"
+#include "support/RenderedPage.h"
 #include "support/TempDir.h"
 
 #include <QSignalSpy>
@@ -305,6 +306,16 @@ TEST(AppModelGrading, sampleClassIsMadeAndGradedOnceThenOnlyOpened) {
   EXPECT_FALSE(model.message());
   EXPECT_EQ(model.documents().size(), documents);
   EXPECT_EQ(model.document(sampleID)->sheets.size(), 26u);
+
+  EXPECT_EQ(AppModel::sampleScanPanel().fileName, "Sample Class Scan.pdf");
+  model.saveSampleScan(dir / "Saved Scan.pdf");
+  ASSERT_TRUE(model.progress());
+  EXPECT_EQ(model.progress()->title, "Making the sample class\u2019s scan\u2026");
+  ASSERT_TRUE(waitUntilIdle(model));
+  EXPECT_FALSE(model.message());
+  auto facts = pdfFacts(FileIO::read(dir / "Saved Scan.pdf").value_or(Bytes{}));
+  ASSERT_TRUE(facts);
+  EXPECT_EQ(facts->pageCount, 26);
 }
 
 } // namespace
