@@ -1,21 +1,80 @@
 #include "model/AppModel.h"
 
+#include "model/Choices.h"
+#include "model/FileIO.h"
+#include "model/RosterImport.h"
+#include "reports/Reports.h"
+#include "scanning/KeyScan.h"
+#include "sheets/SheetPDF.h"
+#include "simulator/SampleClass.h"
+#include "workflow/Exports.h"
+#include "workflow/GradingRun.h"
+#include "workflow/RosterUpdate.h"
+
 #include <QFutureWatcher>
 #include <QPointer>
 #include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
+#include <cctype>
 
 namespace ovalon {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string lowerExtension(const fs::path &path) {
+  std::string extension = path.extension().string();
+  std::ranges::transform(extension, extension.begin(),
+                         [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return extension.empty() ? extension : extension.substr(1);
+}
+
+std::string joinedLines(const std::vector<std::string> &lines) {
+  std::string text;
+  for (const std::string &line : lines)
+    text += (text.empty() ? "" : "\n") + line;
+  return text;
+}
+
+// A fresh folder of our own inside the temporary folder, or nothing.
+std::optional<fs::path> newTemporaryFolder() {
+  std::error_code error;
+  fs::path folder = fs::temp_directory_path(error) / Uuid::random().text();
+  if (error || !fs::create_directories(folder, error) || error)
+    return std::nullopt;
+  return folder;
+}
+
+void removeFolder(const fs::path &folder) {
+  std::error_code ignored;
+  fs::remove_all(folder, ignored);
+}
+
+const Uuid &sampleTestID() {
+  static const Uuid id = *Uuid::parse(SampleClass::testID);
+  return id;
+}
+
+} // namespace
 
 AppModel::AppModel(ExamLibrary library, QObject *parent)
     : QObject(parent), library_(std::move(library)), documents_(library_.loadAll()) {
   if (!documents_.empty())
     selectedID_ = documents_.front().exam.id;
+  jobPool_.setMaxThreadCount(1);
 }
 
-AppModel::~AppModel() = default;
+AppModel::~AppModel() {
+  // A job or a page-image write must not outlive the model it reports to.
+  if (gradeTask_)
+    gradeTask_->stop.request_stop();
+  jobPool_.waitForDone();
+  for (QFuture<void> &write : writes_)
+    write.waitForFinished();
+}
 
 const ExamDocument *AppModel::document(const Uuid &examID) const {
   auto found =
@@ -37,6 +96,7 @@ void AppModel::select(std::optional<Uuid> examID) {
   selectedID_ = examID;
   // A different test starts with nothing selected inside it.
   selectedSheet_.reset();
+  reviewSelection_.reset();
   previewPage_ = 1;
   printVersion_ = 0;
   emit changed();
@@ -228,6 +288,596 @@ std::optional<Bytes> AppModel::imageData(const Uuid &imageID) const {
   if (!selectedID_)
     return std::nullopt;
   return library_.loadImage(imageID, *selectedID_);
+}
+
+void AppModel::setReviewSelection(std::optional<ReviewItem> item) {
+  reviewSelection_ = std::move(item);
+  emit changed();
+}
+
+void AppModel::setShowScanImporter(bool show) {
+  showScanImporter_ = show;
+  emit changed();
+}
+
+void AppModel::setShowRosterImporter(bool show) {
+  showRosterImporter_ = show;
+  emit changed();
+}
+
+// Background jobs
+
+template <typename Result>
+void AppModel::startJob(Progress progress,
+                        std::function<Result(std::stop_token, const JobReport &)> work,
+                        std::function<void(Result, bool)> finish) {
+  int number = ++jobCount_;
+  gradeTask_ = Task{number, {}};
+  std::stop_token stop = gradeTask_->stop.get_token();
+  setProgress(std::move(progress));
+  // The job only touches the model by posting to this thread; the destructor waits for it.
+  (void)QtConcurrent::run(&jobPool_, [this, number, stop, work = std::move(work),
+                                      finish = std::move(finish)] {
+    JobReport report = [this, number](int done, int total) { postProgress(number, done, total); };
+    auto result = std::make_shared<Result>(work(stop, report));
+    bool cancelled = stop.stop_requested();
+    QMetaObject::invokeMethod(
+        this,
+        [this, number, result, cancelled, finish] {
+          if (!gradeTask_ || gradeTask_->number != number)
+            return;
+          gradeTask_.reset();
+          setProgress(std::nullopt);
+          finish(std::move(*result), cancelled);
+        },
+        Qt::QueuedConnection);
+  });
+}
+
+void AppModel::postProgress(int job, int done, int total) {
+  QMetaObject::invokeMethod(
+      this,
+      [this, job, done, total] {
+        if (!gradeTask_ || gradeTask_->number != job || !progress_)
+          return;
+        progress_->done = done;
+        progress_->total = total;
+        emit changed();
+      },
+      Qt::QueuedConnection);
+}
+
+void AppModel::inBackground(std::function<void()> write) {
+  std::erase_if(writes_, [](const QFuture<void> &w) { return w.isFinished(); });
+  writes_.push_back(QtConcurrent::run(std::move(write)));
+}
+
+void AppModel::waitForBackgroundWrites() {
+  for (QFuture<void> &write : writes_)
+    write.waitForFinished();
+  writes_.clear();
+}
+
+void AppModel::cancelGrading() {
+  if (gradeTask_)
+    gradeTask_->stop.request_stop();
+}
+
+// Grading runs
+
+void AppModel::grade(std::vector<ScanSource> sources) {
+  if (selectedID_)
+    startGrading(*selectedID_, std::move(sources));
+}
+
+bool AppModel::startGrading(const Uuid &examID, std::vector<ScanSource> sources,
+                            std::optional<fs::path> temporaryFolder) {
+  const ExamDocument *doc = document(examID);
+  if (!doc || sources.empty() || progress_) {
+    if (temporaryFolder)
+      removeFolder(*temporaryFolder);
+    return false;
+  }
+  std::string title = "Reading " + GradingRun::scanName(sources) + "\u2026";
+  auto shared = std::make_shared<const std::vector<ScanSource>>(std::move(sources));
+  startJob<GradingRun::Reading>(
+      Progress{title, 0, 0},
+      [exam = doc->exam, shared](std::stop_token stop, const JobReport &report) {
+        return GradingRun::read(*shared, exam, report, stop);
+      },
+      [this, examID, temporaryFolder](GradingRun::Reading reading, bool cancelled) {
+        if (temporaryFolder)
+          removeFolder(*temporaryFolder);
+        if (!cancelled)
+          finishGrading(examID, reading);
+      });
+  setTab(Tab::grading);
+  return true;
+}
+
+void AppModel::finishGrading(const Uuid &examID, const GradingRun::Reading &reading) {
+  const ExamDocument *doc = document(examID);
+  if (!doc)
+    return;
+  GradingRun::Result result = GradingRun::complete(reading, *doc);
+  inBackground([library = library_, images = std::move(result.assembly.images), examID] {
+    (void)library.saveImages(images, examID);
+  });
+  update([&result](ExamDocument &d) { GradingRun::apply(result, d); }, examID);
+  if (selectedID_ == examID && !selectedSheet_ && !result.assembly.sheets.empty())
+    selectedSheet_ = result.assembly.sheets.front().id;
+  if (result.key) {
+    keyCheck_ = KeyCheck{std::move(*result.key), examID, std::move(result.gradingNote)};
+    emit changed();
+  } else {
+    showMessage(std::move(result.title), std::move(result.detail));
+  }
+}
+
+const std::vector<std::string> &AppModel::droppableExtensions() {
+  static const std::vector<std::string> extensions{"pdf",  "png", "jpg", "jpeg",
+                                                   "heic", "tif", "tiff"};
+  return extensions;
+}
+
+bool AppModel::gradeDroppedFiles(const std::vector<fs::path> &paths) {
+  std::vector<ScanSource> sources;
+  for (const fs::path &path : paths)
+    if (std::ranges::find(droppableExtensions(), lowerExtension(path)) !=
+        droppableExtensions().end())
+      sources.push_back(ScanSource::file(path));
+  if (sources.empty() || progress_)
+    return false;
+  grade(std::move(sources));
+  return true;
+}
+
+void AppModel::importPhotos(const std::vector<fs::path> &paths) {
+  if (progress_)
+    return;
+  std::vector<ScanSource> sources;
+  std::vector<GrayImage> photos;
+  for (const fs::path &path : paths) {
+    std::error_code error;
+    if (lowerExtension(path) == "pdf") {
+      if (fs::is_regular_file(path, error))
+        sources.push_back(ScanSource::file(path));
+      continue;
+    }
+    auto bytes = FileIO::read(path);
+    if (auto photo = bytes ? GrayImage::fromImageData(*bytes) : std::nullopt)
+      photos.push_back(std::move(*photo));
+  }
+  if (!photos.empty())
+    sources.push_back(ScanSource::images(std::move(photos), "Phone photos"));
+  if (sources.empty()) {
+    showMessage("Nothing to grade came over", "Choose photos or PDFs of the answer sheets.");
+    return;
+  }
+  grade(std::move(sources));
+}
+
+void AppModel::importRoster(const fs::path &path) {
+  const ExamDocument *doc = selectedDocument();
+  if (!doc)
+    return;
+  auto bytes = FileIO::read(path);
+  if (!bytes) {
+    showMessage("That roster couldn\u2019t be imported",
+                RosterImport::Failure::unreadable().description());
+    return;
+  }
+  // Imported into a copy first, so a failed import leaves the document untouched.
+  ExamDocument imported = *doc;
+  auto result = RosterUpdate::importRoster(imported, *bytes, path.filename().string());
+  if (!result) {
+    showMessage("That roster couldn\u2019t be imported", result.error());
+    return;
+  }
+  update([&imported](ExamDocument &d) {
+    d.roster = std::move(imported.roster);
+    d.sheets = std::move(imported.sheets);
+  });
+  if (!result->notes.empty())
+    showMessage(result->title, joinedLines(result->notes));
+}
+
+// The sample class
+
+void AppModel::trySampleClass() {
+  if (progress_)
+    return;
+  const Uuid &sampleID = sampleTestID();
+  if (const ExamDocument *existing = document(sampleID)) {
+    bool graded = !existing->sheets.empty();
+    select(sampleID);
+    setTab(graded ? Tab::review : Tab::grading);
+    if (graded)
+      return;
+  } else {
+    ExamDocument sample = ExamDocument::make(SampleClass::exam(Date::now()));
+    sample.roster = SampleClass::roster();
+    documents_.push_back(std::move(sample));
+    select(sampleID);
+    scheduleSave(sampleID);
+    setTab(Tab::grading);
+  }
+  const ExamDocument *doc = document(sampleID);
+  startJob<std::optional<fs::path>>(
+      Progress{"Making the sample class\u2019s scan\u2026", 0, 0},
+      [exam = doc->exam, roster = doc->roster](std::stop_token,
+                                               const JobReport &) -> std::optional<fs::path> {
+        auto pdf = SampleClass::scanPDF(exam, roster);
+        auto folder = pdf ? newTemporaryFolder() : std::nullopt;
+        if (!folder)
+          return std::nullopt;
+        fs::path scan = *folder / SampleClass::scanFileName;
+        if (!FileIO::writeAtomically(scan, *pdf)) {
+          removeFolder(*folder);
+          return std::nullopt;
+        }
+        return scan;
+      },
+      [this, sampleID](std::optional<fs::path> scan, bool cancelled) {
+        if (cancelled) {
+          if (scan)
+            removeFolder(scan->parent_path());
+          return;
+        }
+        if (!scan) {
+          showMessage("The sample scan couldn\u2019t be made", "Please try again.");
+          return;
+        }
+        // Graded against the sample test even if another test was chosen meanwhile.
+        startGrading(sampleID, {ScanSource::file(*scan)}, scan->parent_path());
+      });
+}
+
+AppModel::SavePanel AppModel::sampleScanPanel() {
+  return {Exports::suggestedFileName("Sample Class Scan", "pdf"),
+          "Save the sample class\u2019s scanned sheets. Grade them against the sample test."};
+}
+
+void AppModel::saveSampleScan(const fs::path &destination) {
+  if (progress_)
+    return;
+  startJob<std::optional<Bytes>>(
+      Progress{"Making the sample class\u2019s scan\u2026", 0, 0},
+      [](std::stop_token, const JobReport &) {
+        return SampleClass::scanPDF(SampleClass::exam(Date::now()), SampleClass::roster());
+      },
+      [this, destination](std::optional<Bytes> pdf, bool cancelled) {
+        if (!cancelled)
+          saveFile(destination, [&pdf] { return std::move(pdf); });
+      });
+}
+
+bool AppModel::saveFile(const fs::path &destination,
+                        const std::function<std::optional<Bytes>()> &make) {
+  std::optional<Bytes> bytes = make();
+  if (!bytes) {
+    showMessage("The file couldn\u2019t be made", "Please try again.");
+    return false;
+  }
+  if (auto written = FileIO::writeAtomically(destination, *bytes); !written) {
+    showMessage("The file couldn\u2019t be saved", written.error());
+    return false;
+  }
+  return true;
+}
+
+// Printing
+
+namespace {
+
+// One pre-filled sheet per roster student, by name.
+std::vector<SheetFill> rosterFills(const Roster &roster) {
+  std::vector<SheetFill> fills;
+  for (const Student &student : roster.sorted())
+    fills.push_back({student.name(), student.id, false});
+  return fills;
+}
+
+} // namespace
+
+std::vector<AppModel::PrintPage> AppModel::printPages() const {
+  const ExamDocument *doc = selectedDocument();
+  if (!doc)
+    return {};
+  std::vector<std::optional<SheetFill>> sheets;
+  if (printForRoster_ && !doc->roster.students.empty())
+    for (SheetFill &fill : rosterFills(doc->roster))
+      sheets.emplace_back(std::move(fill));
+  else
+    sheets.resize(static_cast<size_t>(std::max(1, printCopies_)));
+  std::vector<PrintPage> pages;
+  for (const std::optional<SheetFill> &fill : sheets)
+    for (int page = 1; page <= doc->exam.pageCount(); ++page)
+      pages.push_back({printVersion_, page, fill});
+  return pages;
+}
+
+std::optional<AppModel::SavePanel> AppModel::sheetsPanel() const {
+  const ExamDocument *doc = selectedDocument();
+  if (!doc)
+    return std::nullopt;
+  return SavePanel{Exports::suggestedFileName(doc->exam.title + " Version " +
+                                                  Choices::letter(printVersion_) + " Sheets",
+                                              "pdf"),
+                   "Save the answer sheets as a PDF."};
+}
+
+void AppModel::saveSheetsPDF(const fs::path &destination) {
+  const ExamDocument *doc = selectedDocument();
+  if (!doc)
+    return;
+  SheetJob job{printVersion_, printCopies_,
+               printForRoster_ ? rosterFills(doc->roster) : std::vector<SheetFill>{}};
+  saveFile(destination, [&] { return SheetPDF::make(doc->exam, {job}); });
+}
+
+std::optional<AppModel::SavePanel> AppModel::answerKeySheetPanel() const {
+  const ExamDocument *doc = selectedDocument();
+  if (!doc)
+    return std::nullopt;
+  return SavePanel{Exports::suggestedFileName(doc->exam.title + " Answer Key Sheet", "pdf"),
+                   "Save a sheet to bubble as the answer key."};
+}
+
+void AppModel::saveAnswerKeySheet(const fs::path &destination) {
+  if (const ExamDocument *doc = selectedDocument())
+    saveFile(destination, [doc] {
+      return SheetPDF::make(doc->exam, {SheetJob{0, 1, {SheetFill::answerKey()}}});
+    });
+}
+
+// Review
+
+std::vector<AppModel::ReviewItem> AppModel::reviewItems() const {
+  const ExamDocument *doc = selectedDocument();
+  return doc ? Review::items(*doc) : std::vector<ReviewItem>{};
+}
+
+int AppModel::openItemCount() const {
+  const ExamDocument *doc = selectedDocument();
+  return doc ? Exports::openItemCount(*doc) : 0;
+}
+
+const ScannedSheet *AppModel::selectedTestSheet(const Uuid &sheetID) const {
+  const ExamDocument *doc = selectedDocument();
+  if (!doc)
+    return nullptr;
+  auto found = std::ranges::find(doc->sheets, sheetID, &ScannedSheet::id);
+  return found == doc->sheets.end() ? nullptr : &*found;
+}
+
+void AppModel::resolve(const Uuid &sheetID, const Uuid &flagID,
+                       std::optional<Resolution> resolution) {
+  const ScannedSheet *sheet = selectedTestSheet(sheetID);
+  if (!sheet || std::ranges::find(sheet->flags, flagID, &ReviewFlag::id) == sheet->flags.end())
+    return;
+  update([&](ExamDocument &d) { Review::resolve(d, sheetID, flagID, std::move(resolution)); });
+}
+
+void AppModel::setExcluded(const Uuid &sheetID, bool excluded) {
+  if (selectedTestSheet(sheetID))
+    update([&](ExamDocument &d) { Review::setExcluded(d, sheetID, excluded); });
+}
+
+void AppModel::dismissIssue(const Uuid &issueID) {
+  const ExamDocument *doc = selectedDocument();
+  if (doc && std::ranges::find(doc->issues, issueID, &ScanIssue::id) != doc->issues.end())
+    update([&](ExamDocument &d) { Review::dismissIssue(d, issueID); });
+}
+
+void AppModel::gradeIssueAsVersion(const Uuid &issueID, int version) {
+  const ExamDocument *doc = selectedDocument();
+  if (!doc)
+    return;
+  auto issue = std::ranges::find(doc->issues, issueID, &ScanIssue::id);
+  if (issue == doc->issues.end())
+    return;
+  const std::string failed = "The page wasn\u2019t graded";
+  std::optional<Bytes> picture = issue->image ? imageData(*issue->image) : std::nullopt;
+  if (!picture) {
+    showMessage(failed, "The picture of that page isn\u2019t in the library any more.");
+    return;
+  }
+  // Read into a copy, so a page that still can't be read changes nothing.
+  ExamDocument regraded = *doc;
+  auto regrade = Review::gradeIssueAsVersion(regraded, issueID, version, *picture);
+  if (!regrade) {
+    showMessage(failed, regrade.error());
+    return;
+  }
+  Uuid examID = doc->exam.id;
+  inBackground([library = library_, images = std::move(regrade->images), examID] {
+    (void)library.saveImages(images, examID);
+  });
+  update([&regraded](ExamDocument &d) {
+    d.sheets = std::move(regraded.sheets);
+    d.issues = std::move(regraded.issues);
+  });
+  if (reviewSelection_ == ReviewItem{ReviewItem::Issue{issueID}})
+    reviewSelection_.reset();
+  if (regrade->retired) {
+    imageCache_.erase(*regrade->retired);
+    inBackground([library = library_, retired = *regrade->retired, examID] {
+      library.deleteImages({retired}, examID);
+    });
+  }
+}
+
+void AppModel::removeSheet(const Uuid &sheetID) {
+  if (!selectedTestSheet(sheetID))
+    return;
+  Uuid examID = *selectedID_;
+  std::vector<Uuid> pictures;
+  update([&](ExamDocument &d) { pictures = Review::removeSheet(d, sheetID).value_or(pictures); });
+  if (selectedSheet_ == sheetID)
+    selectedSheet_.reset();
+  if (reviewSelection_) {
+    auto *flag = std::get_if<ReviewItem::Flag>(&reviewSelection_->target);
+    if (flag && flag->sheet == sheetID)
+      reviewSelection_.reset();
+  }
+  for (const Uuid &picture : pictures)
+    imageCache_.erase(picture);
+  inBackground([library = library_, pictures, examID] { library.deleteImages(pictures, examID); });
+  emit changed();
+}
+
+// The answer key check
+
+AppModel::OpenPanel AppModel::answerKeyPanel() {
+  return {"Choose the scan of the sheet you bubbled as the answer key.", "Read Key"};
+}
+
+void AppModel::scanAnswerKey(const fs::path &path) {
+  const ExamDocument *doc = selectedDocument();
+  if (!doc || progress_)
+    return;
+  Uuid examID = doc->exam.id;
+  startJob<GradingRun::Reading>(
+      Progress{"Reading the answer key\u2026", 0, 0},
+      [exam = doc->exam, path](std::stop_token stop, const JobReport &report) {
+        return GradingRun::read({ScanSource::file(path)}, exam, report, stop);
+      },
+      [this, examID](GradingRun::Reading reading, bool cancelled) {
+        const ExamDocument *doc = document(examID);
+        if (cancelled || !doc)
+          return;
+        // A normal answer sheet bubbled with the key is taken when no key sheet came in.
+        std::vector<PageOutcome> keyPages;
+        for (const PageOutcome &outcome : reading.outcomes)
+          if (!outcome.problem && outcome.identity && outcome.identity->isKey)
+            keyPages.push_back(outcome);
+        auto key = KeyScan::readKey(keyPages.empty() ? reading.outcomes : keyPages, doc->exam);
+        if (!key) {
+          std::vector<std::string> lines{key.error().description()};
+          lines.insert(lines.end(), reading.errors.begin(), reading.errors.end());
+          showMessage("The answer key couldn\u2019t be read", joinedLines(lines));
+          return;
+        }
+        keyCheck_ = KeyCheck{std::move(*key), examID,
+                             reading.errors.empty() ? std::nullopt
+                                                    : std::optional(joinedLines(reading.errors))};
+        emit changed();
+      });
+}
+
+void AppModel::applyKey(const std::vector<std::optional<int>> &answers, const Uuid &examID) {
+  update(
+      [&answers](ExamDocument &d) {
+        Exam &exam = d.exam;
+        size_t questions = std::min({answers.size(), exam.key.size(),
+                                     static_cast<size_t>(std::max(exam.questionCount, 0))});
+        for (size_t q = 0; q < questions; ++q) {
+          std::optional<int> choice = answers[q];
+          if (!choice || *choice < 0 || *choice >= exam.choiceCount)
+            continue;
+          // A key that already accepts the answer keeps its other accepted answers.
+          if (!exam.key[q].correct.contains(*choice))
+            exam.key[q].correct = {*choice};
+        }
+      },
+      examID);
+  cancelKeyCheck();
+}
+
+void AppModel::cancelKeyCheck() {
+  keyCheck_.reset();
+  emit changed();
+}
+
+// Results and exports
+
+std::optional<ItemAnalysis> AppModel::analysis() {
+  const ExamDocument *doc = selectedDocument();
+  if (!doc)
+    return std::nullopt;
+  if (analysisCache_ && analysisCache_->examID == doc->exam.id &&
+      analysisCache_->modified == doc->modified && analysisCache_->sheets == doc->sheets.size())
+    return analysisCache_->analysis;
+  analysisCache_ = AnalysisCache{doc->exam.id, doc->modified, doc->sheets.size(),
+                                 ItemAnalysis::analyze(doc->exam, doc->sheets)};
+  return analysisCache_->analysis;
+}
+
+std::optional<std::string> AppModel::exportBlocker() const {
+  const ExamDocument *doc = selectedDocument();
+  if (!doc)
+    return "Choose a test.";
+  return Exports::blocker(*doc);
+}
+
+bool AppModel::exportBlocked(const std::string &title) {
+  auto reason = exportBlocker();
+  if (reason)
+    showMessage(title, *reason);
+  return reason.has_value();
+}
+
+namespace {
+
+constexpr const char *scoresBlocked = "Scores aren\u2019t ready to export";
+constexpr const char *slipsBlocked = "The slips aren\u2019t ready";
+constexpr const char *reportBlocked = "The report isn\u2019t ready";
+
+} // namespace
+
+std::optional<AppModel::SavePanel> AppModel::exportPanel(Export kind) {
+  const ExamDocument *doc = selectedDocument();
+  auto named = [doc](const std::string &suffix, const char *extension) {
+    return Exports::suggestedFileName(doc ? doc->exam.title + suffix : suffix, extension);
+  };
+  switch (kind) {
+  case Export::scores:
+    if (exportBlocked(scoresBlocked))
+      return std::nullopt;
+    return SavePanel{named(" Scores", "csv"), "Save the scores for your gradebook."};
+  case Export::slips:
+    if (exportBlocked(slipsBlocked))
+      return std::nullopt;
+    return SavePanel{named(" Result Slips", "pdf"), "Save a result slip for each student."};
+  case Export::report:
+    if (!doc || exportBlocked(reportBlocked))
+      return std::nullopt;
+    return SavePanel{named(" Item Analysis", "pdf"), "Save the item-analysis report."};
+  case Export::answerKeys:
+    if (!doc)
+      return std::nullopt;
+    return SavePanel{named(" Answer Keys", "pdf"),
+                     "Save each version's answer key and question order."};
+  }
+  return std::nullopt;
+}
+
+void AppModel::exportScores(const fs::path &destination, bool includeAnswers) {
+  if (exportBlocked(scoresBlocked))
+    return;
+  const ExamDocument &doc = *selectedDocument();
+  saveFile(destination, [&] { return std::optional(Exports::scores(doc, includeAnswers)); });
+}
+
+void AppModel::exportSlips(const fs::path &destination, SlipLayout layout) {
+  if (exportBlocked(slipsBlocked))
+    return;
+  const ExamDocument &doc = *selectedDocument();
+  saveFile(destination, [&] { return Exports::slips(doc, layout); });
+}
+
+void AppModel::exportReport(const fs::path &destination) {
+  std::optional<ItemAnalysis> items = analysis();
+  if (!items || exportBlocked(reportBlocked))
+    return;
+  const Exam &exam = selectedDocument()->exam;
+  saveFile(destination, [&] { return Reports::itemAnalysisPDF(exam, *items, Date::now()); });
+}
+
+void AppModel::exportAnswerKeys(const fs::path &destination) {
+  if (const ExamDocument *doc = selectedDocument())
+    saveFile(destination, [doc] { return Exports::answerKeys(*doc); });
 }
 
 } // namespace ovalon

@@ -1,18 +1,30 @@
 #pragma once
 
+#include <QFuture>
 #include <QImage>
 #include <QObject>
+#include <QThreadPool>
 
 // Qt 6.4's moc cannot parse the C++20 standard headers these pull in, and it
 // only needs the class declaration itself.
 #ifndef Q_MOC_RUN
+#include "grading/ItemAnalysis.h"
+#include "grading/Resolution.h"
 #include "model/ExamDocument.h"
 #include "model/ExamLibrary.h"
+#include "reports/SlipLayout.h"
+#include "scanning/ScannedKey.h"
+#include "sheets/SheetFill.h"
+#include "workflow/GradingRun.h"
+#include "workflow/Review.h"
+#include "workflow/ScanSource.h"
 
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 #endif
@@ -47,6 +59,42 @@ public:
     bool operator==(const Progress &) const = default;
   };
 
+  // One entry of the review list: a flag on a sheet, or a page that couldn't be graded.
+  using ReviewItem = Review::Item;
+
+  // A scanned answer key waiting for the teacher's check.
+  struct KeyCheck {
+    ScannedKey key;
+    Uuid examID;
+    std::optional<std::string> gradingNote; // the report of the class scan it came with
+    bool operator==(const KeyCheck &) const = default;
+  };
+
+  // What a file chooser shows. The screens open it and hand the chosen path back.
+  struct SavePanel {
+    std::string fileName; // suggested, with its extension
+    std::string message;
+    bool operator==(const SavePanel &) const = default;
+  };
+  struct OpenPanel {
+    std::string message;
+    std::string button;
+    bool operator==(const OpenPanel &) const = default;
+  };
+
+  enum class Export { scores, slips, report, answerKeys };
+
+  // One printed page: page `page` (from 1) of version `version`, pre-filled or blank.
+  struct PrintPage {
+    int version = 0;
+    int page = 1;
+    std::optional<SheetFill> fill;
+    bool operator==(const PrintPage &) const = default;
+  };
+
+  // The file types a dropped file may have, lower case.
+  static const std::vector<std::string> &droppableExtensions();
+
   static constexpr int saveDelayMilliseconds = 500;
 
   explicit AppModel(ExamLibrary library, QObject *parent = nullptr);
@@ -65,6 +113,12 @@ public:
   bool printForRoster() const { return printForRoster_; }
   int printCopies() const { return printCopies_; }
   int previewPage() const { return previewPage_; }
+  const std::optional<ReviewItem> &reviewSelection() const { return reviewSelection_; }
+  const std::optional<KeyCheck> &keyCheck() const { return keyCheck_; }
+  bool showScanImporter() const { return showScanImporter_; }
+  bool showRosterImporter() const { return showRosterImporter_; }
+  // A grading run, key read or sample build is under way.
+  bool isBusy() const { return gradeTask_.has_value(); }
 
   const ExamDocument *selectedDocument() const;
   const ExamDocument *document(const Uuid &examID) const;
@@ -83,6 +137,9 @@ public:
   void setPrintForRoster(bool forRoster);
   void setPrintCopies(int copies);
   void setPreviewPage(int page);
+  void setReviewSelection(std::optional<ReviewItem> item);
+  void setShowScanImporter(bool show);
+  void setShowRosterImporter(bool show);
 
   // Tests.
   void newTest();
@@ -96,9 +153,59 @@ public:
   void flushSaves();
   bool hasPendingSave(const Uuid &examID) const;
 
+  // Waits for the page-image writes and deletions started so far.
+  void waitForBackgroundWrites();
+
   // Page pictures of the selected test.
   std::optional<QImage> image(const Uuid &imageID);
   std::optional<Bytes> imageData(const Uuid &imageID) const;
+
+  // Bringing scans in. Each starter does nothing while `progress` is showing.
+  void grade(std::vector<ScanSource> sources);
+  void cancelGrading();
+  // Grades the PDFs and images among the files; false when the drop is refused.
+  bool gradeDroppedFiles(const std::vector<std::filesystem::path> &paths);
+  // "Import Photos…": PDFs as they are, photos together as one source.
+  void importPhotos(const std::vector<std::filesystem::path> &paths);
+  void importRoster(const std::filesystem::path &path);
+  void trySampleClass();
+  static SavePanel sampleScanPanel();
+  void saveSampleScan(const std::filesystem::path &destination);
+  // Writes what `make` produces atomically; failures become the message. True when written.
+  bool saveFile(const std::filesystem::path &destination,
+                const std::function<std::optional<Bytes>()> &make);
+
+  // Answer sheets of the selected test, as the print settings ask for them.
+  std::vector<PrintPage> printPages() const;
+  std::optional<SavePanel> sheetsPanel() const;
+  void saveSheetsPDF(const std::filesystem::path &destination);
+  std::optional<SavePanel> answerKeySheetPanel() const;
+  void saveAnswerKeySheet(const std::filesystem::path &destination);
+
+  // Review of the selected test.
+  std::vector<ReviewItem> reviewItems() const;
+  int openItemCount() const;
+  void resolve(const Uuid &sheetID, const Uuid &flagID, std::optional<Resolution> resolution);
+  void setExcluded(const Uuid &sheetID, bool excluded);
+  void dismissIssue(const Uuid &issueID);
+  void gradeIssueAsVersion(const Uuid &issueID, int version);
+  void removeSheet(const Uuid &sheetID);
+
+  // The answer key read from a bubbled sheet, checked before it replaces the typed one.
+  static OpenPanel answerKeyPanel();
+  void scanAnswerKey(const std::filesystem::path &path);
+  void applyKey(const std::vector<std::optional<int>> &answers, const Uuid &examID);
+  void cancelKeyCheck();
+
+  // Results of the selected test.
+  std::optional<ItemAnalysis> analysis();
+  std::optional<std::string> exportBlocker() const;
+  // The chooser for an export, or nothing (and the reason as `message`) while it is blocked.
+  std::optional<SavePanel> exportPanel(Export kind);
+  void exportScores(const std::filesystem::path &destination, bool includeAnswers = false);
+  void exportSlips(const std::filesystem::path &destination, SlipLayout layout);
+  void exportReport(const std::filesystem::path &destination);
+  void exportAnswerKeys(const std::filesystem::path &destination);
 
 signals:
   void changed();
@@ -107,6 +214,21 @@ private:
   ExamDocument *mutableDocument(const Uuid &examID);
   void cancelSave(const Uuid &examID);
   void saveNow(const Uuid &examID);
+
+  // Runs `work` on the job thread and `finish` back on this thread with its result and
+  // whether it was cancelled. Holds `progress` and the task for the job's whole life.
+  using JobReport = std::function<void(int done, int total)>;
+  template <typename Result>
+  void startJob(Progress progress, std::function<Result(std::stop_token, const JobReport &)> work,
+                std::function<void(Result, bool)> finish);
+  void postProgress(int job, int done, int total);
+  // A run of the sources against one test; a temporary folder goes once they are read.
+  bool startGrading(const Uuid &examID, std::vector<ScanSource> sources,
+                    std::optional<std::filesystem::path> temporaryFolder = std::nullopt);
+  void finishGrading(const Uuid &examID, const GradingRun::Reading &reading);
+  void inBackground(std::function<void()> write);
+  const ScannedSheet *selectedTestSheet(const Uuid &sheetID) const;
+  bool exportBlocked(const std::string &title);
 
   ExamLibrary library_;
   std::vector<ExamDocument> documents_;
@@ -121,7 +243,29 @@ private:
   int printCopies_ = 30;
   int previewPage_ = 1;
   std::map<Uuid, QTimer *> saveTimers_;
+  std::optional<ReviewItem> reviewSelection_;
+  std::optional<KeyCheck> keyCheck_;
+  bool showScanImporter_ = false;
+  bool showRosterImporter_ = false;
   std::map<Uuid, QImage> imageCache_;
+
+  struct AnalysisCache {
+    Uuid examID;
+    Date modified;
+    size_t sheets = 0;
+    ItemAnalysis analysis;
+  };
+  std::optional<AnalysisCache> analysisCache_;
+
+  // Reading jobs run one at a time on their own thread, so saves never queue behind them.
+  QThreadPool jobPool_;
+  struct Task {
+    int number = 0;
+    std::stop_source stop;
+  };
+  std::optional<Task> gradeTask_;
+  int jobCount_ = 0;
+  std::vector<QFuture<void>> writes_;
 };
 
 } // namespace ovalon

@@ -1,0 +1,66 @@
+#include "AppTestScans.h"
+
+#include "model/DocumentJSON.h"
+#include "model/FileIO.h"
+#include "simulator/ScanSimulator.h"
+#include "support/ScannedPdf.h"
+
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace ovalon::testing {
+
+ExamDocument quizDocument() {
+  ExamDocument doc = ExamDocument::make(
+      Exam::make(Uuid::random(), "Quiz", Date::now(), 10, 4, 4, Paper::letter, 11));
+  doc.exam.applyKeyText("ABCDA BCDAB", 0);
+  doc.roster.students = {
+      {"1001", "Ada", "Lovelace"}, {"1002", "Alan", "Turing"}, {"1003", "Grace", "Hopper"}};
+  return doc;
+}
+
+SimulatedSheet filledSheet(const std::vector<std::optional<int>> &answers, std::string studentID) {
+  SimulatedSheet sheet;
+  sheet.answers = answers;
+  sheet.studentID = std::move(studentID);
+  return sheet;
+}
+
+SimulatedSheet keySheet(const Exam &exam, const std::vector<int> &answers) {
+  SimulatedSheet sheet;
+  sheet.isKey = true;
+  for (int q = 0; q < exam.questionCount; ++q)
+    sheet.answers.push_back(answers.at(static_cast<size_t>(q)));
+  return sheet;
+}
+
+void writeScan(const std::filesystem::path &path, const Exam &exam,
+               const std::vector<SimulatedSheet> &sheets) {
+  ScanDistortion distortion;
+  distortion.rotation = 0.6;
+  distortion.offset = {4, -3};
+  distortion.noise = 6;
+  distortion.seed = 5;
+  auto pdf = ScanSimulator::scan(exam, sheets, {distortion});
+  ASSERT_TRUE(pdf);
+  writeBytes(path, *pdf);
+}
+
+bool waitUntilIdle(AppModel &model) {
+  return QTest::qWaitFor([&] { return !model.isBusy(); }, 300'000);
+}
+
+void waitForSaves() {
+  QTest::qWait(AppModel::saveDelayMilliseconds + 400);
+}
+
+std::optional<ExamDocument> storedDocument(const ExamLibrary &library, const Uuid &examID) {
+  auto bytes = FileIO::read(library.documentPath(examID));
+  if (!bytes)
+    return std::nullopt;
+  auto doc = DocumentJSON::decode(std::string(bytes->begin(), bytes->end()));
+  return doc ? std::optional(*doc) : std::nullopt;
+}
+
+} // namespace ovalon::testing
