@@ -58,7 +58,8 @@ Runner addRescanCommand(CLI::App &app) {
 
     auto replaced = Rescan::replace(sheetID, doc, reading.outcomes);
     if (!replaced) {
-      std::vector<std::string> why{replaced.error().description()};
+      std::vector<std::string> why{"The sheet wasn\u2019t replaced",
+                                   replaced.error().description()};
       why.insert(why.end(), reading.errors.begin(), reading.errors.end());
       throw CliError::failed(lines(why));
     }

@@ -1,5 +1,6 @@
 #include "model/AppModel.h"
 
+#include "grading/Rescan.h"
 #include "model/Choices.h"
 #include "model/FileIO.h"
 #include "model/RosterImport.h"
@@ -9,6 +10,7 @@
 #include "simulator/SampleClass.h"
 #include "workflow/Exports.h"
 #include "workflow/GradingRun.h"
+#include "workflow/KeyCheck.h"
 #include "workflow/RosterUpdate.h"
 
 #include <QFutureWatcher>
@@ -727,6 +729,67 @@ void AppModel::removeSheet(const Uuid &sheetID) {
   emit changed();
 }
 
+// Rescan of one sheet
+
+std::optional<AppModel::OpenPanel> AppModel::rescanPanel(const Uuid &sheetID) const {
+  const ScannedSheet *sheet = selectedTestSheet(sheetID);
+  if (!sheet)
+    return std::nullopt;
+  std::string who = "sheet " + std::to_string(sheet->number);
+  if (auto id = sheet->studentID())
+    if (auto student = selectedDocument()->roster.student(*id))
+      who = student->name();
+  return OpenPanel{"Choose a new scan of " + who +
+                       "\u2019s answer sheet (all its pages). It replaces this sheet only; the "
+                       "rest of the class stays as graded.",
+                   "Rescan"};
+}
+
+void AppModel::rescanSheet(const Uuid &sheetID, const fs::path &path) {
+  if (!selectedTestSheet(sheetID) || progress_)
+    return;
+  const ExamDocument *doc = selectedDocument();
+  Uuid examID = doc->exam.id;
+  startJob<GradingRun::Reading>(
+      Progress{"Reading the new scan\u2026", 0, 0},
+      [exam = doc->exam, path](std::stop_token stop, const JobReport &report) {
+        return GradingRun::read({ScanSource::file(path)}, exam, report, stop);
+      },
+      [this, examID, sheetID](GradingRun::Reading reading, bool cancelled) {
+        if (!cancelled)
+          finishRescan(examID, sheetID, reading);
+      });
+}
+
+void AppModel::finishRescan(const Uuid &examID, const Uuid &sheetID,
+                            const GradingRun::Reading &reading) {
+  const ExamDocument *doc = document(examID);
+  if (!doc || std::ranges::find(doc->sheets, sheetID, &ScannedSheet::id) == doc->sheets.end())
+    return;
+  ExamDocument copy = *doc;
+  auto replaced = Rescan::replace(sheetID, copy, reading.outcomes);
+  if (!replaced) {
+    std::vector<std::string> lines{replaced.error().description()};
+    lines.insert(lines.end(), reading.errors.begin(), reading.errors.end());
+    showMessage("The sheet wasn\u2019t replaced", joinedLines(lines));
+    return;
+  }
+  inBackground([library = library_, images = replaced->images, examID] {
+    (void)library.saveImages(images, examID);
+  });
+  for (const Uuid &old : replaced->replacedImages)
+    imageCache_.erase(old);
+  inBackground([library = library_, old = replaced->replacedImages, examID] {
+    library.deleteImages(old, examID);
+  });
+  update([&copy](ExamDocument &d) { d.sheets = std::move(copy.sheets); }, examID);
+  selectedSheet_ = sheetID;
+  auto sheet = std::ranges::find(document(examID)->sheets, sheetID, &ScannedSheet::id);
+  std::vector<std::string> lines = replaced->summary.sentences();
+  lines.insert(lines.end(), reading.errors.begin(), reading.errors.end());
+  showMessage("Sheet " + std::to_string(sheet->number) + " replaced", joinedLines(lines));
+}
+
 // The answer key check
 
 AppModel::OpenPanel AppModel::answerKeyPanel() {
@@ -767,21 +830,7 @@ void AppModel::scanAnswerKey(const fs::path &path) {
 }
 
 void AppModel::applyKey(const std::vector<std::optional<int>> &answers, const Uuid &examID) {
-  update(
-      [&answers](ExamDocument &d) {
-        Exam &exam = d.exam;
-        size_t questions = std::min({answers.size(), exam.key.size(),
-                                     static_cast<size_t>(std::max(exam.questionCount, 0))});
-        for (size_t q = 0; q < questions; ++q) {
-          std::optional<int> choice = answers[q];
-          if (!choice || *choice < 0 || *choice >= exam.choiceCount)
-            continue;
-          // A key that already accepts the answer keeps its other accepted answers.
-          if (!exam.key[q].correct.contains(*choice))
-            exam.key[q].correct = {*choice};
-        }
-      },
-      examID);
+  update([&answers](ExamDocument &d) { ovalon::KeyCheck::applyKey(d.exam, answers); }, examID);
   cancelKeyCheck();
 }
 

@@ -191,6 +191,10 @@ public:
   void gradeIssueAsVersion(const Uuid &issueID, int version);
   void removeSheet(const Uuid &sheetID);
 
+  // "Rescan": one graded sheet replaced by a new scan of its pages, the class left as graded.
+  std::optional<OpenPanel> rescanPanel(const Uuid &sheetID) const;
+  void rescanSheet(const Uuid &sheetID, const std::filesystem::path &path);
+
   // The answer key read from a bubbled sheet, checked before it replaces the typed one.
   static OpenPanel answerKeyPanel();
   void scanAnswerKey(const std::filesystem::path &path);
@@ -226,6 +230,7 @@ private:
   bool startGrading(const Uuid &examID, std::vector<ScanSource> sources,
                     std::optional<std::filesystem::path> temporaryFolder = std::nullopt);
   void finishGrading(const Uuid &examID, const GradingRun::Reading &reading);
+  void finishRescan(const Uuid &examID, const Uuid &sheetID, const GradingRun::Reading &reading);
   void inBackground(std::function<void()> write);
   const ScannedSheet *selectedTestSheet(const Uuid &sheetID) const;
   bool exportBlocked(const std::string &title);

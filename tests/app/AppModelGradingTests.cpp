@@ -320,3 +320,68 @@ TEST(AppModelGrading, sampleClassIsMadeAndGradedOnceThenOnlyOpened) {
 
 } // namespace
 } // namespace ovalon
+
+namespace ovalon {
+namespace {
+
+using namespace testing;
+namespace fs = std::filesystem;
+
+// A sheet graded once, with the teacher's decision on its blank row, scanned again.
+TEST(AppModelRescan, aNewScanReplacesOneSheetKeepsItsPlaceAndReports) {
+  TempDir dir;
+  ExamDocument doc = quizDocument();
+  ExamLibrary library{dir / "Library"};
+  ASSERT_TRUE(library.save(doc));
+  AppModel model(library);
+  model.select(doc.exam.id);
+  fs::path scan = dir / "class.pdf", again = dir / "again.pdf", other = dir / "other.pdf";
+  writeScan(scan, doc.exam,
+            {filledSheet({0, 1, std::nullopt, 3, 0, 1, 2, 3, 0, 1}, "1001"),
+             filledSheet({1, 1, 2, 3, 0, 1, 2, 3, 0, 1}, "1002")});
+  model.grade({ScanSource::file(scan)});
+  ASSERT_TRUE(waitUntilIdle(model));
+  const ScannedSheet first = model.document(doc.exam.id)->sheets.at(0);
+  ASSERT_EQ(first.flags.size(), 1u);
+  model.resolve(first.id, first.flags[0].id, Resolution::choice(2));
+
+  auto panel = model.rescanPanel(first.id);
+  ASSERT_TRUE(panel);
+  EXPECT_EQ(panel->button, "Rescan");
+  EXPECT_TRUE(panel->message.starts_with("Choose a new scan of ")) << panel->message;
+  EXPECT_TRUE(panel->message.ends_with("\u2019s answer sheet (all its pages). It replaces this "
+                                       "sheet only; the rest of the class stays as graded."));
+
+  // The whole class is not one sheet: refused, and nothing changes.
+  ExamDocument before = *model.document(doc.exam.id);
+  model.rescanSheet(first.id, scan);
+  ASSERT_TRUE(model.progress());
+  EXPECT_EQ(model.progress()->title, "Reading the new scan\u2026");
+  ASSERT_TRUE(waitUntilIdle(model));
+  ASSERT_TRUE(model.message());
+  EXPECT_EQ(model.message()->title, "The sheet wasn\u2019t replaced");
+  EXPECT_EQ(model.document(doc.exam.id)->sheets, before.sheets);
+
+  writeScan(again, doc.exam, {filledSheet({0, 1, std::nullopt, 3, 0, 1, 2, 3, 0, 0}, "1001")});
+  model.rescanSheet(first.id, again);
+  ASSERT_TRUE(waitUntilIdle(model));
+  ASSERT_TRUE(model.message());
+  EXPECT_EQ(model.message()->title, "Sheet 1 replaced");
+  EXPECT_NE(model.message()->detail.find("1 review answer was kept, where the new scan reads "
+                                         "the same."),
+            std::string::npos)
+      << model.message()->detail;
+  const ExamDocument &after = *model.document(doc.exam.id);
+  ASSERT_EQ(after.sheets.size(), 2u);
+  EXPECT_EQ(after.sheets[0].id, first.id);
+  EXPECT_EQ(after.sheets[0].number, 1);
+  EXPECT_EQ(after.sheets[0].answers()[2], 2) << "the decision on the blank row carried over";
+  EXPECT_EQ(after.sheets[0].answers()[9], 0) << "the new scan's answers count";
+  EXPECT_EQ(model.selectedSheet(), first.id);
+  model.waitForBackgroundWrites();
+  EXPECT_FALSE(model.library().loadImage(first.pageImages.at(0), doc.exam.id));
+  EXPECT_TRUE(model.library().loadImage(after.sheets[0].pageImages.at(0), doc.exam.id));
+}
+
+} // namespace
+} // namespace ovalon

@@ -95,13 +95,15 @@ TEST(RescanCommand, replacesOneSheetAndPrintsWhatChanged) {
   const auto picturesBefore = pictures(images);
   CliResult several = runCli(library.path(), {"rescan", "Unit test", "1", classScan});
   EXPECT_EQ(several.status, 1);
-  EXPECT_EQ(several.err, "The scan has 2 students\u2019 sheets. Rescan Sheet replaces one: scan "
+  EXPECT_EQ(several.err, "The sheet wasn\u2019t replaced\nThe scan has 2 students\u2019 sheets. "
+                         "Rescan Sheet replaces one: scan "
                          "just this student\u2019s sheet.\n");
   std::ofstream(files / "notes.txt") << "not a scan";
   CliResult unreadable =
       runCli(library.path(), {"rescan", "Unit test", "1", (files / "notes.txt").string()});
   EXPECT_EQ(unreadable.status, 1);
-  EXPECT_EQ(unreadable.err, "No answer sheet for this test was found in the scan.\nnotes.txt "
+  EXPECT_EQ(unreadable.err, "The sheet wasn\u2019t replaced\nNo answer sheet for this test was "
+                            "found in the scan.\nnotes.txt "
                             "isn\u2019t a PDF or an image Ovalon can open.\n");
   EXPECT_TRUE(FileIO::read(document) == before);
   EXPECT_EQ(pictures(images), picturesBefore);
