@@ -30,13 +30,12 @@ int main(int argc, char **argv) {
     runners[app.get_subcommands({})[before]] = std::move(runner);
   };
   for (auto adder :
-       {addNewCommand, addListCommand, addShowCommand, addKeyCommand, addVersionsCommand,
-        addRosterCommand, addSheetsCommand, addReadCommand, addGradeCommand, addReviewCommand,
-        addResolveCommand, addExcludeCommand, addRemoveSheetCommand, addScoresCommand,
-        addExportCommand, addSampleCommand, addSampleScanCommand, addDeleteCommand})
+       {addNewCommand,      addListCommand,        addShowCommand,     addKeyCommand,
+        addVersionsCommand, addRosterCommand,      addSheetsCommand,   addReadCommand,
+        addGradeCommand,    addRescanCommand,      addReviewCommand,   addResolveCommand,
+        addExcludeCommand,  addRemoveSheetCommand, addScoresCommand,   addExportCommand,
+        addSampleCommand,   addSampleScanCommand,  addSimulateCommand, addDeleteCommand})
     add(adder);
-  add(addRescanCommand);
-  add(addSimulateCommand);
 
   try {
     app.parse(argc, argv);
