@@ -253,6 +253,10 @@ std::optional<GrayImage> decodeTiff(std::span<const uint8_t> data) {
                                                                         TIFFOpenOptionsFree);
   TIFFOpenOptionsSetErrorHandlerExtR(options.get(), tiffQuiet, nullptr);
   TIFFOpenOptionsSetWarningHandlerExtR(options.get(), tiffQuiet, nullptr);
+  // A damaged strip or tile size must not make libtiff ask for gigabytes: no
+  // single buffer larger than the biggest page we accept, in RGBA.
+  TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(),
+                                      static_cast<tmsize_t>(4 * maxDecodedPixels));
   std::unique_ptr<TIFF, void (*)(TIFF *)> tiff(
       TIFFClientOpenExt("memory", "rm", &file, tiffRead, tiffWrite, tiffSeek, tiffClose, tiffSize,
                         tiffMap, tiffUnmap, options.get()),
