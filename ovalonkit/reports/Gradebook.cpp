@@ -3,8 +3,8 @@
 #include "grading/Scoring.h"
 #include "model/Choices.h"
 #include "model/Roster.h"
-#include "model/TextCompare.h"
 #include "reports/CSVLine.h"
+#include "reports/ClassOrder.h"
 #include "reports/PointsText.h"
 
 #include <algorithm>
@@ -88,14 +88,7 @@ std::vector<Row> rows(const Exam &exam, const std::vector<Student> &students,
     result.push_back(std::move(row));
   }
 
-  std::ranges::stable_sort(result, [](const Row &a, const Row &b) {
-    if (a.matched != b.matched)
-      return a.matched;
-    const auto byName = TextCompare::localizedStandardCompare(a.sortName, b.sortName);
-    if (byName != 0)
-      return byName < 0;
-    return a.number < b.number;
-  });
+  sortAsClassList(result);
   return result;
 }
 

@@ -2,7 +2,7 @@
 
 #include "grading/Scoring.h"
 #include "model/Choices.h"
-#include "model/TextCompare.h"
+#include "reports/ClassOrder.h"
 
 #include <algorithm>
 
@@ -69,14 +69,7 @@ std::vector<ResultSlip> ResultSlip::all(const ExamDocument &document) {
     entries.push_back(std::move(entry));
   }
   // The gradebook's order, so slips and the score file list the class alike.
-  std::ranges::stable_sort(entries, [](const Entry &a, const Entry &b) {
-    if (a.matched != b.matched)
-      return a.matched;
-    const auto byName = TextCompare::localizedStandardCompare(a.sortName, b.sortName);
-    if (byName != 0)
-      return byName < 0;
-    return a.number < b.number;
-  });
+  sortAsClassList(entries);
   std::vector<ResultSlip> slips;
   slips.reserve(entries.size());
   for (Entry &entry : entries)
