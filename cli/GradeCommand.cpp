@@ -1,7 +1,7 @@
 #include "Commands.h"
 
 #include "CliError.h"
-#include "ProgressBar.h"
+#include "ScanRun.h"
 #include "model/Choices.h"
 #include "scanning/KeyScan.h"
 #include "workflow/GradingRun.h"
@@ -48,16 +48,8 @@ Runner addGradeCommand(CLI::App &app) {
     std::vector<ScanSource> sources;
     for (const std::string &scan : options->scans)
       sources.push_back(ScanSource::file(scan));
-    GradingRun::Reading reading;
-    {
-      ProgressBar bar("Reading " + GradingRun::scanName(sources) + "\u2026");
-      reading = GradingRun::read(sources, doc.exam,
-                                 [&bar](int done, int total) { bar.update(done, total); });
-    }
-    GradingRun::Result result = GradingRun::complete(reading, doc);
-    if (auto saved = workspace.library().saveImages(result.assembly.images, doc.exam.id); !saved)
-      throw CliError::failed(saved.error().description());
-    GradingRun::apply(result, doc);
+    GradingRun::Reading reading = readScans(sources, doc.exam);
+    GradingRun::Result result = storeRun(reading, doc, workspace);
     int keyChanges = 0;
     if (result.key && options->useKey)
       keyChanges = KeyCheck::applyKey(doc.exam, KeyCheck::cleanAnswers(*result.key, doc.exam));

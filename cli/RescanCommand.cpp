@@ -1,7 +1,7 @@
 #include "Commands.h"
 
 #include "CliError.h"
-#include "ProgressBar.h"
+#include "ScanRun.h"
 #include "grading/Rescan.h"
 #include "workflow/GradingRun.h"
 
@@ -49,13 +49,7 @@ Runner addRescanCommand(CLI::App &app) {
     std::vector<ScanSource> sources;
     for (const std::string &scan : options->scans)
       sources.push_back(ScanSource::file(scan));
-    GradingRun::Reading reading;
-    {
-      ProgressBar bar("Reading the new scan\u2026");
-      reading = GradingRun::read(sources, doc.exam,
-                                 [&bar](int done, int total) { bar.update(done, total); });
-    }
-
+    GradingRun::Reading reading = readScans(sources, doc.exam, "Reading the new scan\u2026");
     auto replaced = Rescan::replace(sheetID, doc, reading.outcomes);
     if (!replaced) {
       std::vector<std::string> why{"The sheet wasn\u2019t replaced",

@@ -1,8 +1,8 @@
 #include "Commands.h"
 
 #include "CliError.h"
-#include "ProgressBar.h"
 #include "ReviewList.h"
+#include "ScanRun.h"
 #include "ScoreReport.h"
 #include "grading/ItemAnalysis.h"
 #include "model/FileIO.h"
@@ -85,17 +85,8 @@ void printScores(const ExamDocument &doc) {
 }
 
 void grade(ExamDocument &doc, const fs::path &scan, const Workspace &workspace) {
-  std::vector<ScanSource> sources{ScanSource::file(scan)};
-  GradingRun::Reading reading;
-  {
-    ProgressBar bar("Reading " + GradingRun::scanName(sources) + "\u2026");
-    reading = GradingRun::read(sources, doc.exam,
-                               [&bar](int done, int total) { bar.update(done, total); });
-  }
-  GradingRun::Result result = GradingRun::complete(reading, doc);
-  if (auto saved = workspace.library().saveImages(result.assembly.images, doc.exam.id); !saved)
-    throw CliError::failed(saved.error().description());
-  GradingRun::apply(result, doc);
+  GradingRun::Result result =
+      storeRun(readScans({ScanSource::file(scan)}, doc.exam), doc, workspace);
   workspace.save(doc);
   std::cout << result.title << "\n" << result.detail << "\n";
 }
