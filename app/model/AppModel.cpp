@@ -15,6 +15,7 @@
 
 #include <QFutureWatcher>
 #include <QPointer>
+#include <QThread>
 #include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -92,6 +93,29 @@ const ExamDocument *AppModel::selectedDocument() const {
   return selectedID_ ? document(*selectedID_) : nullptr;
 }
 
+void AppModel::assertInterfaceThread() const {
+  Q_ASSERT_X(QThread::currentThread() == thread(), "AppModel",
+             "model fields change only on the interface thread");
+}
+
+void AppModel::notifyChanged() {
+  assertInterfaceThread();
+  emit changed();
+}
+
+std::optional<fs::path> AppModel::chooseSaveFile(const std::optional<SavePanel> &panel) {
+  if (!panel || !panels_)
+    return std::nullopt;
+  return panels_->chooseSaveFile(*panel);
+}
+
+std::optional<fs::path> AppModel::chooseFile(const std::optional<OpenPanel> &panel) {
+  if (!panel || !panels_)
+    return std::nullopt;
+  std::vector<fs::path> chosen = panels_->chooseFiles(*panel);
+  return chosen.empty() ? std::nullopt : std::optional(chosen.front());
+}
+
 void AppModel::select(std::optional<Uuid> examID) {
   if (examID == selectedID_)
     return;
@@ -101,46 +125,46 @@ void AppModel::select(std::optional<Uuid> examID) {
   reviewSelection_.reset();
   previewPage_ = 1;
   printVersion_ = 0;
-  emit changed();
+  notifyChanged();
 }
 
 void AppModel::setTab(Tab tab) {
   if (tab == tab_)
     return;
   tab_ = tab;
-  emit changed();
+  notifyChanged();
 }
 
 void AppModel::setSelectedSheet(std::optional<Uuid> sheetID) {
   selectedSheet_ = sheetID;
-  emit changed();
+  notifyChanged();
 }
 
 void AppModel::showMessage(std::string title, std::string detail) {
   message_ = Message{Uuid::random(), std::move(title), std::move(detail)};
-  emit changed();
+  notifyChanged();
 }
 
 void AppModel::clearMessage() {
   message_.reset();
-  emit changed();
+  notifyChanged();
 }
 
 void AppModel::setProgress(std::optional<Progress> progress) {
   progress_ = std::move(progress);
-  emit changed();
+  notifyChanged();
 }
 
 void AppModel::askToDelete(const Uuid &examID) {
   if (const ExamDocument *doc = document(examID)) {
     testToDelete_ = *doc;
-    emit changed();
+    notifyChanged();
   }
 }
 
 void AppModel::cancelDelete() {
   testToDelete_.reset();
-  emit changed();
+  notifyChanged();
 }
 
 void AppModel::confirmDelete() {
@@ -153,22 +177,22 @@ void AppModel::confirmDelete() {
 
 void AppModel::setPrintVersion(int version) {
   printVersion_ = version;
-  emit changed();
+  notifyChanged();
 }
 
 void AppModel::setPrintForRoster(bool forRoster) {
   printForRoster_ = forRoster;
-  emit changed();
+  notifyChanged();
 }
 
 void AppModel::setPrintCopies(int copies) {
   printCopies_ = copies;
-  emit changed();
+  notifyChanged();
 }
 
 void AppModel::setPreviewPage(int page) {
   previewPage_ = page;
-  emit changed();
+  notifyChanged();
 }
 
 void AppModel::newTest() {
@@ -177,7 +201,7 @@ void AppModel::newTest() {
   select(examID);
   setTab(Tab::builder);
   scheduleSave(examID);
-  emit changed();
+  notifyChanged();
 }
 
 void AppModel::duplicateTest(const Uuid &examID) {
@@ -195,7 +219,7 @@ void AppModel::duplicateTest(const Uuid &examID) {
   select(copyID);
   setTab(Tab::builder);
   scheduleSave(copyID);
-  emit changed();
+  notifyChanged();
 }
 
 void AppModel::deleteTest(const Uuid &examID) {
@@ -204,7 +228,7 @@ void AppModel::deleteTest(const Uuid &examID) {
   (void)QtConcurrent::run([library = library_, examID] { library.remove(examID); });
   if (selectedID_ == examID)
     select(documents_.empty() ? std::nullopt : std::optional(documents_.front().exam.id));
-  emit changed();
+  notifyChanged();
 }
 
 void AppModel::update(const std::function<void(ExamDocument &)> &change,
@@ -213,10 +237,11 @@ void AppModel::update(const std::function<void(ExamDocument &)> &change,
   ExamDocument *doc = target ? mutableDocument(*target) : nullptr;
   if (!doc)
     return;
+  assertInterfaceThread();
   change(*doc);
   doc->modified = Date::now();
   scheduleSave(*target);
-  emit changed();
+  notifyChanged();
 }
 
 void AppModel::cancelSave(const Uuid &examID) {
@@ -294,17 +319,22 @@ std::optional<Bytes> AppModel::imageData(const Uuid &imageID) const {
 
 void AppModel::setReviewSelection(std::optional<ReviewItem> item) {
   reviewSelection_ = std::move(item);
-  emit changed();
+  notifyChanged();
 }
 
 void AppModel::setShowScanImporter(bool show) {
   showScanImporter_ = show;
-  emit changed();
+  notifyChanged();
 }
 
 void AppModel::setShowRosterImporter(bool show) {
   showRosterImporter_ = show;
-  emit changed();
+  notifyChanged();
+}
+
+void AppModel::setShowHelp(bool show) {
+  showHelp_ = show;
+  notifyChanged();
 }
 
 // Background jobs
@@ -344,7 +374,7 @@ void AppModel::postProgress(int job, int done, int total) {
           return;
         progress_->done = done;
         progress_->total = total;
-        emit changed();
+        notifyChanged();
       },
       Qt::QueuedConnection);
 }
@@ -410,7 +440,7 @@ void AppModel::finishGrading(const Uuid &examID, const GradingRun::Reading &read
     selectedSheet_ = result.assembly.sheets.front().id;
   if (result.key) {
     keyCheck_ = KeyCheck{std::move(*result.key), examID, std::move(result.gradingNote)};
-    emit changed();
+    notifyChanged();
   } else {
     showMessage(std::move(result.title), std::move(result.detail));
   }
@@ -484,6 +514,43 @@ void AppModel::importRoster(const fs::path &path) {
     showMessage(result->title, joinedLines(result->notes));
 }
 
+void AppModel::gradeScans() {
+  if (!panels_ || progress_ || !selectedDocument())
+    return;
+  setShowScanImporter(true);
+  std::vector<fs::path> chosen =
+      panels_->chooseFiles({"Choose the class\u2019s scanned PDF, or pictures of its sheets.",
+                            "Grade", OpenPanel::Files::scans});
+  setShowScanImporter(false);
+  std::vector<ScanSource> sources;
+  for (const fs::path &path : chosen)
+    sources.push_back(ScanSource::file(path));
+  if (!sources.empty())
+    grade(std::move(sources));
+}
+
+void AppModel::importPhotos() {
+  if (!panels_ || progress_ || !selectedDocument())
+    return;
+  std::vector<fs::path> chosen =
+      panels_->chooseFiles({"Choose photos or PDFs of the answer sheets, taken with a phone.",
+                            "Grade", OpenPanel::Files::scans});
+  if (!chosen.empty())
+    importPhotos(chosen);
+}
+
+void AppModel::importRoster() {
+  if (!panels_ || !selectedDocument())
+    return;
+  setShowRosterImporter(true);
+  std::vector<fs::path> chosen =
+      panels_->chooseFiles({"Choose a class list: a CSV with student IDs and names.", "Import",
+                            OpenPanel::Files::roster});
+  setShowRosterImporter(false);
+  if (!chosen.empty())
+    importRoster(chosen.front());
+}
+
 // The sample class
 
 void AppModel::trySampleClass() {
@@ -554,6 +621,13 @@ void AppModel::saveSampleScan(const fs::path &destination) {
       });
 }
 
+void AppModel::saveSampleScan() {
+  if (progress_)
+    return;
+  if (auto destination = chooseSaveFile(sampleScanPanel()))
+    saveSampleScan(*destination);
+}
+
 bool AppModel::saveFile(const fs::path &destination,
                         const std::function<std::optional<Bytes>()> &make) {
   std::optional<Bytes> bytes = make();
@@ -618,6 +692,17 @@ void AppModel::saveSheetsPDF(const fs::path &destination) {
   saveFile(destination, [&] { return SheetPDF::make(doc->exam, {job}); });
 }
 
+void AppModel::saveSheetsPDF() {
+  if (auto destination = chooseSaveFile(sheetsPanel()))
+    saveSheetsPDF(*destination);
+}
+
+void AppModel::printSheets() {
+  const ExamDocument *doc = selectedDocument();
+  if (doc && panels_)
+    panels_->print({doc->exam, printPages()});
+}
+
 std::optional<AppModel::SavePanel> AppModel::answerKeySheetPanel() const {
   const ExamDocument *doc = selectedDocument();
   if (!doc)
@@ -631,6 +716,11 @@ void AppModel::saveAnswerKeySheet(const fs::path &destination) {
     saveFile(destination, [doc] {
       return SheetPDF::make(doc->exam, {SheetJob{0, 1, {SheetFill::answerKey()}}});
     });
+}
+
+void AppModel::saveAnswerKeySheet() {
+  if (auto destination = chooseSaveFile(answerKeySheetPanel()))
+    saveAnswerKeySheet(*destination);
 }
 
 // Review
@@ -726,7 +816,7 @@ void AppModel::removeSheet(const Uuid &sheetID) {
   for (const Uuid &picture : pictures)
     imageCache_.erase(picture);
   inBackground([library = library_, pictures, examID] { library.deleteImages(pictures, examID); });
-  emit changed();
+  notifyChanged();
 }
 
 // Rescan of one sheet
@@ -759,6 +849,13 @@ void AppModel::rescanSheet(const Uuid &sheetID, const fs::path &path) {
         if (!cancelled)
           finishRescan(examID, sheetID, reading);
       });
+}
+
+void AppModel::rescanSheet(const Uuid &sheetID) {
+  if (progress_)
+    return;
+  if (auto path = chooseFile(rescanPanel(sheetID)))
+    rescanSheet(sheetID, *path);
 }
 
 void AppModel::finishRescan(const Uuid &examID, const Uuid &sheetID,
@@ -825,8 +922,15 @@ void AppModel::scanAnswerKey(const fs::path &path) {
         keyCheck_ = KeyCheck{std::move(*key), examID,
                              reading.errors.empty() ? std::nullopt
                                                     : std::optional(joinedLines(reading.errors))};
-        emit changed();
+        notifyChanged();
       });
+}
+
+void AppModel::scanAnswerKey() {
+  if (!selectedDocument() || progress_)
+    return;
+  if (auto path = chooseFile(answerKeyPanel()))
+    scanAnswerKey(*path);
 }
 
 void AppModel::applyKey(const std::vector<std::optional<int>> &answers, const Uuid &examID) {
@@ -836,7 +940,7 @@ void AppModel::applyKey(const std::vector<std::optional<int>> &answers, const Uu
 
 void AppModel::cancelKeyCheck() {
   keyCheck_.reset();
-  emit changed();
+  notifyChanged();
 }
 
 // Results and exports
@@ -927,6 +1031,26 @@ void AppModel::exportReport(const fs::path &destination) {
 void AppModel::exportAnswerKeys(const fs::path &destination) {
   if (const ExamDocument *doc = selectedDocument())
     saveFile(destination, [doc] { return Exports::answerKeys(*doc); });
+}
+
+void AppModel::exportScores(bool includeAnswers) {
+  if (auto destination = chooseSaveFile(exportPanel(Export::scores)))
+    exportScores(*destination, includeAnswers);
+}
+
+void AppModel::exportSlips(SlipLayout layout) {
+  if (auto destination = chooseSaveFile(exportPanel(Export::slips)))
+    exportSlips(*destination, layout);
+}
+
+void AppModel::exportReport() {
+  if (auto destination = chooseSaveFile(exportPanel(Export::report)))
+    exportReport(*destination);
+}
+
+void AppModel::exportAnswerKeys() {
+  if (auto destination = chooseSaveFile(exportPanel(Export::answerKeys)))
+    exportAnswerKeys(*destination);
 }
 
 } // namespace ovalon

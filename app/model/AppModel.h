@@ -12,6 +12,7 @@
 #include "grading/Resolution.h"
 #include "model/ExamDocument.h"
 #include "model/ExamLibrary.h"
+#include "model/Panels.h"
 #include "reports/SlipLayout.h"
 #include "scanning/ScannedKey.h"
 #include "sheets/SheetFill.h"
@@ -70,27 +71,11 @@ public:
     bool operator==(const KeyCheck &) const = default;
   };
 
-  // What a file chooser shows. The screens open it and hand the chosen path back.
-  struct SavePanel {
-    std::string fileName; // suggested, with its extension
-    std::string message;
-    bool operator==(const SavePanel &) const = default;
-  };
-  struct OpenPanel {
-    std::string message;
-    std::string button;
-    bool operator==(const OpenPanel &) const = default;
-  };
+  using SavePanel = ovalon::SavePanel;
+  using OpenPanel = ovalon::OpenPanel;
+  using PrintPage = ovalon::PrintPage;
 
   enum class Export { scores, slips, report, answerKeys };
-
-  // One printed page: page `page` (from 1) of version `version`, pre-filled or blank.
-  struct PrintPage {
-    int version = 0;
-    int page = 1;
-    std::optional<SheetFill> fill;
-    bool operator==(const PrintPage &) const = default;
-  };
 
   // The file types a dropped file may have, lower case.
   static const std::vector<std::string> &droppableExtensions();
@@ -99,6 +84,10 @@ public:
 
   explicit AppModel(ExamLibrary library, QObject *parent = nullptr);
   ~AppModel() override;
+
+  // Who answers the model's file choosers and print requests. Without panels the
+  // operations that need one do nothing.
+  void setPanels(Panels *panels) { panels_ = panels; }
 
   // State the screens observe.
   const ExamLibrary &library() const { return library_; }
@@ -117,6 +106,7 @@ public:
   const std::optional<KeyCheck> &keyCheck() const { return keyCheck_; }
   bool showScanImporter() const { return showScanImporter_; }
   bool showRosterImporter() const { return showRosterImporter_; }
+  bool showHelp() const { return showHelp_; }
   // A grading run, key read or sample build is under way.
   bool isBusy() const { return gradeTask_.has_value(); }
 
@@ -140,6 +130,7 @@ public:
   void setReviewSelection(std::optional<ReviewItem> item);
   void setShowScanImporter(bool show);
   void setShowRosterImporter(bool show);
+  void setShowHelp(bool show);
 
   // Tests.
   void newTest();
@@ -168,9 +159,14 @@ public:
   // "Import Photos…": PDFs as they are, photos together as one source.
   void importPhotos(const std::vector<std::filesystem::path> &paths);
   void importRoster(const std::filesystem::path &path);
+  // The same three, with the files chosen in a panel.
+  void gradeScans();
+  void importPhotos();
+  void importRoster();
   void trySampleClass();
   static SavePanel sampleScanPanel();
   void saveSampleScan(const std::filesystem::path &destination);
+  void saveSampleScan();
   // Writes what `make` produces atomically; failures become the message. True when written.
   bool saveFile(const std::filesystem::path &destination,
                 const std::function<std::optional<Bytes>()> &make);
@@ -179,8 +175,12 @@ public:
   std::vector<PrintPage> printPages() const;
   std::optional<SavePanel> sheetsPanel() const;
   void saveSheetsPDF(const std::filesystem::path &destination);
+  void saveSheetsPDF();
   std::optional<SavePanel> answerKeySheetPanel() const;
   void saveAnswerKeySheet(const std::filesystem::path &destination);
+  void saveAnswerKeySheet();
+  // Hands `printPages` to the print dialog at the test's paper size.
+  void printSheets();
 
   // Review of the selected test.
   std::vector<ReviewItem> reviewItems() const;
@@ -194,10 +194,12 @@ public:
   // "Rescan": one graded sheet replaced by a new scan of its pages, the class left as graded.
   std::optional<OpenPanel> rescanPanel(const Uuid &sheetID) const;
   void rescanSheet(const Uuid &sheetID, const std::filesystem::path &path);
+  void rescanSheet(const Uuid &sheetID);
 
   // The answer key read from a bubbled sheet, checked before it replaces the typed one.
   static OpenPanel answerKeyPanel();
   void scanAnswerKey(const std::filesystem::path &path);
+  void scanAnswerKey();
   void applyKey(const std::vector<std::optional<int>> &answers, const Uuid &examID);
   void cancelKeyCheck();
 
@@ -210,12 +212,22 @@ public:
   void exportSlips(const std::filesystem::path &destination, SlipLayout layout);
   void exportReport(const std::filesystem::path &destination);
   void exportAnswerKeys(const std::filesystem::path &destination);
+  // The four exports with the destination chosen in a save panel.
+  void exportScores(bool includeAnswers = false);
+  void exportSlips(SlipLayout layout);
+  void exportReport();
+  void exportAnswerKeys();
 
 signals:
   void changed();
 
 private:
   ExamDocument *mutableDocument(const Uuid &examID);
+  // Every change to the model's fields ends here: checks the thread, tells the screens.
+  void notifyChanged();
+  void assertInterfaceThread() const;
+  std::optional<std::filesystem::path> chooseSaveFile(const std::optional<SavePanel> &panel);
+  std::optional<std::filesystem::path> chooseFile(const std::optional<OpenPanel> &panel);
   void cancelSave(const Uuid &examID);
   void saveNow(const Uuid &examID);
 
@@ -252,6 +264,8 @@ private:
   std::optional<KeyCheck> keyCheck_;
   bool showScanImporter_ = false;
   bool showRosterImporter_ = false;
+  bool showHelp_ = false;
+  Panels *panels_ = nullptr;
   std::map<Uuid, QImage> imageCache_;
 
   struct AnalysisCache {

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "model/Panels.h"
+
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <variant>
+#include <vector>
+
+namespace ovalon::testing {
+
+// Answers the model's choosers from a script, in order, and keeps what was asked, so
+// tests can check both the question and what the model did with the answer. A chooser
+// with no scripted answer left is cancelled.
+class ScriptedPanels : public Panels {
+public:
+  std::vector<SavePanel> savesAsked;
+  std::vector<OpenPanel> opensAsked;
+  std::vector<PrintJob> printed;
+  std::deque<std::optional<std::filesystem::path>> saveAnswers;
+  std::deque<std::vector<std::filesystem::path>> openAnswers;
+  // Runs while a chooser is open, to look at the model from inside it.
+  std::function<void()> whileOpen;
+
+  std::optional<std::filesystem::path> chooseSaveFile(const SavePanel &panel) override {
+    savesAsked.push_back(panel);
+    if (whileOpen)
+      whileOpen();
+    if (saveAnswers.empty())
+      return std::nullopt;
+    auto answer = saveAnswers.front();
+    saveAnswers.pop_front();
+    return answer;
+  }
+
+  std::vector<std::filesystem::path> chooseFiles(const OpenPanel &panel) override {
+    opensAsked.push_back(panel);
+    if (whileOpen)
+      whileOpen();
+    if (openAnswers.empty())
+      return {};
+    auto answer = openAnswers.front();
+    openAnswers.pop_front();
+    return answer;
+  }
+
+  void print(const PrintJob &job) override { printed.push_back(job); }
+};
+
+} // namespace ovalon::testing
