@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QIcon>
+#include <QKeySequence>
+#include <QString>
+
+#include <string>
+
+class QLabel;
+class QWidget;
+
+// Small shared pieces of every screen: text conversion, the recurring label
+// styles and the icons that stand in for the design's symbols.
+namespace ovalon::ui {
+
+inline QString text(const std::string &utf8) {
+  return QString::fromStdString(utf8);
+}
+inline std::string utf8(const QString &text) {
+  return text.toStdString();
+}
+
+// A shortcut as this desktop writes it, e.g. "Ctrl+G".
+QString shortcutText(const QKeySequence &keys);
+
+// A section title.
+QLabel *heading(const QString &title, QWidget *parent = nullptr);
+// A wrapped line of secondary text under a control.
+QLabel *note(const QString &text, QWidget *parent = nullptr);
+
+// The icon for one of the design's symbol names ("printer", "doc.viewfinder",
+// "lock.fill", …): the desktop theme's icon, else the style's closest one.
+QIcon symbol(const QString &name);
+
+} // namespace ovalon::ui
