@@ -735,6 +735,28 @@ int AppModel::openItemCount() const {
   return doc ? Exports::openItemCount(*doc) : 0;
 }
 
+bool AppModel::isOpen(const ReviewItem &item) const {
+  const ExamDocument *doc = selectedDocument();
+  return doc && Review::isOpen(*doc, item);
+}
+
+void AppModel::selectNextItem() {
+  if (auto next = Review::step(reviewItems(), reviewSelection_, true, [](auto &) { return true; }))
+    setReviewSelection(next);
+}
+
+void AppModel::selectPreviousItem() {
+  if (auto previous =
+          Review::step(reviewItems(), reviewSelection_, false, [](auto &) { return true; }))
+    setReviewSelection(previous);
+}
+
+void AppModel::selectNextOpenItem() {
+  if (auto next = Review::step(reviewItems(), reviewSelection_, true,
+                               [this](const ReviewItem &item) { return isOpen(item); }))
+    setReviewSelection(next);
+}
+
 const ScannedSheet *AppModel::selectedTestSheet(const Uuid &sheetID) const {
   const ExamDocument *doc = selectedDocument();
   if (!doc)

@@ -185,6 +185,12 @@ public:
   // Review of the selected test.
   std::vector<ReviewItem> reviewItems() const;
   int openItemCount() const;
+  bool isOpen(const ReviewItem &item) const;
+  // "Next Item", "Previous Item" and "Next Open Item": move `reviewSelection`
+  // through the list, wrapping around.
+  void selectNextItem();
+  void selectPreviousItem();
+  void selectNextOpenItem();
   void resolve(const Uuid &sheetID, const Uuid &flagID, std::optional<Resolution> resolution);
   void setExcluded(const Uuid &sheetID, bool excluded);
   void dismissIssue(const Uuid &issueID);

@@ -36,6 +36,33 @@ std::vector<Item> items(const ExamDocument &document) {
   return list;
 }
 
+bool isOpen(const ExamDocument &document, const Item &item) {
+  if (const auto *issue = std::get_if<Item::Issue>(&item.target)) {
+    auto found = std::ranges::find(document.issues, issue->issue, &ScanIssue::id);
+    return found != document.issues.end() && !found->dismissed;
+  }
+  const auto &flag = std::get<Item::Flag>(item.target);
+  auto sheet = std::ranges::find(document.sheets, flag.sheet, &ScannedSheet::id);
+  if (sheet == document.sheets.end() || sheet->excluded)
+    return false;
+  auto found = std::ranges::find(sheet->flags, flag.flag, &ReviewFlag::id);
+  return found != sheet->flags.end() && !found->resolution;
+}
+
+std::optional<Item> step(const std::vector<Item> &list, const std::optional<Item> &from,
+                         bool forward, const std::function<bool(const Item &)> &accept) {
+  const long count = static_cast<long>(list.size());
+  auto at = from ? std::ranges::find(list, *from) : list.end();
+  // Without a starting point, going forward starts at the top and backward at the bottom.
+  long start = at == list.end() ? (forward ? -1 : count) : at - list.begin();
+  for (long offset = 1; offset <= count; ++offset) {
+    long index = ((start + (forward ? offset : -offset)) % count + count) % count;
+    if (accept(list[static_cast<size_t>(index)]))
+      return list[static_cast<size_t>(index)];
+  }
+  return std::nullopt;
+}
+
 std::optional<int> questionNumber(const Exam &exam, const ScannedSheet &sheet,
                                   const ReviewFlag &flag) {
   if (!flag.position)

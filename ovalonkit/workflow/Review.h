@@ -4,6 +4,7 @@
 #include "model/ExamDocument.h"
 
 #include <expected>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -30,6 +31,16 @@ struct Item {
 // Scan issues first (dismissed ones included), then every flag of every sheet by
 // sheet number, in each sheet's flag order, excluded sheets included.
 std::vector<Item> items(const ExamDocument &document);
+
+// Whether an item still waits for the teacher: a flag without a decision on a sheet
+// that counts, or a page not left out. Items no longer in the document are not open.
+bool isOpen(const ExamDocument &document, const Item &item);
+
+// The item after `from` in `list` that `accept` takes, wrapping around; with no
+// `from` (or one not in the list) the first it takes. Nothing when it takes none.
+// Backward when `forward` is false.
+std::optional<Item> step(const std::vector<Item> &list, const std::optional<Item> &from,
+                         bool forward, const std::function<bool(const Item &)> &accept);
 
 // A mark flag's question as version A numbers it (its master question, from 1).
 std::optional<int> questionNumber(const Exam &exam, const ScannedSheet &sheet,

@@ -73,6 +73,28 @@ TEST(AppModelReview, listHoldsIssuesFirstThenFlagsBySheetNumber) {
   EXPECT_EQ(model.openItemCount(), 0);
 }
 
+TEST(AppModelReview, itemCommandsMoveTheSelectionAndNextOpenSkipsSettledOnes) {
+  ReviewSetup setup;
+  AppModel &model = *setup.model;
+  auto items = model.reviewItems();
+  model.selectNextItem();
+  EXPECT_EQ(model.reviewSelection(), items[0]);
+  model.selectNextItem();
+  EXPECT_EQ(model.reviewSelection(), items[1]);
+  model.selectNextItem();
+  EXPECT_EQ(model.reviewSelection(), items[0]) << "wraps around";
+  model.selectPreviousItem();
+  EXPECT_EQ(model.reviewSelection(), items[1]);
+
+  model.dismissIssue(setup.doc.issues[0].id);
+  EXPECT_FALSE(model.isOpen(items[0]));
+  model.selectNextOpenItem();
+  EXPECT_EQ(model.reviewSelection(), items[1]);
+  model.resolve(setup.sheet(1).id, setup.blankFlag, Resolution::blank());
+  model.selectNextOpenItem(); // nothing open: the selection stays
+  EXPECT_EQ(model.reviewSelection(), items[1]);
+}
+
 TEST(AppModelReview, decisionsGoThroughTheOneEditPathAndAreSaved) {
   ReviewSetup setup;
   AppModel &model = *setup.model;

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace ovalon {
 namespace {
 
@@ -167,6 +169,48 @@ TEST(Review, aBlankPageGradedAsAVersionStaysAnIssue) {
   ASSERT_FALSE(regrade);
   EXPECT_TRUE(regrade.error().starts_with("The page still couldn\u2019t be read"));
   EXPECT_EQ(doc.issues.size(), 1u);
+}
+
+} // namespace
+} // namespace ovalon
+
+namespace ovalon {
+namespace {
+
+TEST(Review, openItemsAreUndecidedFlagsOnCountedSheetsAndPagesNotLeftOut) {
+  Graded graded;
+  std::vector<Review::Item> items = Review::items(graded.doc);
+  ASSERT_EQ(items.size(), 3u);
+  EXPECT_TRUE(std::ranges::all_of(items, [&](auto &i) { return Review::isOpen(graded.doc, i); }));
+
+  graded.doc.issues[0].dismissed = true;
+  EXPECT_FALSE(Review::isOpen(graded.doc, items[0]));
+  Review::resolve(graded.doc, graded.numbered(1).id, graded.flagOf(1, FlagKind::faint)->id,
+                  Resolution::blank());
+  EXPECT_FALSE(Review::isOpen(graded.doc, items[1]));
+  graded.numbered(2).excluded = true;
+  EXPECT_FALSE(Review::isOpen(graded.doc, items[2]));
+  EXPECT_FALSE(Review::isOpen(graded.doc, {Review::Item::Issue{Uuid::random()}}));
+}
+
+TEST(Review, steppingWrapsAroundAndSkipsWhatIsNotAccepted) {
+  Graded graded;
+  std::vector<Review::Item> items = Review::items(graded.doc);
+  auto any = [](const Review::Item &) { return true; };
+  EXPECT_EQ(Review::step(items, std::nullopt, true, any), items[0]);
+  EXPECT_EQ(Review::step(items, std::nullopt, false, any), items[2]);
+  EXPECT_EQ(Review::step(items, items[2], true, any), items[0]);
+  EXPECT_EQ(Review::step(items, items[0], false, any), items[2]);
+
+  graded.doc.issues[0].dismissed = true;
+  auto open = [&](const Review::Item &i) { return Review::isOpen(graded.doc, i); };
+  EXPECT_EQ(Review::step(items, items[2], true, open), items[1]) << "the dismissed page is passed";
+  EXPECT_EQ(Review::step(items, items[1], true, open), items[2]);
+  graded.numbered(2).excluded = true;
+  EXPECT_EQ(Review::step(items, items[1], true, open), items[1]) << "only itself is left";
+  graded.numbered(1).excluded = true;
+  EXPECT_EQ(Review::step(items, items[1], true, open), std::nullopt);
+  EXPECT_EQ(Review::step({}, std::nullopt, true, any), std::nullopt);
 }
 
 } // namespace
