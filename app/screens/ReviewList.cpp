@@ -1,0 +1,121 @@
+#include "screens/ReviewList.h"
+
+#include "model/AppModel.h"
+#include "screens/Legend.h"
+#include "screens/ReviewRow.h"
+#include "screens/Ui.h"
+
+#include <QKeyEvent>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace ovalon {
+
+namespace {
+
+QColor kindColor(ReviewRow::Kind kind) {
+  switch (kind) {
+  case ReviewRow::Kind::blank:
+    return QColor(0x80, 0x80, 0x80);
+  case ReviewRow::Kind::double_:
+  case ReviewRow::Kind::faint:
+    return Legend::reviewColor();
+  case ReviewRow::Kind::studentID:
+    return QColor(0x2f, 0x6f, 0xd6);
+  case ReviewRow::Kind::missingPage:
+    return QColor(0x8e, 0x4e, 0xc6);
+  case ReviewRow::Kind::issue:
+    break;
+  }
+  return Legend::wrongColor();
+}
+
+// A small badge in the kind's colour: filled while open, an outline once settled.
+QIcon kindIcon(ReviewRow::Kind kind, bool open) {
+  static const char marks[] = {' ', '2', '~', '#', '+', '!'};
+  QPixmap pixmap(18, 18);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  painter.setRenderHint(QPainter::Antialiasing);
+  QColor color = kindColor(kind);
+  painter.setPen(QPen(color, 1.6));
+  painter.setBrush(open ? QBrush(color) : QBrush(Qt::NoBrush));
+  painter.drawEllipse(QRectF(1.5, 1.5, 15, 15));
+  QFont font = painter.font();
+  font.setBold(true);
+  font.setPixelSize(11);
+  painter.setFont(font);
+  painter.setPen(open ? Qt::white : color);
+  painter.drawText(QRectF(0, 0, 18, 18), Qt::AlignCenter,
+                   QString(QChar(marks[static_cast<int>(kind)])));
+  return QIcon(pixmap);
+}
+
+bool isReviewKey(const QKeyEvent *event) {
+  if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+    return false;
+  int key = event->key();
+  return (key >= Qt::Key_A && key <= Qt::Key_H) || key == Qt::Key_Delete ||
+         key == Qt::Key_Backspace || key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
+} // namespace
+
+ReviewList::ReviewList(AppModel &model, QWidget *parent) : QListWidget(parent), model_(model) {
+  setObjectName("reviewList");
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  setIconSize(QSize(18, 18));
+  setSpacing(2);
+  setMinimumWidth(240);
+  connect(this, &QListWidget::itemSelectionChanged, this, &ReviewList::selectionMoved);
+  refresh();
+}
+
+void ReviewList::refresh() {
+  filling_ = true;
+  clear();
+  items_.clear();
+  const ExamDocument *doc = model_.selectedDocument();
+  if (doc) {
+    for (const Review::Item &item : model_.reviewItems()) {
+      auto row = ReviewRow::make(*doc, item);
+      if (!row)
+        continue;
+      QString text = ui::text(row->title) + "\n" + ui::text(row->detail);
+      if (row->settled)
+        text += " \u00B7 " + ui::text(*row->settled);
+      auto *entry = new QListWidgetItem(kindIcon(row->kind, row->open), text, this);
+      if (!row->open)
+        entry->setForeground(palette().brush(QPalette::PlaceholderText));
+      items_.push_back(item);
+      if (model_.reviewSelection() == item) {
+        entry->setSelected(true);
+        setCurrentItem(entry);
+      }
+    }
+  }
+  filling_ = false;
+}
+
+void ReviewList::selectionMoved() {
+  if (filling_)
+    return;
+  auto selected = selectedItems();
+  int index = selected.isEmpty() ? -1 : row(selected.front());
+  if (index < 0 || index >= static_cast<int>(items_.size()))
+    return;
+  const Review::Item &item = items_[static_cast<size_t>(index)];
+  if (model_.reviewSelection() != item)
+    model_.setReviewSelection(item);
+}
+
+void ReviewList::keyPressEvent(QKeyEvent *event) {
+  if (isReviewKey(event)) {
+    event->ignore();
+    return;
+  }
+  QListWidget::keyPressEvent(event);
+}
+
+} // namespace ovalon

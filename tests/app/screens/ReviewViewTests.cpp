@@ -1,0 +1,242 @@
+#include "SampleLibrary.h"
+
+#include "model/AppModel.h"
+#include "screens/FlagDetail.h"
+#include "screens/ReportView.h"
+#include "screens/ReviewList.h"
+#include "screens/ReviewView.h"
+#include "support/TempDir.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace ovalon {
+namespace {
+
+using namespace testing;
+
+// The graded sample class in a library of the test's own.
+struct SampleClassModel {
+  TempDir dir;
+  std::unique_ptr<AppModel> model;
+
+  SampleClassModel() {
+    copyGradedSampleLibrary(dir / "Library");
+    model = std::make_unique<AppModel>(ExamLibrary{dir / "Library"});
+  }
+
+  const ExamDocument &doc() const { return *model->selectedDocument(); }
+  const ScannedSheet &sheet(const Uuid &id) const {
+    return *std::ranges::find(doc().sheets, id, &ScannedSheet::id);
+  }
+  const ReviewFlag &flag(const Review::Item &item) const {
+    const auto &target = std::get<Review::Item::Flag>(item.target);
+    return *std::ranges::find(sheet(target.sheet).flags, target.flag, &ReviewFlag::id);
+  }
+};
+
+// Shows the widget as the active window, so key clicks go where the teacher's would.
+void showActive(QWidget &widget) {
+  widget.resize(1280, 820);
+  widget.show();
+  QApplication::setActiveWindow(&widget);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&widget));
+}
+
+// Sends a key to whatever has the keyboard focus, then lets replaced panes go.
+void press(QWidget &window, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : &window;
+  QTest::keyClick(target, static_cast<Qt::Key>(key), modifiers);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+template <typename T> T *child(QWidget &parent, const char *name) {
+  T *found = parent.findChild<T *>(name);
+  EXPECT_TRUE(found) << name;
+  return found;
+}
+
+TEST(ReviewView, theWholeSampleClassIsSettledFromTheKeyboardAndResultsTurnFinal) {
+  SampleClassModel sample;
+  AppModel &model = *sample.model;
+  ReviewView review(model);
+  ReportView report(model);
+  showActive(review);
+  review.setFocus();
+
+  const int open = model.openItemCount();
+  ASSERT_GT(open, 3) << "the sample class should give Review something to do";
+  auto *exportScores = child<QPushButton>(report, "exportScores");
+  auto *status = child<QLabel>(report, "resultsStatus");
+  EXPECT_FALSE(exportScores->isEnabled());
+  EXPECT_FALSE(child<QPushButton>(report, "exportSlips")->isEnabled());
+  EXPECT_FALSE(child<QPushButton>(report, "exportReport")->isEnabled());
+  EXPECT_EQ(status->text().toStdString(), model.exportBlocker().value_or("ready"));
+  EXPECT_FALSE(child<QLabel>(report, "provisional")->isHidden());
+
+  // Ctrl+letter belongs to the menus, not to the review.
+  model.selectNextOpenItem();
+  ASSERT_TRUE(model.reviewSelection());
+  press(review, Qt::Key_A, Qt::ControlModifier);
+  EXPECT_EQ(model.openItemCount(), open);
+
+  bool choseByLetter = false;
+  for (int step = 0; step < 4 * open && model.openItemCount() > 0; ++step) {
+    ASSERT_TRUE(model.reviewSelection());
+    Review::Item item = *model.reviewSelection();
+    ASSERT_TRUE(model.isOpen(item)) << "a decision should move on to the next open item";
+    int before = model.openItemCount();
+    ASSERT_TRUE(std::holds_alternative<Review::Item::Flag>(item.target));
+    const ReviewFlag &flag = sample.flag(item);
+    switch (flag.kind) {
+    case FlagKind::blank:
+      press(review, Qt::Key_Delete);
+      EXPECT_EQ(sample.flag(item).resolution, Resolution::blank());
+      break;
+    case FlagKind::double_:
+    case FlagKind::faint:
+      if (!choseByLetter) {
+        // Lower case picks the letter too.
+        QTest::keyClick(QApplication::focusWidget(), 'c');
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(sample.flag(item).resolution, Resolution::choice(2));
+        choseByLetter = true;
+      } else {
+        auto darkest = flag.suggestion;
+        press(review, Qt::Key_Return);
+        EXPECT_EQ(sample.flag(item).resolution, Resolution::choice(*darkest));
+      }
+      break;
+    case FlagKind::studentID:
+    case FlagKind::missingPage:
+      press(review, Qt::Key_Return);
+      EXPECT_EQ(sample.flag(item).resolution, Resolution::accept());
+      break;
+    }
+    EXPECT_LT(model.openItemCount(), before);
+  }
+  EXPECT_EQ(model.openItemCount(), 0);
+  EXPECT_TRUE(choseByLetter);
+
+  EXPECT_EQ(status->text(), "Every mark is settled. Scores are final.");
+  EXPECT_TRUE(exportScores->isEnabled());
+  EXPECT_TRUE(child<QPushButton>(report, "exportSlips")->isEnabled());
+  EXPECT_TRUE(child<QPushButton>(report, "exportReport")->isEnabled());
+  EXPECT_TRUE(child<QLabel>(report, "provisional")->isHidden());
+}
+
+TEST(ReviewView, listSelectionAndModelSelectionFollowEachOther) {
+  SampleClassModel sample;
+  AppModel &model = *sample.model;
+  ReviewView review(model);
+  showActive(review);
+  auto *list = child<ReviewList>(review, "reviewList");
+  auto items = model.reviewItems();
+  ASSERT_EQ(list->count(), static_cast<int>(items.size()));
+
+  list->setCurrentRow(2);
+  ASSERT_TRUE(model.reviewSelection());
+  EXPECT_EQ(*model.reviewSelection(), items[2]);
+
+  model.selectNextItem();
+  EXPECT_EQ(list->currentRow(), 3);
+  ASSERT_EQ(list->selectedItems().size(), 1);
+  EXPECT_EQ(list->row(list->selectedItems().front()), 3);
+
+  // Each row names its kind and sheet; a settled one says what was decided.
+  const auto &target = std::get<Review::Item::Flag>(items[3].target);
+  QString text = list->item(3)->text();
+  EXPECT_TRUE(text.contains("Sheet " + QString::number(sample.sheet(target.sheet).number)))
+      << text.toStdString();
+  EXPECT_FALSE(text.contains("Set to"));
+  model.resolve(target.sheet, target.flag, Resolution::choice(1));
+  EXPECT_TRUE(list->item(3)->text().contains("Set to B")) << list->item(3)->text().toStdString();
+  model.setExcluded(target.sheet, true);
+  EXPECT_TRUE(list->item(3)->text().contains("Left out"));
+}
+
+TEST(ReviewView, studentIDFlagTakesATypedIDWithoutTheReviewKeysAndCanBeUndone) {
+  SampleClassModel sample;
+  AppModel &model = *sample.model;
+  auto items = model.reviewItems();
+  auto idFlag = std::ranges::find_if(items, [&](const Review::Item &item) {
+    return sample.flag(item).kind == FlagKind::studentID;
+  });
+  ASSERT_NE(idFlag, items.end()) << "the sample class has an unlisted ID";
+  Review::Item item = *idFlag;
+  ReviewView review(model);
+  showActive(review);
+  model.setReviewSelection(item);
+
+  auto *typed = child<QLineEdit>(review, "typedID");
+  ASSERT_TRUE(child<QListWidget>(review, "reviewList"));
+  ASSERT_TRUE(review.findChild<QWidget *>("rosterList"));
+  typed->setFocus();
+  QTest::keyClicks(typed, "204503");
+  EXPECT_FALSE(sample.flag(item).resolution) << "typing is not a decision";
+  QTest::keyClick(typed, Qt::Key_Return);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(sample.flag(item).resolution, Resolution::student("204503"));
+
+  model.setReviewSelection(item);
+  child<QPushButton>(review, "undo")->click();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_FALSE(sample.flag(item).resolution);
+  EXPECT_TRUE(model.isOpen(item));
+}
+
+TEST(ReviewView, markAllBlanksSettlesEveryOpenBlankOfTheSheet) {
+  SampleClassModel sample;
+  AppModel &model = *sample.model;
+  // Two blanks on one sheet.
+  auto items = model.reviewItems();
+  auto blank = std::ranges::find_if(
+      items, [&](const Review::Item &item) { return sample.flag(item).kind == FlagKind::blank; });
+  ASSERT_NE(blank, items.end());
+  Uuid sheetID = std::get<Review::Item::Flag>(blank->target).sheet;
+  ReviewFlag second = sample.flag(*blank);
+  second.id = Uuid::random();
+  second.position = (*second.position + 1) % sample.doc().exam.questionCount;
+  model.update([&](ExamDocument &doc) {
+    std::ranges::find(doc.sheets, sheetID, &ScannedSheet::id)->flags.push_back(second);
+  });
+  ReviewView review(model);
+  showActive(review);
+  model.setReviewSelection(*blank);
+  auto *all = child<QPushButton>(review, "markAllBlank");
+  ASSERT_TRUE(all);
+  EXPECT_TRUE(all->text().startsWith("Mark All 2 Blanks")) << all->text().toStdString();
+  all->click();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  for (const ReviewFlag &flag : sample.sheet(sheetID).flags) {
+    if (flag.kind == FlagKind::blank) {
+      EXPECT_EQ(flag.resolution, Resolution::blank());
+    }
+  }
+}
+
+TEST(ReviewView, showsWhyThereIsNothingToReview) {
+  TempDir dir;
+  ExamLibrary library{dir / "Library"};
+  ASSERT_TRUE(library.save(ExamDocument::make(Exam::untitled())));
+  AppModel model(library);
+  ReviewView review(model);
+  showActive(review);
+  auto labels = review.findChildren<QLabel *>();
+  auto visible = [&](const QString &text) {
+    return std::ranges::any_of(
+        labels, [&](QLabel *label) { return label->text() == text && label->isVisible(); });
+  };
+  EXPECT_TRUE(visible("Nothing Graded Yet"));
+  EXPECT_FALSE(visible("Nothing to Review"));
+}
+
+} // namespace
+} // namespace ovalon
