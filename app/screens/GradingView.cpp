@@ -127,7 +127,7 @@ GradingView::GradingView(AppModel &model, QWidget *parent) : QWidget(parent), mo
   splitter->setChildrenCollapsible(false);
   layout->addWidget(splitter, 1);
 
-  connect(&model, &AppModel::changed, this, &GradingView::refresh);
+  connect(&model, &AppModel::changed, this, &GradingView::modelChanged);
   refresh();
 }
 
@@ -142,6 +142,22 @@ void GradingView::refresh() {
     table_->refresh();
     detail_->refresh();
   }
+}
+
+// A hidden tab catches up when it is shown, so edits elsewhere don't redraw it.
+void GradingView::modelChanged() {
+  if (isVisible())
+    refresh();
+  else
+    stale_ = true;
+}
+
+void GradingView::showEvent(QShowEvent *event) {
+  if (stale_) {
+    stale_ = false;
+    refresh();
+  }
+  QWidget::showEvent(event);
 }
 
 } // namespace ovalon

@@ -49,7 +49,11 @@ class GradingView : public QWidget {
 public:
   explicit GradingView(AppModel &model, QWidget *parent = nullptr);
 
+protected:
+  void showEvent(QShowEvent *event) override;
+
 private:
+  void modelChanged();
   void refresh();
 
   AppModel &model_;
@@ -58,6 +62,7 @@ private:
   QWidget *sheets_;
   SheetTable *table_;
   SheetDetail *detail_;
+  bool stale_ = false; // the model changed while the tab was hidden
 };
 
 } // namespace ovalon

@@ -113,7 +113,7 @@ ReportView::ReportView(AppModel &model, QWidget *parent) : QWidget(parent), mode
           [this] { model_.setTab(AppModel::Tab::review); });
   connect(scores_, &QPushButton::clicked, this, [this] { model_.exportScores(false); });
   connect(report_, &QPushButton::clicked, this, [this] { model_.exportReport(); });
-  connect(&model, &AppModel::changed, this, &ReportView::refresh);
+  connect(&model, &AppModel::changed, this, &ReportView::modelChanged);
   refresh();
 }
 
@@ -154,6 +154,22 @@ void ReportView::refresh() {
   versions_->setVisible(doc->exam.versions.size() > 1);
   scoreList_->setDocument(*doc);
   items_->setAnalysis(*analysis, doc->exam.choiceCount);
+}
+
+// A hidden tab catches up when it is shown, so edits elsewhere don't redraw it.
+void ReportView::modelChanged() {
+  if (isVisible())
+    refresh();
+  else
+    stale_ = true;
+}
+
+void ReportView::showEvent(QShowEvent *event) {
+  if (stale_) {
+    stale_ = false;
+    refresh();
+  }
+  QWidget::showEvent(event);
 }
 
 } // namespace ovalon

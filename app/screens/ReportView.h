@@ -23,7 +23,11 @@ class ReportView : public QWidget {
 public:
   explicit ReportView(AppModel &model, QWidget *parent = nullptr);
 
+protected:
+  void showEvent(QShowEvent *event) override;
+
 private:
+  void modelChanged();
   void refresh();
 
   AppModel &model_;
@@ -39,7 +43,8 @@ private:
   VersionMeans *versions_;
   ScoreList *scoreList_;
   ItemList *items_;
-  QString shown_; // the test, edit time and sheet count the figures were drawn for
+  QString shown_;      // the test, edit time and sheet count the figures were drawn for
+  bool stale_ = false; // the model changed while the tab was hidden
 };
 
 } // namespace ovalon

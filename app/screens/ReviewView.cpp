@@ -94,7 +94,7 @@ ReviewView::ReviewView(AppModel &model, QWidget *parent) : QWidget(parent), mode
   splitter->setChildrenCollapsible(false);
   stack_->addWidget(splitter);
 
-  connect(&model, &AppModel::changed, this, &ReviewView::refresh);
+  connect(&model, &AppModel::changed, this, &ReviewView::modelChanged);
   refresh();
 }
 
@@ -167,6 +167,22 @@ void ReviewView::keyPressEvent(QKeyEvent *event) {
     return;
   }
   QWidget::keyPressEvent(event);
+}
+
+// A hidden tab catches up when it is shown, so edits elsewhere don't redraw it.
+void ReviewView::modelChanged() {
+  if (isVisible())
+    refresh();
+  else
+    stale_ = true;
+}
+
+void ReviewView::showEvent(QShowEvent *event) {
+  if (stale_) {
+    stale_ = false;
+    refresh();
+  }
+  QWidget::showEvent(event);
 }
 
 } // namespace ovalon

@@ -22,8 +22,10 @@ public:
 
 protected:
   void keyPressEvent(QKeyEvent *event) override;
+  void showEvent(QShowEvent *event) override;
 
 private:
+  void modelChanged();
   void refresh();
   void showDetail();
 
@@ -33,6 +35,7 @@ private:
   QScrollArea *detailArea_;
   QWidget *detail_ = nullptr;
   QString shownDetail_;
+  bool stale_ = false; // the model changed while the tab was hidden
 };
 
 } // namespace ovalon

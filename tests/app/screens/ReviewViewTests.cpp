@@ -1,3 +1,4 @@
+#include "AppTestScans.h"
 #include "SampleLibrary.h"
 
 #include "model/AppModel.h"
@@ -68,6 +69,7 @@ TEST(ReviewView, theWholeSampleClassIsSettledFromTheKeyboardAndResultsTurnFinal)
   AppModel &model = *sample.model;
   ReviewView review(model);
   ReportView report(model);
+  report.show();
   showActive(review);
   review.setFocus();
 
@@ -220,6 +222,41 @@ TEST(ReviewView, markAllBlanksSettlesEveryOpenBlankOfTheSheet) {
       EXPECT_EQ(flag.resolution, Resolution::blank());
     }
   }
+}
+
+TEST(ReviewView, anUnreadPageIsLeftOutWithDeleteAndTheListSaysSo) {
+  TempDir dir;
+  ExamDocument doc = quizDocument();
+  ScanIssue issue;
+  issue.id = Uuid::random();
+  issue.source = "scan.pdf";
+  issue.sourcePage = 3;
+  issue.problem = PageProblem::noCode();
+  doc.issues = {issue};
+  ExamLibrary library{dir / "Library"};
+  ASSERT_TRUE(library.save(doc));
+  AppModel model(library);
+  ReviewView review(model);
+  showActive(review);
+  review.setFocus();
+  model.selectNextOpenItem();
+  auto *leave = child<QPushButton>(review, "leavePageOut");
+  ASSERT_TRUE(leave);
+  EXPECT_TRUE(std::ranges::any_of(review.findChildren<QLabel *>(), [](QLabel *label) {
+    return label->text() == "No Ovalon code found";
+  }));
+  // The page picture isn't kept, so it can't be read as a version.
+  EXPECT_FALSE(child<QPushButton>(review, "gradeAsVersion")->isEnabled());
+
+  press(review, Qt::Key_Return); // Return has nothing to take on a page
+  EXPECT_EQ(model.openItemCount(), 1);
+  press(review, Qt::Key_Delete);
+  EXPECT_EQ(model.openItemCount(), 0);
+  EXPECT_TRUE(model.selectedDocument()->issues.front().dismissed);
+  auto *list = child<ReviewList>(review, "reviewList");
+  ASSERT_EQ(list->count(), 1);
+  EXPECT_TRUE(list->item(0)->text().startsWith("Pages Not Read"));
+  EXPECT_TRUE(list->item(0)->text().contains("Left out"));
 }
 
 TEST(ReviewView, showsWhyThereIsNothingToReview) {
