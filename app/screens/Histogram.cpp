@@ -83,8 +83,11 @@ void Histogram::setCounts(const std::vector<int> &counts) {
   auto axes = view_->chart()->axes(Qt::Vertical);
   if (!axes.isEmpty()) {
     auto *y = static_cast<QValueAxis *>(axes.front());
-    y->setRange(0, highest);
-    y->setTickCount(std::min(highest, 5) + 1);
+    // Whole students on the axis: a step that gives at most five intervals.
+    int step = (highest + 4) / 5;
+    int top = (highest + step - 1) / step * step;
+    y->setRange(0, top);
+    y->setTickCount(top / step + 1);
   }
   QStringList description;
   for (int band = 0; band < 10; ++band)
