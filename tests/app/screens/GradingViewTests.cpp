@@ -1,3 +1,4 @@
+#include "../ScriptedPanels.h"
 #include "AppTestScans.h"
 #include "SampleLibrary.h"
 
@@ -196,6 +197,15 @@ TEST(GradingView, reviewButtonJumpsToTheSheetsFirstOpenMark) {
   EXPECT_EQ(model.tab(), AppModel::Tab::review);
   EXPECT_EQ(model.reviewSelection(),
             (AppModel::ReviewItem{AppModel::ReviewItem::Flag{sheetID, firstOpen}}));
+
+  // "Rescan" asks for the new scan of this student's sheet.
+  ScriptedPanels panels;
+  model.setPanels(&panels);
+  view.findChild<QPushButton *>("rescanSheet")->click();
+  ASSERT_EQ(panels.opensAsked.size(), 1u);
+  EXPECT_TRUE(panels.opensAsked[0].message.starts_with("Choose a new scan of "));
+  EXPECT_EQ(panels.opensAsked[0].button, "Rescan");
+  model.setPanels(nullptr);
 
   // Leaving the sheet out shows in its row.
   view.findChild<QPushButton *>("leaveOut")->click();
