@@ -74,27 +74,35 @@ ReviewList::ReviewList(AppModel &model, QWidget *parent) : QListWidget(parent), 
 
 void ReviewList::refresh() {
   filling_ = true;
-  clear();
-  items_.clear();
   const ExamDocument *doc = model_.selectedDocument();
-  if (doc) {
-    for (const Review::Item &item : model_.reviewItems()) {
-      auto row = ReviewRow::make(*doc, item);
-      if (!row)
-        continue;
-      QString text = ui::text(row->title) + "\n" + ui::text(row->detail);
-      if (row->settled)
-        text += " \u00B7 " + ui::text(*row->settled);
-      auto *entry = new QListWidgetItem(kindIcon(row->kind, row->open), text, this);
-      if (!row->open)
-        entry->setForeground(palette().brush(QPalette::PlaceholderText));
-      items_.push_back(item);
-      if (model_.reviewSelection() == item) {
-        entry->setSelected(true);
-        setCurrentItem(entry);
-      }
+  std::vector<Review::Item> items = doc ? model_.reviewItems() : std::vector<Review::Item>{};
+  std::erase_if(items, [&](const Review::Item &item) { return !ReviewRow::make(*doc, item); });
+  // The same items are updated in place, so the list keeps its scroll position.
+  if (items != items_) {
+    clear();
+    items_ = items;
+    for (size_t i = 0; i < items_.size(); ++i)
+      addItem(new QListWidgetItem);
+  }
+  for (size_t i = 0; i < items_.size(); ++i) {
+    auto row = ReviewRow::make(*doc, items_[i]);
+    QString text = ui::text(row->title) + "\n" + ui::text(row->detail);
+    if (row->settled)
+      text += " \u00B7 " + ui::text(*row->settled);
+    QListWidgetItem *entry = item(static_cast<int>(i));
+    entry->setText(text);
+    entry->setIcon(kindIcon(row->kind, row->open));
+    entry->setData(Qt::ForegroundRole,
+                   row->open ? QVariant() : QVariant(palette().brush(QPalette::PlaceholderText)));
+    bool selected = model_.reviewSelection() == items_[i];
+    entry->setSelected(selected);
+    if (selected) {
+      setCurrentItem(entry);
+      scrollToItem(entry);
     }
   }
+  if (!model_.reviewSelection())
+    clearSelection();
   filling_ = false;
 }
 

@@ -63,8 +63,8 @@ SheetTable::SheetTable(AppModel &model, QWidget *parent) : QWidget(parent), mode
 void SheetTable::refresh() {
   const ExamDocument *doc = model_.selectedDocument();
   filling_ = true;
-  table_->clear();
   if (!doc) {
+    table_->clear();
     summary_->clear();
     filling_ = false;
     return;
@@ -79,9 +79,18 @@ void SheetTable::refresh() {
   for (const ScannedSheet &sheet : doc->sheets)
     sheets.push_back(&sheet);
   std::ranges::sort(sheets, {}, &ScannedSheet::number);
-  for (const ScannedSheet *sheet : sheets) {
+  // Rows are updated in place while the sheets stay the same, so the scroll position and
+  // selection survive every refresh.
+  bool sameSheets = table_->topLevelItemCount() == static_cast<int>(sheets.size());
+  for (size_t i = 0; sameSheets && i < sheets.size(); ++i)
+    sameSheets = table_->topLevelItem(static_cast<int>(i))->data(number, Qt::UserRole) ==
+                 ui::text(sheets[i]->id.text());
+  if (!sameSheets)
+    table_->clear();
+  for (size_t i = 0; i < sheets.size(); ++i) {
+    const ScannedSheet *sheet = sheets[i];
     SheetScore result = Scoring::score(*sheet, doc->exam);
-    auto *item = new QTreeWidgetItem;
+    auto *item = sameSheets ? table_->topLevelItem(static_cast<int>(i)) : new QTreeWidgetItem;
     item->setData(number, Qt::UserRole, ui::text(sheet->id.text()));
     item->setText(number, QString::number(sheet->number));
     item->setText(student, studentName(*doc, *sheet));
@@ -99,11 +108,16 @@ void SheetTable::refresh() {
     } else {
       item->setText(review, "\u2713");
     }
+    if (!sheet->excluded)
+      for (int column = 0; column < columnCount; ++column)
+        item->setData(column, Qt::ForegroundRole, QVariant());
     for (int column : {number, version, score, percent})
       item->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
-    table_->addTopLevelItem(item);
-    if (model_.selectedSheet() == sheet->id)
-      item->setSelected(true);
+    if (!sameSheets)
+      table_->addTopLevelItem(item);
+    item->setSelected(model_.selectedSheet() == sheet->id);
+    if (item->isSelected())
+      table_->scrollToItem(item);
   }
   filling_ = false;
 }
