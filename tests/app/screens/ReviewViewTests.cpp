@@ -91,8 +91,11 @@ TEST(ReviewView, theWholeSampleClassIsSettledFromTheKeyboardAndResultsTurnFinal)
 
   bool choseByLetter = false;
   for (int step = 0; step < 4 * open && model.openItemCount() > 0; ++step) {
-    if (step == 1) // the list passes the review's keys on while it has focus
+    // The list passes the review's keys on while it has focus, letters included.
+    if (step == 0)
       child<ReviewList>(review, "reviewList")->setFocus();
+    else if (step == 2)
+      review.setFocus();
     ASSERT_TRUE(model.reviewSelection());
     Review::Item item = *model.reviewSelection();
     ASSERT_TRUE(model.isOpen(item)) << "a decision should move on to the next open item";
