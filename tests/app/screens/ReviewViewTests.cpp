@@ -2,13 +2,18 @@
 #include "SampleLibrary.h"
 
 #include "model/AppModel.h"
+#include "model/FileIO.h"
+#include "scanning/ImageCodecs.h"
 #include "screens/FlagDetail.h"
 #include "screens/ReportView.h"
 #include "screens/ReviewList.h"
 #include "screens/ReviewView.h"
+#include "sheets/SheetLayout.h"
 #include "support/TempDir.h"
+#include "support/TestSheetPage.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -262,6 +267,46 @@ TEST(ReviewView, anUnreadPageIsLeftOutWithDeleteAndTheListSaysSo) {
   ASSERT_EQ(list->count(), 1);
   EXPECT_TRUE(list->item(0)->text().startsWith("Pages Not Read"));
   EXPECT_TRUE(list->item(0)->text().contains("Left out"));
+}
+
+// A photographed sheet whose code is smudged: the teacher says which version it is.
+TEST(ReviewView, anUnreadPageIsGradedAsTheVersionPicked) {
+  TempDir dir;
+  Exam exam = testExam(20, 4, 0, Paper::letter);
+  exam.setVersionCount(2);
+  ASSERT_TRUE(ExamLibrary{dir / "Library"}.save(ExamDocument::make(exam)));
+  SheetLayout layout(exam.signature());
+  std::vector<testing::PencilMark> marks;
+  for (int position = 0; position < 20; ++position)
+    marks.push_back(answerMark(layout, position, position % 4));
+  Rect code = layout.codeRect();
+  marks.push_back({{code.x + code.width / 2, code.y + code.height / 2}, 120, 120, 0.35});
+  auto png = ImageCodecs::encodePng(renderSheetPage(exam, 1, 150, marks, 1));
+  ASSERT_TRUE(png);
+  ASSERT_TRUE(FileIO::writeAtomically(dir / "IMG_0002.png", *png));
+  AppModel model(ExamLibrary{dir / "Library"});
+  model.importPhotos({dir / "IMG_0002.png"});
+  ASSERT_TRUE(waitUntilIdle(model));
+  model.waitForBackgroundWrites();
+  model.clearMessage();
+  ASSERT_EQ(model.selectedDocument()->issues.size(), 1u);
+
+  ReviewView review(model);
+  showActive(review);
+  model.selectNextOpenItem();
+  auto *picture = child<QLabel>(review, "issuePicture");
+  EXPECT_FALSE(picture->pixmap().isNull()) << "the stored page should be shown";
+  EXPECT_EQ(picture->accessibleName(), "The scanned page, page 1");
+  auto *version = child<QComboBox>(review, "issueVersion");
+  ASSERT_EQ(version->count(), 2);
+  version->setCurrentIndex(1);
+  child<QPushButton>(review, "gradeAsVersion")->click();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  const ExamDocument &doc = *model.selectedDocument();
+  EXPECT_TRUE(doc.issues.empty());
+  ASSERT_EQ(doc.sheets.size(), 1u);
+  EXPECT_EQ(doc.sheets[0].version, 1);
+  EXPECT_EQ(doc.sheets[0].marks[5].choice, 1);
 }
 
 TEST(ReviewView, showsWhyThereIsNothingToReview) {
