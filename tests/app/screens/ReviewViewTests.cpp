@@ -187,9 +187,23 @@ TEST(ReviewView, studentIDFlagTakesATypedIDWithoutTheReviewKeysAndCanBeUndone) {
   showActive(review);
   model.setReviewSelection(item);
 
-  auto *typed = child<QLineEdit>(review, "typedID");
   ASSERT_TRUE(child<QListWidget>(review, "reviewList"));
   ASSERT_TRUE(review.findChild<QWidget *>("rosterList"));
+  // The name line's best match is offered, and picking it assigns that student.
+  auto *likely = review.findChild<QPushButton *>("suggestion0");
+  ASSERT_TRUE(likely) << "the sample's unlisted ID comes with a readable name";
+  EXPECT_TRUE(std::ranges::any_of(review.findChildren<QLabel *>(), [](QLabel *label) {
+    return label->text() == "Likely" || label->text() == "Possible";
+  }));
+  std::string suggested = likely->text().section(", ID ", 1).toStdString();
+  likely->click();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(sample.flag(item).resolution, Resolution::student(suggested));
+  model.resolve(std::get<Review::Item::Flag>(item.target).sheet,
+                std::get<Review::Item::Flag>(item.target).flag, std::nullopt);
+  model.setReviewSelection(item);
+
+  auto *typed = child<QLineEdit>(review, "typedID");
   typed->setFocus();
   QTest::keyClicks(typed, "204503");
   EXPECT_FALSE(sample.flag(item).resolution) << "typing is not a decision";
