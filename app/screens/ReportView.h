@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+class QStackedWidget;
+
+namespace ovalon {
+
+class AppModel;
+class Histogram;
+class ItemList;
+class ScoreList;
+class SummaryCards;
+class VersionMeans;
+
+// The "Results" tab: whether the scores are final, the exports, and the class's results
+// and item analysis as the model computed them.
+class ReportView : public QWidget {
+  Q_OBJECT
+
+public:
+  explicit ReportView(AppModel &model, QWidget *parent = nullptr);
+
+protected:
+  void showEvent(QShowEvent *event) override;
+
+private:
+  void modelChanged();
+  void refresh();
+
+  AppModel &model_;
+  QStackedWidget *stack_;
+  QLabel *status_;
+  QPushButton *openReview_;
+  QLabel *provisional_;
+  QPushButton *scores_;
+  QPushButton *slips_;
+  QPushButton *report_;
+  SummaryCards *cards_;
+  Histogram *histogram_;
+  VersionMeans *versions_;
+  ScoreList *scoreList_;
+  ItemList *items_;
+  QString shown_;      // the test, edit time and sheet count the figures were drawn for
+  bool stale_ = false; // the model changed while the tab was hidden
+};
+
+} // namespace ovalon

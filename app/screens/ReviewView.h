@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QScrollArea;
+class QStackedWidget;
+
+namespace ovalon {
+
+class AppModel;
+class ReviewList;
+
+// The "Review" tab: every flagged mark, unread page and doubtful ID of the selected test,
+// and the decision on the selected one. While it has focus, a choice letter, Delete and
+// Return settle the selected mark, so a class can be reviewed from the keyboard.
+class ReviewView : public QWidget {
+  Q_OBJECT
+
+public:
+  explicit ReviewView(AppModel &model, QWidget *parent = nullptr);
+
+protected:
+  void keyPressEvent(QKeyEvent *event) override;
+  void showEvent(QShowEvent *event) override;
+
+private:
+  void modelChanged();
+  void refresh();
+  void showDetail();
+
+  AppModel &model_;
+  QStackedWidget *stack_;
+  ReviewList *list_;
+  QScrollArea *detailArea_;
+  QWidget *detail_ = nullptr;
+  QString shownDetail_;
+  bool stale_ = false; // the model changed while the tab was hidden
+};
+
+} // namespace ovalon

@@ -1,0 +1,219 @@
+#include "../ScriptedPanels.h"
+#include "AppTestScans.h"
+#include "SampleLibrary.h"
+
+#include "grading/Scoring.h"
+#include "model/AppModel.h"
+#include "model/FileIO.h"
+#include "screens/GradingView.h"
+#include "screens/ScanOverlay.h"
+#include "sheets/SheetLayout.h"
+#include "support/TempDir.h"
+
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QLabel>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace ovalon {
+namespace {
+
+using namespace testing;
+namespace fs = std::filesystem;
+
+std::unique_ptr<QMimeData> dragOf(const fs::path &file) {
+  auto data = std::make_unique<QMimeData>();
+  data->setUrls({QUrl::fromLocalFile(QString::fromStdString(file.string()))});
+  return data;
+}
+
+// What a drag over the area and a drop on it come to: whether each was accepted.
+std::pair<bool, bool> dragAndDrop(QWidget *area, const fs::path &file) {
+  auto data = dragOf(file);
+  QPoint centre = area->rect().center();
+  QDragEnterEvent enter(centre, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(area, &enter);
+  QDropEvent drop(QPointF(centre), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+  drop.setAccepted(false);
+  QApplication::sendEvent(area, &drop);
+  return {enter.isAccepted(), drop.isAccepted()};
+}
+
+TEST(GradingView, refusesADropWithNothingGradableAndGradesADroppedScan) {
+  TempDir dir;
+  ExamDocument doc = quizDocument();
+  ExamLibrary library{dir / "Library"};
+  ASSERT_TRUE(library.save(doc));
+  AppModel model(library);
+  GradingView view(model);
+  view.resize(1280, 820);
+  view.show();
+  auto *area = view.findChild<DropArea *>("dropArea");
+  ASSERT_TRUE(area);
+  EXPECT_TRUE(view.findChild<QWidget *>("gradingTips")->isVisible());
+
+  fs::path letter = dir / "Letter to parents.docx";
+  ASSERT_TRUE(FileIO::writeAtomically(letter, std::string_view("PK\x03\x04")));
+  auto [enteredDocx, droppedDocx] = dragAndDrop(area, letter);
+  EXPECT_FALSE(enteredDocx);
+  EXPECT_FALSE(droppedDocx);
+  EXPECT_FALSE(area->dropTargeted());
+  EXPECT_FALSE(model.progress()) << "nothing should start for a .docx";
+
+  // While a gradable drag is over the area it lights up.
+  fs::path scan = dir / "Class Scan.PDF";
+  writeScan(scan, doc.exam, {filledSheet({0, 1, 2, 3, 0, 1, 2, 3, 0, std::nullopt}, "1002")});
+  auto data = dragOf(scan);
+  QDragEnterEvent enter(area->rect().center(), Qt::CopyAction, data.get(), Qt::LeftButton,
+                        Qt::NoModifier);
+  QApplication::sendEvent(area, &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  EXPECT_TRUE(area->dropTargeted());
+  QDragLeaveEvent leave;
+  QApplication::sendEvent(area, &leave);
+  EXPECT_FALSE(area->dropTargeted());
+
+  auto [enteredPdf, droppedPdf] = dragAndDrop(area, scan);
+  EXPECT_TRUE(enteredPdf);
+  EXPECT_TRUE(droppedPdf);
+  ASSERT_TRUE(model.progress()) << "the dropped scan should be grading";
+  ASSERT_TRUE(waitUntilIdle(model));
+  ASSERT_EQ(model.selectedDocument()->sheets.size(), 1u);
+
+  auto *table = view.findChild<QTreeWidget *>("sheetTable");
+  ASSERT_EQ(table->topLevelItemCount(), 1);
+  QTreeWidgetItem *row = table->topLevelItem(0);
+  EXPECT_EQ(row->text(1), "Alan Turing");
+  EXPECT_EQ(row->text(2), "1002");
+  EXPECT_EQ(row->text(3), "A");
+  EXPECT_EQ(row->text(4), "9 / 10");
+  EXPECT_EQ(row->text(5), "90%");
+  EXPECT_EQ(row->text(6), "1 to review");
+  EXPECT_EQ(view.findChild<QLabel *>("sheetSummary")->text(), "1 sheet graded");
+  EXPECT_FALSE(view.findChild<QWidget *>("gradingTips")->isVisible());
+}
+
+struct SampleGrading {
+  TempDir dir;
+  std::unique_ptr<AppModel> model;
+  SampleGrading() {
+    copyGradedSampleLibrary(dir / "Library");
+    model = std::make_unique<AppModel>(ExamLibrary{dir / "Library"});
+  }
+};
+
+TEST(GradingView, selectingARowShowsThatSheetsScanWithRingsOnItsBubbles) {
+  SampleGrading sample;
+  AppModel &model = *sample.model;
+  GradingView view(model);
+  view.resize(1280, 820);
+  view.show();
+  const ExamDocument &doc = *model.selectedDocument();
+  auto *table = view.findChild<QTreeWidget *>("sheetTable");
+  ASSERT_EQ(table->topLevelItemCount(), static_cast<int>(doc.sheets.size()));
+  EXPECT_TRUE(view.findChild<QLabel *>("sheetSummary")
+                  ->text()
+                  .startsWith(QString::number(doc.sheets.size()) + " sheets graded"));
+
+  table->setCurrentItem(table->topLevelItem(3));
+  ASSERT_TRUE(model.selectedSheet());
+  const ScannedSheet &sheet =
+      *std::ranges::find(doc.sheets, *model.selectedSheet(), &ScannedSheet::id);
+  EXPECT_EQ(sheet.number, table->topLevelItem(3)->text(0).toInt());
+  EXPECT_EQ(view.findChild<QLabel *>("sheetTitle")->text(),
+            "Sheet " + QString::number(sheet.number));
+
+  // Selecting from the model moves the table's selection too.
+  const ScannedSheet &other = doc.sheets[7];
+  model.setSelectedSheet(other.id);
+  ASSERT_EQ(table->selectedItems().size(), 1);
+  EXPECT_EQ(table->selectedItems().front()->text(0).toInt(), other.number);
+
+  // Every ring drawn as a chosen bubble sits on a dark bubble of the stored page.
+  auto *overlay = view.findChild<ScanOverlay *>("scanOverlay");
+  ASSERT_TRUE(overlay && overlay->isVisible());
+  ASSERT_FALSE(other.pageImages.empty());
+  std::optional<QImage> page = model.image(other.pageImages.front());
+  ASSERT_TRUE(page);
+  QImage gray = page->convertToFormat(QImage::Format_Grayscale8);
+  int bubbles = 0;
+  int dark = 0;
+  for (const ScanOverlay::Ring &ring : overlay->rings()) {
+    if (!ring.round)
+      continue;
+    ++bubbles;
+    QPointF centre = ring.rect.center();
+    int x = static_cast<int>(centre.x() * gray.width());
+    int y = static_cast<int>(centre.y() * gray.height());
+    if (qGray(gray.pixel(x, y)) < 110)
+      ++dark;
+  }
+  EXPECT_GT(bubbles, 20);
+  EXPECT_GE(dark, bubbles - 1) << "rings should sit on the marks they stand for";
+
+  // The summary for the screen reader names exactly the wrong or blank questions.
+  SheetScore score = Scoring::score(other, doc.exam);
+  int wrong = static_cast<int>(
+      std::ranges::count(overlay->rings(), ScanOverlay::Mark::wrong, &ScanOverlay::Ring::mark));
+  QString summary = overlay->accessibleName();
+  EXPECT_TRUE(summary.startsWith("Scanned sheet, page 1: ")) << summary.toStdString();
+  EXPECT_EQ(summary.contains("Every answer is right."), wrong == 0) << summary.toStdString();
+  if (wrong > 0) {
+    QString list = summary.section("Wrong or blank: questions ", 1).section(".", 0, 0);
+    EXPECT_EQ(list.split(", ").size(), wrong) << summary.toStdString();
+  }
+  int rightInScore = static_cast<int>(std::ranges::count(score.correct, std::optional(true)));
+  int right = static_cast<int>(
+      std::ranges::count(overlay->rings(), ScanOverlay::Mark::right, &ScanOverlay::Ring::mark));
+  EXPECT_LE(right, rightInScore);
+}
+
+TEST(GradingView, reviewButtonJumpsToTheSheetsFirstOpenMark) {
+  SampleGrading sample;
+  AppModel &model = *sample.model;
+  GradingView view(model);
+  view.show();
+  const ExamDocument &doc = *model.selectedDocument();
+  auto flagged = std::ranges::find_if(
+      doc.sheets, [](const ScannedSheet &sheet) { return !sheet.openFlags().empty(); });
+  ASSERT_NE(flagged, doc.sheets.end());
+  Uuid sheetID = flagged->id;
+  Uuid firstOpen = flagged->openFlags().front().id;
+  int open = static_cast<int>(flagged->openFlags().size());
+  model.setSelectedSheet(sheetID);
+  auto *button = view.findChild<QPushButton *>("reviewMarks");
+  ASSERT_TRUE(button->isVisible());
+  EXPECT_EQ(button->text(), "Review " + QString::number(open) + (open == 1 ? " Mark" : " Marks"));
+  button->click();
+  EXPECT_EQ(model.tab(), AppModel::Tab::review);
+  EXPECT_EQ(model.reviewSelection(),
+            (AppModel::ReviewItem{AppModel::ReviewItem::Flag{sheetID, firstOpen}}));
+
+  // "Rescan" asks for the new scan of this student's sheet.
+  ScriptedPanels panels;
+  model.setPanels(&panels);
+  view.findChild<QPushButton *>("rescanSheet")->click();
+  ASSERT_EQ(panels.opensAsked.size(), 1u);
+  EXPECT_TRUE(panels.opensAsked[0].message.starts_with("Choose a new scan of "));
+  EXPECT_EQ(panels.opensAsked[0].button, "Rescan");
+  model.setPanels(nullptr);
+
+  // Leaving the sheet out shows in its row.
+  view.findChild<QPushButton *>("leaveOut")->click();
+  auto *table = view.findChild<QTreeWidget *>("sheetTable");
+  auto rows = table->findItems(QString::number(flagged->number), Qt::MatchExactly, 0);
+  ASSERT_EQ(rows.size(), 1);
+  EXPECT_EQ(rows.front()->text(6), "Left out");
+}
+
+} // namespace
+} // namespace ovalon

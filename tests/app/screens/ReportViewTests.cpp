@@ -1,0 +1,118 @@
+#include "../ScriptedPanels.h"
+#include "SampleLibrary.h"
+
+#include "model/AppModel.h"
+#include "screens/Histogram.h"
+#include "screens/ReportView.h"
+#include "support/TempDir.h"
+
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace ovalon {
+namespace {
+
+using namespace testing;
+namespace fs = std::filesystem;
+
+TEST(ReportView, showsTheModelsAnalysisAndFollowsTheDocument) {
+  TempDir dir;
+  copyGradedSampleLibrary(dir / "Library");
+  AppModel model(ExamLibrary{dir / "Library"});
+  ReportView view(model);
+  view.resize(1280, 820);
+  view.show();
+  auto analysis = model.analysis();
+  ASSERT_TRUE(analysis);
+  const ExamSummary &summary = analysis->summary;
+  EXPECT_EQ(view.findChild<QLabel *>("cardSheets")->text(), QString::number(summary.count));
+  EXPECT_EQ(view.findChild<QLabel *>("cardMean")->text(),
+            QString::asprintf("%.0f%%", summary.mean));
+  EXPECT_EQ(view.findChild<QLabel *>("cardLow")->text(), QString::asprintf("%.0f%%", summary.low));
+  ASSERT_TRUE(summary.reliability);
+  auto *reliability = view.findChild<QLabel *>("cardReliability");
+  EXPECT_EQ(reliability->text(), QString::asprintf("%.2f", *summary.reliability));
+  EXPECT_TRUE(reliability->toolTip().startsWith("Cronbach's alpha"));
+  EXPECT_EQ(view.findChild<Histogram *>()->counts(), summary.histogram);
+  EXPECT_EQ(Histogram::bandText(9), "90 to 100 percent");
+
+  auto *items = view.findChild<QTreeWidget *>("itemList");
+  const Exam &exam = model.selectedDocument()->exam;
+  ASSERT_EQ(items->topLevelItemCount(), exam.questionCount);
+  EXPECT_EQ(items->headerItem()->text(3), "Discrim.");
+  EXPECT_EQ(items->topLevelItem(0)->text(1), "B"); // the sample key starts BCADA
+  auto *scores = view.findChild<QTreeWidget *>("scoreList");
+  EXPECT_EQ(scores->topLevelItemCount(), summary.count);
+
+  // Leaving a sheet out takes it out of every figure.
+  Uuid first = model.selectedDocument()->sheets.front().id;
+  model.setExcluded(first, true);
+  EXPECT_EQ(scores->topLevelItemCount(), summary.count - 1);
+  EXPECT_EQ(view.findChild<QLabel *>("cardSheets")->text(), QString::number(summary.count - 1));
+
+  // The status names what still blocks the exports and offers the way there.
+  ASSERT_GT(model.openItemCount(), 0);
+  auto *openReview = view.findChild<QPushButton *>("openReview");
+  EXPECT_TRUE(openReview->isVisible());
+  openReview->click();
+  EXPECT_EQ(model.tab(), AppModel::Tab::review);
+}
+
+TEST(ReportView, exportButtonsCallTheModelsExportsOnceReady) {
+  TempDir dir;
+  copyGradedSampleLibrary(dir / "Library");
+  AppModel model(ExamLibrary{dir / "Library"});
+  ScriptedPanels panels;
+  model.setPanels(&panels);
+  ReportView view(model);
+  view.show();
+  // Leave out every sheet with open marks, so the rest is final.
+  for (const ScannedSheet &sheet : std::vector(model.selectedDocument()->sheets))
+    if (!sheet.openFlags().empty())
+      model.setExcluded(sheet.id, true);
+  ASSERT_FALSE(model.exportBlocker());
+  auto *scores = view.findChild<QPushButton *>("exportScores");
+  ASSERT_TRUE(scores->isEnabled());
+  EXPECT_EQ(scores->toolTip(), "Scores and answers for your gradebook (Ctrl+E)");
+  EXPECT_EQ(view.findChild<QPushButton *>("exportReport")->toolTip(),
+            "The question-by-question report (Ctrl+Shift+E)");
+  panels.saveAnswers.push_back(dir / "scores.csv");
+  scores->click();
+  ASSERT_EQ(panels.savesAsked.size(), 1u);
+  EXPECT_TRUE(panels.savesAsked[0].fileName.ends_with(" Scores.csv"));
+  EXPECT_TRUE(fs::exists(dir / "scores.csv"));
+
+  auto *slips = view.findChild<QPushButton *>("exportSlips");
+  ASSERT_TRUE(slips->menu());
+  auto actions = slips->menu()->actions();
+  auto four =
+      std::ranges::find(actions, QString("Four per Page (to Cut Apart)\u2026"), &QAction::text);
+  ASSERT_NE(four, actions.end());
+  panels.saveAnswers.push_back(dir / "slips.pdf");
+  (*four)->trigger();
+  ASSERT_EQ(panels.savesAsked.size(), 2u);
+  EXPECT_TRUE(panels.savesAsked[1].fileName.ends_with(" Result Slips.pdf"));
+  EXPECT_TRUE(fs::exists(dir / "slips.pdf"));
+}
+
+TEST(ReportView, saysThereAreNoResultsBeforeGrading) {
+  TempDir dir;
+  ExamLibrary library{dir / "Library"};
+  ASSERT_TRUE(library.save(ExamDocument::make(Exam::untitled())));
+  AppModel model(library);
+  ReportView view(model);
+  view.show();
+  auto labels = view.findChildren<QLabel *>();
+  EXPECT_TRUE(std::ranges::any_of(
+      labels, [](QLabel *l) { return l->text() == "No Results Yet" && l->isVisible(); }));
+  EXPECT_FALSE(view.findChild<QPushButton *>("exportScores")->isVisible());
+}
+
+} // namespace
+} // namespace ovalon

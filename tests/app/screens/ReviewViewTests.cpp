@@ -1,0 +1,343 @@
+#include "AppTestScans.h"
+#include "SampleLibrary.h"
+
+#include "model/AppModel.h"
+#include "model/FileIO.h"
+#include "scanning/ImageCodecs.h"
+#include "screens/FlagDetail.h"
+#include "screens/ReportView.h"
+#include "screens/ReviewList.h"
+#include "screens/ReviewView.h"
+#include "sheets/SheetLayout.h"
+#include "support/TempDir.h"
+#include "support/TestSheetPage.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace ovalon {
+namespace {
+
+using namespace testing;
+
+// The graded sample class in a library of the test's own.
+struct SampleClassModel {
+  TempDir dir;
+  std::unique_ptr<AppModel> model;
+
+  SampleClassModel() {
+    copyGradedSampleLibrary(dir / "Library");
+    model = std::make_unique<AppModel>(ExamLibrary{dir / "Library"});
+  }
+
+  const ExamDocument &doc() const { return *model->selectedDocument(); }
+  const ScannedSheet &sheet(const Uuid &id) const {
+    return *std::ranges::find(doc().sheets, id, &ScannedSheet::id);
+  }
+  const ReviewFlag &flag(const Review::Item &item) const {
+    const auto &target = std::get<Review::Item::Flag>(item.target);
+    return *std::ranges::find(sheet(target.sheet).flags, target.flag, &ReviewFlag::id);
+  }
+};
+
+// Shows the widget as the active window, so key clicks go where the teacher's would.
+void showActive(QWidget &widget) {
+  widget.resize(1280, 820);
+  widget.show();
+  QApplication::setActiveWindow(&widget);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&widget));
+}
+
+// Sends a key to whatever has the keyboard focus, then lets replaced panes go.
+void press(QWidget &window, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : &window;
+  QTest::keyClick(target, static_cast<Qt::Key>(key), modifiers);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+template <typename T> T *child(QWidget &parent, const char *name) {
+  T *found = parent.findChild<T *>(name);
+  EXPECT_TRUE(found) << name;
+  return found;
+}
+
+TEST(ReviewView, theWholeSampleClassIsSettledFromTheKeyboardAndResultsTurnFinal) {
+  SampleClassModel sample;
+  AppModel &model = *sample.model;
+  ReviewView review(model);
+  ReportView report(model);
+  report.show();
+  showActive(review);
+  review.setFocus();
+
+  const int open = model.openItemCount();
+  ASSERT_GT(open, 3) << "the sample class should give Review something to do";
+  auto *exportScores = child<QPushButton>(report, "exportScores");
+  auto *status = child<QLabel>(report, "resultsStatus");
+  EXPECT_FALSE(exportScores->isEnabled());
+  EXPECT_FALSE(child<QPushButton>(report, "exportSlips")->isEnabled());
+  EXPECT_FALSE(child<QPushButton>(report, "exportReport")->isEnabled());
+  EXPECT_EQ(status->text().toStdString(), model.exportBlocker().value_or("ready"));
+  EXPECT_FALSE(child<QLabel>(report, "provisional")->isHidden());
+
+  // Ctrl+letter belongs to the menus, not to the review.
+  model.selectNextOpenItem();
+  ASSERT_TRUE(model.reviewSelection());
+  press(review, Qt::Key_A, Qt::ControlModifier);
+  EXPECT_EQ(model.openItemCount(), open);
+
+  bool choseByLetter = false;
+  for (int step = 0; step < 4 * open && model.openItemCount() > 0; ++step) {
+    // The list passes the review's keys on while it has focus, letters included.
+    if (step == 0)
+      child<ReviewList>(review, "reviewList")->setFocus();
+    else if (step == 2)
+      review.setFocus();
+    ASSERT_TRUE(model.reviewSelection());
+    Review::Item item = *model.reviewSelection();
+    ASSERT_TRUE(model.isOpen(item)) << "a decision should move on to the next open item";
+    int before = model.openItemCount();
+    ASSERT_TRUE(std::holds_alternative<Review::Item::Flag>(item.target));
+    const ReviewFlag &flag = sample.flag(item);
+    switch (flag.kind) {
+    case FlagKind::blank:
+      press(review, Qt::Key_Delete);
+      EXPECT_EQ(sample.flag(item).resolution, Resolution::blank());
+      break;
+    case FlagKind::double_:
+    case FlagKind::faint:
+      if (!choseByLetter) {
+        // Lower case picks the letter too.
+        QTest::keyClick(QApplication::focusWidget(), 'c');
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(sample.flag(item).resolution, Resolution::choice(2));
+        choseByLetter = true;
+      } else {
+        auto darkest = flag.suggestion;
+        press(review, Qt::Key_Return);
+        EXPECT_EQ(sample.flag(item).resolution, Resolution::choice(*darkest));
+      }
+      break;
+    case FlagKind::studentID:
+    case FlagKind::missingPage:
+      press(review, Qt::Key_Return);
+      EXPECT_EQ(sample.flag(item).resolution, Resolution::accept());
+      break;
+    }
+    EXPECT_LT(model.openItemCount(), before);
+  }
+  EXPECT_EQ(model.openItemCount(), 0);
+  EXPECT_TRUE(choseByLetter);
+
+  EXPECT_EQ(status->text(), "Every mark is settled. Scores are final.");
+  EXPECT_TRUE(exportScores->isEnabled());
+  EXPECT_TRUE(child<QPushButton>(report, "exportSlips")->isEnabled());
+  EXPECT_TRUE(child<QPushButton>(report, "exportReport")->isEnabled());
+  EXPECT_TRUE(child<QLabel>(report, "provisional")->isHidden());
+}
+
+TEST(ReviewView, listSelectionAndModelSelectionFollowEachOther) {
+  SampleClassModel sample;
+  AppModel &model = *sample.model;
+  ReviewView review(model);
+  showActive(review);
+  auto *list = child<ReviewList>(review, "reviewList");
+  auto items = model.reviewItems();
+  ASSERT_EQ(list->count(), static_cast<int>(items.size()));
+
+  list->setCurrentRow(2);
+  ASSERT_TRUE(model.reviewSelection());
+  EXPECT_EQ(*model.reviewSelection(), items[2]);
+
+  model.selectNextItem();
+  EXPECT_EQ(list->currentRow(), 3);
+  ASSERT_EQ(list->selectedItems().size(), 1);
+  EXPECT_EQ(list->row(list->selectedItems().front()), 3);
+
+  // Each row names its kind and sheet; a settled one says what was decided.
+  const auto &target = std::get<Review::Item::Flag>(items[3].target);
+  QString text = list->item(3)->text();
+  EXPECT_TRUE(text.contains("Sheet " + QString::number(sample.sheet(target.sheet).number)))
+      << text.toStdString();
+  EXPECT_FALSE(text.contains("Set to"));
+  model.resolve(target.sheet, target.flag, Resolution::choice(1));
+  EXPECT_TRUE(list->item(3)->text().contains("Set to B")) << list->item(3)->text().toStdString();
+  model.setExcluded(target.sheet, true);
+  EXPECT_TRUE(list->item(3)->text().contains("Left out"));
+}
+
+TEST(ReviewView, studentIDFlagTakesATypedIDWithoutTheReviewKeysAndCanBeUndone) {
+  SampleClassModel sample;
+  AppModel &model = *sample.model;
+  auto items = model.reviewItems();
+  auto idFlag = std::ranges::find_if(items, [&](const Review::Item &item) {
+    return sample.flag(item).kind == FlagKind::studentID;
+  });
+  ASSERT_NE(idFlag, items.end()) << "the sample class has an unlisted ID";
+  Review::Item item = *idFlag;
+  ReviewView review(model);
+  showActive(review);
+  model.setReviewSelection(item);
+
+  ASSERT_TRUE(child<QListWidget>(review, "reviewList"));
+  ASSERT_TRUE(review.findChild<QWidget *>("rosterList"));
+  // The name line's best match is offered, and picking it assigns that student.
+  auto *likely = review.findChild<QPushButton *>("suggestion0");
+  ASSERT_TRUE(likely) << "the sample's unlisted ID comes with a readable name";
+  EXPECT_TRUE(std::ranges::any_of(review.findChildren<QLabel *>(), [](QLabel *label) {
+    return label->text() == "Likely" || label->text() == "Possible";
+  }));
+  std::string suggested = likely->text().section(", ID ", 1).toStdString();
+  likely->click();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(sample.flag(item).resolution, Resolution::student(suggested));
+  model.resolve(std::get<Review::Item::Flag>(item.target).sheet,
+                std::get<Review::Item::Flag>(item.target).flag, std::nullopt);
+  model.setReviewSelection(item);
+
+  auto *typed = child<QLineEdit>(review, "typedID");
+  typed->setFocus();
+  QTest::keyClicks(typed, "204503");
+  EXPECT_FALSE(sample.flag(item).resolution) << "typing is not a decision";
+  QTest::keyClick(typed, Qt::Key_Return);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(sample.flag(item).resolution, Resolution::student("204503"));
+
+  model.setReviewSelection(item);
+  child<QPushButton>(review, "undo")->click();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_FALSE(sample.flag(item).resolution);
+  EXPECT_TRUE(model.isOpen(item));
+}
+
+TEST(ReviewView, markAllBlanksSettlesEveryOpenBlankOfTheSheet) {
+  SampleClassModel sample;
+  AppModel &model = *sample.model;
+  // Two blanks on one sheet.
+  auto items = model.reviewItems();
+  auto blank = std::ranges::find_if(
+      items, [&](const Review::Item &item) { return sample.flag(item).kind == FlagKind::blank; });
+  ASSERT_NE(blank, items.end());
+  Uuid sheetID = std::get<Review::Item::Flag>(blank->target).sheet;
+  ReviewFlag second = sample.flag(*blank);
+  second.id = Uuid::random();
+  second.position = (*second.position + 1) % sample.doc().exam.questionCount;
+  model.update([&](ExamDocument &doc) {
+    std::ranges::find(doc.sheets, sheetID, &ScannedSheet::id)->flags.push_back(second);
+  });
+  ReviewView review(model);
+  showActive(review);
+  model.setReviewSelection(*blank);
+  auto *all = child<QPushButton>(review, "markAllBlank");
+  ASSERT_TRUE(all);
+  EXPECT_TRUE(all->text().startsWith("Mark All 2 Blanks")) << all->text().toStdString();
+  all->click();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  for (const ReviewFlag &flag : sample.sheet(sheetID).flags) {
+    if (flag.kind == FlagKind::blank) {
+      EXPECT_EQ(flag.resolution, Resolution::blank());
+    }
+  }
+}
+
+TEST(ReviewView, anUnreadPageIsLeftOutWithDeleteAndTheListSaysSo) {
+  TempDir dir;
+  ExamDocument doc = quizDocument();
+  ScanIssue issue;
+  issue.id = Uuid::random();
+  issue.source = "scan.pdf";
+  issue.sourcePage = 3;
+  issue.problem = PageProblem::noCode();
+  doc.issues = {issue};
+  ExamLibrary library{dir / "Library"};
+  ASSERT_TRUE(library.save(doc));
+  AppModel model(library);
+  ReviewView review(model);
+  showActive(review);
+  review.setFocus();
+  model.selectNextOpenItem();
+  auto *leave = child<QPushButton>(review, "leavePageOut");
+  ASSERT_TRUE(leave);
+  EXPECT_TRUE(std::ranges::any_of(review.findChildren<QLabel *>(), [](QLabel *label) {
+    return label->text() == "No Ovalon code found";
+  }));
+  // The page picture isn't kept, so it can't be read as a version.
+  EXPECT_FALSE(child<QPushButton>(review, "gradeAsVersion")->isEnabled());
+
+  press(review, Qt::Key_Return); // Return has nothing to take on a page
+  EXPECT_EQ(model.openItemCount(), 1);
+  press(review, Qt::Key_Delete);
+  EXPECT_EQ(model.openItemCount(), 0);
+  EXPECT_TRUE(model.selectedDocument()->issues.front().dismissed);
+  auto *list = child<ReviewList>(review, "reviewList");
+  ASSERT_EQ(list->count(), 1);
+  EXPECT_TRUE(list->item(0)->text().startsWith("Pages Not Read"));
+  EXPECT_TRUE(list->item(0)->text().contains("Left out"));
+}
+
+// A photographed sheet whose code is smudged: the teacher says which version it is.
+TEST(ReviewView, anUnreadPageIsGradedAsTheVersionPicked) {
+  TempDir dir;
+  Exam exam = testExam(20, 4, 0, Paper::letter);
+  exam.setVersionCount(2);
+  ASSERT_TRUE(ExamLibrary{dir / "Library"}.save(ExamDocument::make(exam)));
+  SheetLayout layout(exam.signature());
+  std::vector<testing::PencilMark> marks;
+  for (int position = 0; position < 20; ++position)
+    marks.push_back(answerMark(layout, position, position % 4));
+  Rect code = layout.codeRect();
+  marks.push_back({{code.x + code.width / 2, code.y + code.height / 2}, 120, 120, 0.35});
+  auto png = ImageCodecs::encodePng(renderSheetPage(exam, 1, 150, marks, 1));
+  ASSERT_TRUE(png);
+  ASSERT_TRUE(FileIO::writeAtomically(dir / "IMG_0002.png", *png));
+  AppModel model(ExamLibrary{dir / "Library"});
+  model.importPhotos({dir / "IMG_0002.png"});
+  ASSERT_TRUE(waitUntilIdle(model));
+  model.waitForBackgroundWrites();
+  model.clearMessage();
+  ASSERT_EQ(model.selectedDocument()->issues.size(), 1u);
+
+  ReviewView review(model);
+  showActive(review);
+  model.selectNextOpenItem();
+  auto *picture = child<QLabel>(review, "issuePicture");
+  EXPECT_FALSE(picture->pixmap().isNull()) << "the stored page should be shown";
+  EXPECT_EQ(picture->accessibleName(), "The scanned page, page 1");
+  auto *version = child<QComboBox>(review, "issueVersion");
+  ASSERT_EQ(version->count(), 2);
+  version->setCurrentIndex(1);
+  child<QPushButton>(review, "gradeAsVersion")->click();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  const ExamDocument &doc = *model.selectedDocument();
+  EXPECT_TRUE(doc.issues.empty());
+  ASSERT_EQ(doc.sheets.size(), 1u);
+  EXPECT_EQ(doc.sheets[0].version, 1);
+  EXPECT_EQ(doc.sheets[0].marks[5].choice, 1);
+}
+
+TEST(ReviewView, showsWhyThereIsNothingToReview) {
+  TempDir dir;
+  ExamLibrary library{dir / "Library"};
+  ASSERT_TRUE(library.save(ExamDocument::make(Exam::untitled())));
+  AppModel model(library);
+  ReviewView review(model);
+  showActive(review);
+  auto labels = review.findChildren<QLabel *>();
+  auto visible = [&](const QString &text) {
+    return std::ranges::any_of(
+        labels, [&](QLabel *label) { return label->text() == text && label->isVisible(); });
+  };
+  EXPECT_TRUE(visible("Nothing Graded Yet"));
+  EXPECT_FALSE(visible("Nothing to Review"));
+}
+
+} // namespace
+} // namespace ovalon
