@@ -20,6 +20,9 @@ namespace {
 int takeScreenshots(QApplication &app, AppModel &model, MainWindow &window, const QString &folder) {
   QDir().mkpath(folder);
   window.show();
+  QApplication::processEvents();
+  if (model.documents().empty())
+    window.grab().save(folder + "/0-empty-library.png");
   model.trySampleClass();
   QElapsedTimer clock;
   clock.start();
@@ -30,7 +33,7 @@ int takeScreenshots(QApplication &app, AppModel &model, MainWindow &window, cons
       app.processEvents(QEventLoop::AllEvents, 50);
   };
   settle(200);
-  window.grab().save(folder + "/0-grading-progress.png");
+  window.grab().save(folder + "/0-progress.png");
   while (model.isBusy() && clock.elapsed() < 10 * 60 * 1000)
     settle(100);
   if (model.isBusy()) {

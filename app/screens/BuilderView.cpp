@@ -42,7 +42,7 @@ BuilderView::BuilderView(AppModel &model, QWidget *parent) : QWidget(parent), mo
   auto *content = new QWidget;
   auto *top = new QHBoxLayout;
   top->setSpacing(14);
-  top->addWidget(answerSheetSection(), 1);
+  top->addWidget(answerSheetSection(), 1, Qt::AlignTop);
   auto *middle = new QVBoxLayout;
   middle->setSpacing(14);
   middle->addWidget(versionsSection());
@@ -277,7 +277,7 @@ QWidget *BuilderView::answerKeySection() {
 #ifdef Q_OS_MACOS
                        "Option-click"
 #else
-                        "Ctrl-click"
+                       "Ctrl-click"
 #endif
                        ) +
                    " to accept another one too. Right-click a question for points or to drop it.",
@@ -298,12 +298,15 @@ void BuilderView::refresh() {
   const Exam &exam = doc->exam;
   refreshing_ = true;
 
+  QString testID = ui::text(exam.id.text());
+  bool otherTest = testID != shownTest_;
+  shownTest_ = testID;
   QString title = ui::text(exam.title);
   // Never reset the field the teacher is typing in.
-  if (!title_->hasFocus() && title_->text() != title)
+  if ((otherTest || !title_->hasFocus()) && title_->text() != title)
     title_->setText(title);
-  auto setSpin = [](QSpinBox *spin, int value) {
-    if (spin->value() != value && !spin->hasFocus())
+  auto setSpin = [otherTest](QSpinBox *spin, int value) {
+    if (spin->value() != value && (otherTest || !spin->hasFocus()))
       spin->setValue(value);
   };
   setSpin(questions_, exam.questionCount);
@@ -329,13 +332,13 @@ void BuilderView::refresh() {
   setTextIfChanged(lockText_, graded ? "Sheets have been graded with this layout, so it\u2019s "
                                        "fixed now. Duplicate the test to change it."
                                      : "Grading is running.");
-  if (locked)
+  if (locked || otherTest)
     versionEdit_->hide();
 
   int versions = static_cast<int>(exam.versions.size());
   versionCount_->setCurrentIndex(versions - 1);
   reshuffle_->setVisible(versions > 1);
-  ownOrder_->setVisible(versions > 1);
+  ownOrder_->setVisible(versions > 1 && !locked);
   if (versions == 1)
     versionEdit_->hide();
   shuffleChoices_->setChecked(exam.shuffleChoices);

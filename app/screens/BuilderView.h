@@ -39,6 +39,8 @@ private:
 
   AppModel &model_;
   bool refreshing_ = false;
+  // The test the fields show; another test replaces even a focused field's text.
+  QString shownTest_;
 
   QLineEdit *title_ = nullptr;
   QSpinBox *questions_ = nullptr;

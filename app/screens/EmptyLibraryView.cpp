@@ -26,7 +26,8 @@ EmptyLibraryView::EmptyLibraryView(AppModel &model, QWidget *parent) : QWidget(p
                           this);
   text->setWordWrap(true);
   text->setAlignment(Qt::AlignCenter);
-  text->setMaximumWidth(460);
+  text->setFixedWidth(460);
+  text->setMinimumHeight(text->heightForWidth(460));
 
   auto *newTest = new QPushButton(ui::symbol("plus.circle"), "New Test", this);
   newTest->setObjectName("emptyNewTest");

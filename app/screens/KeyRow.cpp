@@ -47,7 +47,7 @@ KeyRow::KeyRow(int question, QWidget *parent)
     button->setText(QString::fromUtf8(Choices::letters[static_cast<size_t>(choice)].data(), 1));
     button->setCheckable(true);
     button->setAutoRaise(false);
-    button->setFixedSize(26, 24);
+    button->setFixedSize(24, 24);
     button->setFocusPolicy(Qt::TabFocus);
     connect(button, &QToolButton::clicked, this, [this, choice] { letterClicked(choice); });
     layout->addWidget(button);
@@ -55,6 +55,14 @@ KeyRow::KeyRow(int question, QWidget *parent)
   }
   layout->addWidget(state_);
   layout->addStretch();
+  // Letters look like the sheet's bubbles: a filled one is the answer.
+  setStyleSheet("QToolButton { border: 1px solid palette(mid); border-radius: 12px;"
+                " background: palette(base); }"
+                "QToolButton:hover { border-color: palette(highlight); }"
+                "QToolButton:checked { background: palette(highlight);"
+                " color: palette(highlighted-text); border-color: palette(highlight);"
+                " font-weight: bold; }"
+                "QToolButton:disabled { color: palette(mid); }");
 }
 
 void KeyRow::show(const QuestionKey &key, int choiceCount) {

@@ -41,6 +41,11 @@ MainWindow::MainWindow(AppModel &model, QWidget *parent)
   refresh();
 }
 
+MainWindow::~MainWindow() {
+  // The choosers die with the window; the model must not ask them afterwards.
+  model_.setPanels(nullptr);
+}
+
 QString MainWindow::closeWhileGradingText() {
   return "Ovalon is still reading scans. Stop grading and close the window?";
 }

@@ -30,6 +30,7 @@ class MainWindow : public QMainWindow {
 
 public:
   explicit MainWindow(AppModel &model, QWidget *parent = nullptr);
+  ~MainWindow() override;
 
   // Files the app was opened with: asks to grade the scans among them against the
   // selected test, or says that a test has to be made or chosen first.
