@@ -262,6 +262,7 @@ QWidget *BuilderView::answerKeySection() {
   typed->addWidget(scan);
 
   auto *grid = new QWidget(box);
+  grid->setStyleSheet(KeyRow::styleSheet());
   keyGrid_ = new QGridLayout(grid);
   keyGrid_->setContentsMargins(0, 4, 0, 0);
   keyGrid_->setHorizontalSpacing(24);
@@ -356,8 +357,10 @@ void BuilderView::refreshKey() {
   size_t unkeyed = exam.unkeyedQuestions().size();
   setTextIfChanged(keyProgress_,
                    unkeyed == 0 ? QString("Complete") : QString("%1 to go").arg(unkeyed));
-  keyProgress_->setStyleSheet(unkeyed == 0 ? "color: #2e7d32; font-weight: bold;"
-                                           : "font-weight: bold;");
+  QString progressStyle =
+      unkeyed == 0 ? "color: #2e7d32; font-weight: bold;" : "font-weight: bold;";
+  if (keyProgress_->styleSheet() != progressStyle)
+    keyProgress_->setStyleSheet(progressStyle);
 
   // Rows are added and removed only at the end, and otherwise updated in place.
   int count = exam.questionCount;

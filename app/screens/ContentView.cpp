@@ -47,6 +47,7 @@ ContentView::ContentView(AppModel &model, QWidget *parent)
   grade->setToolTip("Grade a scanned PDF from the copier (" +
                     ui::shortcutText(QKeySequence(Qt::CTRL | Qt::Key_G)) + ")");
   connect(grade, &QPushButton::clicked, &model, [&model] { model.gradeScans(); });
+  gradeButton_ = grade;
 
   QLabel *hint = ui::note("Build the test, print sheets, grade the scan, review flagged marks, "
                           "then see results (" +
@@ -106,6 +107,8 @@ void ContentView::refresh() {
     QString review = open > 0 ? QString("Review (%1)").arg(open) : QString("Review");
     if (tabs_->tabText(3) != review)
       tabs_->setTabText(3, review);
+    // One reading job at a time: the banner's run has to finish first.
+    gradeButton_->setEnabled(!model_.progress());
   }
   refreshing_ = false;
 }

@@ -31,6 +31,7 @@ private:
   QWidget *test_;
   QTabBar *tabs_;
   QStackedWidget *pages_;
+  QWidget *gradeButton_ = nullptr;
   bool refreshing_ = false;
 };
 

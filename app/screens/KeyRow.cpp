@@ -55,14 +55,17 @@ KeyRow::KeyRow(int question, QWidget *parent)
   }
   layout->addWidget(state_);
   layout->addStretch();
+}
+
+QString KeyRow::styleSheet() {
   // Letters look like the sheet's bubbles: a filled one is the answer.
-  setStyleSheet("QToolButton { border: 1px solid palette(mid); border-radius: 12px;"
-                " background: palette(base); }"
-                "QToolButton:hover { border-color: palette(highlight); }"
-                "QToolButton:checked { background: palette(highlight);"
-                " color: palette(highlighted-text); border-color: palette(highlight);"
-                " font-weight: bold; }"
-                "QToolButton:disabled { color: palette(mid); }");
+  return "QToolButton { border: 1px solid palette(mid); border-radius: 12px;"
+         " background: palette(base); }"
+         "QToolButton:hover { border-color: palette(highlight); }"
+         "QToolButton:checked { background: palette(highlight);"
+         " color: palette(highlighted-text); border-color: palette(highlight);"
+         " font-weight: bold; }"
+         "QToolButton:disabled { color: palette(mid); }";
 }
 
 void KeyRow::show(const QuestionKey &key, int choiceCount) {

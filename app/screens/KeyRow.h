@@ -25,6 +25,9 @@ public:
   int question() const { return question_; }
   // Shows `key` with `choiceCount` letters; only what differs is touched.
   void show(const QuestionKey &key, int choiceCount);
+  // The look of the letter buttons, set once on the rows' container: parsing a
+  // style sheet per row would make a 200-question key slow to build.
+  static QString styleSheet();
   QToolButton *letterButton(int choice) const { return letters_[static_cast<size_t>(choice)]; }
 
 signals:

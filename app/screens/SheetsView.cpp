@@ -133,7 +133,9 @@ QWidget *SheetsView::controls() {
   auto *copiesRow = new QHBoxLayout;
   copiesRow->addWidget(blank_);
   copiesRow->addWidget(copies_);
-  copiesRow->addWidget(new QLabel("blank sheets", panel));
+  copiesLabel_ = new QLabel(panel);
+  copiesLabel_->setObjectName("copiesLabel");
+  copiesRow->addWidget(copiesLabel_);
   copiesRow->addStretch();
   auto *buttons = new QHBoxLayout;
   buttons->addWidget(print);
@@ -200,10 +202,10 @@ void SheetsView::refresh() {
   blank_->setChecked(!forRoster);
   forRoster_->setChecked(forRoster);
   forRoster_->setEnabled(hasRoster);
-  blank_->setText({});
   if (copies_->value() != model_.printCopies() && !copies_->hasFocus())
     copies_->setValue(model_.printCopies());
   copies_->setEnabled(!forRoster);
+  setTextIfChanged(copiesLabel_, model_.printCopies() == 1 ? "blank sheet" : "blank sheets");
   setTextIfChanged(rosterNote_,
                    hasRoster ? "Each sheet has the student\u2019s name printed and ID bubbles "
                                "filled, so no one bubbles a wrong ID."

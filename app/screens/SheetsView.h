@@ -36,6 +36,7 @@ private:
   QLabel *versionHint_ = nullptr;
   QRadioButton *blank_ = nullptr;
   QSpinBox *copies_ = nullptr;
+  QLabel *copiesLabel_ = nullptr;
   QRadioButton *forRoster_ = nullptr;
   QLabel *rosterNote_ = nullptr;
   QLabel *keyWarning_ = nullptr;

@@ -24,8 +24,11 @@ TEST(Sheets, printAndSaveHandTheChosenSheetsToThePanels) {
   ShellTestWindow shell;
   shell.model->newTest();
   shell.model->setTab(AppModel::Tab::sheets);
+  shell.find<QSpinBox>("printCopies")->setValue(1);
+  EXPECT_EQ(shell.find<QLabel>("copiesLabel")->text(), "blank sheet");
   shell.find<QSpinBox>("printCopies")->setValue(3);
   EXPECT_EQ(shell.model->printCopies(), 3);
+  EXPECT_EQ(shell.find<QLabel>("copiesLabel")->text(), "blank sheets");
   shell.click("printSheets");
   ASSERT_EQ(shell.panels.printed.size(), 1u);
   EXPECT_EQ(shell.panels.printed[0].pages.size(), 3u);

@@ -83,11 +83,13 @@ TEST(Shell, theSampleClassShowsTheBannerAndCancelStopsIt) {
   // Nothing else may start while the run holds the banner.
   EXPECT_FALSE(shell.window->commands().action("gradeScans")->isEnabled());
   EXPECT_FALSE(shell.window->commands().action("trySampleClass")->isEnabled());
+  EXPECT_FALSE(shell.find<QWidget>("gradeScansButton")->isEnabled());
 
   shell.click("cancelGrading");
   ASSERT_TRUE(waitUntilIdle(*shell.model));
   EXPECT_FALSE(shell.model->progress());
   EXPECT_FALSE(banner->isVisible());
+  EXPECT_TRUE(shell.find<QWidget>("gradeScansButton")->isEnabled());
 }
 
 TEST(Shell, theBannerCountsPagesOnceTheirNumberIsKnown) {
