@@ -6,6 +6,7 @@
 #include "windowing/CloseGuard.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
@@ -288,6 +289,36 @@ TEST(Shell, openingTheAppWithAScanOffersToGradeItAgainstTheSelectedTest) {
   QTest::mouseClick(ask->findChild<QAbstractButton *>("gradeOpenedFiles"), Qt::LeftButton);
   ASSERT_TRUE(waitUntilIdle(*shell.model));
   EXPECT_EQ(shell.model->selectedDocument()->sheets.size(), 1u);
+}
+
+TEST(Shell, aScannedKeyIsCheckedInAWindowModalDialogThatGoesWithIt) {
+  ShellTestWindow shell([](const std::filesystem::path &library) {
+    ASSERT_TRUE(ExamLibrary{library}.save(quizDocument()));
+  });
+  const Exam &exam = shell.model->selectedDocument()->exam;
+  std::filesystem::path scan = shell.dir / "key.pdf";
+  writeScan(scan, exam, {keySheet(exam, {3, 2, 1, 0, 3, 2, 1, 0, 3, 2})});
+  shell.panels.openAnswers.push_back({scan});
+  shell.press(Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
+  ASSERT_EQ(shell.panels.opensAsked.size(), 1u);
+  ASSERT_TRUE(waitUntilIdle(*shell.model));
+  ASSERT_TRUE(shell.model->keyCheck());
+
+  auto visibleDialogs = [&shell] {
+    QApplication::processEvents();
+    std::vector<QDialog *> shown;
+    for (QDialog *dialog : shell.window->findChildren<QDialog *>())
+      if (dialog->isVisible() && !qobject_cast<QMessageBox *>(dialog))
+        shown.push_back(dialog);
+    return shown;
+  };
+  auto dialogs = visibleDialogs();
+  ASSERT_EQ(dialogs.size(), 1u);
+  EXPECT_EQ(dialogs[0]->windowModality(), Qt::WindowModal);
+  // Closed without a decision (Escape): the scanned key is set aside, the typed one stays.
+  dialogs[0]->reject();
+  EXPECT_FALSE(shell.model->keyCheck());
+  EXPECT_TRUE(visibleDialogs().empty());
 }
 
 TEST(Shell, openingTheAppWithAScanAndNoTestSaysToMakeOneFirst) {
