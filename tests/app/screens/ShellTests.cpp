@@ -2,7 +2,10 @@
 #include "ShellTestWindow.h"
 
 #include "screens/ContentView.h"
+#include "screens/HelpView.h"
 #include "screens/OvalonCommands.h"
+#include "screens/TestRow.h"
+#include "screens/Ui.h"
 #include "windowing/CloseGuard.h"
 
 #include <QAction>
@@ -218,6 +221,33 @@ TEST(Shell, closingDuringARunAsksAndStopsTheRunOnlyOnYes) {
   // With nothing running the guard lets the window go without asking.
   shell.window->show();
   EXPECT_TRUE(shell.window->close());
+}
+
+TEST(Shell, helpTopicsComeInOrderAndSpeakOfThisComputer) {
+  std::vector<std::string> titles;
+  for (const HelpView::Topic &topic : HelpView::topics()) {
+    titles.push_back(topic.title);
+    std::string text = topic.text;
+    EXPECT_EQ(text.find("Mac"), std::string::npos) << topic.title;
+    EXPECT_EQ(text.find("iPhone"), std::string::npos) << topic.title;
+    EXPECT_FALSE(ui::symbol(topic.symbol).isNull()) << topic.symbol;
+  }
+  EXPECT_EQ(titles,
+            (std::vector<std::string>{"Printing sheets", "Scanning at the copier", "No scanner?",
+                                      "Scanning the answer key", "Rescanning one sheet", "Marks",
+                                      "Versions", "The sample class", "Privacy"}));
+  EXPECT_NE(std::string(HelpView::topics()[2].text).find("File > Import Photos"),
+            std::string::npos);
+}
+
+TEST(Shell, sidebarRowsCountWhatTheTestHas) {
+  ExamDocument doc = quizDocument();
+  EXPECT_EQ(TestRow::countsText(doc), "10 questions");
+  doc.exam.setVersionCount(3);
+  doc.sheets.resize(2);
+  doc.sheets[0].flags.push_back({});
+  EXPECT_EQ(TestRow::countsText(doc),
+            "10 questions \u00b7 3 versions \u00b7 2 graded \u00b7 1 to review");
 }
 
 TEST(Shell, theCloseGuardDecidesForTheWindowsCloseRequests) {
