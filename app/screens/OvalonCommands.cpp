@@ -10,6 +10,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <algorithm>
+
 #ifndef OVALON_VERSION
 #define OVALON_VERSION "unknown"
 #endif

@@ -82,7 +82,6 @@ std::optional<fs::path> QtPanels::chooseSaveFile(const SavePanel &panel) {
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setWindowModality(Qt::WindowModal);
-  dialog.setLabelText(QFileDialog::LookIn, ui::text(panel.message));
   QString suffix = QFileInfo(ui::text(panel.fileName)).suffix();
   if (!suffix.isEmpty())
     dialog.setDefaultSuffix(suffix);
