@@ -1,0 +1,37 @@
+#pragma once
+
+#ifndef Q_MOC_RUN
+#include "model/Panels.h"
+#endif
+
+#include <QString>
+
+class QPrinter;
+class QWidget;
+
+namespace ovalon {
+
+// The model's file choosers and print dialog as Qt dialogs, modal to the main window.
+class QtPanels : public Panels {
+public:
+  explicit QtPanels(QWidget &window) : window_(window) {}
+
+  std::optional<std::filesystem::path> chooseSaveFile(const SavePanel &panel) override;
+  std::vector<std::filesystem::path> chooseFiles(const OpenPanel &panel) override;
+  void print(const PrintJob &job) override;
+
+  // The name filter an open chooser offers, e.g. "Scans (*.pdf *.png …)".
+  static QString openFilter(OpenPanel::Files files);
+  // The filter of a save chooser: the suggested name's own type only.
+  static QString saveFilter(const std::string &fileName);
+
+  // The test's paper, portrait, edge to edge with no margins, titled with the test.
+  static void preparePrinter(QPrinter &printer, const Exam &exam);
+  // Each page drawn by the sheet renderer at the printer's resolution (at most 300 dpi).
+  static bool drawPages(QPrinter &printer, const PrintJob &job);
+
+private:
+  QWidget &window_;
+};
+
+} // namespace ovalon

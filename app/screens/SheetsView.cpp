@@ -1,0 +1,237 @@
+#include "screens/SheetsView.h"
+
+#include "model/AppModel.h"
+#include "model/Choices.h"
+#include "screens/SheetPicture.h"
+#include "screens/Ui.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace ovalon {
+
+namespace {
+
+void setTextIfChanged(QLabel *label, const QString &text) {
+  if (label->text() != text)
+    label->setText(text);
+}
+
+} // namespace
+
+SheetsView::SheetsView(AppModel &model, QWidget *parent) : QWidget(parent), model_(model) {
+  setObjectName("sheetsView");
+
+  auto *scroll = new QScrollArea(this);
+  scroll->setWidgetResizable(true);
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidget(controls());
+  scroll->setMinimumWidth(400);
+  scroll->setMaximumWidth(480);
+
+  previewTitle_ = new QLabel(this);
+  previewTitle_->setObjectName("previewTitle");
+  QFont bold = previewTitle_->font();
+  bold.setBold(true);
+  previewTitle_->setFont(bold);
+  page1_ = new QPushButton("Page 1", this);
+  page2_ = new QPushButton("Page 2", this);
+  page1_->setObjectName("previewPage1");
+  page2_->setObjectName("previewPage2");
+  for (QPushButton *button : {page1_, page2_})
+    button->setCheckable(true);
+  connect(page1_, &QPushButton::clicked, this, [this] { model_.setPreviewPage(1); });
+  connect(page2_, &QPushButton::clicked, this, [this] { model_.setPreviewPage(2); });
+  picture_ = new SheetPicture(this);
+
+  auto *previewHeader = new QHBoxLayout;
+  previewHeader->addWidget(previewTitle_);
+  previewHeader->addStretch();
+  previewHeader->addWidget(page1_);
+  previewHeader->addWidget(page2_);
+  auto *preview = new QVBoxLayout;
+  preview->addLayout(previewHeader);
+  preview->addWidget(picture_, 1);
+
+  auto *layout = new QHBoxLayout(this);
+  layout->setContentsMargins(16, 12, 16, 12);
+  layout->setSpacing(18);
+  layout->addWidget(scroll);
+  layout->addLayout(preview, 1);
+
+  connect(&model, &AppModel::changed, this, &SheetsView::refresh);
+  refresh();
+}
+
+QWidget *SheetsView::controls() {
+  auto *panel = new QWidget;
+
+  version_ = new QComboBox(panel);
+  version_->setObjectName("printVersion");
+  connect(version_, &QComboBox::activated, this,
+          [this](int index) { model_.setPrintVersion(version_->itemData(index).toInt()); });
+  versionHint_ = ui::note("Add versions B to D on the Test step.", panel);
+
+  blank_ = new QRadioButton(panel);
+  blank_->setObjectName("printBlank");
+  copies_ = new QSpinBox(panel);
+  copies_->setObjectName("printCopies");
+  copies_->setRange(1, 999);
+  copies_->setKeyboardTracking(false);
+  forRoster_ = new QRadioButton("One for each student on the roster", panel);
+  forRoster_->setObjectName("printForRoster");
+  auto *choice = new QButtonGroup(panel);
+  choice->addButton(blank_);
+  choice->addButton(forRoster_);
+  connect(blank_, &QRadioButton::clicked, this, [this] { model_.setPrintForRoster(false); });
+  connect(forRoster_, &QRadioButton::clicked, this, [this] { model_.setPrintForRoster(true); });
+  connect(copies_, &QSpinBox::valueChanged, this, [this](int copies) {
+    if (!refreshing_)
+      model_.setPrintCopies(copies);
+  });
+  rosterNote_ = ui::note({}, panel);
+  rosterNote_->setObjectName("rosterNote");
+
+  auto *print = new QPushButton(ui::symbol("printer"), "Print\u2026", panel);
+  print->setObjectName("printSheets");
+  print->setToolTip("Print the sheets (" + ui::shortcutText(QKeySequence(Qt::CTRL | Qt::Key_P)) +
+                    ")");
+  print->setDefault(true);
+  connect(print, &QPushButton::clicked, this, [this] { model_.printSheets(); });
+  auto *savePDF = new QPushButton("Save as PDF\u2026", panel);
+  savePDF->setObjectName("saveSheetsPDF");
+  savePDF->setToolTip("Save the sheets as a PDF (" +
+                      ui::shortcutText(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)) + ")");
+  connect(savePDF, &QPushButton::clicked, this, [this] { model_.saveSheetsPDF(); });
+  auto *saveKeys = new QPushButton("Save Answer Keys\u2026", panel);
+  saveKeys->setObjectName("sheetsExportAnswerKeys");
+  connect(saveKeys, &QPushButton::clicked, this, [this] { model_.exportAnswerKeys(); });
+
+  auto *keySheet = new QPushButton(ui::symbol("key"), "Print Key Sheet\u2026", panel);
+  keySheet->setObjectName("saveAnswerKeySheet");
+  connect(keySheet, &QPushButton::clicked, this, [this] { model_.saveAnswerKeySheet(); });
+
+  keyWarning_ = new QLabel("The key isn\u2019t finished. You can print now and finish it before "
+                           "grading.",
+                           panel);
+  keyWarning_->setObjectName("keyWarning");
+  keyWarning_->setWordWrap(true);
+  keyWarning_->setStyleSheet("color: #c77700;");
+
+  auto *versionRow = new QHBoxLayout;
+  versionRow->addWidget(new QLabel("Version", panel));
+  versionRow->addWidget(version_);
+  versionRow->addStretch();
+  auto *copiesRow = new QHBoxLayout;
+  copiesRow->addWidget(blank_);
+  copiesRow->addWidget(copies_);
+  copiesLabel_ = new QLabel(panel);
+  copiesLabel_->setObjectName("copiesLabel");
+  copiesRow->addWidget(copiesLabel_);
+  copiesRow->addStretch();
+  auto *buttons = new QHBoxLayout;
+  buttons->addWidget(print);
+  buttons->addWidget(savePDF);
+  buttons->addWidget(saveKeys);
+  buttons->addStretch();
+
+  auto *layout = new QVBoxLayout(panel);
+  layout->setContentsMargins(0, 0, 8, 0);
+  layout->setSpacing(8);
+  layout->addLayout(versionRow);
+  layout->addWidget(versionHint_);
+  layout->addSpacing(8);
+  layout->addWidget(ui::heading("Sheets", panel));
+  layout->addLayout(copiesRow);
+  layout->addWidget(forRoster_);
+  layout->addWidget(rosterNote_);
+  layout->addSpacing(4);
+  layout->addLayout(buttons);
+  layout->addWidget(keyWarning_);
+  layout->addSpacing(12);
+  layout->addWidget(ui::heading("Answer Key Sheet", panel));
+  layout->addWidget(keySheet, 0, Qt::AlignLeft);
+  layout->addWidget(
+      ui::note("Bubble the right answers on it and put it anywhere in the class\u2019s "
+               "stack. It\u2019s read as the key, not graded, and you check it before "
+               "it\u2019s used.",
+               panel));
+  layout->addSpacing(12);
+  layout->addWidget(ui::heading("Tips", panel));
+  layout->addWidget(
+      ui::note("Print at 100% on plain paper. Copies of a printed sheet work too.", panel));
+  layout->addWidget(ui::note("Keep all four corner squares on the page; the code tells Ovalon the "
+                             "test, version and page.",
+                             panel));
+  layout->addStretch();
+  return panel;
+}
+
+void SheetsView::showEvent(QShowEvent *event) {
+  QWidget::showEvent(event);
+  refresh();
+}
+
+void SheetsView::refresh() {
+  const ExamDocument *doc = model_.selectedDocument();
+  if (!doc)
+    return;
+  refreshing_ = true;
+  const Exam &exam = doc->exam;
+  int versions = static_cast<int>(exam.versions.size());
+  if (version_->count() != versions) {
+    version_->clear();
+    for (int version = 0; version < versions; ++version)
+      version_->addItem(ui::text(Choices::letter(version)), version);
+  }
+  int printVersion = std::clamp(model_.printVersion(), 0, versions - 1);
+  version_->setCurrentIndex(printVersion);
+  version_->setEnabled(versions > 1);
+  versionHint_->setVisible(versions == 1);
+
+  bool hasRoster = !doc->roster.students.empty();
+  bool forRoster = model_.printForRoster() && hasRoster;
+  blank_->setChecked(!forRoster);
+  forRoster_->setChecked(forRoster);
+  forRoster_->setEnabled(hasRoster);
+  if (copies_->value() != model_.printCopies() && !copies_->hasFocus())
+    copies_->setValue(model_.printCopies());
+  copies_->setEnabled(!forRoster);
+  setTextIfChanged(copiesLabel_, model_.printCopies() == 1 ? "blank sheet" : "blank sheets");
+  setTextIfChanged(rosterNote_,
+                   hasRoster ? "Each sheet has the student\u2019s name printed and ID bubbles "
+                               "filled, so no one bubbles a wrong ID."
+                             : "Import a roster on the Test step to print names and IDs on the "
+                               "sheets.");
+  keyWarning_->setVisible(!exam.unkeyedQuestions().empty());
+
+  QString letter = ui::text(Choices::letter(printVersion));
+  setTextIfChanged(previewTitle_, "Preview of version " + letter);
+  int pages = exam.pageCount();
+  int page = std::clamp(model_.previewPage(), 1, pages);
+  page1_->setVisible(pages > 1);
+  page2_->setVisible(pages > 1);
+  page1_->setChecked(page == 1);
+  page2_->setChecked(page == 2);
+  refreshing_ = false;
+
+  // Only the tab on screen draws its preview; it catches up when shown.
+  if (!isVisible())
+    return;
+  std::optional<SheetFill> fill;
+  if (forRoster) {
+    const Student first = doc->roster.sorted().front();
+    fill = SheetFill{first.name(), first.id, false};
+  }
+  picture_->show(exam, printVersion, page, fill);
+}
+
+} // namespace ovalon

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QWidget>
+
+class QButtonGroup;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+
+namespace ovalon {
+
+class AppModel;
+class SheetPicture;
+
+// The Print tab: which sheets to print, and a live preview of one page.
+class SheetsView : public QWidget {
+  Q_OBJECT
+
+public:
+  explicit SheetsView(AppModel &model, QWidget *parent = nullptr);
+
+  SheetPicture *picture() const { return picture_; }
+
+protected:
+  void showEvent(QShowEvent *event) override;
+
+private:
+  QWidget *controls();
+  void refresh();
+
+  AppModel &model_;
+  bool refreshing_ = false;
+  QComboBox *version_ = nullptr;
+  QLabel *versionHint_ = nullptr;
+  QRadioButton *blank_ = nullptr;
+  QSpinBox *copies_ = nullptr;
+  QLabel *copiesLabel_ = nullptr;
+  QRadioButton *forRoster_ = nullptr;
+  QLabel *rosterNote_ = nullptr;
+  QLabel *keyWarning_ = nullptr;
+  QLabel *previewTitle_ = nullptr;
+  QPushButton *page1_ = nullptr;
+  QPushButton *page2_ = nullptr;
+  SheetPicture *picture_ = nullptr;
+};
+
+} // namespace ovalon

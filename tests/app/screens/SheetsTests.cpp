@@ -1,0 +1,133 @@
+#include "ShellTestWindow.h"
+
+#include "model/FileIO.h"
+#include "screens/QtPanels.h"
+#include "screens/SheetPicture.h"
+#include "sheets/SheetLayout.h"
+#include "support/RenderedPage.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+
+#include <gtest/gtest.h>
+
+namespace ovalon {
+namespace {
+
+using namespace testing;
+
+TEST(Sheets, printAndSaveHandTheChosenSheetsToThePanels) {
+  ShellTestWindow shell;
+  shell.model->newTest();
+  shell.model->setTab(AppModel::Tab::sheets);
+  shell.find<QSpinBox>("printCopies")->setValue(1);
+  EXPECT_EQ(shell.find<QLabel>("copiesLabel")->text(), "blank sheet");
+  shell.find<QSpinBox>("printCopies")->setValue(3);
+  EXPECT_EQ(shell.model->printCopies(), 3);
+  EXPECT_EQ(shell.find<QLabel>("copiesLabel")->text(), "blank sheets");
+  shell.click("printSheets");
+  ASSERT_EQ(shell.panels.printed.size(), 1u);
+  EXPECT_EQ(shell.panels.printed[0].pages.size(), 3u);
+  EXPECT_EQ(shell.panels.printed[0].pages, shell.model->printPages());
+
+  shell.panels.saveAnswers.push_back(shell.dir / "sheets.pdf");
+  shell.click("saveSheetsPDF");
+  ASSERT_EQ(shell.panels.savesAsked.size(), 1u);
+  EXPECT_EQ(shell.panels.savesAsked[0], *shell.model->sheetsPanel());
+  auto facts = pdfFacts(FileIO::read(shell.dir / "sheets.pdf").value_or(Bytes{}));
+  ASSERT_TRUE(facts);
+  EXPECT_EQ(facts->pageCount, 3);
+
+  shell.click("saveAnswerKeySheet");
+  ASSERT_EQ(shell.panels.savesAsked.size(), 2u);
+  EXPECT_EQ(shell.panels.savesAsked[1], *shell.model->answerKeySheetPanel());
+}
+
+TEST(Sheets, thePreviewFollowsVersionPageAndTheRostersFirstStudent) {
+  ShellTestWindow shell;
+  shell.model->newTest();
+  shell.model->setTab(AppModel::Tab::sheets);
+  auto *noRoster = shell.find<QLabel>("rosterNote");
+  EXPECT_EQ(noRoster->text(),
+            "Import a roster on the Test step to print names and IDs on the sheets.");
+  EXPECT_FALSE(shell.find<QRadioButton>("printForRoster")->isEnabled());
+  EXPECT_TRUE(shell.find<QLabel>("keyWarning")->isVisible());
+  EXPECT_FALSE(shell.find<QPushButton>("previewPage2")->isVisible());
+
+  shell.model->update([](ExamDocument &d) {
+    d.exam.setQuestionCount(120);
+    d.exam.setVersionCount(2);
+    d.roster.students = {{"22", "Zoe", "Young"}, {"11", "Al", "Adams"}};
+  });
+  SheetPicture *picture = shell.find<SheetPicture>("sheetPicture");
+  const Exam &exam = shell.model->selectedDocument()->exam;
+  EXPECT_EQ(picture->image(), SheetPicture::render(exam, 0, 1, std::nullopt, 150));
+
+  auto *version = shell.find<QComboBox>("printVersion");
+  version->setCurrentIndex(1);
+  emit version->activated(1);
+  EXPECT_EQ(shell.model->printVersion(), 1);
+  EXPECT_EQ(shell.find<QLabel>("previewTitle")->text(), "Preview of version B");
+  shell.click("previewPage2");
+  EXPECT_EQ(shell.model->previewPage(), 2);
+  EXPECT_EQ(picture->image(), SheetPicture::render(exam, 1, 2, std::nullopt, 150));
+
+  shell.click("printForRoster");
+  EXPECT_TRUE(shell.model->printForRoster());
+  SheetFill adams{"Al Adams", "11", false};
+  EXPECT_EQ(picture->image(), SheetPicture::render(exam, 1, 2, adams, 150));
+  EXPECT_FALSE(shell.find<QSpinBox>("printCopies")->isEnabled());
+}
+
+TEST(Sheets, printedPagesFillThePaperEdgeToEdgeAtTheTestsSize) {
+  TempDir dir;
+  Exam exam = Exam::untitled();
+  exam.title = "Unit 7 Quiz";
+  exam.paper = Paper::a4;
+  exam.setQuestionCount(130);
+  PrintJob job{exam, {{0, 1, {}}, {0, 2, {}}, {0, 1, SheetFill{"Ann Lee", "42", false}}}};
+
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(QString::fromStdString((dir / "printed.pdf").string()));
+  printer.setResolution(150);
+  QtPanels::preparePrinter(printer, exam);
+  ASSERT_TRUE(QtPanels::drawPages(printer, job));
+
+  Bytes pdf = FileIO::read(dir / "printed.pdf").value_or(Bytes{});
+  auto facts = pdfFacts(pdf);
+  ASSERT_TRUE(facts);
+  EXPECT_EQ(facts->pageCount, 3);
+  EXPECT_EQ(facts->title, "Unit 7 Quiz");
+  EXPECT_NEAR(facts->pageSize.width, 595.3, 1);
+  EXPECT_NEAR(facts->pageSize.height, 841.9, 1);
+
+  // Each corner square lands where the layout puts it, so nothing was shrunk or shifted.
+  SheetLayout layout(exam);
+  auto page = renderPdfPage(pdf, 1, 72);
+  ASSERT_TRUE(page);
+  for (int corner = 0; corner < 4; ++corner) {
+    Rect square = layout.cornerRect(corner);
+    Rect inner{square.x + 3, square.y + 3, square.width - 6, square.height - 6};
+    EXPECT_LT(region(*page, inner, 72).mean, 60) << corner;
+    Rect beside{square.x + square.width + 4, square.y + 3, 6, square.height - 6};
+    EXPECT_GT(region(*page, beside, 72).mean, 200) << corner;
+  }
+}
+
+TEST(Sheets, choosersOfferOnlyTheTypesAllowed) {
+  EXPECT_EQ(QtPanels::saveFilter("Quiz Sheets.pdf"), "PDF (*.pdf)");
+  EXPECT_EQ(QtPanels::saveFilter("Quiz Scores.csv"), "CSV (*.csv)");
+  QString scans = QtPanels::openFilter(OpenPanel::Files::scans);
+  for (const std::string &extension : AppModel::droppableExtensions())
+    EXPECT_TRUE(scans.contains(QString::fromStdString("*." + extension))) << extension;
+  EXPECT_TRUE(QtPanels::openFilter(OpenPanel::Files::roster).contains("*.csv"));
+  EXPECT_FALSE(QtPanels::openFilter(OpenPanel::Files::roster).contains("*.pdf"));
+}
+
+} // namespace
+} // namespace ovalon

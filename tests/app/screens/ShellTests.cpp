@@ -1,0 +1,364 @@
+#include "SampleLibrary.h"
+#include "ShellTestWindow.h"
+
+#include "screens/ContentView.h"
+#include "screens/HelpView.h"
+#include "screens/OvalonCommands.h"
+#include "screens/TestRow.h"
+#include "screens/Ui.h"
+#include "windowing/CloseGuard.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QRegularExpression>
+#include <QTabBar>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace ovalon {
+namespace {
+
+using namespace testing;
+
+bool showsLabel(QWidget *parent, const QString &text) {
+  for (QLabel *label : parent->findChildren<QLabel *>())
+    if (label->isVisible() && label->text() == text)
+      return true;
+  return false;
+}
+
+// Clicks the button with this text in the first modal box that opens from now on.
+void answerNextBox(const QString &button) {
+  QTimer::singleShot(0, [button] {
+    QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
+    for (QAbstractButton *b : QApplication::activeModalWidget()->findChildren<QAbstractButton *>())
+      if (b->text() == button) {
+        b->click();
+        return;
+      }
+    ADD_FAILURE() << "no button " << button.toStdString();
+  });
+}
+
+TEST(Shell, anEmptyLibraryWelcomesAndNewTestOpensItsTestTab) {
+  ShellTestWindow shell;
+  EXPECT_EQ(shell.window->windowTitle(), "Ovalon");
+  EXPECT_EQ(shell.window->size(), QSize(1280, 820));
+  QWidget *empty = shell.find<QWidget>("emptyLibrary");
+  ASSERT_TRUE(empty && empty->isVisible());
+  EXPECT_TRUE(showsLabel(empty, "No Tests Yet"));
+  EXPECT_FALSE(shell.window->commands().action("duplicateTest")->isEnabled());
+  EXPECT_FALSE(shell.window->commands().action("print")->isEnabled());
+
+  shell.click("emptyNewTest");
+  ASSERT_EQ(shell.model->documents().size(), 1u);
+  EXPECT_FALSE(empty->isVisible());
+  QTabBar *tabs = shell.window->content().tabBar();
+  EXPECT_TRUE(tabs->isVisible());
+  EXPECT_EQ(tabs->currentIndex(), 0);
+  EXPECT_TRUE(shell.window->commands().action("duplicateTest")->isEnabled());
+  auto *list = shell.find<QListWidget>("testList");
+  ASSERT_EQ(list->count(), 1);
+  EXPECT_TRUE(showsLabel(list, "20 questions"));
+
+  // Ctrl+D duplicates the selected test, which the sidebar then lists and selects.
+  shell.press(Qt::Key_D);
+  ASSERT_EQ(shell.model->documents().size(), 2u);
+  EXPECT_EQ(list->count(), 2);
+  EXPECT_EQ(list->currentRow(), 1);
+  list->setCurrentRow(0);
+  EXPECT_EQ(shell.model->selectedID(), shell.model->documents()[0].exam.id);
+}
+
+TEST(Shell, theSampleClassShowsTheBannerAndCancelStopsIt) {
+  ShellTestWindow shell;
+  shell.click("trySampleClass");
+  ASSERT_TRUE(shell.model->progress());
+  auto *banner = shell.find<QWidget>("progressBanner");
+  ASSERT_TRUE(banner);
+  EXPECT_TRUE(banner->isVisible());
+  EXPECT_EQ(shell.find<QLabel>("progressTitle")->text(),
+            QString::fromStdString(shell.model->progress()->title));
+  EXPECT_EQ(shell.model->tab(), AppModel::Tab::grading);
+  // Nothing else may start while the run holds the banner.
+  EXPECT_FALSE(shell.window->commands().action("gradeScans")->isEnabled());
+  EXPECT_FALSE(shell.window->commands().action("trySampleClass")->isEnabled());
+  EXPECT_FALSE(shell.find<QWidget>("gradeScansButton")->isEnabled());
+
+  shell.click("cancelGrading");
+  ASSERT_TRUE(waitUntilIdle(*shell.model));
+  EXPECT_FALSE(shell.model->progress());
+  EXPECT_FALSE(banner->isVisible());
+  EXPECT_TRUE(shell.find<QWidget>("gradeScansButton")->isEnabled());
+}
+
+TEST(Shell, theBannerCountsPagesOnceTheirNumberIsKnown) {
+  ShellTestWindow shell;
+  shell.model->newTest();
+  shell.model->setProgress(AppModel::Progress{"Reading \u201cscan.pdf\u201d\u2026", 0, 0});
+  EXPECT_EQ(shell.find<QLabel>("progressCount")->text(), "Opening\u2026");
+  shell.model->setProgress(AppModel::Progress{"Reading \u201cscan.pdf\u201d\u2026", 3, 12});
+  EXPECT_EQ(shell.find<QLabel>("progressCount")->text(), "3 of 12 pages");
+  auto *bar = shell.find<QWidget>("progressBanner")->findChild<QProgressBar *>();
+  EXPECT_EQ(bar->value(), 3);
+  EXPECT_EQ(bar->maximum(), 12);
+  shell.model->setProgress(std::nullopt);
+}
+
+TEST(Shell, shortcutsSwitchTabsAndTheReviewTabCountsOpenItems) {
+  ShellTestWindow shell(copyGradedSampleLibrary);
+  QTabBar *tabs = shell.window->content().tabBar();
+  const AppModel::Tab order[]{AppModel::Tab::builder, AppModel::Tab::sheets, AppModel::Tab::grading,
+                              AppModel::Tab::review, AppModel::Tab::report};
+  for (int number : {3, 5, 2, 4, 1}) {
+    shell.press(Qt::Key_0 + number);
+    EXPECT_EQ(shell.model->tab(), order[number - 1]) << number;
+    EXPECT_EQ(tabs->currentIndex(), number - 1);
+  }
+  tabs->setCurrentIndex(4);
+  EXPECT_EQ(shell.model->tab(), AppModel::Tab::report);
+
+  int open = shell.model->openItemCount();
+  ASSERT_GT(open, 0);
+  EXPECT_EQ(tabs->tabText(3), QString("Review (%1)").arg(open));
+  // Leaving a flagged sheet out settles its flags, and the title follows.
+  const ExamDocument &doc = *shell.model->selectedDocument();
+  auto flagged = std::ranges::find_if(doc.sheets, [](const ScannedSheet &s) {
+    return std::ranges::any_of(s.flags, [](const ReviewFlag &f) { return !f.resolution; });
+  });
+  ASSERT_NE(flagged, doc.sheets.end());
+  shell.model->setExcluded(flagged->id, true);
+  int fewer = shell.model->openItemCount();
+  EXPECT_LT(fewer, open);
+  EXPECT_EQ(tabs->tabText(3), fewer > 0 ? QString("Review (%1)").arg(fewer) : "Review");
+
+  // Ctrl+] and Ctrl+Shift+] walk the review list.
+  shell.press(Qt::Key_BracketRight);
+  ASSERT_TRUE(shell.model->reviewSelection());
+  EXPECT_EQ(*shell.model->reviewSelection(), shell.model->reviewItems().front());
+  shell.press(Qt::Key_BracketRight, Qt::ControlModifier | Qt::ShiftModifier);
+  ASSERT_TRUE(shell.model->reviewSelection());
+  EXPECT_TRUE(shell.model->isOpen(*shell.model->reviewSelection()));
+}
+
+TEST(Shell, aMessageIsAnAlertWhoseOKClearsIt) {
+  ShellTestWindow shell;
+  shell.model->showMessage("The roster wasn\u2019t imported", "The file is empty.");
+  QMessageBox *alert = shell.box("alert");
+  ASSERT_TRUE(alert);
+  EXPECT_EQ(alert->text(), "The roster wasn\u2019t imported");
+  EXPECT_EQ(alert->informativeText(), "The file is empty.");
+  // A newer message replaces the text of the alert already up.
+  shell.model->showMessage("Graded 3 sheets", "");
+  alert = shell.box("alert");
+  ASSERT_TRUE(alert);
+  EXPECT_EQ(alert->text(), "Graded 3 sheets");
+  QTest::mouseClick(alert->findChild<QAbstractButton *>("alertOK"), Qt::LeftButton);
+  EXPECT_FALSE(shell.model->message());
+  EXPECT_FALSE(shell.box("alert"));
+}
+
+TEST(Shell, deletingAsksFirstWithTheTestsTitle) {
+  ShellTestWindow shell;
+  shell.model->newTest();
+  Uuid id = shell.model->documents().front().exam.id;
+  shell.model->askToDelete(id);
+  QMessageBox *confirm = shell.box("deleteConfirmation");
+  ASSERT_TRUE(confirm);
+  EXPECT_EQ(confirm->text(), "Delete \u201cUntitled Test\u201d?");
+  EXPECT_EQ(confirm->informativeText(), "The test and its roster are removed.");
+  for (QAbstractButton *button : confirm->buttons())
+    if (button->text() == "Cancel")
+      QTest::mouseClick(button, Qt::LeftButton);
+  EXPECT_FALSE(shell.model->testToDelete());
+  EXPECT_EQ(shell.model->documents().size(), 1u);
+
+  shell.model->askToDelete(id);
+  confirm = shell.box("deleteConfirmation");
+  ASSERT_TRUE(confirm);
+  QTest::mouseClick(confirm->findChild<QAbstractButton *>("confirmDelete"), Qt::LeftButton);
+  EXPECT_TRUE(shell.model->documents().empty());
+  EXPECT_TRUE(shell.find<QWidget>("emptyLibrary")->isVisible());
+}
+
+TEST(Shell, closingWithinHalfASecondOfAnEditWritesIt) {
+  ShellTestWindow shell;
+  shell.model->newTest();
+  Uuid id = shell.model->documents().front().exam.id;
+  shell.model->update([](ExamDocument &d) { d.exam.title = "Unit 4"; });
+  ASSERT_TRUE(shell.model->hasPendingSave(id));
+  EXPECT_TRUE(shell.window->close());
+  auto stored = storedDocument(shell.model->library(), id);
+  ASSERT_TRUE(stored);
+  EXPECT_EQ(stored->exam.title, "Unit 4");
+
+  // File > Quit closes the window the same way.
+  shell.window->show();
+  shell.model->update([](ExamDocument &d) { d.exam.title = "Unit 5"; });
+  shell.window->commands().action("quit")->trigger();
+  EXPECT_FALSE(shell.window->isVisible());
+  EXPECT_EQ(storedDocument(shell.model->library(), id)->exam.title, "Unit 5");
+}
+
+TEST(Shell, closingDuringARunAsksAndStopsTheRunOnlyOnYes) {
+  ShellTestWindow shell;
+  shell.model->trySampleClass();
+  ASSERT_TRUE(shell.model->isBusy());
+  answerNextBox("Keep Grading");
+  EXPECT_FALSE(shell.window->close());
+  EXPECT_TRUE(shell.window->isVisible());
+  EXPECT_TRUE(shell.model->isBusy());
+
+  answerNextBox("Stop and Close");
+  EXPECT_TRUE(shell.window->close());
+  EXPECT_FALSE(shell.window->isVisible());
+  EXPECT_TRUE(waitUntilIdle(*shell.model));
+
+  // With nothing running the guard lets the window go without asking.
+  shell.window->show();
+  EXPECT_TRUE(shell.window->close());
+}
+
+TEST(Shell, helpTopicsComeInOrderAndSpeakOfThisComputer) {
+  std::vector<std::string> titles;
+  for (const HelpView::Topic &topic : HelpView::topics()) {
+    titles.push_back(topic.title);
+    std::string text = topic.text;
+    EXPECT_EQ(text.find("Mac"), std::string::npos) << topic.title;
+    EXPECT_EQ(text.find("iPhone"), std::string::npos) << topic.title;
+    EXPECT_FALSE(ui::symbol(topic.symbol).isNull()) << topic.symbol;
+  }
+  EXPECT_EQ(titles,
+            (std::vector<std::string>{"Printing sheets", "Scanning at the copier", "No scanner?",
+                                      "Scanning the answer key", "Rescanning one sheet", "Marks",
+                                      "Versions", "The sample class", "Privacy"}));
+  EXPECT_NE(std::string(HelpView::topics()[2].text).find("File > Import Photos"),
+            std::string::npos);
+}
+
+TEST(Shell, sidebarRowsCountWhatTheTestHas) {
+  ExamDocument doc = quizDocument();
+  EXPECT_EQ(TestRow::countsText(doc), "10 questions");
+  doc.exam.setVersionCount(3);
+  doc.sheets.resize(2);
+  doc.sheets[0].flags.push_back({});
+  EXPECT_EQ(TestRow::countsText(doc),
+            "10 questions \u00b7 3 versions \u00b7 2 graded \u00b7 1 to review");
+}
+
+TEST(Shell, theCloseGuardDecidesForTheWindowsCloseRequests) {
+  QWidget window;
+  int asked = 0;
+  bool answer = false;
+  CloseGuard guard(window, [&](QWidget &w) {
+    ++asked;
+    EXPECT_EQ(&w, &window);
+    return answer;
+  });
+  window.show();
+  EXPECT_FALSE(window.close());
+  EXPECT_TRUE(window.isVisible());
+  answer = true;
+  EXPECT_TRUE(window.close());
+  EXPECT_EQ(asked, 2);
+}
+
+TEST(Shell, menuCommandsCallTheModelAndPrintingReachesThePanels) {
+  ShellTestWindow shell;
+  shell.model->newTest();
+  shell.model->setPrintCopies(2);
+  OvalonCommands &commands = shell.window->commands();
+  EXPECT_EQ(commands.action("exportScores")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_E));
+  EXPECT_EQ(commands.action("nextOpenItem")->shortcut(),
+            QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_BracketRight));
+  EXPECT_FALSE(commands.action("exportScores")->isEnabled()); // nothing graded yet
+  EXPECT_FALSE(commands.action("rescanSheet")->isEnabled());
+
+  shell.press(Qt::Key_P);
+  ASSERT_EQ(shell.panels.printed.size(), 1u);
+  EXPECT_EQ(shell.panels.printed[0].exam.id, shell.model->selectedDocument()->exam.id);
+  EXPECT_EQ(shell.panels.printed[0].pages, shell.model->printPages());
+  EXPECT_EQ(shell.panels.printed[0].pages.size(), 2u);
+
+  shell.press(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+  ASSERT_EQ(shell.panels.savesAsked.size(), 1u);
+  EXPECT_EQ(shell.panels.savesAsked[0], *shell.model->sheetsPanel());
+
+  shell.press(Qt::Key_F1, Qt::NoModifier);
+  EXPECT_TRUE(shell.model->showHelp());
+  QWidget *help = shell.find<QWidget>("helpView");
+  ASSERT_TRUE(help);
+  QTRY_VERIFY(help->isVisible());
+  QTest::mouseClick(help->findChild<QAbstractButton *>("helpDone"), Qt::LeftButton);
+  EXPECT_FALSE(shell.model->showHelp());
+
+  EXPECT_TRUE(OvalonCommands::updatesText().contains(QRegularExpression("Ovalon \\d+\\.\\d+")));
+  EXPECT_TRUE(OvalonCommands::updatesText().contains("package manager"));
+}
+
+TEST(Shell, openingTheAppWithAScanOffersToGradeItAgainstTheSelectedTest) {
+  ShellTestWindow shell([](const std::filesystem::path &library) {
+    ASSERT_TRUE(ExamLibrary{library}.save(quizDocument()));
+  });
+  const ExamDocument &quiz = *shell.model->selectedDocument();
+  std::filesystem::path scan = shell.dir / "scan.pdf";
+  writeScan(scan, quiz.exam, {filledSheet({0, 1, 2, 3, 0, 1, 2, 3, 0, 1}, "1001")});
+
+  shell.window->offerToGrade({QString::fromStdString((shell.dir / "notes.txt").string())});
+  EXPECT_FALSE(shell.box("offerToGrade")); // nothing there to grade
+
+  shell.window->offerToGrade({QString::fromStdString(scan.string())});
+  QMessageBox *ask = shell.box("offerToGrade");
+  ASSERT_TRUE(ask);
+  EXPECT_EQ(ask->text(), "Grade \u201cscan.pdf\u201d against \u201c" +
+                             QString::fromStdString(quiz.exam.title) + "\u201d?");
+  QTest::mouseClick(ask->findChild<QAbstractButton *>("gradeOpenedFiles"), Qt::LeftButton);
+  ASSERT_TRUE(waitUntilIdle(*shell.model));
+  EXPECT_EQ(shell.model->selectedDocument()->sheets.size(), 1u);
+}
+
+TEST(Shell, aScannedKeyIsCheckedInAWindowModalDialogThatGoesWithIt) {
+  ShellTestWindow shell([](const std::filesystem::path &library) {
+    ASSERT_TRUE(ExamLibrary{library}.save(quizDocument()));
+  });
+  const Exam &exam = shell.model->selectedDocument()->exam;
+  std::filesystem::path scan = shell.dir / "key.pdf";
+  writeScan(scan, exam, {keySheet(exam, {3, 2, 1, 0, 3, 2, 1, 0, 3, 2})});
+  shell.panels.openAnswers.push_back({scan});
+  shell.press(Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
+  ASSERT_EQ(shell.panels.opensAsked.size(), 1u);
+  ASSERT_TRUE(waitUntilIdle(*shell.model));
+  ASSERT_TRUE(shell.model->keyCheck());
+
+  auto visibleDialogs = [&shell] {
+    QApplication::processEvents();
+    std::vector<QDialog *> shown;
+    for (QDialog *dialog : shell.window->findChildren<QDialog *>())
+      if (dialog->isVisible() && !qobject_cast<QMessageBox *>(dialog))
+        shown.push_back(dialog);
+    return shown;
+  };
+  auto dialogs = visibleDialogs();
+  ASSERT_EQ(dialogs.size(), 1u);
+  EXPECT_EQ(dialogs[0]->windowModality(), Qt::WindowModal);
+  // Closed without a decision (Escape): the scanned key is set aside, the typed one stays.
+  dialogs[0]->reject();
+  EXPECT_FALSE(shell.model->keyCheck());
+  EXPECT_TRUE(visibleDialogs().empty());
+}
+
+TEST(Shell, openingTheAppWithAScanAndNoTestSaysToMakeOneFirst) {
+  ShellTestWindow shell;
+  shell.window->offerToGrade({"/somewhere/scan.PDF"});
+  EXPECT_FALSE(shell.box("offerToGrade"));
+  ASSERT_TRUE(shell.model->message());
+  EXPECT_EQ(shell.model->message()->title, "The scans weren\u2019t graded");
+  EXPECT_FALSE(shell.model->isBusy());
+}
+
+} // namespace
+} // namespace ovalon
