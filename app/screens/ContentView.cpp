@@ -101,8 +101,11 @@ void ContentView::refresh() {
     int tab = static_cast<int>(model_.tab());
     if (tabs_->currentIndex() != tab)
       tabs_->setCurrentIndex(tab);
-    if (pages_->currentIndex() != tab)
+    if (pages_->currentIndex() != tab) {
       pages_->setCurrentIndex(tab);
+      // The keyboard follows the tab, so Ctrl+4 and a letter settle a mark.
+      pages_->currentWidget()->setFocus(Qt::OtherFocusReason);
+    }
     int open = model_.openItemCount();
     QString review = open > 0 ? QString("Review (%1)").arg(open) : QString("Review");
     if (tabs_->tabText(3) != review)

@@ -1,5 +1,6 @@
 #include "../ScriptedPanels.h"
 #include "AppTestScans.h"
+#include "Dragging.h"
 #include "SampleLibrary.h"
 
 #include "grading/Scoring.h"
@@ -29,24 +30,6 @@ namespace {
 
 using namespace testing;
 namespace fs = std::filesystem;
-
-std::unique_ptr<QMimeData> dragOf(const fs::path &file) {
-  auto data = std::make_unique<QMimeData>();
-  data->setUrls({QUrl::fromLocalFile(QString::fromStdString(file.string()))});
-  return data;
-}
-
-// What a drag over the area and a drop on it come to: whether each was accepted.
-std::pair<bool, bool> dragAndDrop(QWidget *area, const fs::path &file) {
-  auto data = dragOf(file);
-  QPoint centre = area->rect().center();
-  QDragEnterEvent enter(centre, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(area, &enter);
-  QDropEvent drop(QPointF(centre), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-  drop.setAccepted(false);
-  QApplication::sendEvent(area, &drop);
-  return {enter.isAccepted(), drop.isAccepted()};
-}
 
 TEST(GradingView, refusesADropWithNothingGradableAndGradesADroppedScan) {
   TempDir dir;

@@ -1,0 +1,86 @@
+#include "AppTestScans.h"
+#include "Dragging.h"
+#include "ShellTestWindow.h"
+
+#include "model/FileIO.h"
+#include "screens/GradingView.h"
+
+#include <QAbstractSpinBox>
+#include <QLabel>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+namespace ovalon {
+namespace {
+
+using namespace testing;
+namespace fs = std::filesystem;
+
+// Keys go where a person's keyboard sends them: the widget with focus, else the window.
+void type(const ShellTestWindow &shell, int key, Qt::KeyboardModifiers modifiers = {}) {
+  QWidget *target = QApplication::focusWidget();
+  QTest::keyClick(target ? target : shell.window.get(), Qt::Key(key), modifiers);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// A teacher's first run, in the real window: the sample class from an empty library,
+// graded; every doubtful mark settled from the keyboard; final results ready to export.
+TEST(WholeFlow, theSampleClassGoesFromAnEmptyLibraryToFinalResultsByKeyboard) {
+  ShellTestWindow shell;
+  AppModel &model = *shell.model;
+  ASSERT_TRUE(shell.find<QWidget>("emptyLibrary")->isVisible());
+  shell.click("trySampleClass");
+  ASSERT_TRUE(model.progress());
+  ASSERT_TRUE(waitUntilIdle(model));
+  QMessageBox *graded = shell.box("alert");
+  ASSERT_TRUE(graded);
+  EXPECT_EQ(graded->text(), "Graded 26 sheets");
+  QTest::keyClick(graded, Qt::Key_Return);
+  EXPECT_FALSE(model.message());
+  // The offscreen platform has no window manager to hand activation back.
+  QApplication::setActiveWindow(shell.window.get());
+
+  // Grading fixed the layout.
+  shell.press(Qt::Key_1);
+  EXPECT_TRUE(shell.find<QWidget>("layoutLock")->isVisible());
+  EXPECT_FALSE(shell.find<QAbstractSpinBox>("questions")->isEnabled());
+
+  // A stray document dropped on the Grade tab starts nothing.
+  shell.press(Qt::Key_3);
+  fs::path letter = shell.dir / "Letter to parents.docx";
+  ASSERT_TRUE(FileIO::writeAtomically(letter, std::string_view("PK\x03\x04")));
+  auto [entered, dropped] = dragAndDrop(shell.find<QWidget>("dropArea"), letter);
+  EXPECT_FALSE(entered || dropped);
+  EXPECT_FALSE(model.progress());
+
+  shell.press(Qt::Key_4);
+  EXPECT_EQ(model.tab(), AppModel::Tab::review);
+  shell.press(Qt::Key_BracketRight, Qt::ControlModifier | Qt::ShiftModifier);
+  const int open = model.openItemCount();
+  ASSERT_GT(open, 0);
+  for (int step = 0; step < 3 * open && model.openItemCount() > 0; ++step) {
+    ASSERT_TRUE(model.reviewSelection());
+    const Review::Item item = *model.reviewSelection();
+    const auto &target = std::get<Review::Item::Flag>(item.target);
+    const ScannedSheet &sheet =
+        *std::ranges::find(model.selectedDocument()->sheets, target.sheet, &ScannedSheet::id);
+    const ReviewFlag &flag = *std::ranges::find(sheet.flags, target.flag, &ReviewFlag::id);
+    type(shell, flag.kind == FlagKind::blank ? Qt::Key_Delete : Qt::Key_Return);
+    EXPECT_FALSE(model.isOpen(item)) << "a key should settle the item shown";
+  }
+  EXPECT_EQ(model.openItemCount(), 0);
+
+  shell.press(Qt::Key_5);
+  EXPECT_EQ(shell.find<QLabel>("resultsStatus")->text(),
+            "Every mark is settled. Scores are final.");
+  EXPECT_FALSE(shell.find<QWidget>("provisional")->isVisible());
+  for (const char *button : {"exportScores", "exportSlips", "exportReport"})
+    EXPECT_TRUE(shell.find<QPushButton>(button)->isEnabled()) << button;
+  shell.panels.saveAnswers = {shell.dir / "scores.csv"};
+  shell.press(Qt::Key_E);
+  EXPECT_TRUE(fs::exists(shell.dir / "scores.csv"));
+}
+
+} // namespace
+} // namespace ovalon
