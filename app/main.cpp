@@ -7,6 +7,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QIcon>
 #include <QTimer>
 
 #include <cstdio>
@@ -70,7 +71,8 @@ int main(int argc, char **argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("Ovalon");
   QApplication::setApplicationVersion(OVALON_VERSION);
-  QApplication::setDesktopFileName("ovalon");
+  QApplication::setDesktopFileName(OVALON_APP_ID);
+  QApplication::setWindowIcon(QIcon::fromTheme(OVALON_APP_ID));
 
   QCommandLineParser parser;
   parser.setApplicationDescription("Prints bubble answer sheets and grades scans of them.");

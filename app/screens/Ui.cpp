@@ -39,7 +39,7 @@ QIcon symbol(const QString &name) {
       {"doc.viewfinder", {"scanner", QStyle::SP_DialogOpenButton}},
       {"checklist", {"view-list-details", QStyle::SP_FileDialogDetailedView}},
       {"lock.fill", {"changes-prevent", QStyle::SP_MessageBoxWarning}},
-      {"printer", {"document-print", QStyle::SP_DriveFDIcon}},
+      {"printer", {"document-print", QStyle::SP_FileIcon}},
       {"key", {"dialog-password", QStyle::SP_DialogApplyButton}},
       {"iphone", {"camera-photo", QStyle::SP_DriveCDIcon}},
       {"arrow.triangle.2.circlepath", {"view-refresh", QStyle::SP_BrowserReload}},
