@@ -87,7 +87,7 @@ void DropArea::dropEvent(QDropEvent *event) {
   event->acceptProposedAction();
 }
 
-GradingView::GradingView(AppModel &model, QWidget *parent) : QWidget(parent), model_(model) {
+GradingView::GradingView(AppModel &model, QWidget *parent) : TabView(model, parent), model_(model) {
   auto *layout = new QVBoxLayout(this);
   drop_ = new DropArea(model, this);
   layout->addWidget(drop_);
@@ -127,7 +127,6 @@ GradingView::GradingView(AppModel &model, QWidget *parent) : QWidget(parent), mo
   splitter->setChildrenCollapsible(false);
   layout->addWidget(splitter, 1);
 
-  connect(&model, &AppModel::changed, this, &GradingView::modelChanged);
   refresh();
 }
 
@@ -142,22 +141,6 @@ void GradingView::refresh() {
     table_->refresh();
     detail_->refresh();
   }
-}
-
-// A hidden tab catches up when it is shown, so edits elsewhere don't redraw it.
-void GradingView::modelChanged() {
-  if (isVisible())
-    refresh();
-  else
-    stale_ = true;
-}
-
-void GradingView::showEvent(QShowEvent *event) {
-  if (stale_) {
-    stale_ = false;
-    refresh();
-  }
-  QWidget::showEvent(event);
 }
 
 } // namespace ovalon

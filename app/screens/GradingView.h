@@ -1,6 +1,8 @@
 #pragma once
 
+#include "screens/TabView.h"
 #include <QFrame>
+
 #include <QWidget>
 
 #ifndef Q_MOC_RUN
@@ -43,18 +45,14 @@ private:
 
 // The "Grade" tab: where the class's scan is dropped, and the graded sheets with the
 // selected one's scan beside them.
-class GradingView : public QWidget {
+class GradingView : public TabView {
   Q_OBJECT
 
 public:
   explicit GradingView(AppModel &model, QWidget *parent = nullptr);
 
-protected:
-  void showEvent(QShowEvent *event) override;
-
 private:
-  void modelChanged();
-  void refresh();
+  void refresh() override;
 
   AppModel &model_;
   DropArea *drop_;
@@ -62,7 +60,6 @@ private:
   QWidget *sheets_;
   SheetTable *table_;
   SheetDetail *detail_;
-  bool stale_ = false; // the model changed while the tab was hidden
 };
 
 } // namespace ovalon

@@ -26,24 +26,15 @@ enum Page { empty, results };
 
 } // namespace
 
-ReportView::ReportView(AppModel &model, QWidget *parent) : QWidget(parent), model_(model) {
+ReportView::ReportView(AppModel &model, QWidget *parent) : TabView(model, parent), model_(model) {
   auto *outer = new QVBoxLayout(this);
   outer->setContentsMargins(0, 0, 0, 0);
   stack_ = new QStackedWidget(this);
   outer->addWidget(stack_);
 
-  auto *none = new QWidget(stack_);
-  auto *noneLayout = new QVBoxLayout(none);
-  noneLayout->addStretch();
-  auto *noneTitle = ui::heading("No Results Yet", none);
-  noneTitle->setAlignment(Qt::AlignCenter);
-  noneLayout->addWidget(noneTitle);
-  auto *noneText = ui::note(
-      "Grade the class\u2019s scan and the scores and question report show up here.", none);
-  noneText->setAlignment(Qt::AlignCenter);
-  noneLayout->addWidget(noneText);
-  noneLayout->addStretch();
-  stack_->addWidget(none);
+  stack_->addWidget(ui::emptyState(
+      "No Results Yet",
+      "Grade the class\u2019s scan and the scores and question report show up here.", stack_));
 
   auto *scroll = new QScrollArea(stack_);
   scroll->setWidgetResizable(true);
@@ -113,7 +104,6 @@ ReportView::ReportView(AppModel &model, QWidget *parent) : QWidget(parent), mode
           [this] { model_.setTab(AppModel::Tab::review); });
   connect(scores_, &QPushButton::clicked, this, [this] { model_.exportScores(false); });
   connect(report_, &QPushButton::clicked, this, [this] { model_.exportReport(); });
-  connect(&model, &AppModel::changed, this, &ReportView::modelChanged);
   refresh();
 }
 
@@ -154,22 +144,6 @@ void ReportView::refresh() {
   versions_->setVisible(doc->exam.versions.size() > 1);
   scoreList_->setDocument(*doc);
   items_->setAnalysis(*analysis, doc->exam.choiceCount);
-}
-
-// A hidden tab catches up when it is shown, so edits elsewhere don't redraw it.
-void ReportView::modelChanged() {
-  if (isVisible())
-    refresh();
-  else
-    stale_ = true;
-}
-
-void ReportView::showEvent(QShowEvent *event) {
-  if (stale_) {
-    stale_ = false;
-    refresh();
-  }
-  QWidget::showEvent(event);
 }
 
 } // namespace ovalon

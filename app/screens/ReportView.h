@@ -1,5 +1,7 @@
 #pragma once
 
+#include "screens/TabView.h"
+
 #include <QWidget>
 
 class QLabel;
@@ -17,18 +19,14 @@ class VersionMeans;
 
 // The "Results" tab: whether the scores are final, the exports, and the class's results
 // and item analysis as the model computed them.
-class ReportView : public QWidget {
+class ReportView : public TabView {
   Q_OBJECT
 
 public:
   explicit ReportView(AppModel &model, QWidget *parent = nullptr);
 
-protected:
-  void showEvent(QShowEvent *event) override;
-
 private:
-  void modelChanged();
-  void refresh();
+  void refresh() override;
 
   AppModel &model_;
   QStackedWidget *stack_;
@@ -43,8 +41,7 @@ private:
   VersionMeans *versions_;
   ScoreList *scoreList_;
   ItemList *items_;
-  QString shown_;      // the test, edit time and sheet count the figures were drawn for
-  bool stale_ = false; // the model changed while the tab was hidden
+  QString shown_; // the test, edit time and sheet count the figures were drawn for
 };
 
 } // namespace ovalon

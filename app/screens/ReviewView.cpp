@@ -25,23 +25,6 @@ namespace {
 
 enum Page { nothingGraded, nothingToReview, reviewing };
 
-QWidget *emptyState(const QString &title, const QString &text, QWidget *parent,
-                    QPushButton *action = nullptr) {
-  auto *box = new QWidget(parent);
-  auto *layout = new QVBoxLayout(box);
-  layout->addStretch();
-  auto *heading = ui::heading(title, box);
-  heading->setAlignment(Qt::AlignCenter);
-  layout->addWidget(heading);
-  auto *note = ui::note(text, box);
-  note->setAlignment(Qt::AlignCenter);
-  layout->addWidget(note);
-  if (action)
-    layout->addWidget(action, 0, Qt::AlignCenter);
-  layout->addStretch();
-  return box;
-}
-
 // What the detail pane shows and everything it was built from, so it is rebuilt only when
 // that changes (never under the teacher's typing otherwise).
 QString detailKey(const AppModel &model) {
@@ -66,20 +49,20 @@ QString detailKey(const AppModel &model) {
 
 } // namespace
 
-ReviewView::ReviewView(AppModel &model, QWidget *parent) : QWidget(parent), model_(model) {
+ReviewView::ReviewView(AppModel &model, QWidget *parent) : TabView(model, parent), model_(model) {
   setFocusPolicy(Qt::StrongFocus);
   auto *layout = new QVBoxLayout(this);
   stack_ = new QStackedWidget(this);
   layout->addWidget(stack_);
 
-  stack_->addWidget(emptyState("Nothing Graded Yet",
-                               "Grade a scan first. Marks that need a look show up here.", stack_));
+  stack_->addWidget(ui::emptyState(
+      "Nothing Graded Yet", "Grade a scan first. Marks that need a look show up here.", stack_));
   auto *seeResults = new QPushButton("See Results");
   seeResults->setObjectName("seeResults");
   connect(seeResults, &QPushButton::clicked, this,
           [this] { model_.setTab(AppModel::Tab::report); });
-  stack_->addWidget(emptyState("Nothing to Review", "Every mark was clear. The scores are ready.",
-                               stack_, seeResults));
+  stack_->addWidget(ui::emptyState(
+      "Nothing to Review", "Every mark was clear. The scores are ready.", stack_, seeResults));
 
   auto *splitter = new QSplitter(Qt::Horizontal, stack_);
   list_ = new ReviewList(model, splitter);
@@ -94,7 +77,6 @@ ReviewView::ReviewView(AppModel &model, QWidget *parent) : QWidget(parent), mode
   splitter->setChildrenCollapsible(false);
   stack_->addWidget(splitter);
 
-  connect(&model, &AppModel::changed, this, &ReviewView::modelChanged);
   refresh();
 }
 
@@ -167,22 +149,6 @@ void ReviewView::keyPressEvent(QKeyEvent *event) {
     return;
   }
   QWidget::keyPressEvent(event);
-}
-
-// A hidden tab catches up when it is shown, so edits elsewhere don't redraw it.
-void ReviewView::modelChanged() {
-  if (isVisible())
-    refresh();
-  else
-    stale_ = true;
-}
-
-void ReviewView::showEvent(QShowEvent *event) {
-  if (stale_) {
-    stale_ = false;
-    refresh();
-  }
-  QWidget::showEvent(event);
 }
 
 } // namespace ovalon

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "screens/TabView.h"
+
 #include <QWidget>
 
 class QLabel;
@@ -14,7 +16,7 @@ class ReviewList;
 // The "Review" tab: every flagged mark, unread page and doubtful ID of the selected test,
 // and the decision on the selected one. While it has focus, a choice letter, Delete and
 // Return settle the selected mark, so a class can be reviewed from the keyboard.
-class ReviewView : public QWidget {
+class ReviewView : public TabView {
   Q_OBJECT
 
 public:
@@ -22,11 +24,9 @@ public:
 
 protected:
   void keyPressEvent(QKeyEvent *event) override;
-  void showEvent(QShowEvent *event) override;
 
 private:
-  void modelChanged();
-  void refresh();
+  void refresh() override;
   void showDetail();
 
   AppModel &model_;
@@ -35,7 +35,6 @@ private:
   QScrollArea *detailArea_;
   QWidget *detail_ = nullptr;
   QString shownDetail_;
-  bool stale_ = false; // the model changed while the tab was hidden
 };
 
 } // namespace ovalon

@@ -27,20 +27,6 @@ const ScannedSheet *findSheet(const ExamDocument *doc, const std::optional<Uuid>
   return found == doc->sheets.end() ? nullptr : &*found;
 }
 
-QWidget *emptyState(const QString &title, const QString &text, QWidget *parent) {
-  auto *box = new QWidget(parent);
-  auto *layout = new QVBoxLayout(box);
-  layout->addStretch();
-  auto *heading = ui::heading(title, box);
-  heading->setAlignment(Qt::AlignCenter);
-  layout->addWidget(heading);
-  auto *note = ui::note(text, box);
-  note->setAlignment(Qt::AlignCenter);
-  layout->addWidget(note);
-  layout->addStretch();
-  return box;
-}
-
 } // namespace
 
 SheetDetail::SheetDetail(AppModel &model, QWidget *parent) : QWidget(parent), model_(model) {
@@ -48,7 +34,7 @@ SheetDetail::SheetDetail(AppModel &model, QWidget *parent) : QWidget(parent), mo
   outer->setContentsMargins(0, 0, 0, 0);
   stack_ = new QStackedWidget(this);
   outer->addWidget(stack_);
-  stack_->addWidget(emptyState(
+  stack_->addWidget(ui::emptyState(
       "Choose a Sheet", "Its scan shows here, with each answer marked right or wrong.", stack_));
 
   auto *detail = new QWidget(stack_);
@@ -98,7 +84,7 @@ SheetDetail::SheetDetail(AppModel &model, QWidget *parent) : QWidget(parent), mo
   overlay_ = new ScanOverlay(page);
   overlay_->setObjectName("scanOverlay");
   pageLayout->addWidget(overlay_);
-  noScan_ = emptyState("No Scan Kept", "This sheet's scan isn't in the library.", page);
+  noScan_ = ui::emptyState("No Scan Kept", "This sheet's scan isn't in the library.", page);
   pageLayout->addWidget(noScan_);
   pageLayout->addStretch();
   scroll->setWidget(page);

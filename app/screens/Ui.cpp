@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QStyle>
+#include <QVBoxLayout>
 
 #include <map>
 
@@ -27,6 +28,22 @@ QLabel *note(const QString &text, QWidget *parent) {
   label->setForegroundRole(QPalette::PlaceholderText);
   label->setTextInteractionFlags(Qt::TextSelectableByMouse);
   return label;
+}
+
+QWidget *emptyState(const QString &title, const QString &text, QWidget *parent, QWidget *action) {
+  auto *box = new QWidget(parent);
+  auto *layout = new QVBoxLayout(box);
+  layout->addStretch();
+  QLabel *titleLabel = heading(title, box);
+  titleLabel->setAlignment(Qt::AlignCenter);
+  layout->addWidget(titleLabel);
+  QLabel *textLabel = note(text, box);
+  textLabel->setAlignment(Qt::AlignCenter);
+  layout->addWidget(textLabel);
+  if (action)
+    layout->addWidget(action, 0, Qt::AlignCenter);
+  layout->addStretch();
+  return box;
 }
 
 QIcon symbol(const QString &name) {

@@ -28,6 +28,11 @@ QLabel *heading(const QString &title, QWidget *parent = nullptr);
 // A wrapped line of secondary text under a control.
 QLabel *note(const QString &text, QWidget *parent = nullptr);
 
+// A centred title and line of text for a view with nothing to show yet, with an
+// optional button under them.
+QWidget *emptyState(const QString &title, const QString &text, QWidget *parent,
+                    QWidget *action = nullptr);
+
 // The icon for one of the design's symbol names ("printer", "doc.viewfinder",
 // "lock.fill", …): the desktop theme's icon, else the style's closest one.
 QIcon symbol(const QString &name);

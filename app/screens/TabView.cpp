@@ -1,0 +1,26 @@
+#include "screens/TabView.h"
+
+#include "model/AppModel.h"
+
+namespace ovalon {
+
+TabView::TabView(AppModel &model, QWidget *parent) : QWidget(parent) {
+  connect(&model, &AppModel::changed, this, &TabView::modelChanged);
+}
+
+void TabView::modelChanged() {
+  if (isVisible())
+    refresh();
+  else
+    stale_ = true;
+}
+
+void TabView::showEvent(QShowEvent *event) {
+  if (stale_) {
+    stale_ = false;
+    refresh();
+  }
+  QWidget::showEvent(event);
+}
+
+} // namespace ovalon
