@@ -265,15 +265,9 @@ TEST(AppModelReview, unreadPageGradedAsAVersionReplacesItsIssue) {
   Exam exam = testExam(20, 4, 0, Paper::letter);
   exam.setVersionCount(2);
   ASSERT_TRUE(ExamLibrary{dir / "Library"}.save(ExamDocument::make(exam)));
-  SheetLayout layout(exam.signature());
-  std::vector<testing::PencilMark> marks;
-  for (int position = 0; position < 20; ++position)
-    marks.push_back(answerMark(layout, position, position % 4));
-  Rect code = layout.codeRect();
-  marks.push_back({{code.x + code.width / 2, code.y + code.height / 2}, 120, 120, 0.35});
-  auto png = ImageCodecs::encodePng(renderSheetPage(exam, 1, 150, marks, 1));
-  ASSERT_TRUE(png);
-  writeBytes(dir / "IMG_0002.png", *png);
+  Bytes png = smudgedCodePhoto(exam);
+  ASSERT_FALSE(png.empty());
+  writeBytes(dir / "IMG_0002.png", png);
 
   AppModel model(ExamLibrary{dir / "Library"});
   model.importPhotos({dir / "IMG_0002.png"});

@@ -2,8 +2,11 @@
 
 #include "model/DocumentJSON.h"
 #include "model/FileIO.h"
+#include "scanning/ImageCodecs.h"
+#include "sheets/SheetLayout.h"
 #include "simulator/ScanSimulator.h"
 #include "support/ScannedPdf.h"
+#include "support/TestSheetPage.h"
 
 #include <QTest>
 
@@ -45,6 +48,16 @@ void writeScan(const std::filesystem::path &path, const Exam &exam,
   auto pdf = ScanSimulator::scan(exam, sheets, {distortion});
   ASSERT_TRUE(pdf);
   writeBytes(path, *pdf);
+}
+
+Bytes smudgedCodePhoto(const Exam &exam) {
+  SheetLayout layout(exam.signature());
+  std::vector<PencilMark> marks;
+  for (int position = 0; position < exam.questionCount; ++position)
+    marks.push_back(answerMark(layout, position, position % 4));
+  Rect code = layout.codeRect();
+  marks.push_back({{code.x + code.width / 2, code.y + code.height / 2}, 120, 120, 0.35});
+  return ImageCodecs::encodePng(renderSheetPage(exam, 1, 150, marks, 1)).value_or(Bytes{});
 }
 
 bool waitUntilIdle(AppModel &model) {

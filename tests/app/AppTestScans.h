@@ -26,6 +26,10 @@ SimulatedSheet keySheet(const Exam &exam, const std::vector<int> &answers);
 void writeScan(const std::filesystem::path &path, const Exam &exam,
                const std::vector<SimulatedSheet> &sheets);
 
+// A photo (PNG) of page 1 of `exam`, answered at position mod 4 on every row, whose code
+// is smudged past reading: it comes in as an unread page.
+Bytes smudgedCodePhoto(const Exam &exam);
+
 // Waits (running the event loop) until no background job holds the model.
 bool waitUntilIdle(AppModel &model);
 
