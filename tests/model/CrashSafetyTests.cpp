@@ -7,6 +7,7 @@
 #include <csignal>
 #include <fstream>
 #include <random>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -119,6 +120,35 @@ TEST(CrashSafety, aReadOnlyFolderGivesTheSaveFailureAndKeepsTheOldFile) {
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0) << "1: the save went through; 2: another message";
   EXPECT_EQ(library.loadAll().at(0), v.a);
+}
+
+// A file-size limit makes the write stop midway, as a full disk does.
+TEST(CrashSafety, aWriteThatRunsOutOfSpaceGivesTheSaveFailureAndLeavesNoTrace) {
+  TempDir folder;
+  ExamLibrary library(folder.path());
+  Versions v;
+  ASSERT_TRUE(library.save(v.a));
+  ASSERT_TRUE(library.saveImages({{v.picture, v.pictureA}}, v.a.exam.id));
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{4096, 4096};
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+      _exit(3);
+    auto saved = library.save(v.b);
+    auto pictures = library.saveImages({{v.picture, v.pictureB}}, v.a.exam.id);
+    bool bothFailed = !saved && !pictures;
+    _exit(!bothFailed ? 1 : saved.error().description().starts_with("Couldn\u2019t write") ? 0 : 2);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: a save went through; 2: another message";
+  EXPECT_EQ(library.loadAll().at(0), v.a);
+  EXPECT_EQ(library.loadImage(v.picture, v.a.exam.id), v.pictureA);
+  EXPECT_EQ(temporaries(folder / "Tests"), 0u);
+  EXPECT_EQ(temporaries(folder / "Images" / v.a.exam.id.text()), 0u);
 }
 
 } // namespace
