@@ -39,11 +39,7 @@ struct ReviewSetup {
     first.pageImages = {Uuid::random()};
     blankFlag = first.flags.at(0).id;
     doc.sheets = {second, first}; // stored out of number order
-    ScanIssue issue;
-    issue.id = Uuid::random();
-    issue.source = "scan.pdf";
-    issue.sourcePage = 3;
-    issue.problem = PageProblem::noCode();
+    ScanIssue issue = unreadPage("scan.pdf", 3);
     doc.issues = {issue};
     ExamLibrary library{dir / "Library"};
     EXPECT_TRUE(library.save(doc));

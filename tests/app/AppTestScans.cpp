@@ -76,4 +76,13 @@ std::optional<ExamDocument> storedDocument(const ExamLibrary &library, const Uui
   return doc ? std::optional(*doc) : std::nullopt;
 }
 
+ScanIssue unreadPage(std::string source, int sourcePage) {
+  ScanIssue issue;
+  issue.id = Uuid::random();
+  issue.source = std::move(source);
+  issue.sourcePage = sourcePage;
+  issue.problem = PageProblem::noCode();
+  return issue;
+}
+
 } // namespace ovalon::testing

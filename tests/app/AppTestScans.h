@@ -30,6 +30,9 @@ void writeScan(const std::filesystem::path &path, const Exam &exam,
 // is smudged past reading: it comes in as an unread page.
 Bytes smudgedCodePhoto(const Exam &exam);
 
+// A page of `source` whose code could not be read.
+ScanIssue unreadPage(std::string source, int sourcePage);
+
 // Waits (running the event loop) until no background job holds the model.
 bool waitUntilIdle(AppModel &model);
 

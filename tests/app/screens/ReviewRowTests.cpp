@@ -1,3 +1,5 @@
+#include "AppTestScans.h"
+
 #include "screens/FillBars.h"
 #include "screens/ReviewRow.h"
 #include "support/GradingFixtures.h"
@@ -10,6 +12,7 @@ namespace ovalon {
 namespace {
 
 using namespace fixtures;
+using testing::unreadPage;
 
 // A two-version test with one version B sheet that left its first printed row blank and
 // one missing page, and a page that wasn't read.
@@ -27,11 +30,7 @@ struct Rows {
     sheet.number = 2;
     sheet.flags.push_back(sheetFlag(FlagKind::missingPage));
     doc.sheets = {sheet};
-    ScanIssue unread;
-    unread.id = Uuid::random();
-    unread.source = "scan.pdf";
-    unread.sourcePage = 4;
-    unread.problem = PageProblem::noCode();
+    ScanIssue unread = unreadPage("scan.pdf", 4);
     doc.issues = {unread};
     blank = {Review::Item::Flag{sheet.id, sheet.flags[0].id}};
     missing = {Review::Item::Flag{sheet.id, sheet.flags[1].id}};

@@ -251,11 +251,7 @@ TEST(ReviewView, markAllBlanksSettlesEveryOpenBlankOfTheSheet) {
 TEST(ReviewView, anUnreadPageIsLeftOutWithDeleteAndTheListSaysSo) {
   TempDir dir;
   ExamDocument doc = quizDocument();
-  ScanIssue issue;
-  issue.id = Uuid::random();
-  issue.source = "scan.pdf";
-  issue.sourcePage = 3;
-  issue.problem = PageProblem::noCode();
+  ScanIssue issue = unreadPage("scan.pdf", 3);
   doc.issues = {issue};
   ExamLibrary library{dir / "Library"};
   ASSERT_TRUE(library.save(doc));
