@@ -56,6 +56,24 @@ void removeFolder(const fs::path &folder) {
   fs::remove_all(folder, ignored);
 }
 
+// Decodes phone photos into the run's images source, in the reading job so a stack of
+// large pictures never holds up the window. False when none could be decoded.
+bool decodePhotos(const std::vector<fs::path> &paths, ScanSource &source, std::stop_token stop) {
+  std::vector<GrayImage> &images = std::get<ScanSource::Images>(source.input).images;
+  for (const fs::path &path : paths) {
+    if (stop.stop_requested())
+      break;
+    auto bytes = FileIO::read(path);
+    if (auto photo = bytes ? GrayImage::fromImageData(*bytes) : std::nullopt)
+      images.push_back(std::move(*photo));
+  }
+  return !images.empty();
+}
+
+void showNothingCameOver(AppModel &model) {
+  model.showMessage("Nothing to grade came over", "Choose photos or PDFs of the answer sheets.");
+}
+
 const Uuid &sampleTestID() {
   static const Uuid id = *Uuid::parse(SampleClass::testID);
   return id;
@@ -403,25 +421,36 @@ void AppModel::grade(std::vector<ScanSource> sources) {
 }
 
 bool AppModel::startGrading(const Uuid &examID, std::vector<ScanSource> sources,
-                            std::optional<fs::path> temporaryFolder) {
+                            std::optional<fs::path> temporaryFolder, std::vector<fs::path> photos) {
   const ExamDocument *doc = document(examID);
-  if (!doc || sources.empty() || progress_) {
+  if (!doc || (sources.empty() && photos.empty()) || progress_) {
     if (temporaryFolder)
       removeFolder(*temporaryFolder);
     return false;
   }
+  if (!photos.empty())
+    sources.push_back(ScanSource::images({}, "Phone photos"));
   std::string title = "Reading " + GradingRun::scanName(sources) + "\u2026";
-  auto shared = std::make_shared<const std::vector<ScanSource>>(std::move(sources));
-  startJob<GradingRun::Reading>(
+  auto shared = std::make_shared<std::vector<ScanSource>>(std::move(sources));
+  startJob<std::optional<GradingRun::Reading>>(
       Progress{title, 0, 0},
-      [exam = doc->exam, shared](std::stop_token stop, const JobReport &report) {
+      [exam = doc->exam, shared, photos = std::move(photos)](
+          std::stop_token stop, const JobReport &report) -> std::optional<GradingRun::Reading> {
+        if (!photos.empty() && !decodePhotos(photos, shared->back(), stop))
+          shared->pop_back();
+        if (shared->empty())
+          return std::nullopt;
         return GradingRun::read(*shared, exam, report, stop);
       },
-      [this, examID, temporaryFolder](GradingRun::Reading reading, bool cancelled) {
+      [this, examID, temporaryFolder](std::optional<GradingRun::Reading> reading, bool cancelled) {
         if (temporaryFolder)
           removeFolder(*temporaryFolder);
-        if (!cancelled)
-          finishGrading(examID, reading);
+        if (cancelled)
+          return;
+        if (reading)
+          finishGrading(examID, *reading);
+        else
+          showNothingCameOver(*this);
       });
   setTab(Tab::grading);
   return true;
@@ -465,28 +494,21 @@ bool AppModel::gradeDroppedFiles(const std::vector<fs::path> &paths) {
 }
 
 void AppModel::importPhotos(const std::vector<fs::path> &paths) {
-  if (progress_)
+  if (progress_ || !selectedID_)
     return;
-  std::vector<ScanSource> sources;
-  std::vector<GrayImage> photos;
+  std::vector<ScanSource> pdfs;
+  std::vector<fs::path> photos;
   for (const fs::path &path : paths) {
     std::error_code error;
-    if (lowerExtension(path) == "pdf") {
-      if (fs::is_regular_file(path, error))
-        sources.push_back(ScanSource::file(path));
-      continue;
-    }
-    auto bytes = FileIO::read(path);
-    if (auto photo = bytes ? GrayImage::fromImageData(*bytes) : std::nullopt)
-      photos.push_back(std::move(*photo));
+    if (lowerExtension(path) != "pdf")
+      photos.push_back(path);
+    else if (fs::is_regular_file(path, error))
+      pdfs.push_back(ScanSource::file(path));
   }
-  if (!photos.empty())
-    sources.push_back(ScanSource::images(std::move(photos), "Phone photos"));
-  if (sources.empty()) {
-    showMessage("Nothing to grade came over", "Choose photos or PDFs of the answer sheets.");
-    return;
-  }
-  grade(std::move(sources));
+  if (pdfs.empty() && photos.empty())
+    showNothingCameOver(*this);
+  else
+    startGrading(*selectedID_, std::move(pdfs), std::nullopt, std::move(photos));
 }
 
 void AppModel::importRoster(const fs::path &path) {

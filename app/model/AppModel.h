@@ -245,8 +245,10 @@ private:
                 std::function<void(Result, bool)> finish);
   void postProgress(int job, int done, int total);
   // A run of the sources against one test; a temporary folder goes once they are read.
+  // Photos are decoded in the run and read last, as one source.
   bool startGrading(const Uuid &examID, std::vector<ScanSource> sources,
-                    std::optional<std::filesystem::path> temporaryFolder = std::nullopt);
+                    std::optional<std::filesystem::path> temporaryFolder = std::nullopt,
+                    std::vector<std::filesystem::path> photos = {});
   void finishGrading(const Uuid &examID, const GradingRun::Reading &reading);
   void finishRescan(const Uuid &examID, const Uuid &sheetID, const GradingRun::Reading &reading);
   void inBackground(std::function<void()> write);

@@ -143,10 +143,24 @@ TEST(AppModelGrading, photosWithNothingUsableSaySo) {
   AppModel &model = *setup.model;
   std::ofstream(setup.dir / "IMG_0001.jpg") << "garbage";
   model.importPhotos({setup.dir / "IMG_0001.jpg", setup.dir / "missing.pdf"});
+  EXPECT_TRUE(model.progress()) << "photos are decoded in the reading job, not in the window";
+  EXPECT_FALSE(model.message());
+  ASSERT_TRUE(waitUntilIdle(model));
   EXPECT_FALSE(model.progress());
   ASSERT_TRUE(model.message());
   EXPECT_EQ(model.message()->title, "Nothing to grade came over");
   EXPECT_EQ(model.message()->detail, "Choose photos or PDFs of the answer sheets.");
+  EXPECT_TRUE(setup.current().sheets.empty());
+  EXPECT_TRUE(setup.current().issues.empty());
+}
+
+TEST(AppModelGrading, noFilesAtAllSaySoAtOnce) {
+  GradingSetup setup;
+  AppModel &model = *setup.model;
+  model.importPhotos({setup.dir / "missing.pdf"});
+  EXPECT_FALSE(model.progress());
+  ASSERT_TRUE(model.message());
+  EXPECT_EQ(model.message()->title, "Nothing to grade came over");
 }
 
 TEST(AppModelGrading, bubbledKeyInAClassScanOpensTheKeyCheckInsteadOfAMessage) {
