@@ -6,6 +6,7 @@
 #include <chrono>
 #include <csignal>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -35,6 +36,36 @@ struct Versions {
   }
 };
 
+// Runs `body` in a forked child: its exit code, or -1 when it did not exit.
+int exitCodeInChild(const std::function<int()> &body) {
+  pid_t child = fork();
+  if (child < 0)
+    return -1;
+  if (child == 0)
+    _exit(body());
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// 0 when the save failed with the write failure, 1 when it went through, 2 otherwise.
+int saveFailureCode(const auto &saved) {
+  return saved ? 1 : saved.error().description().starts_with("Couldn\u2019t write") ? 0 : 2;
+}
+
+// A library holding state `a`: the document and its picture.
+class CrashSafety : public ::testing::Test {
+protected:
+  TempDir folder;
+  ExamLibrary library{folder.path()};
+  Versions v;
+
+  void SetUp() override {
+    ASSERT_TRUE(library.save(v.a));
+    ASSERT_TRUE(library.saveImages({{v.picture, v.pictureA}}, v.a.exam.id));
+  }
+};
+
 size_t temporaries(const fs::path &folder) {
   size_t count = 0;
   for (const auto &entry : fs::directory_iterator(folder))
@@ -43,12 +74,7 @@ size_t temporaries(const fs::path &folder) {
 }
 
 // A child saves the two states over each other until it is killed at a random moment.
-TEST(CrashSafety, aSaveKilledAtAnyMomentLeavesTheOldOrTheNewFileNeverATornOne) {
-  TempDir folder;
-  ExamLibrary library(folder.path());
-  Versions v;
-  ASSERT_TRUE(library.save(v.a));
-  ASSERT_TRUE(library.saveImages({{v.picture, v.pictureA}}, v.a.exam.id));
+TEST_F(CrashSafety, aSaveKilledAtAnyMomentLeavesTheOldOrTheNewFileNeverATornOne) {
   std::mt19937 random(20261206);
   for (int round = 0; round < 25; ++round) {
     pid_t child = fork();
@@ -84,11 +110,7 @@ TEST(CrashSafety, aSaveKilledAtAnyMomentLeavesTheOldOrTheNewFileNeverATornOne) {
   EXPECT_EQ(temporaries(images), 0u);
 }
 
-TEST(CrashSafety, aFreshTemporaryOfAnotherSaveIsLeftAlone) {
-  TempDir folder;
-  ExamLibrary library(folder.path());
-  Versions v;
-  ASSERT_TRUE(library.save(v.a));
+TEST_F(CrashSafety, aFreshTemporaryOfAnotherSaveIsLeftAlone) {
   fs::path inFlight = folder / "Tests" / ("." + v.a.exam.id.text() + ".json.Ab12Cd");
   std::ofstream(inFlight) << "{";
   ASSERT_TRUE(library.save(v.b));
@@ -97,54 +119,33 @@ TEST(CrashSafety, aFreshTemporaryOfAnotherSaveIsLeftAlone) {
 }
 
 // Root may write anywhere, so the check runs as an ordinary user where it can.
-TEST(CrashSafety, aReadOnlyFolderGivesTheSaveFailureAndKeepsTheOldFile) {
-  TempDir folder;
-  ExamLibrary library(folder.path());
-  Versions v;
-  ASSERT_TRUE(library.save(v.a));
+TEST_F(CrashSafety, aReadOnlyFolderGivesTheSaveFailureAndKeepsTheOldFile) {
   fs::permissions(folder / "Tests", fs::perms::owner_read | fs::perms::owner_exec |
                                         fs::perms::group_read | fs::perms::group_exec |
                                         fs::perms::others_read | fs::perms::others_exec);
   fs::permissions(folder.path(), fs::perms::all);
-  pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
+  int code = exitCodeInChild([&] {
     if (geteuid() == 0 && setuid(65534) != 0)
-      _exit(3);
-    auto saved = library.save(v.b);
-    _exit(saved ? 1 : saved.error().description().starts_with("Couldn\u2019t write") ? 0 : 2);
-  }
-  int status = 0;
-  waitpid(child, &status, 0);
+      return 3;
+    return saveFailureCode(library.save(v.b));
+  });
   fs::permissions(folder / "Tests", fs::perms::owner_all);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: the save went through; 2: another message";
+  EXPECT_EQ(code, 0) << "1: the save went through; 2: another message";
   EXPECT_EQ(library.loadAll().at(0), v.a);
 }
 
 // A file-size limit makes the write stop midway, as a full disk does.
-TEST(CrashSafety, aWriteThatRunsOutOfSpaceGivesTheSaveFailureAndLeavesNoTrace) {
-  TempDir folder;
-  ExamLibrary library(folder.path());
-  Versions v;
-  ASSERT_TRUE(library.save(v.a));
-  ASSERT_TRUE(library.saveImages({{v.picture, v.pictureA}}, v.a.exam.id));
-  pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
+TEST_F(CrashSafety, aWriteThatRunsOutOfSpaceGivesTheSaveFailureAndLeavesNoTrace) {
+  int code = exitCodeInChild([&] {
     signal(SIGXFSZ, SIG_IGN);
     rlimit limit{4096, 4096};
     if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
-      _exit(3);
-    auto saved = library.save(v.b);
-    auto pictures = library.saveImages({{v.picture, v.pictureB}}, v.a.exam.id);
-    bool bothFailed = !saved && !pictures;
-    _exit(!bothFailed ? 1 : saved.error().description().starts_with("Couldn\u2019t write") ? 0 : 2);
-  }
-  int status = 0;
-  waitpid(child, &status, 0);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: a save went through; 2: another message";
+      return 3;
+    if (library.saveImages({{v.picture, v.pictureB}}, v.a.exam.id))
+      return 1;
+    return saveFailureCode(library.save(v.b));
+  });
+  EXPECT_EQ(code, 0) << "1: a save went through; 2: another message";
   EXPECT_EQ(library.loadAll().at(0), v.a);
   EXPECT_EQ(library.loadImage(v.picture, v.a.exam.id), v.pictureA);
   EXPECT_EQ(temporaries(folder / "Tests"), 0u);
