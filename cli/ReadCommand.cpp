@@ -5,7 +5,6 @@
 #include "grading/Assembly.h"
 #include "model/Choices.h"
 #include "model/DocumentJSON.h"
-#include "model/FileIO.h"
 #include "scanning/Grader.h"
 #include "scanning/PageReader.h"
 
@@ -63,8 +62,7 @@ std::vector<PageOutcome> readFile(const std::filesystem::path &path, const Exam 
       throw CliError::failed(name + ": " + outcomes.error().description());
     return *outcomes;
   }
-  auto bytes = FileIO::read(path);
-  auto image = bytes ? GrayImage::fromImageData(*bytes) : std::nullopt;
+  auto image = GrayImage::fromImageFile(path);
   if (!image)
     throw CliError::failed(name + " isn\u2019t a PDF or an image Ovalon can open.");
   if (assumed)

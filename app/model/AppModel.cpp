@@ -63,8 +63,7 @@ bool decodePhotos(const std::vector<fs::path> &paths, ScanSource &source, std::s
   for (const fs::path &path : paths) {
     if (stop.stop_requested())
       break;
-    auto bytes = FileIO::read(path);
-    if (auto photo = bytes ? GrayImage::fromImageData(*bytes) : std::nullopt)
+    if (auto photo = GrayImage::fromImageFile(path))
       images.push_back(std::move(*photo));
   }
   return !images.empty();

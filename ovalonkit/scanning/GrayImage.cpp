@@ -1,5 +1,6 @@
 #include "scanning/GrayImage.h"
 
+#include "model/FileIO.h"
 #include "scanning/ImageCodecs.h"
 #include "scanning/ImageProcessing.h"
 #include "sheets/BitmapCanvas.h"
@@ -59,6 +60,11 @@ std::optional<GrayImage> GrayImage::fromImageData(std::span<const uint8_t> data)
   if (!decoded || decoded->pixels.empty())
     return std::nullopt;
   return decoded->downscaled(maxDecodedSide);
+}
+
+std::optional<GrayImage> GrayImage::fromImageFile(const std::filesystem::path &path) {
+  auto bytes = FileIO::read(path);
+  return bytes ? fromImageData(*bytes) : std::nullopt;
 }
 
 GrayImage GrayImage::rendered(Size size, double scale, uint8_t fill,

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <span>
@@ -41,6 +42,8 @@ struct GrayImage {
   // Decodes JPEG, PNG, TIFF or HEIC bytes: orientation tag applied,
   // transparency over white, longer side capped at maxDecodedSide.
   static std::optional<GrayImage> fromImageData(std::span<const uint8_t> data);
+  // The same for a file's bytes; nothing when the file can't be read.
+  static std::optional<GrayImage> fromImageFile(const std::filesystem::path &path);
 
   // A drawing made in points on a canvas of `size` points at `scale` pixels
   // per point, over `fill`: the image is max(1, round(size × scale)) pixels

@@ -1,7 +1,6 @@
 #include "workflow/GradingRun.h"
 
 #include "grading/Assembly.h"
-#include "model/FileIO.h"
 #include "scanning/Grader.h"
 #include "scanning/KeyScan.h"
 
@@ -31,8 +30,7 @@ void readFile(const std::filesystem::path &path, const Exam &exam, const Progres
     std::ranges::move(*outcomes, std::back_inserter(reading.outcomes));
     return;
   }
-  auto bytes = FileIO::read(path);
-  auto image = bytes ? GrayImage::fromImageData(*bytes) : std::nullopt;
+  auto image = GrayImage::fromImageFile(path);
   if (!image) {
     reading.errors.push_back(name + " isn\u2019t a PDF or an image Ovalon can open.");
     return;
