@@ -2,8 +2,8 @@
 // printed sheets rendered and read, a 100-page simulated class scan read with
 // and without handwritten names, and the peak memory of reading 500 scanned pages.
 
+#include "library/FileIO.h"
 #include "model/Exam.h"
-#include "model/FileIO.h"
 #include "scanning/Grader.h"
 #include "sheets/SheetPDF.h"
 #include "simulator/ClassSimulator.h"

@@ -3,8 +3,8 @@
 #include "CliError.h"
 #include "ProgressBar.h"
 #include "grading/Assembly.h"
+#include "library/DocumentJSON.h"
 #include "model/Choices.h"
-#include "model/DocumentJSON.h"
 #include "scanning/Grader.h"
 #include "scanning/PageReader.h"
 

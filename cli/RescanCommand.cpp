@@ -50,7 +50,7 @@ Runner addRescanCommand(CLI::App &app) {
     for (const std::string &scan : options->scans)
       sources.push_back(ScanSource::file(scan));
     GradingRun::Reading reading = readScans(sources, doc.exam, "Reading the new scan\u2026");
-    auto replaced = Rescan::replace(sheetID, doc, reading.outcomes);
+    auto replaced = Rescan::replace(sheetID, doc.exam, doc.roster, doc.sheets, reading.outcomes);
     if (!replaced) {
       std::vector<std::string> why{"The sheet wasn\u2019t replaced",
                                    replaced.error().description()};

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/ExamDocument.h"
+#include "library/ExamDocument.h"
 #include "workflow/Review.h"
 
 #include <nlohmann/json.hpp>

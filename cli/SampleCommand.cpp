@@ -5,7 +5,7 @@
 #include "ScanRun.h"
 #include "ScoreReport.h"
 #include "grading/ItemAnalysis.h"
-#include "model/FileIO.h"
+#include "library/FileIO.h"
 #include "simulator/SampleClass.h"
 #include "workflow/Exports.h"
 #include "workflow/GradingRun.h"

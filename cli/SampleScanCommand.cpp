@@ -1,7 +1,7 @@
 #include "Commands.h"
 
 #include "CliError.h"
-#include "model/FileIO.h"
+#include "library/FileIO.h"
 #include "simulator/SampleClass.h"
 
 #include <iostream>

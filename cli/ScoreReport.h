@@ -1,7 +1,7 @@
 #pragma once
 
 #include "grading/ItemAnalysis.h"
-#include "model/ExamDocument.h"
+#include "library/ExamDocument.h"
 
 #include <nlohmann/json.hpp>
 

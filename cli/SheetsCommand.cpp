@@ -1,8 +1,8 @@
 #include "Commands.h"
 
 #include "CliError.h"
+#include "library/FileIO.h"
 #include "model/Choices.h"
-#include "model/FileIO.h"
 #include "sheets/SheetPDF.h"
 
 #include <iostream>

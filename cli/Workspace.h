@@ -1,7 +1,7 @@
 #pragma once
 
-#include "model/ExamDocument.h"
-#include "model/ExamLibrary.h"
+#include "library/ExamDocument.h"
+#include "library/ExamLibrary.h"
 
 #include <filesystem>
 #include <string>

@@ -2,7 +2,7 @@
 #include "Commands.h"
 #include "Workspace.h"
 
-#include "model/ExamLibrary.h"
+#include "library/ExamLibrary.h"
 
 #include <iostream>
 #include <map>

@@ -1,8 +1,8 @@
 #include "model/AppModel.h"
 
 #include "grading/Rescan.h"
+#include "library/FileIO.h"
 #include "model/Choices.h"
-#include "model/FileIO.h"
 #include "model/RosterImport.h"
 #include "reports/Reports.h"
 #include "scanning/KeyScan.h"
@@ -907,7 +907,7 @@ void AppModel::finishRescan(const Uuid &examID, const Uuid &sheetID,
   if (!doc || std::ranges::find(doc->sheets, sheetID, &ScannedSheet::id) == doc->sheets.end())
     return;
   ExamDocument copy = *doc;
-  auto replaced = Rescan::replace(sheetID, copy, reading.outcomes);
+  auto replaced = Rescan::replace(sheetID, copy.exam, copy.roster, copy.sheets, reading.outcomes);
   if (!replaced) {
     std::vector<std::string> lines{replaced.error().description()};
     lines.insert(lines.end(), reading.errors.begin(), reading.errors.end());

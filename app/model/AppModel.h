@@ -10,8 +10,8 @@
 #ifndef Q_MOC_RUN
 #include "grading/ItemAnalysis.h"
 #include "grading/Resolution.h"
-#include "model/ExamDocument.h"
-#include "model/ExamLibrary.h"
+#include "library/ExamDocument.h"
+#include "library/ExamLibrary.h"
 #include "model/Panels.h"
 #include "reports/SlipLayout.h"
 #include "scanning/ScannedKey.h"

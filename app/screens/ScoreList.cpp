@@ -1,7 +1,7 @@
 #include "screens/ScoreList.h"
 
 #include "grading/Scoring.h"
-#include "model/ExamDocument.h"
+#include "library/ExamDocument.h"
 #include "reports/PointsText.h"
 #include "screens/Ui.h"
 

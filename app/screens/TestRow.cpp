@@ -1,6 +1,6 @@
 #include "screens/TestRow.h"
 
-#include "model/ExamDocument.h"
+#include "library/ExamDocument.h"
 #include "screens/Ui.h"
 #include "workflow/Exports.h"
 

@@ -131,12 +131,13 @@ std::vector<std::string> Summary::sentences() const {
   return lines;
 }
 
-std::expected<Replacement, Failure> replace(const Uuid &sheetID, ExamDocument &document,
+std::expected<Replacement, Failure> replace(const Uuid &sheetID, const Exam &exam,
+                                            const Roster &roster, std::vector<ScannedSheet> &sheets,
                                             const std::vector<PageOutcome> &outcomes, Date now) {
-  auto oldAt = std::ranges::find(document.sheets, sheetID, &ScannedSheet::id);
-  if (oldAt == document.sheets.end())
+  auto oldAt = std::ranges::find(sheets, sheetID, &ScannedSheet::id);
+  if (oldAt == sheets.end())
     return std::unexpected(Failure::notFound());
-  const auto index = static_cast<size_t>(oldAt - document.sheets.begin());
+  const auto index = static_cast<size_t>(oldAt - sheets.begin());
 
   std::vector<PageOutcome> studentPages;
   int keyPages = 0;
@@ -148,10 +149,9 @@ std::expected<Replacement, Failure> replace(const Uuid &sheetID, ExamDocument &d
   }
 
   std::vector<ScannedSheet> others;
-  std::ranges::copy_if(document.sheets, std::back_inserter(others),
+  std::ranges::copy_if(sheets, std::back_inserter(others),
                        [&](const ScannedSheet &sheet) { return sheet.id != sheetID; });
-  AssemblyResult assembly =
-      Assembly::assemble(studentPages, document.exam, document.roster.students, others);
+  AssemblyResult assembly = Assembly::assemble(studentPages, exam, roster.students, others);
 
   if (assembly.sheets.empty()) {
     if (keyPages > 0)
@@ -165,7 +165,7 @@ std::expected<Replacement, Failure> replace(const Uuid &sheetID, ExamDocument &d
     return std::unexpected(Failure::severalSheets(static_cast<int>(assembly.sheets.size())));
 
   // From here on nothing can fail, so the document may change.
-  ScannedSheet old = std::move(document.sheets[index]);
+  ScannedSheet old = std::move(sheets[index]);
   ScannedSheet fresh = std::move(assembly.sheets.front());
   fresh.id = old.id;
   fresh.number = old.number;
@@ -175,17 +175,16 @@ std::expected<Replacement, Failure> replace(const Uuid &sheetID, ExamDocument &d
   Replacement result;
   result.summary.keptDecisions = carryIDDecision(old, fresh) + carryMarkDecisions(old, fresh);
 
-  document.sheets[index] = std::move(fresh);
-  document.sheets =
-      Assembly::refreshIDFlags(std::move(document.sheets), document.exam, document.roster.students);
-  ScannedSheet &placed = document.sheets[index];
+  sheets[index] = std::move(fresh);
+  sheets = Assembly::refreshIDFlags(std::move(sheets), exam, roster.students);
+  ScannedSheet &placed = sheets[index];
   flagDifferentStudent(old, placed);
 
   result.summary.openFlags = static_cast<int>(placed.openFlags().size());
   result.summary.ignoredPages = keyPages + static_cast<int>(assembly.issues.size());
   result.summary.differentStudent = std::ranges::any_of(placed.flags, isDifferentStudentFlag);
-  result.summary.oldScore = Scoring::score(old, document.exam).percent();
-  result.summary.newScore = Scoring::score(placed, document.exam).percent();
+  result.summary.oldScore = Scoring::score(old, exam).percent();
+  result.summary.newScore = Scoring::score(placed, exam).percent();
 
   for (const Uuid &image : placed.pageImages)
     if (auto found = assembly.images.find(image); found != assembly.images.end())

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "grading/ScannedSheet.h"
 #include "model/Bytes.h"
 #include "model/Date.h"
-#include "model/ExamDocument.h"
+#include "model/Exam.h"
+#include "model/Roster.h"
 #include "model/Uuid.h"
 #include "scanning/PageOutcome.h"
 
@@ -74,10 +76,11 @@ struct Replacement {
   bool operator==(const Replacement &) const = default;
 };
 
-// Swaps the sheet `sheetID` of `document` for the one sheet assembled from `outcomes`, in
-// place. On failure the document is left exactly as it was; the outcomes' unusable pages are
-// only counted and never become issues of the test.
-std::expected<Replacement, Failure> replace(const Uuid &sheetID, ExamDocument &document,
+// Swaps the sheet `sheetID` of `sheets` for the one sheet assembled from `outcomes`, in
+// place. On failure the sheets are left exactly as they were; the outcomes' unusable pages
+// are only counted and never become issues of the test.
+std::expected<Replacement, Failure> replace(const Uuid &sheetID, const Exam &exam,
+                                            const Roster &roster, std::vector<ScannedSheet> &sheets,
                                             const std::vector<PageOutcome> &outcomes,
                                             Date now = Date::now());
 

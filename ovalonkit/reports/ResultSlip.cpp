@@ -41,7 +41,8 @@ ResultSlip ResultSlip::make(const ScannedSheet &sheet, const Exam &exam, std::st
   return slip;
 }
 
-std::vector<ResultSlip> ResultSlip::all(const ExamDocument &document) {
+std::vector<ResultSlip> ResultSlip::all(const Exam &exam, const Roster &roster,
+                                        const std::vector<ScannedSheet> &sheets) {
   struct Entry {
     bool matched = false;
     std::string sortName;
@@ -49,11 +50,11 @@ std::vector<ResultSlip> ResultSlip::all(const ExamDocument &document) {
     ResultSlip slip;
   };
   std::vector<Entry> entries;
-  for (const ScannedSheet &sheet : document.sheets) {
+  for (const ScannedSheet &sheet : sheets) {
     if (sheet.excluded)
       continue;
     const std::string id = sheet.studentID().value_or("");
-    const std::optional<Student> student = id.empty() ? std::nullopt : document.roster.student(id);
+    const std::optional<Student> student = id.empty() ? std::nullopt : roster.student(id);
     std::string name;
     if (student)
       name = student->name();
@@ -65,7 +66,7 @@ std::vector<ResultSlip> ResultSlip::all(const ExamDocument &document) {
     entry.matched = student.has_value();
     entry.sortName = student ? student->sortName() : name;
     entry.number = sheet.number;
-    entry.slip = make(sheet, document.exam, std::move(name), id);
+    entry.slip = make(sheet, exam, std::move(name), id);
     entries.push_back(std::move(entry));
   }
   // The gradebook's order, so slips and the score file list the class alike.

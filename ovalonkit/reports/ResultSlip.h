@@ -2,7 +2,7 @@
 
 #include "grading/ScannedSheet.h"
 #include "model/Exam.h"
-#include "model/ExamDocument.h"
+#include "model/Roster.h"
 
 #include <optional>
 #include <string>
@@ -34,7 +34,8 @@ struct ResultSlip {
 
   // One slip per sheet not left out, named from the roster where its ID is found, in the
   // gradebook's order.
-  static std::vector<ResultSlip> all(const ExamDocument &document);
+  static std::vector<ResultSlip> all(const Exam &exam, const Roster &roster,
+                                     const std::vector<ScannedSheet> &sheets);
 
   bool operator==(const ResultSlip &) const = default;
 };

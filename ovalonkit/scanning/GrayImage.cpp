@@ -1,6 +1,5 @@
 #include "scanning/GrayImage.h"
 
-#include "model/FileIO.h"
 #include "scanning/ImageCodecs.h"
 #include "scanning/ImageProcessing.h"
 #include "sheets/BitmapCanvas.h"
@@ -9,6 +8,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 
 namespace ovalon {
 
@@ -63,8 +64,11 @@ std::optional<GrayImage> GrayImage::fromImageData(std::span<const uint8_t> data)
 }
 
 std::optional<GrayImage> GrayImage::fromImageFile(const std::filesystem::path &path) {
-  auto bytes = FileIO::read(path);
-  return bytes ? fromImageData(*bytes) : std::nullopt;
+  std::ifstream file(path, std::ios::binary);
+  if (!file)
+    return std::nullopt;
+  const Bytes bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  return file.bad() ? std::nullopt : fromImageData(bytes);
 }
 
 GrayImage GrayImage::rendered(Size size, double scale, uint8_t fill,

@@ -72,7 +72,8 @@ Bytes scores(const ExamDocument &document, bool answers) {
 }
 
 std::optional<Bytes> slips(const ExamDocument &document, SlipLayout layout) {
-  return Reports::slipsPDF(ResultSlip::all(document), document.exam, layout);
+  return Reports::slipsPDF(ResultSlip::all(document.exam, document.roster, document.sheets),
+                           document.exam, layout);
 }
 
 std::optional<Bytes> report(const ExamDocument &document) {

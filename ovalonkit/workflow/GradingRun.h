@@ -1,7 +1,7 @@
 #pragma once
 
 #include "grading/AssemblyResult.h"
-#include "model/ExamDocument.h"
+#include "library/ExamDocument.h"
 #include "scanning/PageOutcome.h"
 #include "scanning/ScannedKey.h"
 #include "workflow/ScanSource.h"

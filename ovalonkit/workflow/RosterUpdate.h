@@ -1,7 +1,7 @@
 #pragma once
 
+#include "library/ExamDocument.h"
 #include "model/Bytes.h"
-#include "model/ExamDocument.h"
 
 #include <expected>
 #include <string>

@@ -1,6 +1,6 @@
+#include "library/DocumentJSON.h"
+#include "library/FileIO.h"
 #include "model/AppModel.h"
-#include "model/DocumentJSON.h"
-#include "model/FileIO.h"
 #include "support/TempDir.h"
 
 #include <QBuffer>

@@ -1,8 +1,8 @@
 #include "AppTestScans.h"
 #include "ScriptedPanels.h"
 
+#include "library/FileIO.h"
 #include "model/AppModel.h"
-#include "model/FileIO.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "AppTestScans.h"
 
+#include "library/FileIO.h"
 #include "model/AppModel.h"
-#include "model/FileIO.h"
 #include "support/RenderedPage.h"
 #include "support/TempDir.h"
 

@@ -1,7 +1,7 @@
 #include "AppTestScans.h"
 
+#include "library/FileIO.h"
 #include "model/AppModel.h"
-#include "model/FileIO.h"
 #include "scanning/ImageCodecs.h"
 #include "sheets/SheetLayout.h"
 #include "support/GradingFixtures.h"

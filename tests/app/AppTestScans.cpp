@@ -1,7 +1,7 @@
 #include "AppTestScans.h"
 
-#include "model/DocumentJSON.h"
-#include "model/FileIO.h"
+#include "library/DocumentJSON.h"
+#include "library/FileIO.h"
 #include "scanning/ImageCodecs.h"
 #include "sheets/SheetLayout.h"
 #include "simulator/ScanSimulator.h"

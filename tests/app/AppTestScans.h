@@ -1,7 +1,7 @@
 #pragma once
 
+#include "library/ExamDocument.h"
 #include "model/AppModel.h"
-#include "model/ExamDocument.h"
 #include "simulator/SimulatedSheet.h"
 
 #include <filesystem>

@@ -1,6 +1,6 @@
+#include "library/ExamLibrary.h"
+#include "library/FileIO.h"
 #include "model/CSV.h"
-#include "model/ExamLibrary.h"
-#include "model/FileIO.h"
 #include "support/CliRunner.h"
 #include "support/RenderedPage.h"
 #include "support/TempDir.h"

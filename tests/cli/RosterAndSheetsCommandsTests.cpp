@@ -1,5 +1,5 @@
-#include "model/ExamLibrary.h"
-#include "model/FileIO.h"
+#include "library/ExamLibrary.h"
+#include "library/FileIO.h"
 #include "support/CliRunner.h"
 #include "support/RenderedPage.h"
 #include "support/TempDir.h"

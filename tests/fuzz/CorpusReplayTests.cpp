@@ -1,5 +1,5 @@
 #include "fuzz/FuzzEntries.h"
-#include "model/FileIO.h"
+#include "library/FileIO.h"
 
 #include <gtest/gtest.h>
 

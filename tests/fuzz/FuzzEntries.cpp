@@ -1,9 +1,9 @@
 #include "FuzzEntries.h"
 
+#include "library/DocumentJSON.h"
+#include "library/FileIO.h"
 #include "model/CSV.h"
-#include "model/DocumentJSON.h"
 #include "model/Exam.h"
-#include "model/FileIO.h"
 #include "model/RosterImport.h"
 #include "scanning/Grader.h"
 #include "scanning/GrayImage.h"

@@ -1,6 +1,7 @@
 #include "grading/Rescan.h"
 
 #include "grading/Assembly.h"
+#include "library/ExamDocument.h"
 #include "scanning/Grader.h"
 #include "support/GradingFixtures.h"
 #include "support/PageDistortion.h"
@@ -145,8 +146,8 @@ TEST_F(RescanSheet, newSheetTakesTheOldOnesPlaceAndKeepsDecisionsWhereTheRowRead
   const ExamDocument before = doc;
   const ScannedSheet &old = before.sheets[0];
 
-  auto done =
-      Rescan::replace(old.id, doc, {page("adaAgain"), page("empty"), page("key")}, rescanTime);
+  auto done = Rescan::replace(old.id, doc.exam, doc.roster, doc.sheets,
+                              {page("adaAgain"), page("empty"), page("key")}, rescanTime);
   ASSERT_TRUE(done) << done.error().description();
 
   ASSERT_EQ(doc.sheets.size(), 2u);
@@ -177,7 +178,8 @@ TEST_F(RescanSheet, newSheetTakesTheOldOnesPlaceAndKeepsDecisionsWhereTheRowRead
 }
 
 TEST_F(RescanSheet, anotherStudentsIDAsksTheTeacherToPick) {
-  auto done = Rescan::replace(doc.sheets[0].id, doc, {page("alan")}, rescanTime);
+  auto done = Rescan::replace(doc.sheets[0].id, doc.exam, doc.roster, doc.sheets, {page("alan")},
+                              rescanTime);
   ASSERT_TRUE(done);
   const ScannedSheet &now = doc.sheets[0];
   ASSERT_FALSE(now.flags.empty());
@@ -209,17 +211,19 @@ TEST_F(RescanSheet, refusalsSayWhyAndLeaveTheDocumentAsItWas) {
   };
   const ExamDocument before = doc;
   for (const Case &c : cases) {
-    auto refused = Rescan::replace(doc.sheets[0].id, doc, c.outcomes);
+    auto refused = Rescan::replace(doc.sheets[0].id, doc.exam, doc.roster, doc.sheets, c.outcomes);
     ASSERT_FALSE(refused) << c.sentence;
     EXPECT_EQ(refused.error().description(), c.sentence);
     EXPECT_TRUE(doc == before) << c.sentence;
   }
-  auto gone = Rescan::replace(Uuid::random(), doc, {page("adaAgain")});
+  auto gone = Rescan::replace(Uuid::random(), doc.exam, doc.roster, doc.sheets, {page("adaAgain")});
   ASSERT_FALSE(gone);
   EXPECT_EQ(gone.error(), Rescan::Failure::notFound());
   EXPECT_EQ(gone.error().description(), "The sheet to replace isn\u2019t in this test any more.");
   EXPECT_TRUE(doc == before);
-  EXPECT_EQ(Rescan::replace(doc.sheets[0].id, doc, {page("grace"), page("alan")}).error(),
+  EXPECT_EQ(Rescan::replace(doc.sheets[0].id, doc.exam, doc.roster, doc.sheets,
+                            {page("grace"), page("alan")})
+                .error(),
             Rescan::Failure::severalSheets(2));
 }
 
@@ -248,8 +252,8 @@ ExamDocument decidedID(const std::string &id, std::optional<Resolution> decision
 
 TEST(RescanStudentID, pickedStudentStaysPickedAndAcceptedIDOnlyWhileItReadsTheSame) {
   ExamDocument picked = decidedID("99", Resolution::student("1243"));
-  auto stillUnlisted =
-      Rescan::replace(picked.sheets[0].id, picked, {describedPage(picked.exam, "98")});
+  auto stillUnlisted = Rescan::replace(picked.sheets[0].id, picked.exam, picked.roster,
+                                       picked.sheets, {describedPage(picked.exam, "98")});
   ASSERT_TRUE(stillUnlisted);
   EXPECT_EQ(stillUnlisted->summary.keptDecisions, 1);
   EXPECT_EQ(picked.sheets[0].studentID(), "1243");
@@ -257,12 +261,12 @@ TEST(RescanStudentID, pickedStudentStaysPickedAndAcceptedIDOnlyWhileItReadsTheSa
 
   ExamDocument accepted = decidedID("99", Resolution::accept());
   ExamDocument acceptedAgain = accepted;
-  auto same =
-      Rescan::replace(accepted.sheets[0].id, accepted, {describedPage(accepted.exam, "99")});
+  auto same = Rescan::replace(accepted.sheets[0].id, accepted.exam, accepted.roster,
+                              accepted.sheets, {describedPage(accepted.exam, "99")});
   EXPECT_EQ(same->summary.keptDecisions, 1);
   EXPECT_EQ(accepted.sheets[0].studentID(), "99");
-  auto other = Rescan::replace(acceptedAgain.sheets[0].id, acceptedAgain,
-                               {describedPage(acceptedAgain.exam, "98")});
+  auto other = Rescan::replace(acceptedAgain.sheets[0].id, acceptedAgain.exam, acceptedAgain.roster,
+                               acceptedAgain.sheets, {describedPage(acceptedAgain.exam, "98")});
   EXPECT_EQ(other->summary.keptDecisions, 0);
   EXPECT_EQ(other->summary.openFlags, 1);
   EXPECT_EQ(acceptedAgain.sheets[0].flags[0].note, "ID 98 isn't on the roster.");
@@ -271,7 +275,8 @@ TEST(RescanStudentID, pickedStudentStaysPickedAndAcceptedIDOnlyWhileItReadsTheSa
 TEST(RescanStudentID, leadingZerosAreTheSameStudent) {
   ExamDocument doc = decidedID("1234", std::nullopt);
   doc.roster.students[0].id = "01234";
-  auto done = Rescan::replace(doc.sheets[0].id, doc, {describedPage(doc.exam, "01234")});
+  auto done = Rescan::replace(doc.sheets[0].id, doc.exam, doc.roster, doc.sheets,
+                              {describedPage(doc.exam, "01234")});
   ASSERT_TRUE(done);
   EXPECT_FALSE(done->summary.differentStudent);
   EXPECT_TRUE(doc.sheets[0].flags.empty());
@@ -284,13 +289,14 @@ TEST(RescanMissingPage, acceptingAMissingPageIsNeverCarried) {
   doc.sheets[0].flags[0].resolution = Resolution::accept();
   ExamDocument complete = doc;
 
-  auto stillMissing = Rescan::replace(doc.sheets[0].id, doc, {describedPage(doc.exam, "7")});
+  auto stillMissing = Rescan::replace(doc.sheets[0].id, doc.exam, doc.roster, doc.sheets,
+                                      {describedPage(doc.exam, "7")});
   EXPECT_EQ(stillMissing->summary.keptDecisions, 0);
   EXPECT_EQ(stillMissing->summary.openFlags, 1);
   EXPECT_EQ(doc.sheets[0].flags.at(0).kind, FlagKind::missingPage);
 
   auto bothPages =
-      Rescan::replace(complete.sheets[0].id, complete,
+      Rescan::replace(complete.sheets[0].id, complete.exam, complete.roster, complete.sheets,
                       {describedPage(complete.exam, "7"), describedPage(complete.exam, "", 2)});
   EXPECT_EQ(bothPages->summary.openFlags, 0);
   EXPECT_EQ(complete.sheets[0].sourcePages.size(), 2u);

@@ -1,3 +1,4 @@
+#include "library/ExamDocument.h"
 #include "reports/DateText.h"
 #include "reports/Reports.h"
 #include "reports/ResultSlip.h"
@@ -110,14 +111,15 @@ TEST(ResultSlip, allNamesSheetsAndKeepsTheGradebookOrder) {
                      settled(sheetAnswering(exam, {A, A}, 0, "1001"), 6)};
   document.sheets[4].excluded = true;
   std::vector<std::string> names, ids;
-  for (const ResultSlip &slip : ResultSlip::all(document)) {
+  for (const ResultSlip &slip : ResultSlip::all(document.exam, document.roster, document.sheets)) {
     names.push_back(slip.name);
     ids.push_back(slip.studentID);
   }
   EXPECT_EQ(names, (std::vector<std::string>{"Ben Adams", "Carla Young", "Carla Young", "Sheet 3",
                                              "Student 9999"}));
   EXPECT_EQ(ids, (std::vector<std::string>{"01002", "1001", "1001", "", "9999"}));
-  EXPECT_EQ(ResultSlip::all(document)[1].earned, 2); // sheet 1 before sheet 6
+  EXPECT_EQ(ResultSlip::all(document.exam, document.roster, document.sheets)[1].earned,
+            2); // sheet 1 before sheet 6
 }
 
 // The PDF -------------------------------------------------------------------------------------

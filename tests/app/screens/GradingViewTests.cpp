@@ -4,8 +4,8 @@
 #include "SampleLibrary.h"
 
 #include "grading/Scoring.h"
+#include "library/FileIO.h"
 #include "model/AppModel.h"
-#include "model/FileIO.h"
 #include "screens/GradingView.h"
 #include "screens/ScanOverlay.h"
 #include "sheets/SheetLayout.h"

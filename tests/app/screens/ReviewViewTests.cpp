@@ -1,8 +1,8 @@
 #include "AppTestScans.h"
 #include "SampleLibrary.h"
 
+#include "library/FileIO.h"
 #include "model/AppModel.h"
-#include "model/FileIO.h"
 #include "scanning/ImageCodecs.h"
 #include "screens/FlagDetail.h"
 #include "screens/ReportView.h"

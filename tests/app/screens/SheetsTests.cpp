@@ -1,6 +1,6 @@
 #include "ShellTestWindow.h"
 
-#include "model/FileIO.h"
+#include "library/FileIO.h"
 #include "screens/QtPanels.h"
 #include "screens/SheetPicture.h"
 #include "sheets/SheetLayout.h"

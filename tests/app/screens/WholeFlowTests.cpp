@@ -2,7 +2,7 @@
 #include "Dragging.h"
 #include "ShellTestWindow.h"
 
-#include "model/FileIO.h"
+#include "library/FileIO.h"
 #include "screens/GradingView.h"
 
 #include <QAbstractSpinBox>

@@ -1,7 +1,7 @@
-#include "model/ExamLibrary.h"
+#include "library/ExamLibrary.h"
 
-#include "model/DocumentJSON.h"
-#include "model/FileIO.h"
+#include "library/DocumentJSON.h"
+#include "library/FileIO.h"
 
 #include <algorithm>
 #include <chrono>

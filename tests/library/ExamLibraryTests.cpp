@@ -1,5 +1,5 @@
-#include "model/DocumentJSON.h"
-#include "model/ExamLibrary.h"
+#include "library/DocumentJSON.h"
+#include "library/ExamLibrary.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

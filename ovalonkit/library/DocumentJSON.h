@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/ExamDocument.h"
+#include "library/ExamDocument.h"
 #include "scanning/PageOutcome.h"
 #include "sheets/SheetIdentity.h"
 

@@ -1,4 +1,4 @@
-#include "model/DocumentJSON.h"
+#include "library/DocumentJSON.h"
 
 #include "model/Base64.h"
 

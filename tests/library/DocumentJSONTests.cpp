@@ -1,4 +1,4 @@
-#include "model/DocumentJSON.h"
+#include "library/DocumentJSON.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

@@ -1,4 +1,4 @@
-#include "model/ExamLibrary.h"
+#include "library/ExamLibrary.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

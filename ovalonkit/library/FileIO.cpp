@@ -1,4 +1,4 @@
-#include "model/FileIO.h"
+#include "library/FileIO.h"
 
 #include <cerrno>
 #include <cstring>
