@@ -105,7 +105,7 @@ void writeTiff(const std::filesystem::path &path, const std::vector<TiffEntry> &
     TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
     TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC,
                  kind == TiffEntry::Kind::undecodable ? PHOTOMETRIC_MASK : PHOTOMETRIC_MINISBLACK);
-    TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_DEFLATE);
+    TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE);
     TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, 32);
     if (kind == TiffEntry::Kind::preview)
       TIFFSetField(tiff, TIFFTAG_SUBFILETYPE, FILETYPE_REDUCEDIMAGE);
