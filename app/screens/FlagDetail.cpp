@@ -34,7 +34,8 @@ const ReviewFlag *findFlag(const ScannedSheet &sheet, const Uuid &id) {
 }
 
 bool isMarkFlag(FlagKind kind) {
-  return kind == FlagKind::blank || kind == FlagKind::double_ || kind == FlagKind::faint;
+  return kind == FlagKind::blank || kind == FlagKind::double_ || kind == FlagKind::faint ||
+         kind == FlagKind::unaligned;
 }
 
 // Whether another sheet that counts already goes to this student.
