@@ -72,8 +72,11 @@ void readMarks(const RegisteredPage &registered, const SheetLayout &layout, int 
     return MarkReading::classify(fills, thresholds);
   };
   auto unlessLinedUp = [](MarkRead mark, bool linedUp) {
+    // Its samples may be off the printed bubbles: no answer, and no darkest bubble to
+    // suggest either.
     if (!linedUp) {
       mark.choice.reset();
+      mark.strongest.reset();
       mark.flag = MarkFlag::unaligned;
     }
     return mark;

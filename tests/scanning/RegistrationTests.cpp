@@ -43,15 +43,18 @@ struct Tally {
   int rows = 0;
   int right = 0;
   int unaligned = 0;
-  int silent = 0;   // a clean answer that isn't the student's
-  int idSilent = 0; // a clean ID digit that isn't the student's
+  int unalignedSuggested = 0; // a row not lined up that still offers a darkest bubble
+  int silent = 0;             // a clean answer that isn't the student's
+  int idSilent = 0;           // a clean ID digit that isn't the student's
 
   void add(const PageRead &read, const SimulatedSheet &sheet) {
     for (const QuestionRead &row : read.questions) {
       ++rows;
       const auto bubbled = sheet.answers[static_cast<size_t>(row.position)];
-      if (row.mark.flag == MarkFlag::unaligned)
+      if (row.mark.flag == MarkFlag::unaligned) {
         ++unaligned;
+        unalignedSuggested += row.mark.strongest.has_value();
+      }
       if (row.mark.choice && row.mark.choice != bubbled)
         ++silent;
       right += row.mark.choice == bubbled || (!bubbled && row.mark.flag == MarkFlag::blank);
@@ -167,6 +170,7 @@ TEST(Registration, flagsRowsMovedFurtherThanItLooks) {
   const Tally tally = readAndTally(answersMoved({0, 2.5 * SheetLayout::rowHeight}));
   EXPECT_EQ(tally.silent, 0);
   EXPECT_EQ(tally.unaligned, 60);
+  EXPECT_EQ(tally.unalignedSuggested, 0);
 }
 
 GrayImage straightenedScan(const GrayImage &page, double dpi) {
