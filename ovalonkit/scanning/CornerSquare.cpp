@@ -42,14 +42,19 @@ bool fits(const GrayImage &page, Point centre, const std::array<Point, 2> &steps
       return false;
     palestInk = std::min(palestInk, d);
   }
+  // A page cropped close to its squares (a PDF's crop box, a tight photo)
+  // leaves some outside points beyond the image: they tell nothing, so the
+  // square is judged on the paper that is there, as long as most of it is.
   double darkestPaper = 0;
+  size_t paperSeen = 0;
   for (const Point offset : outside) {
     const double d = darknessAt(page, centre, steps, offset, radius);
     if (d < 0)
-      return false;
+      continue;
+    ++paperSeen;
     darkestPaper = std::max(darkestPaper, d);
   }
-  return palestInk - darkestPaper >= leastGap;
+  return paperSeen >= outside.size() / 2 && palestInk - darkestPaper >= leastGap;
 }
 
 } // namespace ovalon::CornerSquare
