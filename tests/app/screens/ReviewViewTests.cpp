@@ -305,6 +305,7 @@ TEST(ReviewView, anUnreadPageIsGradedAsTheVersionPicked) {
   ASSERT_EQ(version->count(), 2);
   version->setCurrentIndex(1);
   child<QPushButton>(review, "gradeAsVersion")->click();
+  ASSERT_TRUE(waitUntilIdle(model));
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   const ExamDocument &doc = *model.selectedDocument();
   EXPECT_TRUE(doc.issues.empty());

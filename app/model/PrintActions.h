@@ -1,0 +1,32 @@
+#pragma once
+
+#include "model/Panels.h"
+
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+namespace ovalon {
+
+class AppModel;
+
+// Answer sheets of the selected test, as the print tab's settings ask for them:
+// printed, or saved as a PDF, and the sheet to bubble as the key.
+class PrintActions {
+public:
+  explicit PrintActions(AppModel &model) : model_(model) {}
+
+  std::vector<PrintPage> printPages() const;
+  std::optional<SavePanel> sheetsPanel() const;
+  void saveSheetsPDF(const std::filesystem::path &destination);
+  void saveSheetsPDF();
+  std::optional<SavePanel> answerKeySheetPanel() const;
+  void saveAnswerKeySheet(const std::filesystem::path &destination);
+  void saveAnswerKeySheet();
+  void printSheets();
+
+private:
+  AppModel &model_;
+};
+
+} // namespace ovalon
