@@ -31,6 +31,8 @@ AppModel::AppModel(ExamLibrary library, QObject *parent)
     assertInterfaceThread();
     emit documentChanged(examID);
     emit changed();
+    if (examID == selectedID_)
+      keepPrintSettingsInRange();
   });
   connect(&store_, &DocumentStore::saveFailed, this,
           [this](const std::string &title, const std::string &reason) {
@@ -137,8 +139,30 @@ void AppModel::confirmDelete() {
   deleteTest(examID);
 }
 
+// The print tab's version and preview page always exist in the selected test, so
+// what is printed or saved is the version the preview shows.
+int AppModel::versionInRange(int version) const {
+  const ExamDocument *doc = selectedDocument();
+  int versions = doc ? static_cast<int>(doc->exam.versions.size()) : 1;
+  return std::clamp(version, 0, std::max(0, versions - 1));
+}
+
+int AppModel::pageInRange(int page) const {
+  const ExamDocument *doc = selectedDocument();
+  return std::clamp(page, 1, doc ? std::max(1, doc->exam.pageCount()) : 1);
+}
+
+void AppModel::keepPrintSettingsInRange() {
+  int version = versionInRange(printVersion_), page = pageInRange(previewPage_);
+  if (version == printVersion_ && page == previewPage_)
+    return;
+  printVersion_ = version;
+  previewPage_ = page;
+  notify(&AppModel::printSettingsChanged);
+}
+
 void AppModel::setPrintVersion(int version) {
-  assign(printVersion_, version, &AppModel::printSettingsChanged);
+  assign(printVersion_, versionInRange(version), &AppModel::printSettingsChanged);
 }
 
 void AppModel::setPrintForRoster(bool forRoster) {
@@ -150,7 +174,7 @@ void AppModel::setPrintCopies(int copies) {
 }
 
 void AppModel::setPreviewPage(int page) {
-  assign(previewPage_, page, &AppModel::printSettingsChanged);
+  assign(previewPage_, pageInRange(page), &AppModel::printSettingsChanged);
 }
 
 void AppModel::setReviewSelection(std::optional<ReviewItem> item) {

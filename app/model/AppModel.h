@@ -260,6 +260,9 @@ private:
   void assign(Field &field, Field value, Signals... emits);
   void assertInterfaceThread() const;
   void setKeyCheck(std::optional<KeyCheck> check);
+  int versionInRange(int version) const;
+  int pageInRange(int page) const;
+  void keepPrintSettingsInRange();
   void forgetImages(const std::vector<Uuid> &imageIDs);
   std::optional<std::filesystem::path> chooseSaveFile(const std::optional<SavePanel> &panel);
   std::optional<std::filesystem::path> chooseFile(const std::optional<OpenPanel> &panel);

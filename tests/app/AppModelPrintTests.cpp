@@ -1,7 +1,10 @@
 #include "AppTestScans.h"
+#include "ScriptedPanels.h"
 
 #include "library/FileIO.h"
 #include "model/AppModel.h"
+#include "sheets/SheetIdentity.h"
+#include "support/QrReading.h"
 #include "support/RenderedPage.h"
 #include "support/TempDir.h"
 
@@ -68,6 +71,49 @@ TEST(AppModelPrint, sheetsAndTheKeySheetAreSavedAsPDF) {
   EXPECT_EQ(pdfPages(dir / "key.pdf"), 1);
   EXPECT_NE(pdfPageText(*FileIO::read(dir / "key.pdf"), 0).find("ANSWER KEY"), std::string::npos);
   EXPECT_FALSE(model.message());
+}
+
+// The version letter in the code of a saved sheet PDF's first page.
+std::optional<int> printedVersion(const std::filesystem::path &pdf) {
+  auto page = renderPdfPage(FileIO::read(pdf).value_or(Bytes{}), 0, 150);
+  if (!page)
+    return std::nullopt;
+  for (const std::string &text : readQRCodes(*page))
+    if (auto identity = SheetIdentity::parse(text))
+      return identity->version;
+  return std::nullopt;
+}
+
+// Choose version C, then make the test "A only": the preview falls back to A, and so must
+// everything that prints or saves.
+TEST(AppModelPrint, theVersionPrintedIsTheVersionShown) {
+  TempDir dir;
+  ScriptedPanels panels;
+  AppModel model(ExamLibrary{dir / "Library"});
+  model.setPanels(&panels);
+  model.newTest();
+  model.update([](ExamDocument &d) {
+    d.exam.title = "Quiz";
+    d.exam.setVersionCount(3);
+  });
+  model.setPrintVersion(2);
+  model.setPrintCopies(1);
+  EXPECT_EQ(model.printVersion(), 2);
+  model.update([](ExamDocument &d) { d.exam.setVersionCount(1); });
+  EXPECT_EQ(model.printVersion(), 0);
+
+  EXPECT_EQ(model.sheetsPanel()->fileName, "Quiz Version A Sheets.pdf");
+  model.printSheets();
+  ASSERT_EQ(panels.printed.size(), 1u);
+  for (const PrintPage &page : panels.printed[0].pages)
+    EXPECT_EQ(page.version, 0);
+  model.saveSheetsPDF(dir / "sheets.pdf");
+  EXPECT_EQ(printedVersion(dir / "sheets.pdf"), 0);
+
+  model.setPrintVersion(3); // past the last version: the last one
+  EXPECT_EQ(model.printVersion(), 0);
+  model.setPreviewPage(2); // a 20-question test has one page
+  EXPECT_EQ(model.previewPage(), 1);
 }
 
 } // namespace
