@@ -13,6 +13,7 @@
 #include "model/DocumentStore.h"
 #include "model/JobRunner.h"
 #include "model/Panels.h"
+#include "model/RosterRow.h"
 #include "reports/SlipLayout.h"
 #include "scanning/ScannedKey.h"
 #include "workflow/Review.h"
@@ -159,6 +160,10 @@ public:
   // "Import Photos…": PDFs as they are, photos together as one source.
   void importPhotos(const std::vector<std::filesystem::path> &paths);
   void importRoster(const std::filesystem::path &path);
+  // Asks, then takes the roster off the selected test and refreshes its ID flags.
+  void clearRoster();
+  // The selected test's roster for the Test tab's table.
+  std::vector<RosterRow> rosterRows() const;
   // The same three, with the files chosen in a panel.
   void gradeScans();
   void importPhotos();

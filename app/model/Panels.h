@@ -31,6 +31,14 @@ struct OpenPanel {
   bool operator==(const OpenPanel &) const = default;
 };
 
+// A yes-or-no question before something that can't be undone.
+struct Question {
+  std::string title;  // "Clear the roster?"
+  std::string detail; // what goes, and what stays
+  std::string action; // the button that goes ahead: "Clear Roster"
+  bool operator==(const Question &) const = default;
+};
+
 // One printed page: page `page` (from 1) of version `version`, pre-filled or blank.
 struct PrintPage {
   int version = 0;
@@ -46,7 +54,7 @@ struct PrintJob {
 };
 
 // Everything the model asks of the person at the screen outside its window:
-// file choosers and the print dialog. The app answers with Qt dialogs; the
+// file choosers, confirmations and the print dialog. The app answers with Qt dialogs; the
 // tests answer with scripted choices, so the model runs without a display.
 class Panels {
 public:
@@ -55,6 +63,8 @@ public:
   virtual std::optional<std::filesystem::path> chooseSaveFile(const SavePanel &panel) = 0;
   // The chosen files; empty when the teacher cancels.
   virtual std::vector<std::filesystem::path> chooseFiles(const OpenPanel &panel) = 0;
+  // True when the teacher goes ahead.
+  virtual bool confirm(const Question &question) = 0;
   virtual void print(const PrintJob &job) = 0;
 };
 

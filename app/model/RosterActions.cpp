@@ -41,6 +41,23 @@ void RosterActions::importRoster(const fs::path &path) {
     model_.showMessage(result->title, joinedLines(result->notes));
 }
 
+void RosterActions::clearRoster() {
+  const ExamDocument *doc = model_.selectedDocument();
+  if (!doc || doc->roster.students.empty() || !model_.panels_)
+    return;
+  size_t count = doc->roster.students.size();
+  Question question{"Clear the roster of \u201C" + doc->exam.title + "\u201D?",
+                    std::to_string(count) + (count == 1 ? " student is" : " students are") +
+                        " taken off this test. Graded sheets keep the IDs read from them.",
+                    "Clear Roster"};
+  if (!model_.panels_->confirm(question))
+    return;
+  model_.update([](ExamDocument &d) {
+    d.roster = {};
+    d.sheets = Assembly::refreshIDFlags(std::move(d.sheets), d.exam, d.roster.students);
+  });
+}
+
 void RosterActions::importRoster() {
   if (!model_.panels_ || !model_.selectedDocument())
     return;
@@ -53,6 +70,11 @@ void RosterActions::importRoster() {
     importRoster(chosen.front());
 }
 
+std::vector<RosterRow> RosterActions::rows() const {
+  const ExamDocument *doc = model_.selectedDocument();
+  return doc ? RosterRow::rows(*doc) : std::vector<RosterRow>{};
+}
+
 // The AppModel operations this object carries out.
 
 void AppModel::importRoster(const fs::path &path) {
@@ -61,6 +83,14 @@ void AppModel::importRoster(const fs::path &path) {
 
 void AppModel::importRoster() {
   roster_->importRoster();
+}
+
+void AppModel::clearRoster() {
+  roster_->clearRoster();
+}
+
+std::vector<RosterRow> AppModel::rosterRows() const {
+  return roster_->rows();
 }
 
 } // namespace ovalon

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/RosterRow.h"
+
 #include <filesystem>
 #include <vector>
 
@@ -7,14 +9,17 @@ namespace ovalon {
 
 class AppModel;
 
-// The selected test's class list: imported from a CSV file, every sheet's
-// student-ID flags brought up to date with it.
+// The selected test's class list: imported from a CSV file, or cleared. Either way
+// every sheet's student-ID flags are brought up to date with it.
 class RosterActions {
 public:
   explicit RosterActions(AppModel &model) : model_(model) {}
 
   void importRoster(const std::filesystem::path &path);
   void importRoster();
+  std::vector<RosterRow> rows() const;
+  // Asks first: the students go, and so do the flags that came from them.
+  void clearRoster();
 
 private:
   AppModel &model_;

@@ -218,8 +218,7 @@ QWidget *BuilderView::rosterSection() {
   rosterCount_->setObjectName("rosterCount");
   clearRoster_ = new QPushButton("Clear", box);
   clearRoster_->setObjectName("clearRoster");
-  connect(clearRoster_, &QPushButton::clicked, this,
-          [this] { model_.update([](ExamDocument &d) { d.roster = {}; }); });
+  connect(clearRoster_, &QPushButton::clicked, this, [this] { model_.clearRoster(); });
   auto *row = new QHBoxLayout;
   row->addWidget(import);
   row->addSpacing(8);

@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -104,6 +106,17 @@ std::vector<fs::path> QtPanels::chooseFiles(const OpenPanel &panel) {
     for (const QString &file : dialog.selectedFiles())
       chosen.emplace_back(file.toStdString());
   return chosen;
+}
+
+bool QtPanels::confirm(const Question &question) {
+  QMessageBox ask(QMessageBox::Warning, ui::text(question.title), ui::text(question.title),
+                  QMessageBox::NoButton, &window_);
+  ask.setInformativeText(ui::text(question.detail));
+  ask.setWindowModality(Qt::WindowModal);
+  QPushButton *goAhead = ask.addButton(ui::text(question.action), QMessageBox::DestructiveRole);
+  ask.setDefaultButton(ask.addButton(QMessageBox::Cancel));
+  ask.exec();
+  return ask.clickedButton() == goAhead;
 }
 
 void QtPanels::print(const PrintJob &job) {

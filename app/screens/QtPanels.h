@@ -11,13 +11,15 @@ class QWidget;
 
 namespace ovalon {
 
-// The model's file choosers and print dialog as Qt dialogs, modal to the main window.
+// The model's file choosers, confirmations and print dialog as Qt dialogs, modal to
+// the main window.
 class QtPanels : public Panels {
 public:
   explicit QtPanels(QWidget &window) : window_(window) {}
 
   std::optional<std::filesystem::path> chooseSaveFile(const SavePanel &panel) override;
   std::vector<std::filesystem::path> chooseFiles(const OpenPanel &panel) override;
+  bool confirm(const Question &question) override;
   void print(const PrintJob &job) override;
 
   // The name filter an open chooser offers, e.g. "Scans (*.pdf *.png …)".

@@ -83,7 +83,9 @@ TEST(Builder, theLayoutFieldsAreEditsOfTheTestAndTheKeyRowsFollowTheCount) {
   EXPECT_TRUE(warning->isVisible());
   EXPECT_EQ(warning->text(), "The roster has 8-digit IDs");
   EXPECT_EQ(shell.find<QLabel>("rosterCount")->text(), "2 students");
+  shell.panels.confirmAnswers = {true};
   shell.click("clearRoster");
+  EXPECT_EQ(shell.panels.questionsAsked.size(), 1u);
   EXPECT_TRUE(shell.model->selectedDocument()->roster.students.empty());
   EXPECT_FALSE(warning->isVisible());
 
