@@ -14,6 +14,7 @@
 #include "model/JobRunner.h"
 #include "model/Panels.h"
 #include "model/RosterRow.h"
+#include "model/SheetStudent.h"
 #include "reports/SlipLayout.h"
 #include "scanning/ScannedKey.h"
 #include "workflow/Review.h"
@@ -201,6 +202,12 @@ public:
   void dismissIssue(const Uuid &issueID);
   void gradeIssueAsVersion(const Uuid &issueID, int version);
   void removeSheet(const Uuid &sheetID);
+  // Who a sheet of the selected test is for: its roster student, or the name written
+  // on it with the roster students that name matches.
+  std::optional<SheetStudent> sheetStudent(const Uuid &sheetID) const;
+  // "Accept All": every ID that is only off the roster, taken as read in one change.
+  int offRosterIDCount() const;
+  void acceptOffRosterIDs();
 
   // "Rescan": one graded sheet replaced by a new scan of its pages, the class left as graded.
   std::optional<OpenPanel> rescanPanel(const Uuid &sheetID) const;

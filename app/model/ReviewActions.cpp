@@ -1,5 +1,6 @@
 #include "model/ReviewActions.h"
 
+#include "grading/Assembly.h"
 #include "model/AppModel.h"
 #include "model/Choices.h"
 #include "workflow/Exports.h"
@@ -145,6 +146,62 @@ void ReviewActions::removeSheet(const Uuid &sheetID) {
   model_.store_.deleteImages(examID, pictures);
 }
 
+std::optional<SheetStudent> ReviewActions::sheetStudent(const Uuid &sheetID) const {
+  const ScannedSheet *found = sheet(sheetID);
+  if (!found)
+    return std::nullopt;
+  return SheetStudent::of(*found, model_.selectedDocument()->roster);
+}
+
+namespace {
+
+const ReviewFlag *openIDFlag(const ScannedSheet &sheet) {
+  auto flag = std::ranges::find(sheet.flags, FlagKind::studentID, &ReviewFlag::kind);
+  return flag == sheet.flags.end() || flag->resolution ? nullptr : &*flag;
+}
+
+// The sheets whose open ID question is only that the ID isn't on the roster: taking
+// the ID as read gives nobody two sheets.
+std::vector<Uuid> offRosterSheets(const ExamDocument &doc) {
+  if (doc.roster.students.empty())
+    return {};
+  std::map<std::string, int> sheetsPerID;
+  for (const ScannedSheet &sheet : doc.sheets)
+    if (!sheet.excluded && !sheet.readID.empty())
+      ++sheetsPerID[Student::idKey(sheet.readID)];
+  std::vector<Uuid> found;
+  for (const ScannedSheet &sheet : doc.sheets) {
+    const std::string &id = sheet.readID;
+    if (sheet.excluded || !openIDFlag(sheet) || id.empty() || id.contains('?') ||
+        doc.roster.student(id) || sheetsPerID[Student::idKey(id)] > 1)
+      continue;
+    found.push_back(sheet.id);
+  }
+  return found;
+}
+
+} // namespace
+
+int ReviewActions::offRosterIDCount() const {
+  const ExamDocument *doc = model_.selectedDocument();
+  return doc ? static_cast<int>(offRosterSheets(*doc).size()) : 0;
+}
+
+void ReviewActions::acceptOffRosterIDs() {
+  const ExamDocument *doc = model_.selectedDocument();
+  std::vector<Uuid> sheets = doc ? offRosterSheets(*doc) : std::vector<Uuid>{};
+  if (sheets.empty())
+    return;
+  model_.update([sheets](ExamDocument &d) {
+    for (ScannedSheet &sheet : d.sheets)
+      if (std::ranges::find(sheets, sheet.id) != sheets.end())
+        if (auto flag = std::ranges::find(sheet.flags, FlagKind::studentID, &ReviewFlag::kind);
+            flag != sheet.flags.end() && !flag->resolution)
+          flag->resolution = Resolution::accept();
+    d.sheets = Assembly::refreshIDFlags(std::move(d.sheets), d.exam, d.roster.students);
+  });
+}
+
 // The AppModel operations this object carries out.
 
 std::vector<AppModel::ReviewItem> AppModel::reviewItems() const {
@@ -190,6 +247,18 @@ void AppModel::gradeIssueAsVersion(const Uuid &issueID, int version) {
 
 void AppModel::removeSheet(const Uuid &sheetID) {
   review_->removeSheet(sheetID);
+}
+
+std::optional<SheetStudent> AppModel::sheetStudent(const Uuid &sheetID) const {
+  return review_->sheetStudent(sheetID);
+}
+
+int AppModel::offRosterIDCount() const {
+  return review_->offRosterIDCount();
+}
+
+void AppModel::acceptOffRosterIDs() {
+  review_->acceptOffRosterIDs();
 }
 
 } // namespace ovalon

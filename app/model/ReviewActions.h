@@ -1,6 +1,7 @@
 #pragma once
 
 #include "grading/Resolution.h"
+#include "model/SheetStudent.h"
 #include "workflow/Review.h"
 
 #include <optional>
@@ -29,6 +30,12 @@ public:
   // Reads the page on the job runner, behind a banner; the sheet replaces the issue.
   void gradeIssueAsVersion(const Uuid &issueID, int version);
   void removeSheet(const Uuid &sheetID);
+
+  std::optional<SheetStudent> sheetStudent(const Uuid &sheetID) const;
+  // Sheets whose ID is complete, on no other sheet and not on the roster, still open.
+  int offRosterIDCount() const;
+  // Takes each of those IDs as it was read, in one change.
+  void acceptOffRosterIDs();
 
 private:
   const ScannedSheet *sheet(const Uuid &sheetID) const;

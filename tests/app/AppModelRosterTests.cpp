@@ -2,6 +2,7 @@
 #include "ScriptedPanels.h"
 
 #include "grading/Assembly.h"
+#include "library/FileIO.h"
 #include "model/AppModel.h"
 #include "support/GradingFixtures.h"
 #include "support/TempDir.h"
@@ -71,6 +72,82 @@ TEST(AppModelRoster, clearingAsksFirstThenDropsTheFlagsTheRosterRaised) {
   EXPECT_TRUE(model.rosterRows().empty());
   model.clearRoster(); // nothing left to clear: nothing asked
   EXPECT_EQ(setup.panels.questionsAsked.size(), 2u);
+}
+
+// A class scanned with names written on the sheets, several of them off the roster.
+struct NamedClass {
+  TempDir dir;
+  ExamDocument doc = quizDocument();
+  std::unique_ptr<AppModel> model;
+
+  NamedClass() {
+    auto sheet = [&](int number, std::string id, std::string name) {
+      ScannedSheet s = sheetAnswering(doc.exam, {0, 1, 2, 3, 0, 1, 2, 3, 0, 1}, 0, std::move(id));
+      s.number = number;
+      s.name = NameRead{std::move(name), {}, 0.95};
+      return s;
+    };
+    doc.sheets = Assembly::refreshIDFlags(
+        {sheet(1, "1001", "ADA LOVELACE"), sheet(2, "9999", "FARAH CASTILLO"),
+         sheet(3, "10?3", "GRACE HOPPER"), sheet(4, "7777", "TWIN ONE"),
+         sheet(5, "7777", "TWIN TWO"), sheet(6, "8888", "NOOR HADDAD")},
+        doc.exam, doc.roster.students);
+    ExamLibrary library{dir / "Library"};
+    EXPECT_TRUE(library.save(doc));
+    model = std::make_unique<AppModel>(library);
+  }
+  const ScannedSheet &sheet(int number) const {
+    const auto &sheets = model->selectedDocument()->sheets;
+    return *std::ranges::find(sheets, number, &ScannedSheet::number);
+  }
+  SheetStudent who(int number) const { return *model->sheetStudent(sheet(number).id); }
+};
+
+TEST(AppModelRoster, sheetsOffTheRosterShowTheNameWrittenOnThemWithSuggestions) {
+  NamedClass named;
+  SheetStudent ada = named.who(1);
+  ASSERT_TRUE(ada.student);
+  EXPECT_EQ(ada.student->name(), "Ada Lovelace");
+  EXPECT_FALSE(ada.nameOnSheet) << "a roster student is shown by the roster's name";
+
+  SheetStudent farah = named.who(2);
+  EXPECT_FALSE(farah.student);
+  EXPECT_EQ(farah.id, "9999");
+  EXPECT_EQ(farah.nameOnSheet, "FARAH CASTILLO");
+
+  SheetStudent unclear = named.who(3);
+  EXPECT_EQ(unclear.id, "10?3");
+  EXPECT_EQ(unclear.nameOnSheet, "GRACE HOPPER");
+  ASSERT_FALSE(unclear.suggestions.empty());
+  EXPECT_EQ(unclear.suggestions[0].student.id, "1003");
+  EXPECT_EQ(unclear.suggestions[0].strength, NameMatch::Strength::likely);
+  EXPECT_FALSE(named.model->sheetStudent(Uuid::random()));
+}
+
+TEST(AppModelRoster, everyIDOnlyOffTheRosterIsAcceptedAtOnceAndExportsKeepRosterNames) {
+  NamedClass named;
+  AppModel &model = *named.model;
+  EXPECT_EQ(model.offRosterIDCount(), 2) << "9999 and 8888; 7777 is on two sheets, 10?3 unclear";
+  model.acceptOffRosterIDs();
+  EXPECT_EQ(model.offRosterIDCount(), 0);
+  EXPECT_EQ(named.sheet(2).studentID(), "9999");
+  EXPECT_EQ(named.sheet(6).studentID(), "8888");
+  EXPECT_FALSE(named.sheet(4).studentID()) << "a twin ID still waits for the teacher";
+  EXPECT_EQ(named.who(2).nameOnSheet, "FARAH CASTILLO") << "still not a roster name";
+
+  model.setExcluded(named.sheet(5).id, true);
+  EXPECT_EQ(model.offRosterIDCount(), 1);
+  model.acceptOffRosterIDs();
+  const ScannedSheet &unclear = named.sheet(3);
+  model.resolve(unclear.id, unclear.flags.at(0).id, Resolution::student("1003"));
+  ASSERT_EQ(model.exportBlocker(), std::nullopt);
+  model.exportScores(named.dir / "scores.csv");
+  std::string csv = FileIO::read(named.dir / "scores.csv")
+                        .transform([](const Bytes &b) { return std::string(b.begin(), b.end()); })
+                        .value_or("");
+  EXPECT_NE(csv.find("1003,Hopper,Grace"), std::string::npos) << csv;
+  EXPECT_NE(csv.find("9999"), std::string::npos);
+  EXPECT_EQ(csv.find("FARAH"), std::string::npos) << "handwriting never reaches the gradebook";
 }
 
 } // namespace
