@@ -42,8 +42,7 @@ bool decodePhotos(const std::vector<fs::path> &paths, ScanSource &source, std::s
   for (const fs::path &path : paths) {
     if (stop.stop_requested())
       break;
-    if (auto photo = GrayImage::fromImageFile(path))
-      images.push_back(std::move(*photo));
+    std::ranges::move(GrayImage::allFromImageFile(path), std::back_inserter(images));
   }
   return !images.empty();
 }
