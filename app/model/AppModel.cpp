@@ -177,6 +177,10 @@ void AppModel::setPreviewPage(int page) {
   assign(previewPage_, pageInRange(page), &AppModel::printSettingsChanged);
 }
 
+void AppModel::setPrintDealsVersions(bool deal) {
+  assign(printDealsVersions_, deal, &AppModel::printSettingsChanged);
+}
+
 void AppModel::setReviewSelection(std::optional<ReviewItem> item) {
   assign(reviewSelection_, std::move(item), &AppModel::selectionChanged);
 }

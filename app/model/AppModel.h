@@ -104,6 +104,8 @@ public:
   bool printForRoster() const { return printForRoster_; }
   int printCopies() const { return printCopies_; }
   int previewPage() const { return previewPage_; }
+  // Roster sheets hand out the test's versions in turn, A, B, A, B… in class-list order.
+  bool printDealsVersions() const { return printDealsVersions_; }
   const std::optional<ReviewItem> &reviewSelection() const { return reviewSelection_; }
   const std::optional<KeyCheck> &keyCheck() const { return keyCheck_; }
   bool showScanImporter() const { return showScanImporter_; }
@@ -129,6 +131,7 @@ public:
   void setPrintForRoster(bool forRoster);
   void setPrintCopies(int copies);
   void setPreviewPage(int page);
+  void setPrintDealsVersions(bool deal);
   void setReviewSelection(std::optional<ReviewItem> item);
   void setShowScanImporter(bool show);
   void setShowRosterImporter(bool show);
@@ -291,6 +294,7 @@ private:
   bool printForRoster_ = false;
   int printCopies_ = 30;
   int previewPage_ = 1;
+  bool printDealsVersions_ = false;
   std::optional<ReviewItem> reviewSelection_;
   std::optional<KeyCheck> keyCheck_;
   bool showScanImporter_ = false;

@@ -11,32 +11,35 @@ namespace ovalon {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-// One pre-filled sheet per roster student, by name.
-std::vector<SheetFill> rosterFills(const Roster &roster) {
-  std::vector<SheetFill> fills;
-  for (const Student &student : roster.sorted())
-    fills.push_back({student.name(), student.id, false});
-  return fills;
-}
-
-} // namespace
-
-std::vector<PrintPage> PrintActions::printPages() const {
+std::vector<SheetJob> PrintActions::jobs() const {
   const ExamDocument *doc = model_.selectedDocument();
   if (!doc)
     return {};
-  std::vector<std::optional<SheetFill>> sheets;
-  if (model_.printForRoster() && !doc->roster.students.empty())
-    for (SheetFill &fill : rosterFills(doc->roster))
-      sheets.emplace_back(std::move(fill));
-  else
-    sheets.resize(static_cast<size_t>(std::max(1, model_.printCopies())));
+  const Roster &roster = doc->roster;
+  if (!model_.printForRoster() || roster.students.empty())
+    return {SheetJob{model_.printVersion(), std::max(1, model_.printCopies()), {}}};
+  if (dealsVersions())
+    return SheetJob::dealt(roster, static_cast<int>(doc->exam.versions.size()));
+  return {SheetJob::classSet(roster, model_.printVersion())};
+}
+
+bool PrintActions::dealsVersions() const {
+  const ExamDocument *doc = model_.selectedDocument();
+  return doc && model_.printForRoster() && model_.printDealsVersions() &&
+         !doc->roster.students.empty() && doc->exam.versions.size() > 1;
+}
+
+std::vector<PrintPage> PrintActions::printPages() const {
+  const ExamDocument *doc = model_.selectedDocument();
   std::vector<PrintPage> pages;
-  for (const std::optional<SheetFill> &fill : sheets)
-    for (int page = 1; page <= doc->exam.pageCount(); ++page)
-      pages.push_back({model_.printVersion(), page, fill});
+  for (const SheetJob &job : jobs()) {
+    std::vector<std::optional<SheetFill>> sheets(job.students.begin(), job.students.end());
+    if (sheets.empty())
+      sheets.resize(static_cast<size_t>(job.copies));
+    for (const std::optional<SheetFill> &fill : sheets)
+      for (int page = 1; page <= doc->exam.pageCount(); ++page)
+        pages.push_back({job.version, page, fill});
+  }
   return pages;
 }
 
@@ -44,20 +47,15 @@ std::optional<SavePanel> PrintActions::sheetsPanel() const {
   const ExamDocument *doc = model_.selectedDocument();
   if (!doc)
     return std::nullopt;
-  return SavePanel{Exports::suggestedFileName(doc->exam.title + " Version " +
-                                                  Choices::letter(model_.printVersion()) +
-                                                  " Sheets",
-                                              "pdf"),
-                   "Save the answer sheets as a PDF."};
+  std::string name = dealsVersions() ? doc->exam.title + " Sheets, Versions in Turn"
+                                     : doc->exam.title + " Version " +
+                                           Choices::letter(model_.printVersion()) + " Sheets";
+  return SavePanel{Exports::suggestedFileName(name, "pdf"), "Save the answer sheets as a PDF."};
 }
 
 void PrintActions::saveSheetsPDF(const fs::path &destination) {
-  const ExamDocument *doc = model_.selectedDocument();
-  if (!doc)
-    return;
-  SheetJob job{model_.printVersion(), model_.printCopies(),
-               model_.printForRoster() ? rosterFills(doc->roster) : std::vector<SheetFill>{}};
-  model_.saveFile(destination, [&] { return SheetPDF::make(doc->exam, {job}); });
+  if (const ExamDocument *doc = model_.selectedDocument())
+    model_.saveFile(destination, [&] { return SheetPDF::make(doc->exam, jobs()); });
 }
 
 void PrintActions::saveSheetsPDF() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/Panels.h"
+#include "sheets/SheetJob.h"
 
 #include <filesystem>
 #include <optional>
@@ -26,6 +27,11 @@ public:
   void printSheets();
 
 private:
+  // The sheets the settings ask for: blank copies, one per roster student, or one per
+  // student with the versions dealt in turn.
+  std::vector<SheetJob> jobs() const;
+  bool dealsVersions() const;
+
   AppModel &model_;
 };
 
