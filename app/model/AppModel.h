@@ -163,7 +163,11 @@ public:
   bool gradeDroppedFiles(const std::vector<std::filesystem::path> &paths);
   // "Import Photos…": PDFs as they are, photos together as one source.
   void importPhotos(const std::vector<std::filesystem::path> &paths);
-  void importRoster(const std::filesystem::path &path);
+  // With `idColumn`, the IDs are read from the column with that heading.
+  void importRoster(const std::filesystem::path &path, const std::string &idColumn = {});
+  // The headings of a class list's first row, to pick its ID column from; empty when
+  // the file can't be read.
+  static std::vector<std::string> rosterColumns(const std::filesystem::path &path);
   // Asks, then takes the roster off the selected test and refreshes its ID flags.
   void clearRoster();
   // The selected test's roster for the Test tab's table.

@@ -17,7 +17,7 @@ constexpr const char *notImported = "That roster couldn\u2019t be imported";
 
 } // namespace
 
-void RosterActions::importRoster(const fs::path &path) {
+void RosterActions::importRoster(const fs::path &path, const std::string &idColumn) {
   const ExamDocument *doc = model_.selectedDocument();
   if (!doc)
     return;
@@ -28,7 +28,7 @@ void RosterActions::importRoster(const fs::path &path) {
   }
   // Imported into a copy first, so a failed import leaves the document untouched.
   ExamDocument imported = *doc;
-  auto result = RosterUpdate::importRoster(imported, *bytes, path.filename().string());
+  auto result = RosterUpdate::importRoster(imported, *bytes, path.filename().string(), {idColumn});
   if (!result) {
     model_.showMessage(notImported, result.error());
     return;
@@ -67,7 +67,14 @@ void RosterActions::importRoster() {
                           OpenPanel::Files::roster});
   model_.setShowRosterImporter(false);
   if (!chosen.empty())
-    importRoster(chosen.front());
+    importRoster(chosen.front(), {});
+}
+
+std::vector<std::string> RosterActions::columns(const fs::path &path) {
+  auto bytes = FileIO::read(path);
+  if (!bytes)
+    return {};
+  return RosterImport::headings(*bytes).value_or(std::vector<std::string>{});
 }
 
 std::vector<RosterRow> RosterActions::rows() const {
@@ -77,8 +84,12 @@ std::vector<RosterRow> RosterActions::rows() const {
 
 // The AppModel operations this object carries out.
 
-void AppModel::importRoster(const fs::path &path) {
-  roster_->importRoster(path);
+void AppModel::importRoster(const fs::path &path, const std::string &idColumn) {
+  roster_->importRoster(path, idColumn);
+}
+
+std::vector<std::string> AppModel::rosterColumns(const fs::path &path) {
+  return RosterActions::columns(path);
 }
 
 void AppModel::importRoster() {

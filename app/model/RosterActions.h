@@ -3,6 +3,7 @@
 #include "model/RosterRow.h"
 
 #include <filesystem>
+#include <string>
 #include <vector>
 
 namespace ovalon {
@@ -15,7 +16,8 @@ class RosterActions {
 public:
   explicit RosterActions(AppModel &model) : model_(model) {}
 
-  void importRoster(const std::filesystem::path &path);
+  void importRoster(const std::filesystem::path &path, const std::string &idColumn);
+  static std::vector<std::string> columns(const std::filesystem::path &path);
   void importRoster();
   std::vector<RosterRow> rows() const;
   // Asks first: the students go, and so do the flags that came from them.

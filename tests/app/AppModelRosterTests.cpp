@@ -74,6 +74,29 @@ TEST(AppModelRoster, clearingAsksFirstThenDropsTheFlagsTheRosterRaised) {
   EXPECT_EQ(setup.panels.questionsAsked.size(), 2u);
 }
 
+TEST(AppModelRoster, theTeacherCanNameTheIDColumnAndSkippedRowsAreNamed) {
+  RosterSetup setup;
+  AppModel &model = *setup.model;
+  std::filesystem::path file = setup.dir / "class.csv";
+  ASSERT_TRUE(FileIO::writeAtomically(
+      file, std::string_view("ID,Card,Name\n1,2001,Ada Lovelace\n2,none,Alan Turing\n")));
+  EXPECT_EQ(AppModel::rosterColumns(file), (std::vector<std::string>{"ID", "Card", "Name"}));
+  EXPECT_TRUE(AppModel::rosterColumns(setup.dir / "missing.csv").empty());
+
+  model.importRoster(file, "Card");
+  const Roster &roster = setup.current().roster;
+  ASSERT_EQ(roster.students.size(), 1u);
+  EXPECT_EQ(roster.students[0].id, "2001");
+  ASSERT_TRUE(model.message());
+  EXPECT_EQ(model.message()->title, "Imported 1 student");
+  EXPECT_EQ(model.message()->detail, "1 row without a numeric ID was skipped (row 3).");
+
+  model.importRoster(file, "Locker");
+  EXPECT_EQ(model.message()->title, "That roster couldn\u2019t be imported");
+  EXPECT_EQ(model.message()->detail, "That file has no column \u201CLocker\u201D.");
+  EXPECT_EQ(setup.current().roster.students.size(), 1u);
+}
+
 // A class scanned with names written on the sheets, several of them off the roster.
 struct NamedClass {
   TempDir dir;
