@@ -2,6 +2,7 @@
 #include "AppTestScans.h"
 #include "Dragging.h"
 #include "SampleLibrary.h"
+#include "ViewCells.h"
 
 #include "grading/Scoring.h"
 #include "library/FileIO.h"
@@ -18,7 +19,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -72,15 +73,10 @@ TEST(GradingView, refusesADropWithNothingGradableAndGradesADroppedScan) {
   ASSERT_TRUE(waitUntilIdle(model));
   ASSERT_EQ(model.selectedDocument()->sheets.size(), 1u);
 
-  auto *table = view.findChild<QTreeWidget *>("sheetTable");
-  ASSERT_EQ(table->topLevelItemCount(), 1);
-  QTreeWidgetItem *row = table->topLevelItem(0);
-  EXPECT_EQ(row->text(1), "Alan Turing");
-  EXPECT_EQ(row->text(2), "1002");
-  EXPECT_EQ(row->text(3), "A");
-  EXPECT_EQ(row->text(4), "9 / 10");
-  EXPECT_EQ(row->text(5), "90%");
-  EXPECT_EQ(row->text(6), "1 to review");
+  auto *table = view.findChild<QTreeView *>("sheetTable");
+  ASSERT_EQ(table->model()->rowCount(), 1);
+  EXPECT_EQ(cells(table, 0),
+            (QStringList{"1", "Alan Turing", "1002", "A", "9 / 10", "90%", "1 to review"}));
   EXPECT_EQ(view.findChild<QLabel *>("sheetSummary")->text(), "1 sheet graded");
   EXPECT_FALSE(view.findChild<QWidget *>("gradingTips")->isVisible());
 }
@@ -101,25 +97,26 @@ TEST(GradingView, selectingARowShowsThatSheetsScanWithRingsOnItsBubbles) {
   view.resize(1280, 820);
   view.show();
   const ExamDocument &doc = *model.selectedDocument();
-  auto *table = view.findChild<QTreeWidget *>("sheetTable");
-  ASSERT_EQ(table->topLevelItemCount(), static_cast<int>(doc.sheets.size()));
+  auto *table = view.findChild<QTreeView *>("sheetTable");
+  ASSERT_EQ(table->model()->rowCount(), static_cast<int>(doc.sheets.size()));
   EXPECT_TRUE(view.findChild<QLabel *>("sheetSummary")
                   ->text()
                   .startsWith(QString::number(doc.sheets.size()) + " sheets graded"));
 
-  table->setCurrentItem(table->topLevelItem(3));
+  table->setCurrentIndex(table->model()->index(3, 0));
   ASSERT_TRUE(model.selectedSheet());
   const ScannedSheet &sheet =
       *std::ranges::find(doc.sheets, *model.selectedSheet(), &ScannedSheet::id);
-  EXPECT_EQ(sheet.number, table->topLevelItem(3)->text(0).toInt());
+  EXPECT_EQ(sheet.number, cells(table, 3)[0].toInt());
   EXPECT_EQ(view.findChild<QLabel *>("sheetTitle")->text(),
             "Sheet " + QString::number(sheet.number));
 
   // Selecting from the model moves the table's selection too.
   const ScannedSheet &other = doc.sheets[7];
   model.setSelectedSheet(other.id);
-  ASSERT_EQ(table->selectedItems().size(), 1);
-  EXPECT_EQ(table->selectedItems().front()->text(0).toInt(), other.number);
+  QModelIndexList selected = table->selectionModel()->selectedRows();
+  ASSERT_EQ(selected.size(), 1);
+  EXPECT_EQ(selected.front().data().toInt(), other.number);
 
   // Every ring drawn as a chosen bubble sits on a dark bubble of the stored page.
   auto *overlay = view.findChild<ScanOverlay *>("scanOverlay");
@@ -192,10 +189,11 @@ TEST(GradingView, reviewButtonJumpsToTheSheetsFirstOpenMark) {
 
   // Leaving the sheet out shows in its row.
   view.findChild<QPushButton *>("leaveOut")->click();
-  auto *table = view.findChild<QTreeWidget *>("sheetTable");
-  auto rows = table->findItems(QString::number(flagged->number), Qt::MatchExactly, 0);
+  auto *table = view.findChild<QTreeView *>("sheetTable");
+  auto rows = table->model()->match(table->model()->index(0, 0), Qt::DisplayRole,
+                                    QString::number(flagged->number), 1, Qt::MatchExactly);
   ASSERT_EQ(rows.size(), 1);
-  EXPECT_EQ(rows.front()->text(6), "Left out");
+  EXPECT_EQ(cells(table, rows.front().row())[6], "Left out");
 }
 
 } // namespace

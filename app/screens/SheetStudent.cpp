@@ -1,0 +1,25 @@
+#include "screens/SheetStudent.h"
+
+#include "library/ExamDocument.h"
+#include "screens/Ui.h"
+
+namespace ovalon {
+
+SheetStudent SheetStudent::of(const ExamDocument &document, const ScannedSheet &sheet) {
+  auto id = sheet.studentID();
+  if (id)
+    if (auto student = document.roster.student(*id)) {
+      QString name = ui::text(student->name());
+      return {name, false, name};
+    }
+  QString status = id ? QString("Not on roster") : QString("Unknown");
+  QString why = id ? "ID " + ui::text(*id) + " isn\u2019t on the roster"
+                   : QString("The student ID couldn\u2019t be read");
+  if (!sheet.name || sheet.name->text.empty())
+    return {status, false, why + "."};
+  QString read = ui::text(sheet.name->text);
+  return {"\u201c" + read + "\u201d (read from the sheet)", true,
+          why + ". The name line reads \u201c" + read + "\u201d."};
+}
+
+} // namespace ovalon
