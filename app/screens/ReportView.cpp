@@ -95,7 +95,7 @@ ReportView::ReportView(AppModel &model, QWidget *parent) : TabView(model, parent
   auto *lists = new QHBoxLayout;
   scoreList_ = new ScoreList(content);
   items_ = new ItemList(content);
-  lists->addWidget(scoreList_, 2);
+  lists->addWidget(scoreList_, 4);
   lists->addWidget(items_, 5);
   layout->addLayout(lists, 1);
   scroll->setWidget(content);

@@ -13,8 +13,12 @@ SheetStudent SheetStudent::of(const ExamDocument &document, const ScannedSheet &
       return {name, false, name};
     }
   QString status = id ? QString("Not on roster") : QString("Unknown");
-  QString why = id ? "ID " + ui::text(*id) + " isn\u2019t on the roster"
-                   : QString("The student ID couldn\u2019t be read");
+  std::string shown = id.value_or(sheet.readID);
+  bool readable = !shown.empty() && shown.find('?') == std::string::npos;
+  QString why = !readable ? QString("The student ID couldn\u2019t be read")
+                : document.roster.student(shown)
+                    ? "ID " + ui::text(shown) + " waits for a look in Review"
+                    : "ID " + ui::text(shown) + " isn\u2019t on the roster";
   if (!sheet.name || sheet.name->text.empty())
     return {status, false, why + "."};
   QString read = ui::text(sheet.name->text);

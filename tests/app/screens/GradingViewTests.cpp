@@ -157,6 +157,45 @@ TEST(GradingView, selectingARowShowsThatSheetsScanWithRingsOnItsBubbles) {
   EXPECT_LE(right, rightInScore);
 }
 
+TEST(GradingView, sheetsSortByValueAndOffRosterNamesShowAsReadFromTheSheet) {
+  SampleGrading sample;
+  AppModel &model = *sample.model;
+  GradingView view(model);
+  view.show();
+  const ExamDocument &doc = *model.selectedDocument();
+  auto *table = view.findChild<QTreeView *>("sheetTable");
+  model.setSelectedSheet(doc.sheets[4].id);
+
+  // Numbers sort as numbers (26 after 9), and the selection stays on its sheet.
+  table->sortByColumn(0, Qt::DescendingOrder);
+  QStringList numbers = column(table, 0);
+  ASSERT_EQ(numbers.size(), static_cast<int>(doc.sheets.size()));
+  for (int row = 1; row < numbers.size(); ++row)
+    EXPECT_GT(numbers[row - 1].toInt(), numbers[row].toInt()) << row;
+  QModelIndexList selected = table->selectionModel()->selectedRows();
+  ASSERT_EQ(selected.size(), 1);
+  EXPECT_EQ(selected.front().data().toInt(), doc.sheets[4].number);
+  table->sortByColumn(5, Qt::AscendingOrder);
+  QStringList percents = column(table, 5);
+  for (int row = 1; row < percents.size(); ++row)
+    EXPECT_LE(percents[row - 1].chopped(1).toInt(), percents[row].chopped(1).toInt()) << row;
+
+  // A sheet whose ID isn't on the roster goes by the name written on it, marked as such.
+  auto offRoster = std::ranges::find_if(doc.sheets, [&](const ScannedSheet &sheet) {
+    return !sheet.readID.empty() && !doc.roster.student(sheet.readID) && sheet.name &&
+           !sheet.name->text.empty();
+  });
+  ASSERT_NE(offRoster, doc.sheets.end()) << "the sample class has an unlisted ID";
+  auto rows = table->model()->match(table->model()->index(0, 0), Qt::DisplayRole,
+                                    QString::number(offRoster->number), 1, Qt::MatchExactly);
+  ASSERT_EQ(rows.size(), 1);
+  QModelIndex student = rows.front().siblingAtColumn(1);
+  EXPECT_EQ(student.data().toString(), "\u201c" + QString::fromStdString(offRoster->name->text) +
+                                           "\u201d (read from the sheet)");
+  EXPECT_TRUE(student.data(Qt::FontRole).value<QFont>().italic());
+  EXPECT_TRUE(student.data(Qt::ToolTipRole).toString().contains("isn\u2019t on the roster"));
+}
+
 TEST(GradingView, reviewButtonJumpsToTheSheetsFirstOpenMark) {
   SampleGrading sample;
   AppModel &model = *sample.model;

@@ -44,8 +44,8 @@ TEST(ReportView, itemNotesWrapOntoMoreLinesInsteadOfBeingCut) {
   QModelIndex notes = view->model()->index(0, 5);
   QString text = notes.data().toString();
   int width = view->header()->sectionSize(5);
-  QRect needed = view->fontMetrics().boundingRect(QRect(0, 0, width - 8, 10000),
-                                                  Qt::TextWordWrap, text);
+  QRect needed =
+      view->fontMetrics().boundingRect(QRect(0, 0, width - 8, 10000), Qt::TextWordWrap, text);
   ASSERT_GT(needed.height(), view->fontMetrics().height()) << "the notes are long enough to wrap";
   EXPECT_GE(view->visualRect(notes).height(), needed.height());
   EXPECT_LT(view->visualRect(view->model()->index(1, 5)).height(), needed.height());
