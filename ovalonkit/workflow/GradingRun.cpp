@@ -30,13 +30,12 @@ void readFile(const std::filesystem::path &path, const Exam &exam, const Progres
     std::ranges::move(*outcomes, std::back_inserter(reading.outcomes));
     return;
   }
-  auto image = GrayImage::fromImageFile(path);
-  if (!image) {
+  auto outcomes = Grader::gradeImageFile(path, exam, progress, stop);
+  if (!outcomes) {
     reading.errors.push_back(name + " isn\u2019t a PDF or an image Ovalon can open.");
     return;
   }
-  std::ranges::move(Grader::gradeImages({std::move(*image)}, name, exam, progress, stop),
-                    std::back_inserter(reading.outcomes));
+  std::ranges::move(*outcomes, std::back_inserter(reading.outcomes));
 }
 
 bool isKeyPage(const PageOutcome &outcome) {
