@@ -5,6 +5,7 @@
 #include "screens/ElidedLabel.h"
 #include "screens/EmptyLibraryView.h"
 #include "screens/GradingView.h"
+#include "screens/ModelSignals.h"
 #include "screens/ProgressBanner.h"
 #include "screens/ReportView.h"
 #include "screens/ReviewView.h"
@@ -103,7 +104,8 @@ ContentView::ContentView(AppModel &model, QWidget *parent)
     if (!refreshing_ && index >= 0)
       model_.setTab(static_cast<AppModel::Tab>(index));
   });
-  connect(&model, &AppModel::changed, this, &ContentView::refresh);
+  followSelectedTest(model, this, [this] { refresh(); });
+  connect(&model, &AppModel::tabChanged, this, &ContentView::refresh);
   refresh();
 }
 

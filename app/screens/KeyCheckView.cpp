@@ -168,7 +168,7 @@ KeyCheckView::KeyCheckView(AppModel &model, QWidget *parent) : QDialog(parent), 
     used_ = true;
     model_.applyKey(answers_, check->examID);
   });
-  connect(&model, &AppModel::changed, this, &KeyCheckView::modelChanged);
+  connect(&model, &AppModel::keyCheckChanged, this, &KeyCheckView::modelChanged);
   showCount();
 }
 

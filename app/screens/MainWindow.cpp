@@ -45,7 +45,9 @@ MainWindow::MainWindow(AppModel &model, QWidget *parent)
   connect(content_, &ContentView::newTestRequested, this, &MainWindow::newTest);
   connect(content_, &ContentView::printPreviewRequested, this, &MainWindow::printPreview);
 
-  connect(&model, &AppModel::changed, this, &MainWindow::refresh);
+  connect(&model, &AppModel::messageChanged, this, &MainWindow::showAlert);
+  connect(&model, &AppModel::dialogsChanged, this, &MainWindow::showDialogs);
+  connect(&model, &AppModel::keyCheckChanged, this, &MainWindow::showKeyCheck);
   refresh();
 }
 
@@ -95,8 +97,11 @@ void MainWindow::printPreview() {
 
 void MainWindow::refresh() {
   showAlert();
-  showDeleteConfirmation();
+  showDialogs();
+  showKeyCheck();
+}
 
+void MainWindow::showKeyCheck() {
   if (model_.keyCheck() && !keyCheck_) {
     auto *check = new KeyCheckView(model_, this);
     check->setAttribute(Qt::WA_DeleteOnClose);
@@ -110,7 +115,10 @@ void MainWindow::refresh() {
     keyCheck_ = check;
     check->open();
   }
+}
 
+void MainWindow::showDialogs() {
+  showDeleteConfirmation();
   if (model_.showHelp() && !help_) {
     auto *help = new HelpView(model_, this);
     help->setAttribute(Qt::WA_DeleteOnClose);

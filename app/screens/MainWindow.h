@@ -58,6 +58,8 @@ protected:
 private:
   void refresh();
   void showAlert();
+  void showDialogs();
+  void showKeyCheck();
   void showDeleteConfirmation();
 
   AppModel &model_;

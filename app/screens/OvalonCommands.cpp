@@ -28,7 +28,10 @@ OvalonCommands::OvalonCommands(AppModel &model, MainWindow &window)
   addViewMenu();
   addReviewMenu();
   addHelpMenu();
-  connect(&model, &AppModel::changed, this, &OvalonCommands::refresh);
+  for (auto signal : {&AppModel::libraryChanged, &AppModel::selectionChanged,
+                      &AppModel::progressChanged, &AppModel::tabChanged})
+    connect(&model, signal, this, &OvalonCommands::refresh);
+  connect(&model, &AppModel::documentChanged, this, &OvalonCommands::refresh);
   refresh();
 }
 

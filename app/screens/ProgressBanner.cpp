@@ -40,7 +40,7 @@ ProgressBanner::ProgressBanner(AppModel &model, QWidget *parent)
   layout->addWidget(bar_, 3);
   layout->addWidget(cancel);
 
-  connect(&model, &AppModel::changed, this, &ProgressBanner::refresh);
+  connect(&model, &AppModel::progressChanged, this, &ProgressBanner::refresh);
   refresh();
 }
 

@@ -2,6 +2,7 @@
 
 #include "model/AppModel.h"
 #include "model/Choices.h"
+#include "screens/ModelSignals.h"
 #include "screens/SheetPicture.h"
 #include "screens/Shortcuts.h"
 #include "screens/ToneLabel.h"
@@ -69,7 +70,8 @@ SheetsView::SheetsView(AppModel &model, QWidget *parent) : QWidget(parent), mode
   layout->addWidget(scroll);
   layout->addLayout(preview, 1);
 
-  connect(&model, &AppModel::changed, this, &SheetsView::refresh);
+  followSelectedTest(model, this, [this] { refresh(); });
+  connect(&model, &AppModel::printSettingsChanged, this, &SheetsView::refresh);
   refresh();
 }
 

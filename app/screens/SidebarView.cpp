@@ -51,7 +51,10 @@ SidebarView::SidebarView(AppModel &model, QWidget *parent)
   connect(list_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex &current) { currentMoved(current); });
   connect(list_, &QWidget::customContextMenuRequested, this, &SidebarView::showMenu);
-  connect(&model, &AppModel::changed, this, &SidebarView::refresh);
+  // Any test's title, counts or last edit shows here, not only the selected one's.
+  for (auto signal : {&AppModel::libraryChanged, &AppModel::selectionChanged})
+    connect(&model, signal, this, &SidebarView::refresh);
+  connect(&model, &AppModel::documentChanged, this, &SidebarView::refresh);
   refresh();
 }
 
