@@ -1,6 +1,7 @@
 #include "ShellTestWindow.h"
 
 #include "library/FileIO.h"
+#include "screens/OvalonCommands.h"
 #include "screens/QtPanels.h"
 #include "screens/SheetPicture.h"
 #include "sheets/SheetLayout.h"
@@ -8,10 +9,12 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -182,6 +185,25 @@ TEST(Sheets, printingHonoursThePageRangeAndCentresEachSheetOnOtherPaper) {
     Rect beside{square.x + dx + square.width + 4, square.y + dy + 3, 6, square.height - 6};
     EXPECT_GT(region(*page, beside, 72).mean, 200) << corner;
   }
+}
+
+TEST(Sheets, printPreviewShowsEveryPageThatWillPrint) {
+  ShellTestWindow shell;
+  shell.model->newTest();
+  shell.model->update([](ExamDocument &d) { d.exam.setQuestionCount(120); });
+  shell.model->setPrintCopies(3);
+  int pages = -1;
+  QTimer::singleShot(0, [&pages] {
+    QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
+    QWidget *preview = QApplication::activeModalWidget();
+    EXPECT_EQ(preview->objectName(), "printPreview");
+    if (auto *widget = preview->findChild<QPrintPreviewWidget *>())
+      pages = widget->pageCount();
+    preview->close();
+  });
+  shell.window->commands().action("printPreview")->trigger();
+  EXPECT_EQ(pages, static_cast<int>(shell.model->printPages().size()));
+  EXPECT_EQ(pages, 6);
 }
 
 TEST(Sheets, choosersOfferOnlyTheTypesAllowed) {
