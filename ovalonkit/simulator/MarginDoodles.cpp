@@ -13,7 +13,7 @@ namespace ovalon::MarginDoodles {
 namespace {
 
 constexpr double pi = std::numbers::pi;
-constexpr double nook = 24; // points from the paper's corner to just short of a corner square
+constexpr double nook = 25; // points from the paper's corner to just short of a corner square
 constexpr int shapes = 8;
 constexpr double clearance = 4; // points between a doodle and anything printed that is read
 
@@ -121,26 +121,26 @@ void doodle(Canvas &canvas, int shape, const Rect &box, SplitMix64 &random) {
   }
 }
 
-// A dark patch by one of the paper's corners: a small box coloured in, or a tight scribble.
+// A dark patch by one of the paper's corners, up to the size of a corner square: a small box
+// coloured in, or a tight scribble.
 void cornerMark(Canvas &canvas, const Size &paper, SplitMix64 &random) {
   const int corner = static_cast<int>(random.next() % 4);
-  const double size = between(random, 6, 13);
-  // In the nook beside the corner square, or just along the edge past it.
+  const double size = between(random, 8, 18);
+  // In the nook between the corner square and the paper's corner, or along the edge past it.
   const bool alongEdge = random.next() % 3 == 0;
-  double x = between(random, 3, nook - size);
-  double y = alongEdge ? between(random, 50, 68 - size) : between(random, 3, nook - size);
+  double x = between(random, 2, nook - size);
+  double y = alongEdge ? between(random, 50, 76 - size) : between(random, 2, nook - size);
   if (corner == 1 || corner == 2)
     x = paper.width - x - size;
   if (corner >= 2)
     y = paper.height - y - size;
-  const double gray = between(random, 0.12, 0.3);
+  const double gray = between(random, 0.1, 0.3);
   canvas.setFillGray(gray, 0.92);
-  canvas.setStrokeGray(gray, 0.92);
   if (random.next() % 2 == 0) {
-    canvas.fillRoundedRect({x, y, size, size * between(random, 0.75, 1.1)}, 1.5);
+    canvas.fillRoundedRect({x, y, size, size * between(random, 0.8, 1)}, 1.5);
     return;
   }
-  for (int i = 0; i < 5; ++i) {
+  for (int i = 0; i < 6; ++i) {
     const double w = size * between(random, 0.5, 1), h = size * between(random, 0.5, 1);
     canvas.fillEllipse({x + between(random, 0, size - w), y + between(random, 0, size - h), w, h});
   }
