@@ -1,7 +1,9 @@
 #include "screens/QtPanels.h"
 
+#include "screens/Settings.h"
 #include "screens/SheetPicture.h"
 #include "screens/Ui.h"
+#include "sheets/SheetLayout.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -10,6 +12,7 @@
 #include <QPushButton>
 #include <QPainter>
 #include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QStandardPaths>
 
@@ -25,9 +28,28 @@ namespace {
 // bitmap under ten megabytes.
 constexpr double maxPrintDotsPerInch = 300;
 
-QString startFolder() {
+QString documentsFolder() {
   QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
   return QDir(documents).exists() ? documents : QDir::homePath();
+}
+
+QString folderKind(OpenPanel::Files files) {
+  return files == OpenPanel::Files::roster ? "rosters" : "scans";
+}
+
+void rememberFolderOf(const QString &kind, const QString &file) {
+  settings::setLastFolder(kind, QFileInfo(file).absolutePath());
+}
+
+// The job's page numbers (from 1) the printer was asked for.
+std::vector<int> chosenPages(const QPrinter &printer, int pageCount) {
+  std::vector<int> pages;
+  QPageRanges ranges = printer.pageRanges();
+  bool ranged = printer.printRange() == QPrinter::PageRange && !ranges.isEmpty();
+  for (int page = 1; page <= pageCount; ++page)
+    if (!ranged || ranges.contains(page))
+      pages.push_back(page);
+  return pages;
 }
 
 } // namespace
@@ -41,19 +63,28 @@ void QtPanels::preparePrinter(QPrinter &printer, const Exam &exam) {
 }
 
 bool QtPanels::drawPages(QPrinter &printer, const PrintJob &job) {
+  std::vector<int> pages = chosenPages(printer, static_cast<int>(job.pages.size()));
+  if (pages.empty())
+    return true;
   QPainter painter;
   if (!painter.begin(&printer))
     return false;
-  double dotsPerInch = std::min<double>(printer.resolution(), maxPrintDotsPerInch);
+  double deviceDotsPerInch = printer.resolution();
+  double dotsPerInch = std::min(deviceDotsPerInch, maxPrintDotsPerInch);
+  // The sheet's own size on whatever paper the dialog chose: its corner squares keep
+  // their distances, so a sheet on other paper still reads.
+  Size sheet = SheetLayout(job.exam).pageSize;
+  QSizeF size(sheet.width * deviceDotsPerInch / 72, sheet.height * deviceDotsPerInch / 72);
+  QRectF paper = printer.paperRect(QPrinter::DevicePixel);
+  QRectF target(paper.center() - QPointF(size.width() / 2, size.height() / 2), size);
   bool first = true;
-  for (const PrintPage &page : job.pages) {
+  for (int number : pages) {
     if (!first && !printer.newPage())
       break;
     first = false;
+    const PrintPage &page = job.pages[static_cast<size_t>(number - 1)];
     QImage image = SheetPicture::render(job.exam, page.version, page.page, page.fill, dotsPerInch);
-    // The whole paper, edge to edge: the sheet carries its own margins.
-    QRectF paper = printer.paperRect(QPrinter::DevicePixel);
-    painter.drawImage(QRectF(0, 0, paper.width(), paper.height()), image);
+    painter.drawImage(target.translated(-paper.topLeft()), image);
   }
   return painter.end();
 }
@@ -80,7 +111,8 @@ QString QtPanels::saveFilter(const std::string &fileName) {
 }
 
 std::optional<fs::path> QtPanels::chooseSaveFile(const SavePanel &panel) {
-  QFileDialog dialog(&window_, ui::text(panel.message), startFolder(), saveFilter(panel.fileName));
+  QFileDialog dialog(&window_, ui::text(panel.message),
+                     settings::lastFolder("saved", documentsFolder()), saveFilter(panel.fileName));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setWindowModality(Qt::WindowModal);
@@ -90,11 +122,15 @@ std::optional<fs::path> QtPanels::chooseSaveFile(const SavePanel &panel) {
   dialog.selectFile(ui::text(panel.fileName));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
     return std::nullopt;
-  return fs::path(dialog.selectedFiles().front().toStdString());
+  QString chosen = dialog.selectedFiles().front();
+  rememberFolderOf("saved", chosen);
+  return fs::path(chosen.toStdString());
 }
 
 std::vector<fs::path> QtPanels::chooseFiles(const OpenPanel &panel) {
-  QFileDialog dialog(&window_, ui::text(panel.message), startFolder(), openFilter(panel.files));
+  QString kind = folderKind(panel.files);
+  QFileDialog dialog(&window_, ui::text(panel.message),
+                     settings::lastFolder(kind, documentsFolder()), openFilter(panel.files));
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(panel.files == OpenPanel::Files::scans ? QFileDialog::ExistingFiles
                                                             : QFileDialog::ExistingFile);
@@ -105,6 +141,8 @@ std::vector<fs::path> QtPanels::chooseFiles(const OpenPanel &panel) {
   if (dialog.exec() == QDialog::Accepted)
     for (const QString &file : dialog.selectedFiles())
       chosen.emplace_back(file.toStdString());
+  if (!chosen.empty())
+    rememberFolderOf(kind, dialog.selectedFiles().front());
   return chosen;
 }
 
@@ -127,9 +165,25 @@ void QtPanels::print(const PrintJob &job) {
   QPrintDialog dialog(&printer, &window_);
   dialog.setWindowTitle("Print " + ui::text(job.exam.title));
   dialog.setWindowModality(Qt::WindowModal);
+  dialog.setOption(QAbstractPrintDialog::PrintPageRange);
+  dialog.setMinMax(1, static_cast<int>(job.pages.size()));
   if (dialog.exec() != QDialog::Accepted)
     return;
   drawPages(printer, job);
+}
+
+void QtPanels::preview(const PrintJob &job) {
+  if (job.pages.empty())
+    return;
+  QPrinter printer(QPrinter::HighResolution);
+  preparePrinter(printer, job.exam);
+  QPrintPreviewDialog dialog(&printer, &window_);
+  dialog.setObjectName("printPreview");
+  dialog.setWindowTitle("Print Preview of " + ui::text(job.exam.title));
+  dialog.setWindowModality(Qt::WindowModal);
+  QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                   [&job](QPrinter *target) { drawPages(*target, job); });
+  dialog.exec();
 }
 
 } // namespace ovalon

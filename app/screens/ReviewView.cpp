@@ -5,6 +5,8 @@
 #include "screens/IssueDetail.h"
 #include "screens/ReviewList.h"
 #include "screens/ReviewRow.h"
+#include "screens/Settings.h"
+#include "screens/Shortcuts.h"
 #include "screens/Ui.h"
 
 #include <QApplication>
@@ -75,6 +77,8 @@ ReviewView::ReviewView(AppModel &model, QWidget *parent) : TabView(model, parent
   splitter->setStretchFactor(0, 1);
   splitter->setStretchFactor(1, 2);
   splitter->setChildrenCollapsible(false);
+  splitter->setObjectName("reviewSplitter");
+  settings::rememberSplitter(*splitter, "review");
   stack_->addWidget(splitter);
 
   refresh();
@@ -112,8 +116,7 @@ void ReviewView::showDetail() {
     layout->addStretch();
     auto *text =
         ui::note("Choose an item from the list, or press " +
-                     ui::shortcutText(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_BracketRight)) +
-                     " for the next open one.",
+                     shortcuts::text(shortcuts::nextOpenItem()) + " for the next open one.",
                  hint);
     text->setAlignment(Qt::AlignCenter);
     layout->addWidget(text);

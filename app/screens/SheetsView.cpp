@@ -2,7 +2,10 @@
 
 #include "model/AppModel.h"
 #include "model/Choices.h"
+#include "screens/ModelSignals.h"
 #include "screens/SheetPicture.h"
+#include "screens/Shortcuts.h"
+#include "screens/ToneLabel.h"
 #include "screens/Ui.h"
 
 #include <QButtonGroup>
@@ -67,7 +70,8 @@ SheetsView::SheetsView(AppModel &model, QWidget *parent) : QWidget(parent), mode
   layout->addWidget(scroll);
   layout->addLayout(preview, 1);
 
-  connect(&model, &AppModel::changed, this, &SheetsView::refresh);
+  followSelectedTest(model, this, [this] { refresh(); });
+  connect(&model, &AppModel::printSettingsChanged, this, &SheetsView::refresh);
   refresh();
 }
 
@@ -76,6 +80,7 @@ QWidget *SheetsView::controls() {
 
   version_ = new QComboBox(panel);
   version_->setObjectName("printVersion");
+  version_->setAccessibleName("Version");
   connect(version_, &QComboBox::activated, this,
           [this](int index) { model_.setPrintVersion(version_->itemData(index).toInt()); });
   versionHint_ = ui::note("Add versions B to D on the Test step.", panel);
@@ -84,6 +89,7 @@ QWidget *SheetsView::controls() {
   blank_->setObjectName("printBlank");
   copies_ = new QSpinBox(panel);
   copies_->setObjectName("printCopies");
+  copies_->setAccessibleName("Blank sheets");
   copies_->setRange(1, 999);
   copies_->setKeyboardTracking(false);
   forRoster_ = new QRadioButton("One for each student on the roster", panel);
@@ -102,14 +108,16 @@ QWidget *SheetsView::controls() {
 
   auto *print = new QPushButton(ui::symbol("printer"), "Print\u2026", panel);
   print->setObjectName("printSheets");
-  print->setToolTip("Print the sheets (" + ui::shortcutText(QKeySequence(Qt::CTRL | Qt::Key_P)) +
-                    ")");
+  print->setToolTip(shortcuts::hint("Print the sheets", shortcuts::print()));
   print->setDefault(true);
   connect(print, &QPushButton::clicked, this, [this] { model_.printSheets(); });
+  auto *preview = new QPushButton(ui::symbol("print.preview"), "Preview\u2026", panel);
+  preview->setObjectName("printPreviewButton");
+  preview->setToolTip("See every page as it will print");
+  connect(preview, &QPushButton::clicked, this, &SheetsView::printPreviewRequested);
   auto *savePDF = new QPushButton("Save as PDF\u2026", panel);
   savePDF->setObjectName("saveSheetsPDF");
-  savePDF->setToolTip("Save the sheets as a PDF (" +
-                      ui::shortcutText(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)) + ")");
+  savePDF->setToolTip(shortcuts::hint("Save the sheets as a PDF", shortcuts::saveSheetsPDF()));
   connect(savePDF, &QPushButton::clicked, this, [this] { model_.saveSheetsPDF(); });
   auto *saveKeys = new QPushButton("Save Answer Keys\u2026", panel);
   saveKeys->setObjectName("sheetsExportAnswerKeys");
@@ -119,12 +127,11 @@ QWidget *SheetsView::controls() {
   keySheet->setObjectName("saveAnswerKeySheet");
   connect(keySheet, &QPushButton::clicked, this, [this] { model_.saveAnswerKeySheet(); });
 
-  keyWarning_ = new QLabel("The key isn\u2019t finished. You can print now and finish it before "
-                           "grading.",
-                           panel);
+  keyWarning_ = new ToneLabel(ui::Tone::warning,
+                              "The key isn\u2019t finished. You can print now and finish it "
+                              "before grading.",
+                              panel);
   keyWarning_->setObjectName("keyWarning");
-  keyWarning_->setWordWrap(true);
-  keyWarning_->setStyleSheet("color: #c77700;");
 
   auto *versionRow = new QHBoxLayout;
   versionRow->addWidget(new QLabel("Version", panel));
@@ -139,6 +146,7 @@ QWidget *SheetsView::controls() {
   copiesRow->addStretch();
   auto *buttons = new QHBoxLayout;
   buttons->addWidget(print);
+  buttons->addWidget(preview);
   buttons->addWidget(savePDF);
   buttons->addWidget(saveKeys);
   buttons->addStretch();
@@ -215,6 +223,9 @@ void SheetsView::refresh() {
 
   QString letter = ui::text(Choices::letter(printVersion));
   setTextIfChanged(previewTitle_, "Preview of version " + letter);
+  picture_->setAccessibleName(
+      "Preview of version " + letter + ", page " +
+      QString::number(std::clamp(model_.previewPage(), 1, exam.pageCount())));
   int pages = exam.pageCount();
   int page = std::clamp(model_.previewPage(), 1, pages);
   page1_->setVisible(pages > 1);

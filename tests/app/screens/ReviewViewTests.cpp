@@ -151,27 +151,28 @@ TEST(ReviewView, listSelectionAndModelSelectionFollowEachOther) {
   showActive(review);
   auto *list = child<ReviewList>(review, "reviewList");
   auto items = model.reviewItems();
-  ASSERT_EQ(list->count(), static_cast<int>(items.size()));
+  ASSERT_EQ(list->model()->rowCount(), static_cast<int>(items.size()));
 
-  list->setCurrentRow(2);
+  list->setCurrentIndex(list->model()->index(2, 0));
   ASSERT_TRUE(model.reviewSelection());
   EXPECT_EQ(*model.reviewSelection(), items[2]);
 
   model.selectNextItem();
-  EXPECT_EQ(list->currentRow(), 3);
-  ASSERT_EQ(list->selectedItems().size(), 1);
-  EXPECT_EQ(list->row(list->selectedItems().front()), 3);
+  EXPECT_EQ(list->currentIndex().row(), 3);
+  QModelIndexList selected = list->selectionModel()->selectedIndexes();
+  ASSERT_EQ(selected.size(), 1);
+  EXPECT_EQ(selected.front().row(), 3);
 
   // Each row names its kind and sheet; a settled one says what was decided.
   const auto &target = std::get<Review::Item::Flag>(items[3].target);
-  QString text = list->item(3)->text();
-  EXPECT_TRUE(text.contains("Sheet " + QString::number(sample.sheet(target.sheet).number)))
-      << text.toStdString();
-  EXPECT_FALSE(text.contains("Set to"));
+  auto text = [list] { return list->model()->index(3, 0).data().toString(); };
+  EXPECT_TRUE(text().contains("Sheet " + QString::number(sample.sheet(target.sheet).number)))
+      << text().toStdString();
+  EXPECT_FALSE(text().contains("Set to"));
   model.resolve(target.sheet, target.flag, Resolution::choice(1));
-  EXPECT_TRUE(list->item(3)->text().contains("Set to B")) << list->item(3)->text().toStdString();
+  EXPECT_TRUE(text().contains("Set to B")) << text().toStdString();
   model.setExcluded(target.sheet, true);
-  EXPECT_TRUE(list->item(3)->text().contains("Left out"));
+  EXPECT_TRUE(text().contains("Left out"));
 }
 
 TEST(ReviewView, studentIDFlagTakesATypedIDWithoutTheReviewKeysAndCanBeUndone) {
@@ -187,7 +188,7 @@ TEST(ReviewView, studentIDFlagTakesATypedIDWithoutTheReviewKeysAndCanBeUndone) {
   showActive(review);
   model.setReviewSelection(item);
 
-  ASSERT_TRUE(child<QListWidget>(review, "reviewList"));
+  ASSERT_TRUE(child<ReviewList>(review, "reviewList"));
   ASSERT_TRUE(review.findChild<QWidget *>("rosterList"));
   // The name line's best match is offered, and picking it assigns that student.
   auto *likely = review.findChild<QPushButton *>("suggestion0");
@@ -274,9 +275,10 @@ TEST(ReviewView, anUnreadPageIsLeftOutWithDeleteAndTheListSaysSo) {
   EXPECT_EQ(model.openItemCount(), 0);
   EXPECT_TRUE(model.selectedDocument()->issues.front().dismissed);
   auto *list = child<ReviewList>(review, "reviewList");
-  ASSERT_EQ(list->count(), 1);
-  EXPECT_TRUE(list->item(0)->text().startsWith("Pages Not Read"));
-  EXPECT_TRUE(list->item(0)->text().contains("Left out"));
+  ASSERT_EQ(list->model()->rowCount(), 1);
+  QString row = list->model()->index(0, 0).data().toString();
+  EXPECT_TRUE(row.startsWith("Pages Not Read"));
+  EXPECT_TRUE(row.contains("Left out"));
 }
 
 // A photographed sheet whose code is smudged: the teacher says which version it is.
