@@ -9,6 +9,7 @@
 #include "screens/Ui.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -105,6 +106,11 @@ QWidget *SheetsView::controls() {
   });
   rosterNote_ = ui::note({}, panel);
   rosterNote_->setObjectName("rosterNote");
+  dealVersions_ =
+      new QCheckBox("Hand out the versions in turn: A, B, A, B\u2026 in class-list order", panel);
+  dealVersions_->setObjectName("printDealsVersions");
+  connect(dealVersions_, &QCheckBox::clicked, this,
+          [this](bool deal) { model_.setPrintDealsVersions(deal); });
 
   auto *print = new QPushButton(ui::symbol("printer"), "Print\u2026", panel);
   print->setObjectName("printSheets");
@@ -161,6 +167,7 @@ QWidget *SheetsView::controls() {
   layout->addLayout(copiesRow);
   layout->addWidget(forRoster_);
   layout->addWidget(rosterNote_);
+  layout->addWidget(dealVersions_);
   layout->addSpacing(4);
   layout->addLayout(buttons);
   layout->addWidget(keyWarning_);
@@ -202,17 +209,21 @@ void SheetsView::refresh() {
   }
   int printVersion = std::clamp(model_.printVersion(), 0, versions - 1);
   version_->setCurrentIndex(printVersion);
-  version_->setEnabled(versions > 1);
-  versionHint_->setVisible(versions == 1);
-
   bool hasRoster = !doc->roster.students.empty();
   bool forRoster = model_.printForRoster() && hasRoster;
+  bool dealing = forRoster && versions > 1 && model_.printDealsVersions();
+  version_->setEnabled(versions > 1 && !dealing);
+  versionHint_->setVisible(versions == 1);
+
   blank_->setChecked(!forRoster);
   forRoster_->setChecked(forRoster);
   forRoster_->setEnabled(hasRoster);
   if (copies_->value() != model_.printCopies() && !copies_->hasFocus())
     copies_->setValue(model_.printCopies());
   copies_->setEnabled(!forRoster);
+  dealVersions_->setVisible(versions > 1 && hasRoster);
+  dealVersions_->setEnabled(forRoster);
+  dealVersions_->setChecked(model_.printDealsVersions());
   setTextIfChanged(copiesLabel_, model_.printCopies() == 1 ? "blank sheet" : "blank sheets");
   setTextIfChanged(rosterNote_,
                    hasRoster ? "Each sheet has the student\u2019s name printed and ID bubbles "
@@ -221,7 +232,12 @@ void SheetsView::refresh() {
                                "sheets.");
   keyWarning_->setVisible(!exam.unkeyedQuestions().empty());
 
-  QString letter = ui::text(Choices::letter(printVersion));
+  // The preview is the first sheet that will print: with versions dealt in turn, the
+  // first student's version rather than the one picked above.
+  std::vector<PrintPage> printed = model_.printPages();
+  int shownVersion = printed.empty() ? printVersion : printed.front().version;
+  std::optional<SheetFill> fill = printed.empty() ? std::nullopt : printed.front().fill;
+  QString letter = ui::text(Choices::letter(shownVersion));
   setTextIfChanged(previewTitle_, "Preview of version " + letter);
   picture_->setAccessibleName(
       "Preview of version " + letter + ", page " +
@@ -237,12 +253,7 @@ void SheetsView::refresh() {
   // Only the tab on screen draws its preview; it catches up when shown.
   if (!isVisible())
     return;
-  std::optional<SheetFill> fill;
-  if (forRoster) {
-    const Student first = doc->roster.sorted().front();
-    fill = SheetFill{first.name(), first.id, false};
-  }
-  picture_->show(exam, printVersion, page, fill);
+  picture_->show(exam, shownVersion, page, fill);
 }
 
 } // namespace ovalon

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class QButtonGroup;
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -44,6 +45,7 @@ private:
   QLabel *copiesLabel_ = nullptr;
   QRadioButton *forRoster_ = nullptr;
   QLabel *rosterNote_ = nullptr;
+  QCheckBox *dealVersions_ = nullptr;
   ToneLabel *keyWarning_ = nullptr;
   QLabel *previewTitle_ = nullptr;
   QPushButton *page1_ = nullptr;

@@ -7,6 +7,7 @@
 #include "sheets/SheetLayout.h"
 #include "support/RenderedPage.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QPrintPreviewWidget>
@@ -86,6 +87,19 @@ TEST(Sheets, thePreviewFollowsVersionPageAndTheRostersFirstStudent) {
   SheetFill adams{"Al Adams", "11", false};
   EXPECT_EQ(picture->image(), SheetPicture::render(exam, 1, 2, adams, 150));
   EXPECT_FALSE(shell.find<QSpinBox>("printCopies")->isEnabled());
+
+  // Dealt in turn, the preview is the first student's sheet, version A, and the
+  // version picker steps aside.
+  auto *deal = shell.find<QCheckBox>("printDealsVersions");
+  ASSERT_TRUE(deal->isVisible());
+  deal->click();
+  EXPECT_TRUE(shell.model->printDealsVersions());
+  EXPECT_FALSE(version->isEnabled());
+  EXPECT_EQ(shell.find<QLabel>("previewTitle")->text(), "Preview of version A");
+  EXPECT_EQ(picture->image(), SheetPicture::render(exam, 0, 2, adams, 150));
+  shell.click("printBlank");
+  EXPECT_FALSE(deal->isEnabled());
+  EXPECT_TRUE(version->isEnabled());
 }
 
 TEST(Sheets, printedPagesFillThePaperEdgeToEdgeAtTheTestsSize) {
