@@ -1,6 +1,7 @@
 #include "AppTestScans.h"
 #include "SampleLibrary.h"
 
+#include "grading/Assembly.h"
 #include "library/FileIO.h"
 #include "model/AppModel.h"
 #include "scanning/ImageCodecs.h"
@@ -217,6 +218,30 @@ TEST(ReviewView, studentIDFlagTakesATypedIDWithoutTheReviewKeysAndCanBeUndone) {
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_FALSE(sample.flag(item).resolution);
   EXPECT_TRUE(model.isOpen(item));
+}
+
+TEST(ReviewView, oneButtonAcceptsEveryIDThatIsOnlyOffTheRoster) {
+  SampleClassModel sample;
+  AppModel &model = *sample.model;
+  // Two graded students leave the roster: their IDs are now only off the roster.
+  model.update([](ExamDocument &d) {
+    for (int leaving = 0; leaving < 2; ++leaving)
+      std::erase_if(d.roster.students, [&](const Student &student) {
+        return student.id == d.sheets.at(static_cast<size_t>(leaving)).studentID();
+      });
+    d.sheets = Assembly::refreshIDFlags(std::move(d.sheets), d.exam, d.roster.students);
+  });
+  int offRoster = model.offRosterIDCount();
+  ASSERT_GE(offRoster, 2);
+  ReviewView review(model);
+  showActive(review);
+  auto *accept = child<QPushButton>(review, "acceptOffRosterIDs");
+  EXPECT_TRUE(accept->isVisible());
+  EXPECT_EQ(accept->text(), QString("Accept All %1 Off-Roster IDs").arg(offRoster));
+  accept->click();
+  EXPECT_EQ(model.offRosterIDCount(), 0);
+  EXPECT_EQ(sample.doc().sheets.at(0).studentID(), sample.doc().sheets.at(0).readID);
+  EXPECT_FALSE(accept->isVisible());
 }
 
 TEST(ReviewView, markAllBlanksSettlesEveryOpenBlankOfTheSheet) {
