@@ -66,8 +66,32 @@ void RosterActions::importRoster() {
       model_.chooseFiles({"Choose a class list: a CSV with student IDs and names.", "Import",
                           OpenPanel::Files::roster});
   model_.setShowRosterImporter(false);
-  if (!chosen.empty())
-    importRoster(chosen.front(), {});
+  if (chosen.empty())
+    return;
+  std::optional<std::string> column = idColumn(chosen.front());
+  if (column)
+    importRoster(chosen.front(), *column);
+}
+
+std::optional<std::string> RosterActions::idColumn(const fs::path &path) {
+  auto bytes = FileIO::read(path);
+  if (!bytes)
+    return std::string();
+  auto found = RosterImport::importData(*bytes, path.filename().string(), {});
+  if (found || found.error().reason != RosterImport::Failure::Reason::noIDColumn)
+    return std::string();
+  // Only when the headings don't say which column holds the IDs is the teacher asked.
+  std::vector<std::string> headings = columns(path);
+  if (headings.empty())
+    return std::string();
+  auto picked = model_.panels_->choose(
+      {"Which column holds the student IDs?",
+       "None of the headings in \u201C" + path.filename().string() +
+           "\u201D is one Ovalon knows for student IDs. Choose the column that holds them.",
+       headings, "Import"});
+  if (!picked || *picked >= headings.size())
+    return std::nullopt;
+  return headings[*picked];
 }
 
 std::vector<std::string> RosterActions::columns(const fs::path &path) {

@@ -3,6 +3,7 @@
 #include "model/RosterRow.h"
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,10 @@ public:
   void clearRoster();
 
 private:
+  // The ID column to import `path` with: empty to let the headings tell, the teacher's
+  // pick when they don't, nothing when the teacher cancels.
+  std::optional<std::string> idColumn(const std::filesystem::path &path);
+
   AppModel &model_;
 };
 

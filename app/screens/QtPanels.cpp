@@ -8,12 +8,13 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QPushButton>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -155,6 +156,23 @@ bool QtPanels::confirm(const Question &question) {
   ask.setDefaultButton(ask.addButton(QMessageBox::Cancel));
   ask.exec();
   return ask.clickedButton() == goAhead;
+}
+
+std::optional<size_t> QtPanels::choose(const Choice &choice) {
+  QInputDialog ask(&window_);
+  ask.setWindowTitle(ui::text(choice.title));
+  ask.setLabelText(ui::text(choice.detail));
+  QStringList options;
+  for (const std::string &option : choice.options)
+    options << ui::text(option);
+  ask.setComboBoxItems(options);
+  ask.setComboBoxEditable(false);
+  ask.setOkButtonText(ui::text(choice.action));
+  ask.setWindowModality(Qt::WindowModal);
+  if (ask.exec() != QDialog::Accepted)
+    return std::nullopt;
+  qsizetype index = options.indexOf(ask.textValue());
+  return index < 0 ? std::nullopt : std::optional<size_t>(static_cast<size_t>(index));
 }
 
 void QtPanels::print(const PrintJob &job) {

@@ -20,6 +20,7 @@ public:
   std::optional<std::filesystem::path> chooseSaveFile(const SavePanel &panel) override;
   std::vector<std::filesystem::path> chooseFiles(const OpenPanel &panel) override;
   bool confirm(const Question &question) override;
+  std::optional<size_t> choose(const Choice &choice) override;
   void print(const PrintJob &job) override;
   // The pages as they will print, in a preview window that can print them too.
   void preview(const PrintJob &job);

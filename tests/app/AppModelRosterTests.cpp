@@ -95,6 +95,24 @@ TEST(AppModelRoster, theTeacherCanNameTheIDColumnAndSkippedRowsAreNamed) {
   EXPECT_EQ(model.message()->title, "That roster couldn\u2019t be imported");
   EXPECT_EQ(model.message()->detail, "That file has no column \u201CLocker\u201D.");
   EXPECT_EQ(setup.current().roster.students.size(), 1u);
+
+  // Through Import Roster: the teacher is asked for the column only when no heading says.
+  std::filesystem::path unnamed = setup.dir / "cards.csv";
+  ASSERT_TRUE(FileIO::writeAtomically(
+      unnamed, std::string_view("Card,Name\n3001,Grace Hopper\n3002,Alan Kay\n")));
+  setup.panels.openAnswers = {{unnamed}, {unnamed}, {file}};
+  model.importRoster(); // cancelled at the column
+  ASSERT_EQ(setup.panels.choicesAsked.size(), 1u);
+  EXPECT_EQ(setup.panels.choicesAsked[0].options, (std::vector<std::string>{"Card", "Name"}));
+  EXPECT_EQ(setup.current().roster.students.size(), 1u);
+  setup.panels.chooseAnswers = {0};
+  model.importRoster();
+  ASSERT_EQ(setup.current().roster.students.size(), 2u);
+  EXPECT_EQ(setup.current().roster.students[0].id, "3001");
+  model.importRoster(); // "ID" says it
+  EXPECT_EQ(setup.panels.choicesAsked.size(), 2u);
+  EXPECT_EQ(setup.current().roster.students.size(), 2u);
+  EXPECT_EQ(setup.current().roster.students[0].id, "1");
 }
 
 // A class scanned with names written on the sheets, several of them off the roster.

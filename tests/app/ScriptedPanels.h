@@ -21,6 +21,8 @@ public:
   std::vector<PrintJob> printed;
   std::vector<Question> questionsAsked;
   std::deque<bool> confirmAnswers;
+  std::vector<Choice> choicesAsked;
+  std::deque<std::optional<size_t>> chooseAnswers;
   std::deque<std::optional<std::filesystem::path>> saveAnswers;
   std::deque<std::vector<std::filesystem::path>> openAnswers;
   // Runs while a chooser is open, to look at the model from inside it.
@@ -55,6 +57,16 @@ public:
       return false;
     bool answer = confirmAnswers.front();
     confirmAnswers.pop_front();
+    return answer;
+  }
+
+  // A choice with no scripted answer left is cancelled.
+  std::optional<size_t> choose(const Choice &choice) override {
+    choicesAsked.push_back(choice);
+    if (chooseAnswers.empty())
+      return std::nullopt;
+    auto answer = chooseAnswers.front();
+    chooseAnswers.pop_front();
     return answer;
   }
 
