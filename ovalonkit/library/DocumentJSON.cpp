@@ -189,6 +189,12 @@ json toJSON(const ScannedSheet &s) {
     out["nameCrop"] = Base64::encode(*s.nameCrop);
   if (s.rescanned)
     out["rescanned"] = number(s.rescanned->sinceReferenceDate);
+  if (!s.cornerMethods.empty()) {
+    json methods = json::array();
+    for (const auto &method : s.cornerMethods)
+      methods.push_back(method ? json(CornerMethodInfo::rawValue(*method)) : json(nullptr));
+    out["cornerMethods"] = std::move(methods);
+  }
   return out;
 }
 
@@ -416,6 +422,16 @@ MarkRead markFrom(const json &j) {
   return m;
 }
 
+// A page's corner method, or null where it wasn't recorded.
+std::optional<CornerMethod> cornerMethodFrom(const json &value) {
+  if (value.is_null())
+    return std::nullopt;
+  auto method = CornerMethodInfo::fromRawValue(asString(value));
+  if (!method)
+    throw CodecError("Unknown corner method.");
+  return method;
+}
+
 NameRead nameFrom(const json &j) {
   return {asString(field(j, "text")), arrayOf<std::string>(field(j, "alternatives"), asString),
           asDouble(field(j, "confidence"))};
@@ -479,6 +495,8 @@ ScannedSheet sheetFrom(const json &j) {
   s.name = optionalOf<NameRead>(j, "name", nameFrom);
   s.nameCrop = optionalOf<Bytes>(j, "nameCrop", asData);
   s.rescanned = optionalOf<Date>(j, "rescanned", asDate);
+  if (const json *methods = optionalField(j, "cornerMethods"))
+    s.cornerMethods = arrayOf<std::optional<CornerMethod>>(*methods, cornerMethodFrom);
   return s;
 }
 
