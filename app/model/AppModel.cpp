@@ -30,7 +30,6 @@ AppModel::AppModel(ExamLibrary library, QObject *parent)
   connect(&store_, &DocumentStore::documentChanged, this, [this](const Uuid &examID) {
     assertInterfaceThread();
     emit documentChanged(examID);
-    emit changed();
     if (examID == selectedID_)
       keepPrintSettingsInRange();
   });
@@ -60,7 +59,6 @@ void AppModel::assertInterfaceThread() const {
 template <typename... Signals> void AppModel::notify(Signals... emits) {
   assertInterfaceThread();
   (emit(this->*emits)(), ...);
-  emit changed();
 }
 
 template <typename Field, typename... Signals>

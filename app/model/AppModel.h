@@ -40,8 +40,7 @@ class RosterActions;
 
 // The one controller of the application. It owns every document (through its
 // store) and all presentation state; screens read it and call its operations,
-// and it tells them what changed through the specific signals below (and the
-// coarse `changed` after each of them, for screens not yet moved onto those).
+// and it tells them what changed through the specific signals below.
 // The work itself lives behind it: the store saves, the job runner reads, and
 // one object per feature does grading, review, the key check and rescans,
 // printing and exports. Everything here runs on the interface thread.
@@ -260,8 +259,6 @@ signals:
   void printSettingsChanged();
   // A confirmation, a chooser or help opened or closed.
   void dialogsChanged();
-  // After each of the above.
-  void changed();
 
 private:
   friend class ExportActions;
@@ -271,8 +268,8 @@ private:
   friend class ReviewActions;
   friend class RosterActions;
 
-  // Every change to the model's fields ends here: checks the thread, emits the
-  // specific signals and then `changed`.
+  // Every change to the model's fields ends here: checks the thread and emits the
+  // specific signals.
   template <typename... Signals> void notify(Signals... emits);
   // Sets a field and notifies, only when the value differs.
   template <typename Field, typename... Signals>

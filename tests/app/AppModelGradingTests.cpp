@@ -25,7 +25,7 @@ struct ProgressLog {
   QMetaObject::Connection connection;
 
   explicit ProgressLog(AppModel &model) {
-    connection = QObject::connect(&model, &AppModel::changed, [this, &model] {
+    connection = QObject::connect(&model, &AppModel::progressChanged, [this, &model] {
       if (model.progress() && (seen.empty() || seen.back() != *model.progress()))
         seen.push_back(*model.progress());
     });

@@ -175,7 +175,7 @@ TEST(AppModelLibrary, selectingAnotherTestResetsWhatWasSelectedInside) {
   model.setSelectedSheet(sheet);
   model.setPreviewPage(2);
   model.setPrintVersion(1);
-  QSignalSpy spy(&model, &AppModel::changed);
+  QSignalSpy spy(&model, &AppModel::selectionChanged);
   model.select(model.selectedID());
   EXPECT_EQ(spy.count(), 0);
   EXPECT_EQ(model.selectedSheet(), sheet);
