@@ -11,7 +11,12 @@ namespace ovalon {
 QAction *MenuBaseline::addCloseWindow(QMenu &file, QWidget &window) {
   QAction *close = file.addAction(QCoreApplication::translate("MenuBaseline", "Close Window"));
   close->setObjectName("closeWindow");
-  close->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
+  // Ctrl+W as everywhere, and whatever else the desktop binds to closing a window.
+  QList<QKeySequence> keys{QKeySequence(Qt::CTRL | Qt::Key_W)};
+  for (const QKeySequence &more : QKeySequence::keyBindings(QKeySequence::Close))
+    if (!keys.contains(more))
+      keys << more;
+  close->setShortcuts(keys);
   QPointer<QWidget> target(&window);
   QObject::connect(close, &QAction::triggered, &window, [target] {
     if (target)

@@ -21,8 +21,8 @@ struct MenuBaseline {
     std::function<void()> action;
   };
 
-  // Adds "Close Window" (Ctrl+W) to `file`, closing `window` the way its close
-  // button does, so the window's close guard is asked.
+  // Adds "Close Window" (Ctrl+W and the desktop's other Close keys) to `file`, closing `window` the
+  // way its close button does, so the window's close guard is asked.
   static QAction *addCloseWindow(QMenu &file, QWidget &window);
   // Adds appName + " Help" to `help`.
   static QAction *addHelp(QMenu &help, const MenuHelp &item);

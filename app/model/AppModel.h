@@ -1,9 +1,7 @@
 #pragma once
 
-#include <QFuture>
 #include <QImage>
 #include <QObject>
-#include <QThreadPool>
 
 // Qt 6.4's moc cannot parse the C++20 standard headers these pull in, and it
 // only needs the class declaration itself.
@@ -12,11 +10,13 @@
 #include "grading/Resolution.h"
 #include "library/ExamDocument.h"
 #include "library/ExamLibrary.h"
+#include "model/DocumentStore.h"
+#include "model/JobRunner.h"
 #include "model/Panels.h"
+#include "model/RosterRow.h"
+#include "model/SheetStudent.h"
 #include "reports/SlipLayout.h"
 #include "scanning/ScannedKey.h"
-#include "sheets/SheetFill.h"
-#include "workflow/GradingRun.h"
 #include "workflow/Review.h"
 #include "workflow/ScanSource.h"
 
@@ -25,21 +25,25 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <stop_token>
 #include <string>
 #include <vector>
 #endif
 
-class QTimer;
-
 namespace ovalon {
 
-// The one controller of the application. It owns every document and all
-// presentation state; screens read it and call its operations, and it tells
-// them what changed through the specific signals below (and the coarse
-// `changed` after each of them, for screens not yet moved onto those).
-// Everything here runs on the interface thread; only library writes leave it,
-// with copies.
+class ExportActions;
+class GradingActions;
+class KeyAndRescanActions;
+class PrintActions;
+class ReviewActions;
+class RosterActions;
+
+// The one controller of the application. It owns every document (through its
+// store) and all presentation state; screens read it and call its operations,
+// and it tells them what changed through the specific signals below.
+// The work itself lives behind it: the store saves, the job runner reads, and
+// one object per feature does grading, review, the key check and rescans,
+// printing and exports. Everything here runs on the interface thread.
 class AppModel : public QObject {
   Q_OBJECT
 
@@ -55,12 +59,7 @@ public:
   };
 
   // A running background job; total 0 means not known yet.
-  struct Progress {
-    std::string title;
-    int done = 0;
-    int total = 0;
-    bool operator==(const Progress &) const = default;
-  };
+  using Progress = JobProgress;
 
   // One entry of the review list: a flag on a sheet, or a page that couldn't be graded.
   using ReviewItem = Review::Item;
@@ -82,7 +81,7 @@ public:
   // The file types a dropped file may have, lower case.
   static const std::vector<std::string> &droppableExtensions();
 
-  static constexpr int saveDelayMilliseconds = 500;
+  static constexpr int saveDelayMilliseconds = DocumentStore::saveDelayMilliseconds;
 
   explicit AppModel(ExamLibrary library, QObject *parent = nullptr);
   ~AppModel() override;
@@ -92,28 +91,30 @@ public:
   void setPanels(Panels *panels) { panels_ = panels; }
 
   // State the screens observe.
-  const ExamLibrary &library() const { return library_; }
-  const std::vector<ExamDocument> &documents() const { return documents_; }
+  const ExamLibrary &library() const { return store_.library(); }
+  const std::vector<ExamDocument> &documents() const { return store_.documents(); }
   std::optional<Uuid> selectedID() const { return selectedID_; }
   Tab tab() const { return tab_; }
   const std::optional<Message> &message() const { return message_; }
-  const std::optional<Progress> &progress() const { return progress_; }
+  const std::optional<Progress> &progress() const { return jobs_.progress(); }
   std::optional<Uuid> selectedSheet() const { return selectedSheet_; }
   const std::optional<ExamDocument> &testToDelete() const { return testToDelete_; }
   int printVersion() const { return printVersion_; }
   bool printForRoster() const { return printForRoster_; }
   int printCopies() const { return printCopies_; }
   int previewPage() const { return previewPage_; }
+  // Roster sheets hand out the test's versions in turn, A, B, A, B… in class-list order.
+  bool printDealsVersions() const { return printDealsVersions_; }
   const std::optional<ReviewItem> &reviewSelection() const { return reviewSelection_; }
   const std::optional<KeyCheck> &keyCheck() const { return keyCheck_; }
   bool showScanImporter() const { return showScanImporter_; }
   bool showRosterImporter() const { return showRosterImporter_; }
   bool showHelp() const { return showHelp_; }
-  // A grading run, key read or sample build is under way.
-  bool isBusy() const { return gradeTask_.has_value(); }
+  // A grading run, key read, rescan or sample build is under way.
+  bool isBusy() const { return jobs_.busy(); }
 
   const ExamDocument *selectedDocument() const;
-  const ExamDocument *document(const Uuid &examID) const;
+  const ExamDocument *document(const Uuid &examID) const { return store_.document(examID); }
 
   // Selection and presentation.
   void select(std::optional<Uuid> examID);
@@ -121,7 +122,7 @@ public:
   void setSelectedSheet(std::optional<Uuid> sheetID);
   void showMessage(std::string title, std::string detail);
   void clearMessage();
-  void setProgress(std::optional<Progress> progress);
+  void setProgress(std::optional<Progress> progress) { jobs_.setProgress(std::move(progress)); }
   void askToDelete(const Uuid &examID);
   void cancelDelete();
   void confirmDelete();
@@ -129,6 +130,7 @@ public:
   void setPrintForRoster(bool forRoster);
   void setPrintCopies(int copies);
   void setPreviewPage(int page);
+  void setPrintDealsVersions(bool deal);
   void setReviewSelection(std::optional<ReviewItem> item);
   void setShowScanImporter(bool show);
   void setShowRosterImporter(bool show);
@@ -142,12 +144,12 @@ public:
   // The one path for every change to a document: apply, stamp, save soon.
   void update(const std::function<void(ExamDocument &)> &change,
               std::optional<Uuid> examID = std::nullopt);
-  void scheduleSave(const Uuid &examID);
-  void flushSaves();
-  bool hasPendingSave(const Uuid &examID) const;
-
-  // Waits for the page-image writes and deletions started so far.
-  void waitForBackgroundWrites();
+  void scheduleSave(const Uuid &examID) { store_.scheduleSave(examID); }
+  // Saves what is pending now and waits for every write (at quit, SIGTERM, SIGINT).
+  void flushSaves() { store_.flush(); }
+  bool hasPendingSave(const Uuid &examID) const { return store_.hasPendingSave(examID); }
+  // Waits for the writes started so far: saves, page pictures, deletions.
+  void waitForBackgroundWrites() { store_.waitForWrites(); }
 
   // Page pictures of the selected test.
   std::optional<QImage> image(const Uuid &imageID);
@@ -155,12 +157,20 @@ public:
 
   // Bringing scans in. Each starter does nothing while `progress` is showing.
   void grade(std::vector<ScanSource> sources);
-  void cancelGrading();
+  void cancelGrading() { jobs_.cancel(); }
   // Grades the PDFs and images among the files; false when the drop is refused.
   bool gradeDroppedFiles(const std::vector<std::filesystem::path> &paths);
   // "Import Photos…": PDFs as they are, photos together as one source.
   void importPhotos(const std::vector<std::filesystem::path> &paths);
-  void importRoster(const std::filesystem::path &path);
+  // With `idColumn`, the IDs are read from the column with that heading.
+  void importRoster(const std::filesystem::path &path, const std::string &idColumn = {});
+  // The headings of a class list's first row, to pick its ID column from; empty when
+  // the file can't be read.
+  static std::vector<std::string> rosterColumns(const std::filesystem::path &path);
+  // Asks, then takes the roster off the selected test and refreshes its ID flags.
+  void clearRoster();
+  // The selected test's roster for the Test tab's table.
+  std::vector<RosterRow> rosterRows() const;
   // The same three, with the files chosen in a panel.
   void gradeScans();
   void importPhotos();
@@ -198,6 +208,12 @@ public:
   void dismissIssue(const Uuid &issueID);
   void gradeIssueAsVersion(const Uuid &issueID, int version);
   void removeSheet(const Uuid &sheetID);
+  // Who a sheet of the selected test is for: its roster student, or the name written
+  // on it with the roster students that name matches.
+  std::optional<SheetStudent> sheetStudent(const Uuid &sheetID) const;
+  // "Accept All": every ID that is only off the roster, taken as read in one change.
+  int offRosterIDCount() const;
+  void acceptOffRosterIDs();
 
   // "Rescan": one graded sheet replaced by a new scan of its pages, the class left as graded.
   std::optional<OpenPanel> rescanPanel(const Uuid &sheetID) const;
@@ -243,54 +259,43 @@ signals:
   void printSettingsChanged();
   // A confirmation, a chooser or help opened or closed.
   void dialogsChanged();
-  // After each of the above.
-  void changed();
 
 private:
-  ExamDocument *mutableDocument(const Uuid &examID);
-  // Every change to the model's fields ends here: checks the thread, emits the
-  // specific signals and then `changed`.
+  friend class ExportActions;
+  friend class GradingActions;
+  friend class KeyAndRescanActions;
+  friend class PrintActions;
+  friend class ReviewActions;
+  friend class RosterActions;
+
+  // Every change to the model's fields ends here: checks the thread and emits the
+  // specific signals.
   template <typename... Signals> void notify(Signals... emits);
   // Sets a field and notifies, only when the value differs.
   template <typename Field, typename... Signals>
   void assign(Field &field, Field value, Signals... emits);
   void assertInterfaceThread() const;
+  void setKeyCheck(std::optional<KeyCheck> check);
+  int versionInRange(int version) const;
+  int pageInRange(int page) const;
+  void keepPrintSettingsInRange();
+  void forgetImages(const std::vector<Uuid> &imageIDs);
   std::optional<std::filesystem::path> chooseSaveFile(const std::optional<SavePanel> &panel);
   std::optional<std::filesystem::path> chooseFile(const std::optional<OpenPanel> &panel);
-  void cancelSave(const Uuid &examID);
-  void saveNow(const Uuid &examID);
+  std::vector<std::filesystem::path> chooseFiles(const OpenPanel &panel);
 
-  // Runs `work` on the job thread and `finish` back on this thread with its result and
-  // whether it was cancelled. Holds `progress` and the task for the job's whole life.
-  using JobReport = std::function<void(int done, int total)>;
-  template <typename Result>
-  void startJob(Progress progress, std::function<Result(std::stop_token, const JobReport &)> work,
-                std::function<void(Result, bool)> finish);
-  void postProgress(int job, int done, int total);
-  // A run of the sources against one test; a temporary folder goes once they are read.
-  // Photos are decoded in the run and read last, as one source.
-  bool startGrading(const Uuid &examID, std::vector<ScanSource> sources,
-                    std::optional<std::filesystem::path> temporaryFolder = std::nullopt,
-                    std::vector<std::filesystem::path> photos = {});
-  void finishGrading(const Uuid &examID, const GradingRun::Reading &reading);
-  void finishRescan(const Uuid &examID, const Uuid &sheetID, const GradingRun::Reading &reading);
-  void inBackground(std::function<void()> write);
-  const ScannedSheet *selectedTestSheet(const Uuid &sheetID) const;
-  bool exportBlocked(const std::string &title);
-
-  ExamLibrary library_;
-  std::vector<ExamDocument> documents_;
+  DocumentStore store_;
+  JobRunner jobs_;
   std::optional<Uuid> selectedID_;
   Tab tab_ = Tab::builder;
   std::optional<Message> message_;
-  std::optional<Progress> progress_;
   std::optional<Uuid> selectedSheet_;
   std::optional<ExamDocument> testToDelete_;
   int printVersion_ = 0;
   bool printForRoster_ = false;
   int printCopies_ = 30;
   int previewPage_ = 1;
-  std::map<Uuid, QTimer *> saveTimers_;
+  bool printDealsVersions_ = false;
   std::optional<ReviewItem> reviewSelection_;
   std::optional<KeyCheck> keyCheck_;
   bool showScanImporter_ = false;
@@ -298,24 +303,12 @@ private:
   bool showHelp_ = false;
   Panels *panels_ = nullptr;
   std::map<Uuid, QImage> imageCache_;
-
-  struct AnalysisCache {
-    Uuid examID;
-    Date modified;
-    size_t sheets = 0;
-    ItemAnalysis analysis;
-  };
-  std::optional<AnalysisCache> analysisCache_;
-
-  // Reading jobs run one at a time on their own thread, so saves never queue behind them.
-  QThreadPool jobPool_;
-  struct Task {
-    int number = 0;
-    std::stop_source stop;
-  };
-  std::optional<Task> gradeTask_;
-  int jobCount_ = 0;
-  std::vector<QFuture<void>> writes_;
+  std::unique_ptr<GradingActions> grading_;
+  std::unique_ptr<ReviewActions> review_;
+  std::unique_ptr<RosterActions> roster_;
+  std::unique_ptr<KeyAndRescanActions> keyAndRescan_;
+  std::unique_ptr<PrintActions> printing_;
+  std::unique_ptr<ExportActions> exports_;
 };
 
 } // namespace ovalon

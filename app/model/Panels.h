@@ -31,6 +31,23 @@ struct OpenPanel {
   bool operator==(const OpenPanel &) const = default;
 };
 
+// A yes-or-no question before something that can't be undone.
+struct Question {
+  std::string title;  // "Clear the roster?"
+  std::string detail; // what goes, and what stays
+  std::string action; // the button that goes ahead: "Clear Roster"
+  bool operator==(const Question &) const = default;
+};
+
+// One of several named options, e.g. which column of a class list holds the IDs.
+struct Choice {
+  std::string title;                // "Which column holds the student IDs?"
+  std::string detail;               // why the teacher is asked
+  std::vector<std::string> options; // shown in this order
+  std::string action;               // the button that takes the choice: "Import"
+  bool operator==(const Choice &) const = default;
+};
+
 // One printed page: page `page` (from 1) of version `version`, pre-filled or blank.
 struct PrintPage {
   int version = 0;
@@ -46,7 +63,7 @@ struct PrintJob {
 };
 
 // Everything the model asks of the person at the screen outside its window:
-// file choosers and the print dialog. The app answers with Qt dialogs; the
+// file choosers, confirmations, choices and the print dialog. The app answers with Qt dialogs; the
 // tests answer with scripted choices, so the model runs without a display.
 class Panels {
 public:
@@ -55,6 +72,10 @@ public:
   virtual std::optional<std::filesystem::path> chooseSaveFile(const SavePanel &panel) = 0;
   // The chosen files; empty when the teacher cancels.
   virtual std::vector<std::filesystem::path> chooseFiles(const OpenPanel &panel) = 0;
+  // True when the teacher goes ahead.
+  virtual bool confirm(const Question &question) = 0;
+  // The index of the option chosen, or nothing when the teacher cancels.
+  virtual std::optional<size_t> choose(const Choice &choice) = 0;
   virtual void print(const PrintJob &job) = 0;
 };
 

@@ -2,16 +2,18 @@
 
 #include "model/AppModel.h"
 #include "screens/BuilderView.h"
+#include "screens/ElidedLabel.h"
 #include "screens/EmptyLibraryView.h"
 #include "screens/GradingView.h"
+#include "screens/ModelSignals.h"
 #include "screens/ProgressBanner.h"
 #include "screens/ReportView.h"
 #include "screens/ReviewView.h"
 #include "screens/SheetsView.h"
+#include "screens/Shortcuts.h"
 #include "screens/Ui.h"
 
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTabBar>
@@ -19,41 +21,54 @@
 
 namespace ovalon {
 
+namespace {
+
+constexpr int reviewTab = 3;
+
+} // namespace
+
 ContentView::ContentView(AppModel &model, QWidget *parent)
-    : QWidget(parent), model_(model), areas_(new QStackedWidget(this)),
-      empty_(new EmptyLibraryView(model, this)), test_(new QWidget(this)),
+    : QWidget(parent), model_(model), areas_(new QStackedWidget(this)), test_(new QWidget(this)),
       tabs_(new QTabBar(test_)), pages_(new QStackedWidget(test_)) {
   setObjectName("contentView");
-  empty_->setObjectName("emptyLibrary");
+  auto *empty = new EmptyLibraryView(model, this);
+  empty->setObjectName("emptyLibrary");
+  connect(empty, &EmptyLibraryView::newTestRequested, this, &ContentView::newTestRequested);
+  empty_ = empty;
+
   tabs_->setObjectName("tabs");
+  tabs_->setAccessibleName("Steps");
   tabs_->setDrawBase(false);
   tabs_->setExpanding(false);
-  for (const char *title : {"Test", "Print", "Grade", "Review", "Results"})
-    tabs_->addTab(title);
-  tabs_->setTabIcon(0, ui::symbol("checklist"));
-  tabs_->setTabIcon(1, ui::symbol("printer"));
-  tabs_->setTabIcon(2, ui::symbol("doc.viewfinder"));
-  tabs_->setTabIcon(3, ui::symbol("exclamationmark.triangle"));
-  tabs_->setTabIcon(4, ui::symbol("checkmark"));
+  const std::pair<const char *, const char *> tabs[]{{"Test", "checklist"},
+                                                     {"Print", "printer"},
+                                                     {"Grade", "doc.viewfinder"},
+                                                     {"Review", "checkmark"},
+                                                     {"Results", "chart.bar"}};
+  for (auto [title, symbol] : tabs)
+    tabs_->addTab(ui::symbol(symbol), title);
 
-  pages_->addWidget(new BuilderView(model, pages_));
-  pages_->addWidget(new SheetsView(model, pages_));
+  builder_ = new BuilderView(model, pages_);
+  pages_->addWidget(builder_);
+  auto *sheets = new SheetsView(model, pages_);
+  connect(sheets, &SheetsView::printPreviewRequested, this, &ContentView::printPreviewRequested);
+  pages_->addWidget(sheets);
   pages_->addWidget(new GradingView(model, pages_));
   pages_->addWidget(new ReviewView(model, pages_));
   pages_->addWidget(new ReportView(model, pages_));
 
   auto *grade = new QPushButton(ui::symbol("doc.viewfinder"), "Grade Scans", test_);
   grade->setObjectName("gradeScansButton");
-  grade->setToolTip("Grade a scanned PDF from the copier (" +
-                    ui::shortcutText(QKeySequence(Qt::CTRL | Qt::Key_G)) + ")");
+  grade->setToolTip(
+      shortcuts::hint("Grade a scanned PDF from the copier", shortcuts::gradeScans()));
   connect(grade, &QPushButton::clicked, &model, [&model] { model.gradeScans(); });
   gradeButton_ = grade;
 
-  QLabel *hint = ui::note("Build the test, print sheets, grade the scan, review flagged marks, "
-                          "then see results (" +
-                              ui::shortcutText(QKeySequence(Qt::CTRL | Qt::Key_1)) + " to " +
-                              ui::shortcutText(QKeySequence(Qt::CTRL | Qt::Key_5)) + ")",
-                          test_);
+  auto *hint = new ElidedLabel("Build the test, print sheets, grade the scan, review flagged "
+                               "marks, then see results (" +
+                                   shortcuts::text(shortcuts::tab(1)) + " to " +
+                                   shortcuts::text(shortcuts::tab(5)) + ")",
+                               test_);
   hint->setObjectName("tabHint");
 
   auto *header = new QHBoxLayout;
@@ -89,8 +104,13 @@ ContentView::ContentView(AppModel &model, QWidget *parent)
     if (!refreshing_ && index >= 0)
       model_.setTab(static_cast<AppModel::Tab>(index));
   });
-  connect(&model, &AppModel::changed, this, &ContentView::refresh);
+  followSelectedTest(model, this, [this] { refresh(); });
+  connect(&model, &AppModel::tabChanged, this, &ContentView::refresh);
   refresh();
+}
+
+void ContentView::focusTitle() {
+  builder_->focusTitle();
 }
 
 void ContentView::refresh() {
@@ -108,8 +128,13 @@ void ContentView::refresh() {
     }
     int open = model_.openItemCount();
     QString review = open > 0 ? QString("Review (%1)").arg(open) : QString("Review");
-    if (tabs_->tabText(3) != review)
-      tabs_->setTabText(3, review);
+    if (tabs_->tabText(reviewTab) != review)
+      tabs_->setTabText(reviewTab, review);
+    // A warning only while something waits; a check once everything is settled.
+    if (reviewIconOpen_ != (open > 0)) {
+      reviewIconOpen_ = open > 0;
+      tabs_->setTabIcon(reviewTab, ui::symbol(open > 0 ? "exclamationmark.triangle" : "checkmark"));
+    }
     // One reading job at a time: the banner's run has to finish first.
     gradeButton_->setEnabled(!model_.progress());
   }

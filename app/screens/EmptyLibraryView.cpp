@@ -12,7 +12,7 @@ namespace ovalon {
 
 EmptyLibraryView::EmptyLibraryView(AppModel &model, QWidget *parent) : QWidget(parent) {
   auto *icon = new QLabel(this);
-  icon->setPixmap(ui::symbol("checklist").pixmap(64, 64));
+  icon->setPixmap(ui::pixmap(ui::symbol("checklist"), 64, this));
   icon->setAlignment(Qt::AlignCenter);
 
   QLabel *title = ui::heading("No Tests Yet", this);
@@ -34,7 +34,7 @@ EmptyLibraryView::EmptyLibraryView(AppModel &model, QWidget *parent) : QWidget(p
   newTest->setDefault(true);
   auto *sample = new QPushButton(ui::symbol("graduationcap"), "Try the Sample Class", this);
   sample->setObjectName("trySampleClass");
-  connect(newTest, &QPushButton::clicked, &model, [&model] { model.newTest(); });
+  connect(newTest, &QPushButton::clicked, this, &EmptyLibraryView::newTestRequested);
   connect(sample, &QPushButton::clicked, &model, [&model] { model.trySampleClass(); });
 
   QLabel *sampleNote =

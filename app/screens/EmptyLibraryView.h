@@ -12,6 +12,10 @@ class EmptyLibraryView : public QWidget {
 
 public:
   explicit EmptyLibraryView(AppModel &model, QWidget *parent = nullptr);
+
+signals:
+  // "New Test" was clicked; the window makes the test and puts the cursor in its title.
+  void newTestRequested();
 };
 
 } // namespace ovalon

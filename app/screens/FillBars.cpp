@@ -43,6 +43,7 @@ void FillBars::setFills(const std::vector<double> &fills) {
     bar->setRange(0, 100);
     bar->setValue(static_cast<int>(std::lround(std::clamp(fills[slot], 0.0, 1.0) * 100)));
     bar->setTextVisible(false);
+    bar->setAccessibleName(ui::text(Choices::letter(row)) + ", " + fillText(fills[slot]));
     bar->setMaximumHeight(12);
     auto *text = new QLabel(fillText(fills[slot]), this);
     text->setObjectName("fill" + ui::text(Choices::letter(row)));

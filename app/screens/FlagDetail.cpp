@@ -2,19 +2,17 @@
 
 #include "model/AppModel.h"
 #include "model/Choices.h"
-#include "scanning/NameMatcher.h"
 #include "screens/FillBars.h"
 #include "screens/ReviewRow.h"
+#include "screens/Shortcuts.h"
+#include "screens/StudentIDChoice.h"
+#include "screens/Tone.h"
 #include "screens/Ui.h"
 
-#include <QGridLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeySequence>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -38,15 +36,6 @@ bool isMarkFlag(FlagKind kind) {
          kind == FlagKind::unaligned;
 }
 
-// Whether another sheet that counts already goes to this student.
-bool hasSheet(const ExamDocument &doc, const Uuid &except, const Student &student) {
-  std::string key = Student::idKey(student.id);
-  return std::ranges::any_of(doc.sheets, [&](const ScannedSheet &sheet) {
-    auto id = sheet.studentID();
-    return sheet.id != except && !sheet.excluded && id && Student::idKey(*id) == key;
-  });
-}
-
 } // namespace
 
 QLabel *storedPicture(const std::optional<Bytes> &bytes, const QString &caption, int width,
@@ -57,11 +46,11 @@ QLabel *storedPicture(const std::optional<Bytes> &bytes, const QString &caption,
     image.loadFromData(bytes->data(), static_cast<int>(bytes->size()));
   if (image.isNull()) {
     label->setText(caption);
-    label->setForegroundRole(QPalette::PlaceholderText);
+    QPalette colours = label->palette();
+    colours.setColor(QPalette::WindowText, ui::secondaryText(colours));
+    label->setPalette(colours);
   } else {
-    if (image.width() > width)
-      image = image.scaledToWidth(width, Qt::SmoothTransformation);
-    label->setPixmap(QPixmap::fromImage(image));
+    label->setPixmap(ui::picture(image, width, parent));
     label->setToolTip(caption);
   }
   label->setAccessibleName(caption);
@@ -110,7 +99,10 @@ FlagDetail::FlagDetail(AppModel &model, const Uuid &sheetID, const Uuid &flagID,
   if (markFlag_) {
     buildMark(*doc, *sheet, *flag);
   } else if (flag->kind == FlagKind::studentID) {
-    buildStudentID(*doc, *sheet, *flag);
+    auto *choice = new StudentIDChoice(*doc, *sheet, this);
+    connect(choice, &StudentIDChoice::decided, this,
+            [this](const Resolution &resolution) { decide(resolution); });
+    layout->addWidget(choice);
   } else {
     auto *accept = new QPushButton("Grade With Those Answers Blank", this);
     accept->setObjectName("acceptMissing");
@@ -142,10 +134,8 @@ void FlagDetail::buildMark(const ExamDocument &, const ScannedSheet &sheet,
   bars->setFills(flag.fills);
   layout->addWidget(bars);
   layout->addWidget(ui::note("Press a letter, Delete for blank, or Return for the darkest mark. " +
-                                 ui::shortcutText(QKeySequence(Qt::CTRL | Qt::Key_BracketLeft)) +
-                                 " and " +
-                                 ui::shortcutText(QKeySequence(Qt::CTRL | Qt::Key_BracketRight)) +
-                                 " move through the list.",
+                                 shortcuts::text(shortcuts::previousItem()) + " and " +
+                                 shortcuts::text(shortcuts::nextItem()) + " move through the list.",
                              this));
 
   choiceCount_ = static_cast<int>(flag.fills.size());
@@ -193,117 +183,6 @@ void FlagDetail::buildMark(const ExamDocument &, const ScannedSheet &sheet,
       });
       layout->addWidget(all, 0, Qt::AlignLeft);
     }
-  }
-}
-
-void FlagDetail::buildStudentID(const ExamDocument &doc, const ScannedSheet &sheet,
-                                const ReviewFlag &) {
-  auto *layout = static_cast<QVBoxLayout *>(this->layout());
-  QString read = sheet.readID.empty() ? QString("nothing") : ui::text(sheet.readID);
-  layout->addWidget(
-      storedPicture(sheet.idCrop, "Scanned student ID bubbles, read as " + read, 360, this));
-
-  auto *keep = new QPushButton(sheet.readID.empty() ? QString("Grade it under the ID as read")
-                                                    : "Keep ID " + ui::text(sheet.readID),
-                               this);
-  keep->setObjectName("keepID");
-  keep->setToolTip("Grade it under the ID as read");
-  connect(keep, &QPushButton::clicked, this, [this] { decide(Resolution::accept()); });
-  layout->addWidget(keep, 0, Qt::AlignLeft);
-
-  auto *typed = new QHBoxLayout;
-  typedID_ = new QLineEdit(this);
-  typedID_->setObjectName("typedID");
-  typedID_->setPlaceholderText("Student ID");
-  auto *useTyped = new QPushButton("Use This ID", this);
-  useTyped->setObjectName("useTypedID");
-  useTyped->setEnabled(false);
-  connect(typedID_, &QLineEdit::textChanged, useTyped,
-          [useTyped](const QString &text) { useTyped->setEnabled(!text.trimmed().isEmpty()); });
-  auto useTypedID = [this] {
-    QString id = typedID_->text().trimmed();
-    if (!id.isEmpty())
-      decide(Resolution::student(ui::utf8(id)));
-  };
-  connect(useTyped, &QPushButton::clicked, this, useTypedID);
-  connect(typedID_, &QLineEdit::returnPressed, this, useTypedID);
-  typed->addWidget(typedID_);
-  typed->addWidget(useTyped);
-  typed->addStretch();
-  layout->addLayout(typed);
-
-  if (!doc.roster.students.empty()) {
-    layout->addWidget(new QLabel("Search the roster", this));
-    search_ = new QLineEdit(this);
-    search_->setObjectName("rosterSearch");
-    search_->setClearButtonEnabled(true);
-    layout->addWidget(search_);
-    roster_ = new QTreeWidget(this);
-    roster_->setObjectName("rosterList");
-    roster_->setColumnCount(2);
-    roster_->setHeaderHidden(true);
-    roster_->setRootIsDecorated(false);
-    roster_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
-    roster_->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
-    roster_->header()->setStretchLastSection(false);
-    roster_->setMinimumHeight(120);
-    for (const Student &student : doc.roster.sorted()) {
-      auto *item = new QTreeWidgetItem(roster_);
-      item->setText(0, ui::text(student.name() + ", ID " + student.id));
-      item->setData(0, Qt::UserRole, ui::text(student.id));
-      if (hasSheet(doc, sheet.id, student)) {
-        item->setText(1, "has a sheet");
-        item->setForeground(1, palette().brush(QPalette::PlaceholderText));
-      }
-    }
-    layout->addWidget(roster_);
-    connect(search_, &QLineEdit::textChanged, this, &FlagDetail::fillRoster);
-    auto pick = [this](QTreeWidgetItem *item) {
-      if (item)
-        decide(Resolution::student(ui::utf8(item->data(0, Qt::UserRole).toString())));
-    };
-    connect(roster_, &QTreeWidget::itemClicked, this, pick);
-    connect(roster_, &QTreeWidget::itemActivated, this, pick);
-  }
-
-  layout->addSpacing(8);
-  layout->addWidget(ui::heading("Name on the Sheet", this));
-  if (sheet.name)
-    layout->addWidget(storedPicture(
-        sheet.nameCrop, "Scanned name line, read as " + ui::text(sheet.name->text), 480, this));
-  else
-    layout->addWidget(ui::note("The name couldn\u2019t be read.", this));
-  auto matches = NameMatcher::match(sheet.name, doc.roster.students, 3);
-  if (!matches.empty()) {
-    auto *grid = new QGridLayout;
-    int row = 0;
-    for (const NameMatch &match : matches) {
-      grid->addWidget(
-          new QLabel(match.strength == NameMatch::Strength::likely ? "Likely" : "Possible", this),
-          row, 0);
-      auto *pick =
-          new QPushButton(ui::text(match.student.name() + ", ID " + match.student.id), this);
-      pick->setObjectName("suggestion" + QString::number(row));
-      std::string id = match.student.id;
-      connect(pick, &QPushButton::clicked, this, [this, id] { decide(Resolution::student(id)); });
-      grid->addWidget(pick, row, 1, Qt::AlignLeft);
-      ++row;
-    }
-    grid->setColumnStretch(2, 1);
-    layout->addLayout(grid);
-  }
-  layout->addWidget(ui::note("Suggestions from the name line, read on this computer. Check the "
-                             "name before you pick: nothing is assigned until you do.",
-                             this));
-}
-
-void FlagDetail::fillRoster() {
-  if (!roster_ || !search_)
-    return;
-  QString needle = search_->text().trimmed();
-  for (int i = 0; i < roster_->topLevelItemCount(); ++i) {
-    QTreeWidgetItem *item = roster_->topLevelItem(i);
-    item->setHidden(!needle.isEmpty() && !item->text(0).contains(needle, Qt::CaseInsensitive));
   }
 }
 

@@ -11,9 +11,7 @@
 #endif
 
 class QLabel;
-class QLineEdit;
 class QPushButton;
-class QTreeWidget;
 
 namespace ovalon {
 
@@ -44,8 +42,6 @@ public:
 private:
   void decide(std::optional<Resolution> resolution);
   void buildMark(const ExamDocument &doc, const ScannedSheet &sheet, const ReviewFlag &flag);
-  void buildStudentID(const ExamDocument &doc, const ScannedSheet &sheet, const ReviewFlag &flag);
-  void fillRoster();
 
   AppModel &model_;
   Uuid sheet_;
@@ -53,9 +49,6 @@ private:
   int choiceCount_ = 0;
   std::optional<int> suggestion_;
   bool markFlag_ = false;
-  QLineEdit *typedID_ = nullptr;
-  QLineEdit *search_ = nullptr;
-  QTreeWidget *roster_ = nullptr;
 };
 
 } // namespace ovalon

@@ -1,6 +1,7 @@
 #include "screens/GradingView.h"
 
 #include "model/AppModel.h"
+#include "screens/Settings.h"
 #include "screens/SheetDetail.h"
 #include "screens/SheetTable.h"
 #include "screens/Ui.h"
@@ -24,10 +25,11 @@ DropArea::DropArea(AppModel &model, QWidget *parent) : QFrame(parent), model_(mo
   setMinimumHeight(90);
   auto *layout = new QVBoxLayout(this);
   auto *icon = new QLabel(this);
-  icon->setPixmap(ui::symbol("doc.viewfinder").pixmap(32, 32));
+  icon->setPixmap(ui::pixmap(ui::symbol("doc.viewfinder"), 32, this));
   icon->setAlignment(Qt::AlignCenter);
   layout->addWidget(icon);
   auto *title = new QLabel("Drop the class\u2019s scanned PDF here", this);
+  setAccessibleName(title->text());
   title->setAlignment(Qt::AlignCenter);
   layout->addWidget(title);
   setDropTargeted(false);
@@ -108,7 +110,7 @@ GradingView::GradingView(AppModel &model, QWidget *parent) : TabView(model, pare
   for (const auto &[symbol, text] : lines) {
     auto *row = new QHBoxLayout;
     auto *icon = new QLabel(tips_);
-    icon->setPixmap(ui::symbol(symbol).pixmap(20, 20));
+    icon->setPixmap(ui::pixmap(ui::symbol(symbol), 20, tips_));
     row->addWidget(icon, 0, Qt::AlignTop);
     row->addWidget(ui::note(text, tips_), 1);
     tips->addLayout(row);
@@ -117,6 +119,7 @@ GradingView::GradingView(AppModel &model, QWidget *parent) : TabView(model, pare
   layout->addWidget(tips_, 1);
 
   auto *splitter = new QSplitter(Qt::Horizontal, this);
+  splitter->setObjectName("gradingSplitter");
   sheets_ = splitter;
   table_ = new SheetTable(model, splitter);
   detail_ = new SheetDetail(model, splitter);
@@ -125,6 +128,7 @@ GradingView::GradingView(AppModel &model, QWidget *parent) : TabView(model, pare
   splitter->setStretchFactor(0, 1);
   splitter->setStretchFactor(1, 1);
   splitter->setChildrenCollapsible(false);
+  settings::rememberSplitter(*splitter, "grading");
   layout->addWidget(splitter, 1);
 
   refresh();

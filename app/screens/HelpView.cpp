@@ -72,7 +72,7 @@ HelpView::HelpView(AppModel &model, QWidget *parent) : QDialog(parent) {
   int row = 0;
   for (const Topic &topic : topics()) {
     auto *icon = new QLabel(content);
-    icon->setPixmap(ui::symbol(topic.symbol).pixmap(28, 28));
+    icon->setPixmap(ui::pixmap(ui::symbol(topic.symbol), 28, this));
     icon->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
     auto *text = new QVBoxLayout;
     text->setSpacing(4);

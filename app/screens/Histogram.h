@@ -4,12 +4,15 @@
 
 #include <vector>
 
-class QChartView;
+class QBarCategoryAxis;
 class QBarSet;
+class QChartView;
+class QValueAxis;
 
 namespace ovalon {
 
-// "Score distribution": how many students scored in each ten-percent band.
+// "Score distribution": how many students scored in each ten-percent band, drawn in
+// the window's own colours so it reads in light and dark themes.
 class Histogram : public QWidget {
   Q_OBJECT
 
@@ -25,9 +28,16 @@ public:
   // "40 to 49 percent", "90 to 100 percent".
   static QString bandText(int band);
 
+protected:
+  void changeEvent(QEvent *event) override;
+
 private:
+  void applyPalette();
+
   QChartView *view_;
   QBarSet *bars_;
+  QBarCategoryAxis *x_;
+  QValueAxis *y_;
   std::vector<int> counts_;
 };
 

@@ -35,8 +35,7 @@ IssueDetail::IssueDetail(AppModel &model, const Uuid &issueID, QWidget *parent)
   picture->setFrameShape(QFrame::StyledPanel);
   std::optional<QImage> image = issue->image ? model.image(*issue->image) : std::nullopt;
   if (image && !image->isNull())
-    picture->setPixmap(QPixmap::fromImage(
-        image->scaledToWidth(std::min(image->width(), 420), Qt::SmoothTransformation)));
+    picture->setPixmap(ui::picture(*image, 420, this));
   else
     picture->setText(caption);
   layout->addWidget(picture, 0, Qt::AlignLeft);
@@ -56,6 +55,7 @@ IssueDetail::IssueDetail(AppModel &model, const Uuid &issueID, QWidget *parent)
     auto *row = new QHBoxLayout;
     version_ = new QComboBox(this);
     version_->setObjectName("issueVersion");
+    version_->setAccessibleName("Version");
     for (const ExamVersion &version : doc->exam.versions)
       version_->addItem(ui::text(Choices::letter(version.letter)), version.letter);
     auto *grade = new QPushButton("Grade as Version", this);

@@ -1,64 +1,83 @@
 #include "screens/ItemList.h"
 
-#include "grading/ItemAnalysis.h"
-#include "model/Choices.h"
+#include "screens/ItemListModel.h"
 #include "screens/Ui.h"
 
 #include <QHeaderView>
 #include <QLabel>
-#include <QTreeWidget>
+#include <QSortFilterProxyModel>
+#include <QStyledItemDelegate>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace ovalon {
 
-ItemList::ItemList(QWidget *parent) : QWidget(parent) {
+namespace {
+
+// Sizes each row for the notes wrapped at their column's width, which the tree view
+// itself doesn't do, so long notes get the lines they need.
+class WrappingDelegate : public QStyledItemDelegate {
+public:
+  WrappingDelegate(QHeaderView &header, QObject *parent)
+      : QStyledItemDelegate(parent), header_(header) {}
+
+  QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override {
+    if (index.column() != ItemListModel::notes)
+      return QStyledItemDelegate::sizeHint(option, index);
+    QStyleOptionViewItem wrapped = option;
+    wrapped.features |= QStyleOptionViewItem::WrapText;
+    // A rectangle as wide as the column and tall enough for any number of lines.
+    wrapped.rect = QRect(0, 0, header_.sectionSize(index.column()), 1 << 20);
+    return QStyledItemDelegate::sizeHint(wrapped, index);
+  }
+
+private:
+  QHeaderView &header_;
+};
+
+} // namespace
+
+ItemList::ItemList(QWidget *parent)
+    : QWidget(parent), items_(new ItemListModel(this)), sorted_(new QSortFilterProxyModel(this)),
+      view_(new QTreeView(this)) {
   auto *layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(ui::heading("Item analysis", this));
+  QLabel *heading = ui::heading("Item analysis", this);
+  heading->setBuddy(view_);
+  layout->addWidget(heading);
   layout->addWidget(ui::note("Numbered as on version A", this));
   layout->addWidget(ui::note("See which questions were hard, which ones split strong and weak "
                              "students, and which wrong answers drew the class, merged across "
                              "every version.",
                              this));
-  table_ = new QTreeWidget(this);
-  table_->setObjectName("itemList");
-  table_->setHeaderLabels({"#", "Key", "Right", "Discrim.", "Answers chosen", "Notes"});
-  table_->setRootIsDecorated(false);
-  table_->setUniformRowHeights(true);
-  table_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  table_->header()->setSectionResizeMode(5, QHeaderView::Stretch);
-  table_->header()->setStretchLastSection(false);
-  table_->setMinimumHeight(300);
-  layout->addWidget(table_);
+  sorted_->setSourceModel(items_);
+  sorted_->setSortRole(ItemListModel::sortRole);
+  view_->setObjectName("itemList");
+  view_->setAccessibleName("Item analysis");
+  view_->setModel(sorted_);
+  view_->setRootIsDecorated(false);
+  view_->setAlternatingRowColors(true);
+  view_->setSortingEnabled(true);
+  view_->sortByColumn(ItemListModel::number, Qt::AscendingOrder);
+  // Notes are sentences: they wrap onto more lines rather than end in "…".
+  view_->setWordWrap(true);
+  view_->setUniformRowHeights(false);
+  view_->setTextElideMode(Qt::ElideNone);
+  view_->setItemDelegate(new WrappingDelegate(*view_->header(), view_));
+  view_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  view_->header()->setSectionResizeMode(ItemListModel::notes, QHeaderView::Stretch);
+  view_->header()->setStretchLastSection(false);
+  view_->setMinimumHeight(300);
+  // Wrapped rows grow or shrink with the width their notes get.
+  connect(view_->header(), &QHeaderView::sectionResized, view_, [this](int column) {
+    if (column == ItemListModel::notes)
+      view_->doItemsLayout();
+  });
+  layout->addWidget(view_);
 }
 
 void ItemList::setAnalysis(const ItemAnalysis &analysis, int choiceCount) {
-  table_->clear();
-  for (const ItemStats &item : analysis.items) {
-    auto *row = new QTreeWidgetItem(table_);
-    row->setText(0, QString::number(item.question + 1));
-    row->setText(1, item.dropped       ? QString("dropped")
-                    : item.key.empty() ? QString("\u2014")
-                                       : ui::text(Choices::text(item.key)));
-    row->setText(2, QString::asprintf("%.0f%%", item.p * 100));
-    row->setText(3, QString::asprintf("%.2f", item.discrimination));
-    QStringList chosen;
-    for (int choice = 0; choice < choiceCount; ++choice) {
-      int count = choice < static_cast<int>(item.choiceCounts.size())
-                      ? item.choiceCounts[static_cast<size_t>(choice)]
-                      : 0;
-      chosen << ui::text(Choices::letter(choice)) + " " + QString::number(count);
-    }
-    if (item.blankCount > 0)
-      chosen << "blank " + QString::number(item.blankCount);
-    row->setText(4, chosen.join("  "));
-    QStringList notes;
-    for (const ItemNote &note : item.notes)
-      notes << ui::text(note.text());
-    row->setText(5, notes.join("; "));
-    for (int column : {0, 2, 3})
-      row->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
-  }
+  items_->setAnalysis(analysis, choiceCount);
 }
 
 } // namespace ovalon

@@ -4,7 +4,7 @@
 #include "model/Choices.h"
 #include "scanning/KeyScan.h"
 #include "screens/FlagDetail.h"
-#include "screens/Legend.h"
+#include "screens/ToneLabel.h"
 #include "screens/Ui.h"
 #include "workflow/KeyCheck.h"
 
@@ -102,13 +102,14 @@ KeyCheckView::KeyCheckView(AppModel &model, QWidget *parent) : QDialog(parent), 
         auto *letter = new QPushButton(ui::text(Choices::letter(c)), frame);
         letter->setObjectName("choice" + ui::text(Choices::letter(c)));
         letter->setCheckable(true);
+        letter->setAccessibleName("Question " + QString::number(q + 1) + ", " + letter->text());
         letter->setFixedWidth(letter->fontMetrics().horizontalAdvance("MM") + 16);
         connect(letter, &QPushButton::clicked, this, [this, q, c] { setAnswer(q, c); });
         top->addWidget(letter);
         row.letters.push_back(letter);
       }
-      row.was = new QLabel(frame);
-      row.was->setForegroundRole(QPalette::PlaceholderText);
+      row.was = ui::note({}, frame);
+      row.was->setWordWrap(false);
       top->addWidget(row.was);
       top->addStretch();
       rowLayout->addLayout(top);
@@ -120,10 +121,8 @@ KeyCheckView::KeyCheckView(AppModel &model, QWidget *parent) : QDialog(parent), 
         row.needsLook = new QWidget(frame);
         auto *look = new QHBoxLayout(row.needsLook);
         look->setContentsMargins(0, 0, 0, 0);
-        auto *badge = new QLabel("Needs a Look", row.needsLook);
-        QPalette palette = badge->palette();
-        palette.setColor(QPalette::WindowText, Legend::reviewColor());
-        badge->setPalette(palette);
+        auto *badge = new ToneLabel(ui::Tone::review, "Needs a Look", row.needsLook);
+        badge->setWordWrap(false);
         QFont font = badge->font();
         font.setBold(true);
         badge->setFont(font);
@@ -169,7 +168,7 @@ KeyCheckView::KeyCheckView(AppModel &model, QWidget *parent) : QDialog(parent), 
     used_ = true;
     model_.applyKey(answers_, check->examID);
   });
-  connect(&model, &AppModel::changed, this, &KeyCheckView::modelChanged);
+  connect(&model, &AppModel::keyCheckChanged, this, &KeyCheckView::modelChanged);
   showCount();
 }
 

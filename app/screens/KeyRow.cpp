@@ -3,6 +3,7 @@
 #include "model/Choices.h"
 #include "model/Exam.h"
 #include "reports/PointsText.h"
+#include "screens/BubbleButton.h"
 #include "screens/Ui.h"
 
 #include <QApplication>
@@ -11,7 +12,6 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
-#include <QToolButton>
 
 namespace ovalon {
 
@@ -43,13 +43,10 @@ KeyRow::KeyRow(int question, QWidget *parent)
   layout->addWidget(number_);
   layout->addSpacing(4);
   for (int choice = 0; choice < Exam::maxChoices; ++choice) {
-    auto *button = new QToolButton(this);
-    button->setText(QString::fromUtf8(Choices::letters[static_cast<size_t>(choice)].data(), 1));
-    button->setCheckable(true);
-    button->setAutoRaise(false);
-    button->setFixedSize(24, 24);
-    button->setFocusPolicy(Qt::TabFocus);
-    connect(button, &QToolButton::clicked, this, [this, choice] { letterClicked(choice); });
+    QString letter = QString::fromUtf8(Choices::letters[static_cast<size_t>(choice)].data(), 1);
+    auto *button = new BubbleButton(letter, this);
+    button->setAccessibleName(QString("Question %1, %2").arg(question + 1).arg(letter));
+    connect(button, &QAbstractButton::clicked, this, [this, choice] { letterClicked(choice); });
     layout->addWidget(button);
     letters_.push_back(button);
   }
@@ -57,21 +54,10 @@ KeyRow::KeyRow(int question, QWidget *parent)
   layout->addStretch();
 }
 
-QString KeyRow::styleSheet() {
-  // Letters look like the sheet's bubbles: a filled one is the answer.
-  return "QToolButton { border: 1px solid palette(mid); border-radius: 12px;"
-         " background: palette(base); }"
-         "QToolButton:hover { border-color: palette(highlight); }"
-         "QToolButton:checked { background: palette(highlight);"
-         " color: palette(highlighted-text); border-color: palette(highlight);"
-         " font-weight: bold; }"
-         "QToolButton:disabled { color: palette(mid); }";
-}
-
 void KeyRow::show(const QuestionKey &key, int choiceCount) {
   key_ = key;
   for (int choice = 0; choice < Exam::maxChoices; ++choice) {
-    QToolButton *button = letters_[static_cast<size_t>(choice)];
+    QAbstractButton *button = letters_[static_cast<size_t>(choice)];
     bool visible = choice < choiceCount;
     if (button->isVisibleTo(this) != visible)
       button->setVisible(visible);
@@ -101,7 +87,7 @@ void KeyRow::letterClicked(int choice) {
   }
   // The button toggled itself; the model's answer decides what it shows.
   show(key_, static_cast<int>(std::ranges::count_if(
-                 letters_, [this](QToolButton *b) { return b->isVisibleTo(this); })));
+                 letters_, [this](QAbstractButton *b) { return b->isVisibleTo(this); })));
   emit keyChanged(question_, key);
 }
 

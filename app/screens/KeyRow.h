@@ -9,7 +9,7 @@
 #include <vector>
 
 class QLabel;
-class QToolButton;
+class QAbstractButton;
 
 namespace ovalon {
 
@@ -25,10 +25,7 @@ public:
   int question() const { return question_; }
   // Shows `key` with `choiceCount` letters; only what differs is touched.
   void show(const QuestionKey &key, int choiceCount);
-  // The look of the letter buttons, set once on the rows' container: parsing a
-  // style sheet per row would make a 200-question key slow to build.
-  static QString styleSheet();
-  QToolButton *letterButton(int choice) const { return letters_[static_cast<size_t>(choice)]; }
+  QAbstractButton *letterButton(int choice) const { return letters_[static_cast<size_t>(choice)]; }
 
 signals:
   // The key the row's buttons and menu ask for.
@@ -43,7 +40,7 @@ private:
   int question_;
   QuestionKey key_;
   QLabel *number_;
-  std::vector<QToolButton *> letters_;
+  std::vector<QAbstractButton *> letters_;
   QLabel *state_;
 };
 

@@ -1,5 +1,8 @@
 #include "screens/Legend.h"
 
+#include "screens/Tone.h"
+
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -9,13 +12,17 @@ namespace ovalon {
 
 namespace {
 
-QPixmap ring(const QColor &color) {
-  QPixmap pixmap(14, 14);
+constexpr ui::Tone tones[]{ui::Tone::right, ui::Tone::wrong, ui::Tone::review};
+
+QPixmap ring(const QColor &color, qreal ratio) {
+  constexpr int side = 14;
+  QPixmap pixmap(QSize(side, side) * ratio);
+  pixmap.setDevicePixelRatio(ratio);
   pixmap.fill(Qt::transparent);
   QPainter painter(&pixmap);
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setPen(QPen(color, 2.5));
-  painter.drawEllipse(QRectF(2, 2, 10, 10));
+  painter.drawEllipse(QRectF(2, 2, side - 4, side - 4));
   return pixmap;
 }
 
@@ -24,16 +31,27 @@ QPixmap ring(const QColor &color) {
 Legend::Legend(QWidget *parent) : QWidget(parent) {
   auto *layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  const std::pair<QColor, const char *> entries[] = {
-      {rightColor(), "Right"}, {wrongColor(), "Wrong"}, {reviewColor(), "To review"}};
-  for (const auto &[color, title] : entries) {
+  const char *titles[]{"Right", "Wrong", "To review"};
+  for (const char *title : titles) {
     auto *swatch = new QLabel(this);
-    swatch->setPixmap(ring(color));
+    swatches_.push_back(swatch);
     layout->addWidget(swatch);
     layout->addWidget(new QLabel(title, this));
     layout->addSpacing(10);
   }
   layout->addStretch();
+  drawSwatches();
+}
+
+void Legend::drawSwatches() {
+  for (size_t i = 0; i < swatches_.size(); ++i)
+    swatches_[i]->setPixmap(ring(ui::toneColor(tones[i], palette()), devicePixelRatioF()));
+}
+
+void Legend::changeEvent(QEvent *event) {
+  if (event->type() == QEvent::PaletteChange)
+    drawSwatches();
+  QWidget::changeEvent(event);
 }
 
 } // namespace ovalon

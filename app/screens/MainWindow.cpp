@@ -5,6 +5,7 @@
 #include "screens/HelpView.h"
 #include "screens/KeyCheckView.h"
 #include "screens/OvalonCommands.h"
+#include "screens/Settings.h"
 #include "screens/SidebarView.h"
 #include "screens/Ui.h"
 #include "windowing/CloseGuard.h"
@@ -28,16 +29,25 @@ MainWindow::MainWindow(AppModel &model, QWidget *parent)
   resize(1280, 820);
   model.setPanels(&panels_);
 
-  auto *splitter = new QSplitter(this);
-  splitter->setChildrenCollapsible(false);
-  splitter->addWidget(sidebar_);
-  splitter->addWidget(content_);
-  splitter->setStretchFactor(1, 1);
-  splitter->setSizes({250, 1030});
+  splitter_ = new QSplitter(this);
+  splitter_->setObjectName("mainSplitter");
+  splitter_->setChildrenCollapsible(false);
+  splitter_->addWidget(sidebar_);
+  splitter_->addWidget(content_);
+  splitter_->setStretchFactor(1, 1);
+  splitter_->setSizes({250, 1030});
   sidebar_->setMinimumWidth(200);
-  setCentralWidget(splitter);
+  setCentralWidget(splitter_);
+  settings::restoreGeometry(*this, "main");
+  settings::rememberSplitter(*splitter_, "main");
 
-  connect(&model, &AppModel::changed, this, &MainWindow::refresh);
+  connect(sidebar_, &SidebarView::newTestRequested, this, &MainWindow::newTest);
+  connect(content_, &ContentView::newTestRequested, this, &MainWindow::newTest);
+  connect(content_, &ContentView::printPreviewRequested, this, &MainWindow::printPreview);
+
+  connect(&model, &AppModel::messageChanged, this, &MainWindow::showAlert);
+  connect(&model, &AppModel::dialogsChanged, this, &MainWindow::showDialogs);
+  connect(&model, &AppModel::keyCheckChanged, this, &MainWindow::showKeyCheck);
   refresh();
 }
 
@@ -69,13 +79,29 @@ bool MainWindow::shouldClose() {
 void MainWindow::closeEvent(QCloseEvent *event) {
   // Edits of the last half second are written before the window goes.
   model_.flushSaves();
+  settings::saveGeometry(*this, "main");
   QMainWindow::closeEvent(event);
+}
+
+void MainWindow::newTest() {
+  model_.newTest();
+  content_->focusTitle();
+}
+
+void MainWindow::printPreview() {
+  const ExamDocument *doc = model_.selectedDocument();
+  if (!doc)
+    return;
+  panels_.preview(PrintJob{doc->exam, model_.printPages()});
 }
 
 void MainWindow::refresh() {
   showAlert();
-  showDeleteConfirmation();
+  showDialogs();
+  showKeyCheck();
+}
 
+void MainWindow::showKeyCheck() {
   if (model_.keyCheck() && !keyCheck_) {
     auto *check = new KeyCheckView(model_, this);
     check->setAttribute(Qt::WA_DeleteOnClose);
@@ -89,7 +115,10 @@ void MainWindow::refresh() {
     keyCheck_ = check;
     check->open();
   }
+}
 
+void MainWindow::showDialogs() {
+  showDeleteConfirmation();
   if (model_.showHelp() && !help_) {
     auto *help = new HelpView(model_, this);
     help->setAttribute(Qt::WA_DeleteOnClose);

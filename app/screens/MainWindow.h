@@ -13,6 +13,7 @@
 
 class QDialog;
 class QMessageBox;
+class QSplitter;
 
 namespace ovalon {
 
@@ -39,6 +40,11 @@ public:
   // Asked before the window closes; a grading run is stopped only with the teacher's yes.
   bool shouldClose();
 
+  // "New Test": makes the test and puts the cursor in its title.
+  void newTest();
+  // The selected test's sheets as they will print, as the print settings ask for them.
+  void printPreview();
+
   OvalonCommands &commands() const { return *commands_; }
   ContentView &content() const { return *content_; }
   SidebarView &sidebar() const { return *sidebar_; }
@@ -52,6 +58,8 @@ protected:
 private:
   void refresh();
   void showAlert();
+  void showDialogs();
+  void showKeyCheck();
   void showDeleteConfirmation();
 
   AppModel &model_;
@@ -65,6 +73,7 @@ private:
   QPointer<QMessageBox> deleteConfirmation_;
   QPointer<QDialog> keyCheck_;
   QPointer<QDialog> help_;
+  QSplitter *splitter_;
 };
 
 } // namespace ovalon

@@ -1,11 +1,14 @@
 #include "screens/OvalonCommands.h"
 
 #include "model/AppModel.h"
+#include "screens/MainWindow.h"
+#include "screens/Shortcuts.h"
+#include "screens/Ui.h"
 #include "windowing/MenuBaseline.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
-#include <QMainWindow>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
@@ -18,129 +21,158 @@
 
 namespace ovalon {
 
-namespace {
-
-QKeySequence ctrl(int key, Qt::KeyboardModifiers more = {}) {
-  return QKeySequence(QKeyCombination(Qt::ControlModifier | more, Qt::Key(key)));
+OvalonCommands::OvalonCommands(AppModel &model, MainWindow &window)
+    : QObject(&window), model_(model), window_(window) {
+  addFileMenu();
+  addEditMenu();
+  addViewMenu();
+  addReviewMenu();
+  addHelpMenu();
+  for (auto signal : {&AppModel::libraryChanged, &AppModel::selectionChanged,
+                      &AppModel::progressChanged, &AppModel::tabChanged})
+    connect(&model, signal, this, &OvalonCommands::refresh);
+  connect(&model, &AppModel::documentChanged, this, &OvalonCommands::refresh);
+  refresh();
 }
 
-} // namespace
-
-OvalonCommands::OvalonCommands(AppModel &model, QMainWindow &window)
-    : QObject(&window), model_(model), window_(window) {
-  QMenuBar *bar = window.menuBar();
-  AppModel *m = &model;
+void OvalonCommands::addFileMenu() {
+  QMenu *file = window_.menuBar()->addMenu("&File");
+  AppModel *m = &model_;
+  MainWindow *w = &window_;
   auto hasTest = [m] { return m->selectedDocument() != nullptr; };
-  auto idle = [m] { return !m->progress().has_value(); };
   auto idleWithTest = [m] { return m->selectedDocument() && !m->progress(); };
   auto hasSheets = [m] {
     const ExamDocument *doc = m->selectedDocument();
     return doc && !doc->sheets.empty();
   };
+  auto sheetSelected = [m, idleWithTest] {
+    const ExamDocument *doc = m->selectedDocument();
+    auto sheet = m->selectedSheet();
+    return idleWithTest() && sheet &&
+           std::ranges::any_of(doc->sheets, [&](const ScannedSheet &s) { return s.id == *sheet; });
+  };
 
-  QMenu *file = bar->addMenu("&File");
-  add(*file, "newTest", "New Test", ctrl(Qt::Key_N), [m] { m->newTest(); });
   add(
-      *file, "duplicateTest", "Duplicate Test", ctrl(Qt::Key_D),
+      *file, "newTest", "New Test", shortcuts::newTest(), [w] { w->newTest(); }, {}, "plus.circle");
+  add(
+      *file, "duplicateTest", "Duplicate Test", shortcuts::duplicateTest(),
       [m] {
         if (auto id = m->selectedID())
           m->duplicateTest(*id);
       },
-      hasTest);
+      hasTest, "doc.on.doc");
   file->addSeparator();
   add(
-      *file, "gradeScans", "Grade Scans\u2026", ctrl(Qt::Key_G), [m] { m->gradeScans(); },
-      idleWithTest);
+      *file, "gradeScans", "Grade Scans\u2026", shortcuts::gradeScans(), [m] { m->gradeScans(); },
+      idleWithTest, "doc.viewfinder");
   add(
-      *file, "importPhotos", "Import Photos\u2026", {}, [m] { m->importPhotos(); }, idleWithTest);
+      *file, "importPhotos", "Import Photos\u2026", {}, [m] { m->importPhotos(); }, idleWithTest,
+      "iphone");
   add(
-      *file, "scanAnswerKey", "Scan Answer Key\u2026", ctrl(Qt::Key_K, Qt::ShiftModifier),
-      [m] { m->scanAnswerKey(); }, idleWithTest);
+      *file, "scanAnswerKey", "Scan Answer Key\u2026", shortcuts::scanAnswerKey(),
+      [m] { m->scanAnswerKey(); }, idleWithTest, "key");
   add(
       *file, "rescanSheet", "Rescan Selected Sheet\u2026", {},
       [m] {
         if (auto sheet = m->selectedSheet())
           m->rescanSheet(*sheet);
       },
-      [m, idleWithTest] {
-        const ExamDocument *doc = m->selectedDocument();
-        auto sheet = m->selectedSheet();
-        if (!idleWithTest() || !sheet)
-          return false;
-        return std::ranges::any_of(doc->sheets,
-                                   [&](const ScannedSheet &s) { return s.id == *sheet; });
-      });
+      sheetSelected);
   add(
-      *file, "importRoster", "Import Roster\u2026", ctrl(Qt::Key_R, Qt::ShiftModifier),
+      *file, "importRoster", "Import Roster\u2026", shortcuts::importRoster(),
       [m] { m->importRoster(); }, hasTest);
   file->addSeparator();
   add(
-      *file, "saveSheetsPDF", "Save Sheets as PDF\u2026", ctrl(Qt::Key_S, Qt::ShiftModifier),
-      [m] { m->saveSheetsPDF(); }, hasTest);
+      *file, "saveSheetsPDF", "Save Sheets as PDF\u2026", shortcuts::saveSheetsPDF(),
+      [m] { m->saveSheetsPDF(); }, hasTest, "square.and.arrow.down");
   add(
       *file, "exportAnswerKeys", "Save Answer Keys PDF\u2026", {}, [m] { m->exportAnswerKeys(); },
       hasTest);
   add(
-      *file, "exportScores", "Export Gradebook CSV\u2026", ctrl(Qt::Key_E),
+      *file, "exportScores", "Export Gradebook CSV\u2026", shortcuts::exportScores(),
       [m] { m->exportScores(); }, hasSheets);
   add(
-      *file, "exportSlips", "Export Result Slips PDF\u2026", ctrl(Qt::Key_E, Qt::AltModifier),
+      *file, "exportSlips", "Export Result Slips PDF\u2026", shortcuts::exportSlips(),
       [this] { exportSlips(); }, hasSheets);
   add(
-      *file, "exportReport", "Export Item Analysis PDF\u2026", ctrl(Qt::Key_E, Qt::ShiftModifier),
+      *file, "exportReport", "Export Item Analysis PDF\u2026", shortcuts::exportReport(),
       [m] { m->exportReport(); }, hasSheets);
   file->addSeparator();
   add(
-      *file, "print", "Print\u2026", ctrl(Qt::Key_P), [m] { m->printSheets(); }, hasTest);
+      *file, "printPreview", "Print Preview\u2026", {}, [w] { w->printPreview(); }, hasTest,
+      "print.preview");
+  add(
+      *file, "print", "Print\u2026", shortcuts::print(), [m] { m->printSheets(); }, hasTest,
+      "printer");
   file->addSeparator();
-  MenuBaseline::addCloseWindow(*file, window);
-  add(*file, "quit", "Quit", ctrl(Qt::Key_Q), [] { QApplication::closeAllWindows(); });
+  MenuBaseline::addCloseWindow(*file, window_);
+  QAction *quit =
+      add(*file, "quit", "Quit", shortcuts::quit(), [] { QApplication::closeAllWindows(); });
+  quit->setMenuRole(QAction::QuitRole);
+}
 
-  QMenu *view = bar->addMenu("&View");
-  const std::pair<AppModel::Tab, const char *> tabs[]{{AppModel::Tab::builder, "Test"},
-                                                      {AppModel::Tab::sheets, "Print"},
-                                                      {AppModel::Tab::grading, "Grade"},
-                                                      {AppModel::Tab::review, "Review"},
-                                                      {AppModel::Tab::report, "Results"}};
-  int number = 0;
-  for (auto [tab, title] : tabs) {
-    ++number;
-    add(
-        *view, QString("tab%1").arg(number), title, ctrl(Qt::Key_0 + number),
-        [m, tab] { m->setTab(tab); }, hasTest)
-        ->setCheckable(true);
+void OvalonCommands::addEditMenu() {
+  QMenu *edit = window_.menuBar()->addMenu("&Edit");
+  AppModel *m = &model_;
+  add(
+      *edit, "deleteTest", "Delete Test\u2026", {},
+      [m] {
+        if (auto id = m->selectedID())
+          m->askToDelete(*id);
+      },
+      [m] { return m->selectedDocument() && !m->progress(); }, "trash");
+}
+
+void OvalonCommands::addViewMenu() {
+  QMenu *view = window_.menuBar()->addMenu("&View");
+  AppModel *m = &model_;
+  // The tabs exclude each other, so the menu shows them as one choice.
+  tabs_ = new QActionGroup(this);
+  tabs_->setExclusive(true);
+  const char *titles[]{"Test", "Print", "Grade", "Review", "Results"};
+  for (int number = 1; number <= 5; ++number) {
+    auto tab = static_cast<AppModel::Tab>(number - 1);
+    QAction *action = add(
+        *view, QString("tab%1").arg(number), titles[number - 1], shortcuts::tab(number),
+        [m, tab] { m->setTab(tab); }, [m] { return m->selectedDocument() != nullptr; });
+    action->setCheckable(true);
+    tabs_->addAction(action);
   }
+}
 
-  QMenu *review = bar->addMenu("&Review");
+void OvalonCommands::addReviewMenu() {
+  QMenu *review = window_.menuBar()->addMenu("&Review");
+  AppModel *m = &model_;
   auto hasItems = [m] { return !m->reviewItems().empty(); };
   add(
-      *review, "nextItem", "Next Item", ctrl(Qt::Key_BracketRight), [m] { m->selectNextItem(); },
+      *review, "nextItem", "Next Item", shortcuts::nextItem(), [m] { m->selectNextItem(); },
       hasItems);
   add(
-      *review, "previousItem", "Previous Item", ctrl(Qt::Key_BracketLeft),
+      *review, "previousItem", "Previous Item", shortcuts::previousItem(),
       [m] { m->selectPreviousItem(); }, hasItems);
   add(
-      *review, "nextOpenItem", "Next Open Item", ctrl(Qt::Key_BracketRight, Qt::ShiftModifier),
+      *review, "nextOpenItem", "Next Open Item", shortcuts::nextOpenItem(),
       [m] { m->selectNextOpenItem(); }, [m] { return m->openItemCount() > 0; });
+}
 
-  QMenu *help = bar->addMenu("&Help");
-  QAction *helpItem = MenuBaseline::addHelp(
-      *help, {"Ovalon", QKeySequence(QKeySequence::HelpContents), [m] { m->setShowHelp(true); }});
-  if (helpItem->shortcut().isEmpty())
-    helpItem->setShortcut(QKeySequence(Qt::Key_F1));
+void OvalonCommands::addHelpMenu() {
+  QMenu *help = window_.menuBar()->addMenu("&Help");
+  AppModel *m = &model_;
+  QAction *helpItem =
+      MenuBaseline::addHelp(*help, {"Ovalon", shortcuts::help(), [m] { m->setShowHelp(true); }});
+  helpItem->setIcon(ui::symbol("questionmark.circle"));
   commands_.push_back({helpItem, {}});
   help->addSeparator();
+  auto idle = [m] { return !m->progress().has_value(); };
   add(
-      *help, "trySampleClass", "Try the Sample Class", {}, [m] { m->trySampleClass(); }, idle);
+      *help, "trySampleClass", "Try the Sample Class", {}, [m] { m->trySampleClass(); }, idle,
+      "graduationcap");
   add(
       *help, "saveSampleScan", "Save the Sample Scan as PDF\u2026", {},
       [m] { m->saveSampleScan(); }, idle);
   help->addSeparator();
   add(*help, "checkForUpdates", "Check for Updates\u2026", {},
       [this] { QMessageBox::information(&window_, "Check for Updates", updatesText()); });
-
-  connect(&model, &AppModel::changed, this, &OvalonCommands::refresh);
-  refresh();
 }
 
 QString OvalonCommands::updatesText() {
@@ -150,12 +182,14 @@ QString OvalonCommands::updatesText() {
 }
 
 QAction *OvalonCommands::add(QMenu &menu, const QString &name, const QString &title,
-                             const QKeySequence &shortcut, std::function<void()> run,
-                             std::function<bool()> enabled) {
+                             const QKeySequence &keys, std::function<void()> run,
+                             std::function<bool()> enabled, const QString &symbol) {
   QAction *action = menu.addAction(title);
   action->setObjectName(name);
-  if (!shortcut.isEmpty())
-    action->setShortcut(shortcut);
+  if (!keys.isEmpty())
+    action->setShortcut(keys);
+  if (!symbol.isEmpty())
+    action->setIcon(ui::symbol(symbol));
   connect(action, &QAction::triggered, this, [run = std::move(run)] { run(); });
   commands_.push_back({action, std::move(enabled)});
   return action;
@@ -172,10 +206,11 @@ void OvalonCommands::refresh() {
   for (const Command &command : commands_)
     if (command.enabled)
       command.action->setEnabled(command.enabled());
-  int current = static_cast<int>(model_.tab()) + 1;
-  for (int number = 1; number <= 5; ++number)
-    if (QAction *tab = action(QString("tab%1").arg(number)))
-      tab->setChecked(number == current);
+  auto current = static_cast<size_t>(model_.tab());
+  QList<QAction *> tabs = tabs_->actions();
+  if (current < static_cast<size_t>(tabs.size()) &&
+      !tabs[static_cast<qsizetype>(current)]->isChecked())
+    tabs[static_cast<qsizetype>(current)]->setChecked(true);
 }
 
 void OvalonCommands::exportSlips() {

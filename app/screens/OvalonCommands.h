@@ -6,20 +6,21 @@
 #include <vector>
 
 class QAction;
-class QMainWindow;
+class QActionGroup;
 class QMenu;
 
 namespace ovalon {
 
 class AppModel;
+class MainWindow;
 
-// The menu bar: every command with its shortcut, each calling the model. Commands
-// that cannot apply right now are disabled, and stay in step with the model.
+// The menu bar: every command with its keys, each calling the model. Commands that
+// cannot apply right now are disabled, and stay in step with the model.
 class OvalonCommands : public QObject {
   Q_OBJECT
 
 public:
-  OvalonCommands(AppModel &model, QMainWindow &window);
+  OvalonCommands(AppModel &model, MainWindow &window);
 
   // The action with this object name (e.g. "exportScores"), for tests and the window.
   QAction *action(const QString &name) const;
@@ -28,13 +29,20 @@ public:
   static QString updatesText();
 
 private:
-  QAction *add(QMenu &menu, const QString &name, const QString &title, const QKeySequence &shortcut,
-               std::function<void()> run, std::function<bool()> enabled = {});
+  QAction *add(QMenu &menu, const QString &name, const QString &title, const QKeySequence &keys,
+               std::function<void()> run, std::function<bool()> enabled = {},
+               const QString &symbol = {});
+  void addFileMenu();
+  void addEditMenu();
+  void addViewMenu();
+  void addReviewMenu();
+  void addHelpMenu();
   void refresh();
   void exportSlips();
 
   AppModel &model_;
-  QMainWindow &window_;
+  MainWindow &window_;
+  QActionGroup *tabs_ = nullptr;
   struct Command {
     QAction *action;
     std::function<bool()> enabled;

@@ -19,6 +19,7 @@ ProgressBanner::ProgressBanner(AppModel &model, QWidget *parent)
   setBackgroundRole(QPalette::AlternateBase);
   setAutoFillBackground(true);
   title_->setObjectName("progressTitle");
+  bar_->setAccessibleName("Progress");
   count_->setObjectName("progressCount");
   bar_->setTextVisible(false);
   QFont bold = title_->font();
@@ -39,7 +40,7 @@ ProgressBanner::ProgressBanner(AppModel &model, QWidget *parent)
   layout->addWidget(bar_, 3);
   layout->addWidget(cancel);
 
-  connect(&model, &AppModel::changed, this, &ProgressBanner::refresh);
+  connect(&model, &AppModel::progressChanged, this, &ProgressBanner::refresh);
   refresh();
 }
 

@@ -4,6 +4,7 @@
 #include "screens/Histogram.h"
 #include "screens/ItemList.h"
 #include "screens/ScoreList.h"
+#include "screens/Shortcuts.h"
 #include "screens/SummaryCards.h"
 #include "screens/Ui.h"
 #include "screens/VersionMeans.h"
@@ -51,21 +52,21 @@ ReportView::ReportView(AppModel &model, QWidget *parent) : TabView(model, parent
   statusRow->addWidget(status_, 1);
   statusRow->addWidget(openReview_);
   layout->addLayout(statusRow);
-  provisional_ = new QLabel("Provisional until review is done", content);
+  provisional_ = ui::note("Provisional until review is done", content);
   provisional_->setObjectName("provisional");
-  provisional_->setForegroundRole(QPalette::PlaceholderText);
   layout->addWidget(provisional_);
 
   auto *exports = new QHBoxLayout;
   scores_ = new QPushButton("Gradebook CSV\u2026", content);
   scores_->setObjectName("exportScores");
-  scores_->setToolTip("Scores and answers for your gradebook (" +
-                      ui::shortcutText(QKeySequence(Qt::CTRL | Qt::Key_E)) + ")");
+  scores_->setToolTip(
+      shortcuts::hint("Scores and answers for your gradebook", shortcuts::exportScores()));
   slips_ = new QPushButton("Result Slips PDF", content);
   slips_->setObjectName("exportSlips");
-  slips_->setToolTip("A slip for each student: score and the questions they missed, with the "
-                     "right answers (" +
-                     ui::shortcutText(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_E)) + ")");
+  slips_->setToolTip(
+      shortcuts::hint("A slip for each student: score and the questions they missed, "
+                      "with the right answers",
+                      shortcuts::exportSlips()));
   auto *slipMenu = new QMenu(slips_);
   slipMenu->setObjectName("slipLayouts");
   slipMenu->addAction("One per Page\u2026", this,
@@ -75,8 +76,8 @@ ReportView::ReportView(AppModel &model, QWidget *parent) : TabView(model, parent
   slips_->setMenu(slipMenu);
   report_ = new QPushButton("Item Analysis PDF\u2026", content);
   report_->setObjectName("exportReport");
-  report_->setToolTip("The question-by-question report (" +
-                      ui::shortcutText(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E)) + ")");
+  report_->setToolTip(
+      shortcuts::hint("The question-by-question report", shortcuts::exportReport()));
   exports->addWidget(scores_);
   exports->addWidget(slips_);
   exports->addWidget(report_);
@@ -94,7 +95,7 @@ ReportView::ReportView(AppModel &model, QWidget *parent) : TabView(model, parent
   auto *lists = new QHBoxLayout;
   scoreList_ = new ScoreList(content);
   items_ = new ItemList(content);
-  lists->addWidget(scoreList_, 2);
+  lists->addWidget(scoreList_, 4);
   lists->addWidget(items_, 5);
   layout->addLayout(lists, 1);
   scroll->setWidget(content);

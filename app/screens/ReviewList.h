@@ -1,37 +1,31 @@
 #pragma once
 
-#include <QListWidget>
-
-#ifndef Q_MOC_RUN
-#include "workflow/Review.h"
-
-#include <optional>
-#include <vector>
-#endif
+#include <QListView>
 
 namespace ovalon {
 
 class AppModel;
+class ReviewListModel;
 
-// The review items of the selected test, each with its kind, where it is and, once
-// settled, what was decided. The list's selection is the model's review selection.
-class ReviewList : public QListWidget {
+// The review items of the selected test. The list's selection is the model's review
+// selection; the review's own keys pass through to the review view.
+class ReviewList : public QListView {
   Q_OBJECT
 
 public:
   explicit ReviewList(AppModel &model, QWidget *parent = nullptr);
 
   void refresh();
+  ReviewListModel *items() const { return items_; }
 
 protected:
-  // The review's own keys pass through to the review view instead of searching the list.
   void keyPressEvent(QKeyEvent *event) override;
 
 private:
-  void selectionMoved();
+  void currentMoved(const QModelIndex &current);
 
   AppModel &model_;
-  std::vector<Review::Item> items_;
+  ReviewListModel *items_;
   bool filling_ = false;
 };
 

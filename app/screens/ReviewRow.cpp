@@ -47,6 +47,9 @@ std::optional<ReviewRow> ReviewRow::make(const ExamDocument &document, const Rev
   row.detail = "Sheet " + std::to_string(sheet->number);
   if (auto question = Review::questionNumber(document.exam, *sheet, *flag))
     row.detail += " (Q" + std::to_string(*question) + " on version A)";
+  // Whose sheet it might be is the first thing to know about a doubtful ID.
+  if (flag->kind == FlagKind::studentID && sheet->name && !sheet->name->text.empty())
+    row.detail += " \u00B7 \u201c" + sheet->name->text + "\u201d (read from the sheet)";
   if (sheet->excluded)
     row.settled = "Left out";
   else if (flag->resolution)

@@ -5,6 +5,8 @@
 #include "screens/IssueDetail.h"
 #include "screens/ReviewList.h"
 #include "screens/ReviewRow.h"
+#include "screens/Settings.h"
+#include "screens/Shortcuts.h"
 #include "screens/Ui.h"
 
 #include <QApplication>
@@ -65,16 +67,29 @@ ReviewView::ReviewView(AppModel &model, QWidget *parent) : TabView(model, parent
       "Nothing to Review", "Every mark was clear. The scores are ready.", stack_, seeResults));
 
   auto *splitter = new QSplitter(Qt::Horizontal, stack_);
-  list_ = new ReviewList(model, splitter);
+  auto *listSide = new QWidget(splitter);
+  // Students missing from the roster are often a whole group: one click takes them all.
+  acceptAll_ = new QPushButton(ui::symbol("checkmark"), QString(), listSide);
+  acceptAll_->setObjectName("acceptOffRosterIDs");
+  acceptAll_->setToolTip("Take every ID that is only missing from the roster as read. Unclear "
+                         "IDs and IDs on more than one sheet stay for you.");
+  connect(acceptAll_, &QPushButton::clicked, this, [this] { model_.acceptOffRosterIDs(); });
+  list_ = new ReviewList(model, listSide);
   list_->setFocusPolicy(Qt::StrongFocus);
+  auto *listLayout = new QVBoxLayout(listSide);
+  listLayout->setContentsMargins(0, 0, 0, 0);
+  listLayout->addWidget(acceptAll_, 0, Qt::AlignLeft);
+  listLayout->addWidget(list_, 1);
   detailArea_ = new QScrollArea(splitter);
   detailArea_->setWidgetResizable(true);
   detailArea_->setFrameShape(QFrame::NoFrame);
-  splitter->addWidget(list_);
+  splitter->addWidget(listSide);
   splitter->addWidget(detailArea_);
   splitter->setStretchFactor(0, 1);
   splitter->setStretchFactor(1, 2);
   splitter->setChildrenCollapsible(false);
+  splitter->setObjectName("reviewSplitter");
+  settings::rememberSplitter(*splitter, "review");
   stack_->addWidget(splitter);
 
   refresh();
@@ -89,6 +104,10 @@ void ReviewView::refresh() {
   } else {
     stack_->setCurrentIndex(reviewing);
     list_->refresh();
+    int offRoster = model_.offRosterIDCount();
+    acceptAll_->setVisible(offRoster > 0);
+    acceptAll_->setText(offRoster == 1 ? QString("Accept the Off-Roster ID")
+                                       : QString("Accept All %1 Off-Roster IDs").arg(offRoster));
   }
   showDetail();
 }
@@ -112,8 +131,7 @@ void ReviewView::showDetail() {
     layout->addStretch();
     auto *text =
         ui::note("Choose an item from the list, or press " +
-                     ui::shortcutText(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_BracketRight)) +
-                     " for the next open one.",
+                     shortcuts::text(shortcuts::nextOpenItem()) + " for the next open one.",
                  hint);
     text->setAlignment(Qt::AlignCenter);
     layout->addWidget(text);

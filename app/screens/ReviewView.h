@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class QLabel;
+class QPushButton;
 class QScrollArea;
 class QStackedWidget;
 
@@ -31,6 +32,7 @@ private:
 
   AppModel &model_;
   QStackedWidget *stack_;
+  QPushButton *acceptAll_;
   ReviewList *list_;
   QScrollArea *detailArea_;
   QWidget *detail_ = nullptr;

@@ -1,7 +1,7 @@
 #include "screens/ScanOverlay.h"
 
 #include "grading/Scoring.h"
-#include "screens/Legend.h"
+#include "screens/Tone.h"
 #include "sheets/SheetLayout.h"
 
 #include <QPainter>
@@ -13,16 +13,18 @@ namespace ovalon {
 
 namespace {
 
+// The rings lie on the scanned paper, which is white in any theme.
 QColor color(ScanOverlay::Mark mark) {
+  static const QPalette paper(Qt::black, Qt::white);
   switch (mark) {
   case ScanOverlay::Mark::right:
-    return Legend::rightColor();
+    return ui::toneColor(ui::Tone::right, paper);
   case ScanOverlay::Mark::wrong:
-    return Legend::wrongColor();
+    return ui::toneColor(ui::Tone::wrong, paper);
   case ScanOverlay::Mark::review:
     break;
   }
-  return Legend::reviewColor();
+  return ui::toneColor(ui::Tone::review, paper);
 }
 
 // A rectangle in page points as fractions of the sheet frame.

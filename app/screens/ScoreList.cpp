@@ -1,57 +1,62 @@
 #include "screens/ScoreList.h"
 
-#include "grading/Scoring.h"
-#include "library/ExamDocument.h"
-#include "reports/PointsText.h"
+#include "screens/SheetTableModel.h"
 #include "screens/Ui.h"
 
 #include <QHeaderView>
 #include <QLabel>
-#include <QTreeWidget>
+#include <QSortFilterProxyModel>
+#include <QTreeView>
 #include <QVBoxLayout>
-
-#include <algorithm>
 
 namespace ovalon {
 
-ScoreList::ScoreList(QWidget *parent) : QWidget(parent) {
+namespace {
+
+// The graded sheets that count: excluded sheets are left out of every score.
+class CountedSheets : public QSortFilterProxyModel {
+public:
+  using QSortFilterProxyModel::QSortFilterProxyModel;
+
+protected:
+  bool filterAcceptsRow(int row, const QModelIndex &parent) const override {
+    QModelIndex index = sourceModel()->index(row, 0, parent);
+    return !index.data(SheetTableModel::excludedRole).toBool();
+  }
+};
+
+} // namespace
+
+ScoreList::ScoreList(QWidget *parent)
+    : QWidget(parent), sheets_(new SheetTableModel(this)), counted_(new CountedSheets(this)),
+      view_(new QTreeView(this)) {
   auto *layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(ui::heading("Scores", this));
-  table_ = new QTreeWidget(this);
-  table_->setObjectName("scoreList");
-  table_->setHeaderLabels({"#", "Student", "Score", "%"});
-  table_->setRootIsDecorated(false);
-  table_->setUniformRowHeights(true);
-  table_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  table_->header()->setSectionResizeMode(1, QHeaderView::Stretch);
-  table_->header()->setStretchLastSection(false);
-  table_->setMinimumHeight(260);
-  layout->addWidget(table_);
+  QLabel *heading = ui::heading("Scores", this);
+  heading->setBuddy(view_);
+  layout->addWidget(heading);
+  counted_->setSourceModel(sheets_);
+  counted_->setSortRole(SheetTableModel::sortRole);
+  counted_->setDynamicSortFilter(true);
+  view_->setObjectName("scoreList");
+  view_->setAccessibleName("Scores");
+  view_->setModel(counted_);
+  view_->setRootIsDecorated(false);
+  view_->setUniformRowHeights(true);
+  view_->setAlternatingRowColors(true);
+  view_->setSortingEnabled(true);
+  view_->sortByColumn(SheetTableModel::number, Qt::AscendingOrder);
+  for (int column : {SheetTableModel::id, SheetTableModel::version, SheetTableModel::review})
+    view_->setColumnHidden(column, true);
+  view_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  view_->header()->setSectionResizeMode(SheetTableModel::student, QHeaderView::Stretch);
+  view_->header()->setStretchLastSection(false);
+  view_->setMinimumHeight(260);
+  layout->addWidget(view_);
 }
 
-void ScoreList::setDocument(const ExamDocument &doc) {
-  table_->clear();
-  std::vector<const ScannedSheet *> sheets;
-  for (const ScannedSheet &sheet : doc.sheets)
-    if (!sheet.excluded)
-      sheets.push_back(&sheet);
-  std::ranges::sort(sheets, {}, &ScannedSheet::number);
-  for (const ScannedSheet *sheet : sheets) {
-    SheetScore score = Scoring::score(*sheet, doc.exam);
-    auto id = sheet->studentID();
-    auto student = id ? doc.roster.student(*id) : std::nullopt;
-    QString who = student ? ui::text(student->name())
-                  : id    ? "ID " + ui::text(*id)
-                          : QString("Unknown");
-    auto *item = new QTreeWidgetItem(table_);
-    item->setText(0, QString::number(sheet->number));
-    item->setText(1, who);
-    item->setText(2, ui::text(pointsText(score.earned) + " / " + pointsText(score.possible)));
-    item->setText(3, QString::asprintf("%.0f%%", score.percent()));
-    for (int column : {0, 2, 3})
-      item->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
-  }
+void ScoreList::setDocument(const ExamDocument &document) {
+  sheets_->show(&document);
 }
 
 } // namespace ovalon

@@ -2,13 +2,15 @@
 
 #include <QWidget>
 
-class QTreeWidget;
+class QSortFilterProxyModel;
+class QTreeView;
 
 namespace ovalon {
 
 struct ExamDocument;
+class SheetTableModel;
 
-// "Scores": every sheet that counts, with its student and score.
+// "Scores": every sheet that counts, with its student and score, sortable by any column.
 class ScoreList : public QWidget {
   Q_OBJECT
 
@@ -16,9 +18,12 @@ public:
   explicit ScoreList(QWidget *parent = nullptr);
 
   void setDocument(const ExamDocument &document);
+  QTreeView *view() const { return view_; }
 
 private:
-  QTreeWidget *table_;
+  SheetTableModel *sheets_;
+  QSortFilterProxyModel *counted_;
+  QTreeView *view_;
 };
 
 } // namespace ovalon

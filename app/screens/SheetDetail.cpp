@@ -4,6 +4,7 @@
 #include "model/Choices.h"
 #include "screens/Legend.h"
 #include "screens/ScanOverlay.h"
+#include "screens/StudentLabel.h"
 #include "screens/Ui.h"
 
 #include <QComboBox>
@@ -67,6 +68,8 @@ SheetDetail::SheetDetail(AppModel &model, QWidget *parent) : QWidget(parent), mo
   pageLabel_ = new QLabel("Page", detail);
   pagePicker_ = new QComboBox(detail);
   pagePicker_->setObjectName("pagePicker");
+  pagePicker_->setAccessibleName("Page");
+  pageLabel_->setBuddy(pagePicker_);
   bar->addWidget(pageLabel_);
   bar->addWidget(pagePicker_);
   bar->addStretch();
@@ -133,12 +136,13 @@ void SheetDetail::refresh() {
   shownSheet_ = id;
 
   title_->setText("Sheet " + QString::number(sheet->number));
-  QString who = "Unknown";
+  StudentLabel student = StudentLabel::of(*doc, *sheet);
   auto studentID = sheet->studentID();
-  if (studentID)
-    who = doc->roster.student(*studentID) ? ui::text(doc->roster.student(*studentID)->name())
-                                          : QString("Not on roster");
-  who += " \u00B7 ID " + (studentID ? ui::text(*studentID) : QString("none"));
+  QString who = student.text + " \u00B7 ID " + (studentID ? ui::text(*studentID) : QString("none"));
+  who_->setToolTip(student.description);
+  QFont font = who_->font();
+  font.setItalic(student.fromSheet);
+  who_->setFont(font);
   who += " \u00B7 Version " + ui::text(Choices::letter(sheet->version));
   who_->setText(who);
   QStringList pages;

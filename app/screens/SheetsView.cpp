@@ -2,10 +2,14 @@
 
 #include "model/AppModel.h"
 #include "model/Choices.h"
+#include "screens/ModelSignals.h"
 #include "screens/SheetPicture.h"
+#include "screens/Shortcuts.h"
+#include "screens/ToneLabel.h"
 #include "screens/Ui.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -67,7 +71,8 @@ SheetsView::SheetsView(AppModel &model, QWidget *parent) : QWidget(parent), mode
   layout->addWidget(scroll);
   layout->addLayout(preview, 1);
 
-  connect(&model, &AppModel::changed, this, &SheetsView::refresh);
+  followSelectedTest(model, this, [this] { refresh(); });
+  connect(&model, &AppModel::printSettingsChanged, this, &SheetsView::refresh);
   refresh();
 }
 
@@ -76,6 +81,7 @@ QWidget *SheetsView::controls() {
 
   version_ = new QComboBox(panel);
   version_->setObjectName("printVersion");
+  version_->setAccessibleName("Version");
   connect(version_, &QComboBox::activated, this,
           [this](int index) { model_.setPrintVersion(version_->itemData(index).toInt()); });
   versionHint_ = ui::note("Add versions B to D on the Test step.", panel);
@@ -84,6 +90,7 @@ QWidget *SheetsView::controls() {
   blank_->setObjectName("printBlank");
   copies_ = new QSpinBox(panel);
   copies_->setObjectName("printCopies");
+  copies_->setAccessibleName("Blank sheets");
   copies_->setRange(1, 999);
   copies_->setKeyboardTracking(false);
   forRoster_ = new QRadioButton("One for each student on the roster", panel);
@@ -99,17 +106,24 @@ QWidget *SheetsView::controls() {
   });
   rosterNote_ = ui::note({}, panel);
   rosterNote_->setObjectName("rosterNote");
+  dealVersions_ =
+      new QCheckBox("Hand out the versions in turn: A, B, A, B\u2026 in class-list order", panel);
+  dealVersions_->setObjectName("printDealsVersions");
+  connect(dealVersions_, &QCheckBox::clicked, this,
+          [this](bool deal) { model_.setPrintDealsVersions(deal); });
 
   auto *print = new QPushButton(ui::symbol("printer"), "Print\u2026", panel);
   print->setObjectName("printSheets");
-  print->setToolTip("Print the sheets (" + ui::shortcutText(QKeySequence(Qt::CTRL | Qt::Key_P)) +
-                    ")");
+  print->setToolTip(shortcuts::hint("Print the sheets", shortcuts::print()));
   print->setDefault(true);
   connect(print, &QPushButton::clicked, this, [this] { model_.printSheets(); });
+  auto *preview = new QPushButton(ui::symbol("print.preview"), "Preview\u2026", panel);
+  preview->setObjectName("printPreviewButton");
+  preview->setToolTip("See every page as it will print");
+  connect(preview, &QPushButton::clicked, this, &SheetsView::printPreviewRequested);
   auto *savePDF = new QPushButton("Save as PDF\u2026", panel);
   savePDF->setObjectName("saveSheetsPDF");
-  savePDF->setToolTip("Save the sheets as a PDF (" +
-                      ui::shortcutText(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)) + ")");
+  savePDF->setToolTip(shortcuts::hint("Save the sheets as a PDF", shortcuts::saveSheetsPDF()));
   connect(savePDF, &QPushButton::clicked, this, [this] { model_.saveSheetsPDF(); });
   auto *saveKeys = new QPushButton("Save Answer Keys\u2026", panel);
   saveKeys->setObjectName("sheetsExportAnswerKeys");
@@ -119,12 +133,11 @@ QWidget *SheetsView::controls() {
   keySheet->setObjectName("saveAnswerKeySheet");
   connect(keySheet, &QPushButton::clicked, this, [this] { model_.saveAnswerKeySheet(); });
 
-  keyWarning_ = new QLabel("The key isn\u2019t finished. You can print now and finish it before "
-                           "grading.",
-                           panel);
+  keyWarning_ = new ToneLabel(ui::Tone::warning,
+                              "The key isn\u2019t finished. You can print now and finish it "
+                              "before grading.",
+                              panel);
   keyWarning_->setObjectName("keyWarning");
-  keyWarning_->setWordWrap(true);
-  keyWarning_->setStyleSheet("color: #c77700;");
 
   auto *versionRow = new QHBoxLayout;
   versionRow->addWidget(new QLabel("Version", panel));
@@ -139,6 +152,7 @@ QWidget *SheetsView::controls() {
   copiesRow->addStretch();
   auto *buttons = new QHBoxLayout;
   buttons->addWidget(print);
+  buttons->addWidget(preview);
   buttons->addWidget(savePDF);
   buttons->addWidget(saveKeys);
   buttons->addStretch();
@@ -153,6 +167,7 @@ QWidget *SheetsView::controls() {
   layout->addLayout(copiesRow);
   layout->addWidget(forRoster_);
   layout->addWidget(rosterNote_);
+  layout->addWidget(dealVersions_);
   layout->addSpacing(4);
   layout->addLayout(buttons);
   layout->addWidget(keyWarning_);
@@ -194,17 +209,21 @@ void SheetsView::refresh() {
   }
   int printVersion = std::clamp(model_.printVersion(), 0, versions - 1);
   version_->setCurrentIndex(printVersion);
-  version_->setEnabled(versions > 1);
-  versionHint_->setVisible(versions == 1);
-
   bool hasRoster = !doc->roster.students.empty();
   bool forRoster = model_.printForRoster() && hasRoster;
+  bool dealing = forRoster && versions > 1 && model_.printDealsVersions();
+  version_->setEnabled(versions > 1 && !dealing);
+  versionHint_->setVisible(versions == 1);
+
   blank_->setChecked(!forRoster);
   forRoster_->setChecked(forRoster);
   forRoster_->setEnabled(hasRoster);
   if (copies_->value() != model_.printCopies() && !copies_->hasFocus())
     copies_->setValue(model_.printCopies());
   copies_->setEnabled(!forRoster);
+  dealVersions_->setVisible(versions > 1 && hasRoster);
+  dealVersions_->setEnabled(forRoster);
+  dealVersions_->setChecked(model_.printDealsVersions());
   setTextIfChanged(copiesLabel_, model_.printCopies() == 1 ? "blank sheet" : "blank sheets");
   setTextIfChanged(rosterNote_,
                    hasRoster ? "Each sheet has the student\u2019s name printed and ID bubbles "
@@ -213,8 +232,16 @@ void SheetsView::refresh() {
                                "sheets.");
   keyWarning_->setVisible(!exam.unkeyedQuestions().empty());
 
-  QString letter = ui::text(Choices::letter(printVersion));
+  // The preview is the first sheet that will print: with versions dealt in turn, the
+  // first student's version rather than the one picked above.
+  std::vector<PrintPage> printed = model_.printPages();
+  int shownVersion = printed.empty() ? printVersion : printed.front().version;
+  std::optional<SheetFill> fill = printed.empty() ? std::nullopt : printed.front().fill;
+  QString letter = ui::text(Choices::letter(shownVersion));
   setTextIfChanged(previewTitle_, "Preview of version " + letter);
+  picture_->setAccessibleName(
+      "Preview of version " + letter + ", page " +
+      QString::number(std::clamp(model_.previewPage(), 1, exam.pageCount())));
   int pages = exam.pageCount();
   int page = std::clamp(model_.previewPage(), 1, pages);
   page1_->setVisible(pages > 1);
@@ -226,12 +253,7 @@ void SheetsView::refresh() {
   // Only the tab on screen draws its preview; it catches up when shown.
   if (!isVisible())
     return;
-  std::optional<SheetFill> fill;
-  if (forRoster) {
-    const Student first = doc->roster.sorted().front();
-    fill = SheetFill{first.name(), first.id, false};
-  }
-  picture_->show(exam, printVersion, page, fill);
+  picture_->show(exam, shownVersion, page, fill);
 }
 
 } // namespace ovalon

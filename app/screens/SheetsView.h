@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class QButtonGroup;
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -13,6 +14,7 @@ namespace ovalon {
 
 class AppModel;
 class SheetPicture;
+class ToneLabel;
 
 // The Print tab: which sheets to print, and a live preview of one page.
 class SheetsView : public QWidget {
@@ -22,6 +24,10 @@ public:
   explicit SheetsView(AppModel &model, QWidget *parent = nullptr);
 
   SheetPicture *picture() const { return picture_; }
+
+signals:
+  // "Preview…": every page as it will print, in the print preview window.
+  void printPreviewRequested();
 
 protected:
   void showEvent(QShowEvent *event) override;
@@ -39,7 +45,8 @@ private:
   QLabel *copiesLabel_ = nullptr;
   QRadioButton *forRoster_ = nullptr;
   QLabel *rosterNote_ = nullptr;
-  QLabel *keyWarning_ = nullptr;
+  QCheckBox *dealVersions_ = nullptr;
+  ToneLabel *keyWarning_ = nullptr;
   QLabel *previewTitle_ = nullptr;
   QPushButton *page1_ = nullptr;
   QPushButton *page2_ = nullptr;

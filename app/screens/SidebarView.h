@@ -2,30 +2,37 @@
 
 #include <QWidget>
 
-class QListWidget;
+class QListView;
+class QSortFilterProxyModel;
 
 namespace ovalon {
 
 class AppModel;
+class TestListModel;
 
-// The list of tests beside the main area, with the "New Test" button.
+// The list of tests beside the main area, newest first, with the "New Test" button.
+// The highlighted row is always the test the main area shows.
 class SidebarView : public QWidget {
   Q_OBJECT
 
 public:
   explicit SidebarView(AppModel &model, QWidget *parent = nullptr);
 
-protected:
-  void resizeEvent(QResizeEvent *event) override;
+  QListView *list() const { return list_; }
+
+signals:
+  // "New Test" was clicked; the window makes the test and puts the cursor in its title.
+  void newTestRequested();
 
 private:
   void refresh();
-  // Rows wrap their lines, so their height follows the sidebar's width.
-  void fitRows();
+  void currentMoved(const QModelIndex &current);
   void showMenu(const QPoint &position);
 
   AppModel &model_;
-  QListWidget *list_;
+  TestListModel *tests_;
+  QSortFilterProxyModel *sorted_;
+  QListView *list_;
   bool refreshing_ = false;
 };
 

@@ -1,6 +1,7 @@
 #include "screens/SummaryCards.h"
 
 #include "grading/ExamSummary.h"
+#include "screens/Ui.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -35,10 +36,11 @@ QLabel *SummaryCards::card(const QString &title, const QString &name, const QStr
   frame->setFrameShape(QFrame::StyledPanel);
   frame->setToolTip(help);
   auto *layout = new QVBoxLayout(frame);
-  auto *caption = new QLabel(title, frame);
-  caption->setForegroundRole(QPalette::PlaceholderText);
+  QLabel *caption = ui::note(title, frame);
   auto *value = new QLabel(frame);
   value->setObjectName(name);
+  value->setAccessibleDescription(title);
+  caption->setBuddy(value);
   QFont font = value->font();
   font.setPointSizeF(font.pointSizeF() * 1.6);
   font.setBold(true);

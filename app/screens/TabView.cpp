@@ -1,11 +1,12 @@
 #include "screens/TabView.h"
 
 #include "model/AppModel.h"
+#include "screens/ModelSignals.h"
 
 namespace ovalon {
 
 TabView::TabView(AppModel &model, QWidget *parent) : QWidget(parent) {
-  connect(&model, &AppModel::changed, this, &TabView::modelChanged);
+  followSelectedTest(model, this, [this] { modelChanged(); });
 }
 
 void TabView::modelChanged() {

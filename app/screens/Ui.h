@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QIcon>
-#include <QKeySequence>
+#include <QPixmap>
 #include <QString>
 
 #include <string>
@@ -20,9 +20,6 @@ inline std::string utf8(const QString &text) {
   return text.toStdString();
 }
 
-// A shortcut as this desktop writes it, e.g. "Ctrl+G".
-QString shortcutText(const QKeySequence &keys);
-
 // A section title.
 QLabel *heading(const QString &title, QWidget *parent = nullptr);
 // A wrapped line of secondary text under a control.
@@ -34,7 +31,13 @@ QWidget *emptyState(const QString &title, const QString &text, QWidget *parent,
                     QWidget *action = nullptr);
 
 // The icon for one of the design's symbol names ("printer", "doc.viewfinder",
-// "lock.fill", …): the desktop theme's icon, else the style's closest one.
+// "lock.fill", …) or a freedesktop icon name: the desktop theme's icon, else the
+// style's own where it means the same, else none rather than a misleading one.
 QIcon symbol(const QString &name);
+
+// An icon drawn at `size` points for `widget`'s screen, sharp at any scale.
+QPixmap pixmap(const QIcon &icon, int size, const QWidget *widget);
+// A picture at most `width` points wide, using every pixel `widget`'s screen has.
+QPixmap picture(const QImage &image, int width, const QWidget *widget);
 
 } // namespace ovalon::ui

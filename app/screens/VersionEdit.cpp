@@ -2,6 +2,7 @@
 
 #include "model/AppModel.h"
 #include "model/Choices.h"
+#include "screens/ToneLabel.h"
 #include "screens/Ui.h"
 
 #include <QComboBox>
@@ -16,15 +17,15 @@ namespace ovalon {
 
 VersionEdit::VersionEdit(AppModel &model, QWidget *parent)
     : QFrame(parent), model_(model), versions_(new QComboBox(this)), prompt_(new QLabel(this)),
-      orderText_(new QLineEdit(this)), orderError_(new QLabel(this)) {
+      orderText_(new QLineEdit(this)), orderError_(new ToneLabel(ui::Tone::wrong, {}, this)) {
   setObjectName("versionEdit");
   setFrameShape(QFrame::StyledPanel);
   versions_->setObjectName("orderVersion");
   orderText_->setObjectName("orderText");
   orderText_->setPlaceholderText("3, 1, 2, \u2026");
+  orderText_->setAccessibleName("Question order");
+  versions_->setAccessibleName("Version");
   orderError_->setObjectName("orderError");
-  orderError_->setWordWrap(true);
-  orderError_->setStyleSheet("color: #c0392b;");
   orderError_->hide();
   prompt_->setWordWrap(true);
 

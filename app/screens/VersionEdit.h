@@ -10,6 +10,10 @@ class QLabel;
 class QLineEdit;
 
 namespace ovalon {
+class ToneLabel;
+}
+
+namespace ovalon {
 
 class AppModel;
 
@@ -42,7 +46,7 @@ private:
   QComboBox *versions_;
   QLabel *prompt_;
   QLineEdit *orderText_;
-  QLabel *orderError_;
+  ToneLabel *orderError_;
 };
 
 } // namespace ovalon

@@ -25,7 +25,7 @@ struct ProgressLog {
   QMetaObject::Connection connection;
 
   explicit ProgressLog(AppModel &model) {
-    connection = QObject::connect(&model, &AppModel::changed, [this, &model] {
+    connection = QObject::connect(&model, &AppModel::progressChanged, [this, &model] {
       if (model.progress() && (seen.empty() || seen.back() != *model.progress()))
         seen.push_back(*model.progress());
     });
@@ -59,6 +59,14 @@ TEST(AppModelGrading, runStoresTheSheetsReportsAndKeepsThePictures) {
              filledSheet({0, 1, std::nullopt, 3, 0, 1, 2, 3, 0, 1}, "1002"),
              filledSheet({1, 1, 2, 3, 0, 1, 2, 3, 0, 1}, "1003")});
   ProgressLog log(model);
+  // The first sheet is selected the moment the run ends: its scan must be there to show.
+  std::optional<bool> scanShownAtOnce;
+  QObject::connect(&model, &AppModel::selectionChanged, [&] {
+    if (const ExamDocument *doc = model.selectedDocument(); doc && model.selectedSheet())
+      for (const ScannedSheet &sheet : doc->sheets)
+        if (sheet.id == model.selectedSheet())
+          scanShownAtOnce = model.image(sheet.pageImages.at(0)).has_value();
+  });
 
   model.grade({ScanSource::file(scan)});
   ASSERT_TRUE(model.progress());
@@ -80,6 +88,7 @@ TEST(AppModelGrading, runStoresTheSheetsReportsAndKeepsThePictures) {
   ASSERT_EQ(doc.sheets.size(), 3u);
   EXPECT_EQ(doc.sheets[1].studentID(), "1002");
   EXPECT_EQ(model.selectedSheet(), doc.sheets[0].id);
+  EXPECT_EQ(scanShownAtOnce, true) << "sheet 1 showed no scan";
   EXPECT_FALSE(model.keyCheck());
 
   waitForSaves();

@@ -167,14 +167,20 @@ TEST(AppModelLibrary, selectingAnotherTestResetsWhatWasSelectedInside) {
   model.newTest();
   Uuid first = *model.selectedID();
   model.newTest();
+  model.update([](ExamDocument &d) {
+    d.exam.setQuestionCount(150);
+    d.exam.setVersionCount(2);
+  });
   Uuid sheet = Uuid::random();
   model.setSelectedSheet(sheet);
   model.setPreviewPage(2);
   model.setPrintVersion(1);
-  QSignalSpy spy(&model, &AppModel::changed);
+  QSignalSpy spy(&model, &AppModel::selectionChanged);
   model.select(model.selectedID());
   EXPECT_EQ(spy.count(), 0);
   EXPECT_EQ(model.selectedSheet(), sheet);
+  EXPECT_EQ(model.previewPage(), 2);
+  EXPECT_EQ(model.printVersion(), 1);
   model.select(first);
   EXPECT_FALSE(model.selectedSheet());
   EXPECT_EQ(model.previewPage(), 1);

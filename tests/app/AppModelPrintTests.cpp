@@ -1,7 +1,10 @@
 #include "AppTestScans.h"
+#include "ScriptedPanels.h"
 
 #include "library/FileIO.h"
 #include "model/AppModel.h"
+#include "sheets/SheetIdentity.h"
+#include "support/QrReading.h"
 #include "support/RenderedPage.h"
 #include "support/TempDir.h"
 
@@ -68,6 +71,78 @@ TEST(AppModelPrint, sheetsAndTheKeySheetAreSavedAsPDF) {
   EXPECT_EQ(pdfPages(dir / "key.pdf"), 1);
   EXPECT_NE(pdfPageText(*FileIO::read(dir / "key.pdf"), 0).find("ANSWER KEY"), std::string::npos);
   EXPECT_FALSE(model.message());
+}
+
+// The versions of a saved sheet PDF's pages, in order.
+std::vector<int> printedVersions(const std::filesystem::path &pdf, int pages) {
+  Bytes bytes = FileIO::read(pdf).value_or(Bytes{});
+  std::vector<int> versions;
+  for (int index = 0; index < pages; ++index)
+    if (auto page = renderPdfPage(bytes, index, 150))
+      for (const std::string &text : readQRCodes(*page))
+        if (auto identity = SheetIdentity::parse(text))
+          versions.push_back(identity->version);
+  return versions;
+}
+
+// Choose version C, then make the test "A only": the preview falls back to A, and so must
+// everything that prints or saves.
+TEST(AppModelPrint, theVersionPrintedIsTheVersionShown) {
+  TempDir dir;
+  ScriptedPanels panels;
+  AppModel model(ExamLibrary{dir / "Library"});
+  model.setPanels(&panels);
+  model.newTest();
+  model.update([](ExamDocument &d) {
+    d.exam.title = "Quiz";
+    d.exam.setVersionCount(3);
+  });
+  model.setPrintVersion(2);
+  model.setPrintCopies(1);
+  EXPECT_EQ(model.printVersion(), 2);
+  model.update([](ExamDocument &d) { d.exam.setVersionCount(1); });
+  EXPECT_EQ(model.printVersion(), 0);
+
+  EXPECT_EQ(model.sheetsPanel()->fileName, "Quiz Version A Sheets.pdf");
+  model.printSheets();
+  ASSERT_EQ(panels.printed.size(), 1u);
+  for (const PrintPage &page : panels.printed[0].pages)
+    EXPECT_EQ(page.version, 0);
+  model.saveSheetsPDF(dir / "sheets.pdf");
+  EXPECT_EQ(printedVersions(dir / "sheets.pdf", 1), std::vector<int>{0});
+
+  model.setPrintVersion(3); // past the last version: the last one
+  EXPECT_EQ(model.printVersion(), 0);
+  model.setPreviewPage(2); // a 20-question test has one page
+  EXPECT_EQ(model.previewPage(), 1);
+}
+
+TEST(AppModelPrint, rosterSheetsCanDealTheVersionsInTurn) {
+  TempDir dir;
+  AppModel model(ExamLibrary{dir / "Library"});
+  model.newTest();
+  model.update([](ExamDocument &d) {
+    d.exam.title = "Quiz";
+    d.roster.students = {{"2", "Zoe", "Adams"}, {"1", "Bob", "Young"}, {"3", "Al", "Bo"}};
+  });
+  model.setPrintForRoster(true);
+  model.setPrintDealsVersions(true);
+  EXPECT_EQ(model.printPages().size(), 3u);
+  for (const PrintPage &page : model.printPages())
+    EXPECT_EQ(page.version, 0) << "one version: nothing to deal";
+
+  model.update([](ExamDocument &d) { d.exam.setVersionCount(2); });
+  SheetFill adams{"Zoe Adams", "2", false}, bo{"Al Bo", "3", false}, young{"Bob Young", "1", false};
+  EXPECT_EQ(model.printPages(), (std::vector<PrintPage>{{0, 1, adams}, {1, 1, bo}, {0, 1, young}}))
+      << "A, B, A in class-list order";
+  EXPECT_EQ(model.sheetsPanel()->fileName, "Quiz Sheets, Versions in Turn.pdf");
+  model.saveSheetsPDF(dir / "dealt.pdf");
+  EXPECT_EQ(printedVersions(dir / "dealt.pdf", 3), (std::vector<int>{0, 1, 0}));
+
+  model.setPrintDealsVersions(false);
+  model.setPrintVersion(1);
+  for (const PrintPage &page : model.printPages())
+    EXPECT_EQ(page.version, 1);
 }
 
 } // namespace

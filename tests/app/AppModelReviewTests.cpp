@@ -282,12 +282,20 @@ TEST(AppModelReview, unreadPageGradedAsAVersionReplacesItsIssue) {
 
   model.clearMessage();
   model.gradeIssueAsVersion(issueID, 3); // the test has two versions
+  ASSERT_TRUE(waitUntilIdle(model));
   ASSERT_TRUE(model.message());
   EXPECT_EQ(model.message()->title, "The page wasn\u2019t graded");
   EXPECT_EQ(model.selectedDocument()->issues.size(), 1u);
 
+  // The page is read behind a banner, off the interface thread.
   model.clearMessage();
   model.gradeIssueAsVersion(issueID, 1);
+  ASSERT_TRUE(model.progress());
+  EXPECT_EQ(model.progress()->title, "Reading the page as version B\u2026");
+  EXPECT_EQ(model.selectedDocument()->issues.size(), 1u) << "nothing changes until it is read";
+  model.gradeIssueAsVersion(issueID, 0); // one job at a time
+  ASSERT_TRUE(waitUntilIdle(model));
+  EXPECT_FALSE(model.progress());
   EXPECT_FALSE(model.message());
   const ExamDocument &regraded = *model.selectedDocument();
   EXPECT_TRUE(regraded.issues.empty());

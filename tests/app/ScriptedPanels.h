@@ -19,6 +19,10 @@ public:
   std::vector<SavePanel> savesAsked;
   std::vector<OpenPanel> opensAsked;
   std::vector<PrintJob> printed;
+  std::vector<Question> questionsAsked;
+  std::deque<bool> confirmAnswers;
+  std::vector<Choice> choicesAsked;
+  std::deque<std::optional<size_t>> chooseAnswers;
   std::deque<std::optional<std::filesystem::path>> saveAnswers;
   std::deque<std::vector<std::filesystem::path>> openAnswers;
   // Runs while a chooser is open, to look at the model from inside it.
@@ -43,6 +47,26 @@ public:
       return {};
     auto answer = openAnswers.front();
     openAnswers.pop_front();
+    return answer;
+  }
+
+  // A question with no scripted answer left is answered no.
+  bool confirm(const Question &question) override {
+    questionsAsked.push_back(question);
+    if (confirmAnswers.empty())
+      return false;
+    bool answer = confirmAnswers.front();
+    confirmAnswers.pop_front();
+    return answer;
+  }
+
+  // A choice with no scripted answer left is cancelled.
+  std::optional<size_t> choose(const Choice &choice) override {
+    choicesAsked.push_back(choice);
+    if (chooseAnswers.empty())
+      return std::nullopt;
+    auto answer = chooseAnswers.front();
+    chooseAnswers.pop_front();
     return answer;
   }
 

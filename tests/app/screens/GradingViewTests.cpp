@@ -2,6 +2,7 @@
 #include "AppTestScans.h"
 #include "Dragging.h"
 #include "SampleLibrary.h"
+#include "ViewCells.h"
 
 #include "grading/Scoring.h"
 #include "library/FileIO.h"
@@ -18,7 +19,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -72,15 +73,10 @@ TEST(GradingView, refusesADropWithNothingGradableAndGradesADroppedScan) {
   ASSERT_TRUE(waitUntilIdle(model));
   ASSERT_EQ(model.selectedDocument()->sheets.size(), 1u);
 
-  auto *table = view.findChild<QTreeWidget *>("sheetTable");
-  ASSERT_EQ(table->topLevelItemCount(), 1);
-  QTreeWidgetItem *row = table->topLevelItem(0);
-  EXPECT_EQ(row->text(1), "Alan Turing");
-  EXPECT_EQ(row->text(2), "1002");
-  EXPECT_EQ(row->text(3), "A");
-  EXPECT_EQ(row->text(4), "9 / 10");
-  EXPECT_EQ(row->text(5), "90%");
-  EXPECT_EQ(row->text(6), "1 to review");
+  auto *table = view.findChild<QTreeView *>("sheetTable");
+  ASSERT_EQ(table->model()->rowCount(), 1);
+  EXPECT_EQ(cells(table, 0),
+            (QStringList{"1", "Alan Turing", "1002", "A", "9 / 10", "90%", "1 to review"}));
   EXPECT_EQ(view.findChild<QLabel *>("sheetSummary")->text(), "1 sheet graded");
   EXPECT_FALSE(view.findChild<QWidget *>("gradingTips")->isVisible());
 }
@@ -101,25 +97,26 @@ TEST(GradingView, selectingARowShowsThatSheetsScanWithRingsOnItsBubbles) {
   view.resize(1280, 820);
   view.show();
   const ExamDocument &doc = *model.selectedDocument();
-  auto *table = view.findChild<QTreeWidget *>("sheetTable");
-  ASSERT_EQ(table->topLevelItemCount(), static_cast<int>(doc.sheets.size()));
+  auto *table = view.findChild<QTreeView *>("sheetTable");
+  ASSERT_EQ(table->model()->rowCount(), static_cast<int>(doc.sheets.size()));
   EXPECT_TRUE(view.findChild<QLabel *>("sheetSummary")
                   ->text()
                   .startsWith(QString::number(doc.sheets.size()) + " sheets graded"));
 
-  table->setCurrentItem(table->topLevelItem(3));
+  table->setCurrentIndex(table->model()->index(3, 0));
   ASSERT_TRUE(model.selectedSheet());
   const ScannedSheet &sheet =
       *std::ranges::find(doc.sheets, *model.selectedSheet(), &ScannedSheet::id);
-  EXPECT_EQ(sheet.number, table->topLevelItem(3)->text(0).toInt());
+  EXPECT_EQ(sheet.number, cells(table, 3)[0].toInt());
   EXPECT_EQ(view.findChild<QLabel *>("sheetTitle")->text(),
             "Sheet " + QString::number(sheet.number));
 
   // Selecting from the model moves the table's selection too.
   const ScannedSheet &other = doc.sheets[7];
   model.setSelectedSheet(other.id);
-  ASSERT_EQ(table->selectedItems().size(), 1);
-  EXPECT_EQ(table->selectedItems().front()->text(0).toInt(), other.number);
+  QModelIndexList selected = table->selectionModel()->selectedRows();
+  ASSERT_EQ(selected.size(), 1);
+  EXPECT_EQ(selected.front().data().toInt(), other.number);
 
   // Every ring drawn as a chosen bubble sits on a dark bubble of the stored page.
   auto *overlay = view.findChild<ScanOverlay *>("scanOverlay");
@@ -160,6 +157,45 @@ TEST(GradingView, selectingARowShowsThatSheetsScanWithRingsOnItsBubbles) {
   EXPECT_LE(right, rightInScore);
 }
 
+TEST(GradingView, sheetsSortByValueAndOffRosterNamesShowAsReadFromTheSheet) {
+  SampleGrading sample;
+  AppModel &model = *sample.model;
+  GradingView view(model);
+  view.show();
+  const ExamDocument &doc = *model.selectedDocument();
+  auto *table = view.findChild<QTreeView *>("sheetTable");
+  model.setSelectedSheet(doc.sheets[4].id);
+
+  // Numbers sort as numbers (26 after 9), and the selection stays on its sheet.
+  table->sortByColumn(0, Qt::DescendingOrder);
+  QStringList numbers = column(table, 0);
+  ASSERT_EQ(numbers.size(), static_cast<int>(doc.sheets.size()));
+  for (int row = 1; row < numbers.size(); ++row)
+    EXPECT_GT(numbers[row - 1].toInt(), numbers[row].toInt()) << row;
+  QModelIndexList selected = table->selectionModel()->selectedRows();
+  ASSERT_EQ(selected.size(), 1);
+  EXPECT_EQ(selected.front().data().toInt(), doc.sheets[4].number);
+  table->sortByColumn(5, Qt::AscendingOrder);
+  QStringList percents = column(table, 5);
+  for (int row = 1; row < percents.size(); ++row)
+    EXPECT_LE(percents[row - 1].chopped(1).toInt(), percents[row].chopped(1).toInt()) << row;
+
+  // A sheet whose ID isn't on the roster goes by the name written on it, marked as such.
+  auto offRoster = std::ranges::find_if(doc.sheets, [&](const ScannedSheet &sheet) {
+    return !sheet.readID.empty() && !doc.roster.student(sheet.readID) && sheet.name &&
+           !sheet.name->text.empty();
+  });
+  ASSERT_NE(offRoster, doc.sheets.end()) << "the sample class has an unlisted ID";
+  auto rows = table->model()->match(table->model()->index(0, 0), Qt::DisplayRole,
+                                    QString::number(offRoster->number), 1, Qt::MatchExactly);
+  ASSERT_EQ(rows.size(), 1);
+  QModelIndex student = rows.front().siblingAtColumn(1);
+  EXPECT_EQ(student.data().toString(), "\u201c" + QString::fromStdString(offRoster->name->text) +
+                                           "\u201d (read from the sheet)");
+  EXPECT_TRUE(student.data(Qt::FontRole).value<QFont>().italic());
+  EXPECT_TRUE(student.data(Qt::ToolTipRole).toString().contains("isn\u2019t on the roster"));
+}
+
 TEST(GradingView, reviewButtonJumpsToTheSheetsFirstOpenMark) {
   SampleGrading sample;
   AppModel &model = *sample.model;
@@ -192,10 +228,11 @@ TEST(GradingView, reviewButtonJumpsToTheSheetsFirstOpenMark) {
 
   // Leaving the sheet out shows in its row.
   view.findChild<QPushButton *>("leaveOut")->click();
-  auto *table = view.findChild<QTreeWidget *>("sheetTable");
-  auto rows = table->findItems(QString::number(flagged->number), Qt::MatchExactly, 0);
+  auto *table = view.findChild<QTreeView *>("sheetTable");
+  auto rows = table->model()->match(table->model()->index(0, 0), Qt::DisplayRole,
+                                    QString::number(flagged->number), 1, Qt::MatchExactly);
   ASSERT_EQ(rows.size(), 1);
-  EXPECT_EQ(rows.front()->text(6), "Left out");
+  EXPECT_EQ(cells(table, rows.front().row())[6], "Left out");
 }
 
 } // namespace

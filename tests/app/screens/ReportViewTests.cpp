@@ -1,15 +1,19 @@
 #include "../ScriptedPanels.h"
 #include "SampleLibrary.h"
+#include "ViewCells.h"
 
 #include "model/AppModel.h"
 #include "screens/Histogram.h"
+#include "screens/ItemList.h"
 #include "screens/ReportView.h"
 #include "support/TempDir.h"
 
+#include <QApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <gtest/gtest.h>
 
@@ -20,6 +24,32 @@ namespace {
 
 using namespace testing;
 namespace fs = std::filesystem;
+
+// A question with every note there is: in a narrow list its notes take more lines
+// rather than ending in "…".
+TEST(ReportView, itemNotesWrapOntoMoreLinesInsteadOfBeingCut) {
+  ItemStats busy;
+  busy.notes = {ItemNote::negative(), ItemNote::unusedDistractor(0), ItemNote::unusedDistractor(2),
+                ItemNote::unusedDistractor(3), ItemNote::strongDistractor(1)};
+  ItemStats quiet;
+  quiet.question = 1;
+  ItemAnalysis analysis;
+  analysis.items = {busy, quiet};
+  ItemList list;
+  list.resize(640, 500);
+  list.show();
+  list.setAnalysis(analysis, 4);
+  QApplication::processEvents();
+  QTreeView *view = list.view();
+  QModelIndex notes = view->model()->index(0, 5);
+  QString text = notes.data().toString();
+  int width = view->header()->sectionSize(5);
+  QRect needed =
+      view->fontMetrics().boundingRect(QRect(0, 0, width - 8, 10000), Qt::TextWordWrap, text);
+  ASSERT_GT(needed.height(), view->fontMetrics().height()) << "the notes are long enough to wrap";
+  EXPECT_GE(view->visualRect(notes).height(), needed.height());
+  EXPECT_LT(view->visualRect(view->model()->index(1, 5)).height(), needed.height());
+}
 
 TEST(ReportView, showsTheModelsAnalysisAndFollowsTheDocument) {
   TempDir dir;
@@ -42,18 +72,18 @@ TEST(ReportView, showsTheModelsAnalysisAndFollowsTheDocument) {
   EXPECT_EQ(view.findChild<Histogram *>()->counts(), summary.histogram);
   EXPECT_EQ(Histogram::bandText(9), "90 to 100 percent");
 
-  auto *items = view.findChild<QTreeWidget *>("itemList");
+  auto *items = view.findChild<QTreeView *>("itemList");
   const Exam &exam = model.selectedDocument()->exam;
-  ASSERT_EQ(items->topLevelItemCount(), exam.questionCount);
-  EXPECT_EQ(items->headerItem()->text(3), "Discrim.");
-  EXPECT_EQ(items->topLevelItem(0)->text(1), "B"); // the sample key starts BCADA
-  auto *scores = view.findChild<QTreeWidget *>("scoreList");
-  EXPECT_EQ(scores->topLevelItemCount(), summary.count);
+  ASSERT_EQ(items->model()->rowCount(), exam.questionCount);
+  EXPECT_EQ(items->model()->headerData(3, Qt::Horizontal).toString(), "Discrim.");
+  EXPECT_EQ(cells(items, 0)[1], "B"); // the sample key starts BCADA
+  auto *scores = view.findChild<QTreeView *>("scoreList");
+  EXPECT_EQ(scores->model()->rowCount(), summary.count);
 
   // Leaving a sheet out takes it out of every figure.
   Uuid first = model.selectedDocument()->sheets.front().id;
   model.setExcluded(first, true);
-  EXPECT_EQ(scores->topLevelItemCount(), summary.count - 1);
+  EXPECT_EQ(scores->model()->rowCount(), summary.count - 1);
   EXPECT_EQ(view.findChild<QLabel *>("cardSheets")->text(), QString::number(summary.count - 1));
 
   // The status names what still blocks the exports and offers the way there.

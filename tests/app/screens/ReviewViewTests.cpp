@@ -1,6 +1,7 @@
 #include "AppTestScans.h"
 #include "SampleLibrary.h"
 
+#include "grading/Assembly.h"
 #include "library/FileIO.h"
 #include "model/AppModel.h"
 #include "scanning/ImageCodecs.h"
@@ -153,27 +154,28 @@ TEST(ReviewView, listSelectionAndModelSelectionFollowEachOther) {
   showActive(review);
   auto *list = child<ReviewList>(review, "reviewList");
   auto items = model.reviewItems();
-  ASSERT_EQ(list->count(), static_cast<int>(items.size()));
+  ASSERT_EQ(list->model()->rowCount(), static_cast<int>(items.size()));
 
-  list->setCurrentRow(2);
+  list->setCurrentIndex(list->model()->index(2, 0));
   ASSERT_TRUE(model.reviewSelection());
   EXPECT_EQ(*model.reviewSelection(), items[2]);
 
   model.selectNextItem();
-  EXPECT_EQ(list->currentRow(), 3);
-  ASSERT_EQ(list->selectedItems().size(), 1);
-  EXPECT_EQ(list->row(list->selectedItems().front()), 3);
+  EXPECT_EQ(list->currentIndex().row(), 3);
+  QModelIndexList selected = list->selectionModel()->selectedIndexes();
+  ASSERT_EQ(selected.size(), 1);
+  EXPECT_EQ(selected.front().row(), 3);
 
   // Each row names its kind and sheet; a settled one says what was decided.
   const auto &target = std::get<Review::Item::Flag>(items[3].target);
-  QString text = list->item(3)->text();
-  EXPECT_TRUE(text.contains("Sheet " + QString::number(sample.sheet(target.sheet).number)))
-      << text.toStdString();
-  EXPECT_FALSE(text.contains("Set to"));
+  auto text = [list] { return list->model()->index(3, 0).data().toString(); };
+  EXPECT_TRUE(text().contains("Sheet " + QString::number(sample.sheet(target.sheet).number)))
+      << text().toStdString();
+  EXPECT_FALSE(text().contains("Set to"));
   model.resolve(target.sheet, target.flag, Resolution::choice(1));
-  EXPECT_TRUE(list->item(3)->text().contains("Set to B")) << list->item(3)->text().toStdString();
+  EXPECT_TRUE(text().contains("Set to B")) << text().toStdString();
   model.setExcluded(target.sheet, true);
-  EXPECT_TRUE(list->item(3)->text().contains("Left out"));
+  EXPECT_TRUE(text().contains("Left out"));
 }
 
 TEST(ReviewView, studentIDFlagTakesATypedIDWithoutTheReviewKeysAndCanBeUndone) {
@@ -189,7 +191,7 @@ TEST(ReviewView, studentIDFlagTakesATypedIDWithoutTheReviewKeysAndCanBeUndone) {
   showActive(review);
   model.setReviewSelection(item);
 
-  ASSERT_TRUE(child<QListWidget>(review, "reviewList"));
+  ASSERT_TRUE(child<ReviewList>(review, "reviewList"));
   ASSERT_TRUE(review.findChild<QWidget *>("rosterList"));
   // The name line's best match is offered, and picking it assigns that student.
   auto *likely = review.findChild<QPushButton *>("suggestion0");
@@ -218,6 +220,30 @@ TEST(ReviewView, studentIDFlagTakesATypedIDWithoutTheReviewKeysAndCanBeUndone) {
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_FALSE(sample.flag(item).resolution);
   EXPECT_TRUE(model.isOpen(item));
+}
+
+TEST(ReviewView, oneButtonAcceptsEveryIDThatIsOnlyOffTheRoster) {
+  SampleClassModel sample;
+  AppModel &model = *sample.model;
+  // Two graded students leave the roster: their IDs are now only off the roster.
+  model.update([](ExamDocument &d) {
+    for (int leaving = 0; leaving < 2; ++leaving)
+      std::erase_if(d.roster.students, [&](const Student &student) {
+        return student.id == d.sheets.at(static_cast<size_t>(leaving)).studentID();
+      });
+    d.sheets = Assembly::refreshIDFlags(std::move(d.sheets), d.exam, d.roster.students);
+  });
+  int offRoster = model.offRosterIDCount();
+  ASSERT_GE(offRoster, 2);
+  ReviewView review(model);
+  showActive(review);
+  auto *accept = child<QPushButton>(review, "acceptOffRosterIDs");
+  EXPECT_TRUE(accept->isVisible());
+  EXPECT_EQ(accept->text(), QString("Accept All %1 Off-Roster IDs").arg(offRoster));
+  accept->click();
+  EXPECT_EQ(model.offRosterIDCount(), 0);
+  EXPECT_EQ(sample.doc().sheets.at(0).studentID(), sample.doc().sheets.at(0).readID);
+  EXPECT_FALSE(accept->isVisible());
 }
 
 TEST(ReviewView, markAllBlanksSettlesEveryOpenBlankOfTheSheet) {
@@ -276,9 +302,10 @@ TEST(ReviewView, anUnreadPageIsLeftOutWithDeleteAndTheListSaysSo) {
   EXPECT_EQ(model.openItemCount(), 0);
   EXPECT_TRUE(model.selectedDocument()->issues.front().dismissed);
   auto *list = child<ReviewList>(review, "reviewList");
-  ASSERT_EQ(list->count(), 1);
-  EXPECT_TRUE(list->item(0)->text().startsWith("Pages Not Read"));
-  EXPECT_TRUE(list->item(0)->text().contains("Left out"));
+  ASSERT_EQ(list->model()->rowCount(), 1);
+  QString row = list->model()->index(0, 0).data().toString();
+  EXPECT_TRUE(row.startsWith("Pages Not Read"));
+  EXPECT_TRUE(row.contains("Left out"));
 }
 
 // A photographed sheet whose code is smudged: the teacher says which version it is.
@@ -307,6 +334,7 @@ TEST(ReviewView, anUnreadPageIsGradedAsTheVersionPicked) {
   ASSERT_EQ(version->count(), 2);
   version->setCurrentIndex(1);
   child<QPushButton>(review, "gradeAsVersion")->click();
+  ASSERT_TRUE(waitUntilIdle(model));
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   const ExamDocument &doc = *model.selectedDocument();
   EXPECT_TRUE(doc.issues.empty());

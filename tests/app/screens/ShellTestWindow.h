@@ -9,6 +9,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QSettings>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -25,7 +26,12 @@ struct ShellTestWindow {
   std::unique_ptr<AppModel> model;
   std::unique_ptr<MainWindow> window;
 
-  explicit ShellTestWindow(const std::function<void(const std::filesystem::path &)> &prepare = {}) {
+  // Each window starts from nothing remembered, unless `remembered` keeps what the
+  // windows before it left in the settings.
+  explicit ShellTestWindow(const std::function<void(const std::filesystem::path &)> &prepare = {},
+                           bool remembered = false) {
+    if (!remembered)
+      QSettings().clear();
     if (prepare)
       prepare(dir / "Library");
     model = std::make_unique<AppModel>(ExamLibrary{dir / "Library"});

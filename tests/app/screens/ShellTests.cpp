@@ -4,14 +4,14 @@
 #include "screens/ContentView.h"
 #include "screens/HelpView.h"
 #include "screens/OvalonCommands.h"
-#include "screens/TestRow.h"
-#include "screens/Ui.h"
+#include "screens/TestListModel.h"
 #include "windowing/CloseGuard.h"
 
 #include <QAction>
 #include <QDialog>
 #include <QLabel>
-#include <QListWidget>
+#include <QLineEdit>
+#include <QListView>
 #include <QProgressBar>
 #include <QRegularExpression>
 #include <QTabBar>
@@ -60,18 +60,23 @@ TEST(Shell, anEmptyLibraryWelcomesAndNewTestOpensItsTestTab) {
   QTabBar *tabs = shell.window->content().tabBar();
   EXPECT_TRUE(tabs->isVisible());
   EXPECT_EQ(tabs->currentIndex(), 0);
+  // The cursor waits in the title, ready to type over "Untitled Test".
+  auto *title = shell.find<QLineEdit>("title");
+  EXPECT_EQ(QApplication::focusWidget(), title);
+  EXPECT_EQ(title->selectedText(), "Untitled Test");
   EXPECT_TRUE(shell.window->commands().action("duplicateTest")->isEnabled());
-  auto *list = shell.find<QListWidget>("testList");
-  ASSERT_EQ(list->count(), 1);
-  EXPECT_TRUE(showsLabel(list, "20 questions"));
+  auto *list = shell.find<QListView>("testList");
+  ASSERT_EQ(list->model()->rowCount(), 1);
+  EXPECT_EQ(list->model()->index(0, 0).data(TestListModel::countsRole), "20 questions");
 
-  // Ctrl+D duplicates the selected test, which the sidebar then lists and selects.
+  // Ctrl+D duplicates the selected test, which the sidebar then lists first and highlights.
   shell.press(Qt::Key_D);
   ASSERT_EQ(shell.model->documents().size(), 2u);
-  EXPECT_EQ(list->count(), 2);
-  EXPECT_EQ(list->currentRow(), 1);
-  list->setCurrentRow(0);
-  EXPECT_EQ(shell.model->selectedID(), shell.model->documents()[0].exam.id);
+  EXPECT_EQ(list->model()->rowCount(), 2);
+  EXPECT_EQ(list->currentIndex().row(), 0);
+  EXPECT_EQ(list->currentIndex().data().toString(), "Untitled Test (Copy)");
+  list->setCurrentIndex(list->model()->index(1, 0));
+  EXPECT_EQ(shell.model->selectedDocument()->exam.title, "Untitled Test");
 }
 
 TEST(Shell, theSampleClassShowsTheBannerAndCancelStopsIt) {
@@ -230,7 +235,6 @@ TEST(Shell, helpTopicsComeInOrderAndSpeakOfThisComputer) {
     std::string text = topic.text;
     EXPECT_EQ(text.find("Mac"), std::string::npos) << topic.title;
     EXPECT_EQ(text.find("iPhone"), std::string::npos) << topic.title;
-    EXPECT_FALSE(ui::symbol(topic.symbol).isNull()) << topic.symbol;
   }
   EXPECT_EQ(titles,
             (std::vector<std::string>{"Printing sheets", "Scanning at the copier", "No scanner?",
@@ -242,11 +246,11 @@ TEST(Shell, helpTopicsComeInOrderAndSpeakOfThisComputer) {
 
 TEST(Shell, sidebarRowsCountWhatTheTestHas) {
   ExamDocument doc = quizDocument();
-  EXPECT_EQ(TestRow::countsText(doc), "10 questions");
+  EXPECT_EQ(TestListModel::countsText(doc), "10 questions");
   doc.exam.setVersionCount(3);
   doc.sheets.resize(2);
   doc.sheets[0].flags.push_back({});
-  EXPECT_EQ(TestRow::countsText(doc),
+  EXPECT_EQ(TestListModel::countsText(doc),
             "10 questions \u00b7 3 versions \u00b7 2 graded \u00b7 1 to review");
 }
 

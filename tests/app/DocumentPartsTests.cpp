@@ -1,0 +1,75 @@
+#include "model/DocumentParts.h"
+#include "support/GradingFixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace ovalon {
+namespace {
+
+using namespace fixtures;
+
+// A keyed four-question test with a roster and one graded sheet carrying two open flags.
+ExamDocument base() {
+  ExamDocument doc = ExamDocument::make(examWithKey(4, 4, {0, 1, 2, 3}));
+  doc.roster.students = {{"1001", "Ada", "Lovelace"}};
+  ScannedSheet sheet = sheetAnswering(doc.exam, {std::nullopt, std::nullopt, 2, 3}, 0, "1001");
+  doc.sheets = {sheet};
+  return doc;
+}
+
+using Edit = std::function<void(ExamDocument &)>;
+
+TEST(DocumentParts, twoEditsCollideOnlyWhenTheyChangeACommonPart) {
+  const Edit title = [](ExamDocument &d) { d.exam.title = "Unit 3"; };
+  const Edit otherTitle = [](ExamDocument &d) { d.exam.title = "Unit 4"; };
+  const Edit key1 = [](ExamDocument &d) { d.exam.setKey(0, {3}, 1, false); };
+  const Edit key1Points = [](ExamDocument &d) { d.exam.setKey(0, {0}, 2, false); };
+  const Edit key2 = [](ExamDocument &d) { d.exam.setKey(1, {3}, 1, false); };
+  const Edit roster = [](ExamDocument &d) { d.roster.students.push_back({"1002", "A", "T"}); };
+  const Edit newSheet = [](ExamDocument &d) {
+    d.sheets.push_back(sheetAnswering(d.exam, {0, 1, 2, 3}, 0, "1002"));
+  };
+  const Edit firstFlag = [](ExamDocument &d) {
+    d.sheets[0].flags[0].resolution = Resolution::blank();
+  };
+  const Edit firstFlagOtherwise = [](ExamDocument &d) {
+    d.sheets[0].flags[0].resolution = Resolution::choice(1);
+  };
+  const Edit secondFlag = [](ExamDocument &d) {
+    d.sheets[0].flags[1].resolution = Resolution::blank();
+  };
+  const Edit removeSheet = [](ExamDocument &d) { d.sheets.clear(); };
+  const Edit reshuffle = [](ExamDocument &d) { d.exam.setVersionCount(2); };
+  const Edit a4Paper = [](ExamDocument &d) { d.exam.paper = Paper::a4; };
+
+  struct Case {
+    const char *what;
+    Edit ours, theirs;
+    bool collide;
+  };
+  const std::vector<Case> cases{
+      {"title and a key", title, key1, false},
+      {"both titles", title, otherTitle, true},
+      {"one question's key twice", key1, key1Points, true},
+      {"two questions' keys", key1, key2, false},
+      {"roster and a new sheet", roster, newSheet, false},
+      {"two flags of one sheet", firstFlag, secondFlag, false},
+      {"one flag twice", firstFlag, firstFlagOtherwise, true},
+      {"a decision on a sheet removed elsewhere", firstFlag, removeSheet, true},
+      {"versions and paper", reshuffle, a4Paper, false},
+      {"nothing elsewhere", title, [](ExamDocument &) {}, false},
+  };
+  const ExamDocument origin = base();
+  for (const Case &c : cases) {
+    ExamDocument ours = origin, theirs = origin;
+    c.ours(ours);
+    c.theirs(theirs);
+    EXPECT_EQ(DocumentParts::collide(origin, ours, theirs), c.collide) << c.what;
+    EXPECT_EQ(DocumentParts::collide(origin, theirs, ours), c.collide) << c.what << ", swapped";
+  }
+}
+
+} // namespace
+} // namespace ovalon

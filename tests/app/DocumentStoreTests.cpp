@@ -1,0 +1,143 @@
+#include "AppTestScans.h"
+
+#include "model/DocumentStore.h"
+#include "support/TempDir.h"
+
+#include <QCoreApplication>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace ovalon {
+namespace {
+
+using testing::TempDir;
+namespace fs = std::filesystem;
+
+// Holds every document write until released, and notes which titles were written,
+// in order, and how many writes were ever held at once.
+class WriteGate {
+public:
+  void hold(const ExamDocument &doc) {
+    std::unique_lock lock(mutex_);
+    titles_.push_back(doc.exam.title);
+    ++inFlight_;
+    mostAtOnce_ = std::max(mostAtOnce_, inFlight_);
+    changed_.notify_all();
+    changed_.wait(lock, [this] { return open_; });
+    --inFlight_;
+  }
+  void release() {
+    std::lock_guard lock(mutex_);
+    open_ = true;
+    changed_.notify_all();
+  }
+  // Runs the event loop (so save timers fire) until `count` writes have started.
+  bool waitForWrites(size_t count) {
+    return QTest::qWaitFor([&] { return started() >= count; }, 5000);
+  }
+  size_t started() {
+    std::lock_guard lock(mutex_);
+    return titles_.size();
+  }
+  std::vector<std::string> titles() {
+    std::lock_guard lock(mutex_);
+    return titles_;
+  }
+  int mostAtOnce() {
+    std::lock_guard lock(mutex_);
+    return mostAtOnce_;
+  }
+
+private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<std::string> titles_;
+  int inFlight_ = 0, mostAtOnce_ = 0;
+  bool open_ = false;
+};
+
+// A store over an empty library with one test whose first save is being held.
+struct HeldSave {
+  TempDir dir;
+  ExamLibrary library{dir.path()};
+  WriteGate gate;
+  std::unique_ptr<DocumentStore> store = std::make_unique<DocumentStore>(library);
+  Uuid id;
+
+  HeldSave() {
+    store->setWriteHook([this](const ExamDocument &doc) { gate.hold(doc); });
+    ExamDocument doc = ExamDocument::make(Exam::untitled());
+    doc.exam.title = "One";
+    id = doc.exam.id;
+    store->add(doc);
+    EXPECT_TRUE(gate.waitForWrites(1));
+  }
+  ~HeldSave() { gate.release(); }
+
+  void retitle(std::string title) {
+    store->update(id, [title](ExamDocument &d) { d.exam.title = title; });
+  }
+  std::optional<std::string> storedTitle() const {
+    auto doc = testing::storedDocument(library, id);
+    return doc ? std::optional(doc->exam.title) : std::nullopt;
+  }
+};
+
+TEST(DocumentStore, savesOfOneTestWaitForEachOtherAndLandInOrder) {
+  HeldSave held;
+  held.retitle("Two");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !held.store->hasPendingSave(held.id); }, 5000));
+  QTest::qWait(50); // a second writer, if there were one, would be inside by now
+  EXPECT_EQ(held.gate.started(), 1u) << "the second save waits for the one writing";
+  held.gate.release();
+  held.store->waitForWrites();
+  EXPECT_EQ(held.gate.titles(), (std::vector<std::string>{"One", "Two"}));
+  EXPECT_EQ(held.gate.mostAtOnce(), 1);
+  EXPECT_EQ(held.storedTitle(), "Two");
+}
+
+TEST(DocumentStore, flushWaitsForTheSaveInFlightAndWritesTheLatestLast) {
+  HeldSave held;
+  held.retitle("Two");
+  ASSERT_TRUE(held.store->hasPendingSave(held.id));
+  std::jthread releaser([&] { held.gate.release(); });
+  held.store->flush();
+  EXPECT_FALSE(held.store->hasPendingSave(held.id));
+  EXPECT_EQ(held.storedTitle(), "Two") << "the older save must not land after the flush";
+}
+
+TEST(DocumentStore, deletingWaitsForTheSaveInFlightSoTheTestStaysGone) {
+  HeldSave held;
+  held.retitle("Two"); // pending: dropped by the delete
+  held.store->remove(held.id);
+  EXPECT_EQ(held.store->document(held.id), nullptr);
+  held.gate.release();
+  held.store->waitForWrites();
+  QTest::qWait(DocumentStore::saveDelayMilliseconds + 100);
+  held.store->waitForWrites();
+  EXPECT_FALSE(fs::exists(held.library.documentPath(held.id)));
+  EXPECT_TRUE(DocumentStore(held.library).documents().empty()) << "it came back";
+}
+
+TEST(DocumentStore, picturesAreServedBeforeTheyReachTheDisk) {
+  TempDir dir;
+  DocumentStore store(ExamLibrary{dir.path()});
+  Uuid examID = Uuid::random(), picture = Uuid::random(), gone = Uuid::random();
+  store.storeImages(examID, {{picture, Bytes{1, 2, 3}}, {gone, Bytes{4}}});
+  EXPECT_EQ(store.imageData(picture, examID), (Bytes{1, 2, 3}));
+  store.deleteImages(examID, {gone});
+  EXPECT_FALSE(store.imageData(gone, examID));
+  store.waitForWrites();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(store.library().loadImage(picture, examID), (Bytes{1, 2, 3}));
+  EXPECT_EQ(store.imageData(picture, examID), (Bytes{1, 2, 3}));
+  EXPECT_FALSE(store.library().loadImage(gone, examID));
+}
+
+} // namespace
+} // namespace ovalon
