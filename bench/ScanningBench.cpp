@@ -7,6 +7,7 @@
 #include "scanning/MarkReading.h"
 #include "scanning/NameReader.h"
 #include "scanning/PageReader.h"
+#include "scanning/Registration.h"
 #include "sheets/BitmapCanvas.h"
 #include "sheets/SheetLayout.h"
 #include "sheets/SheetRenderer.h"
@@ -91,6 +92,30 @@ void sampleAndClassify(benchmark::State &state) {
   state.SetItemsProcessed(state.iterations() * 600);
 }
 BENCHMARK(sampleAndClassify)->Unit(benchmark::kMicrosecond);
+
+// What a flat page costs on top of plain sampling: the look for its printed bubbles that
+// finds them in place (argument 0), and every bubble judged against the paper around it (1).
+void checkFlatPage(benchmark::State &state) {
+  const SheetLayout layout(benchExam());
+  const GrayImage straight =
+      *GrayImage::straightened(renderedPage(200), exactCorners(200), layout.pageSize);
+  std::vector<MarkReading::Bubble> bubbles;
+  for (int position : layout.positions(1))
+    for (int slot = 0; slot < 5; ++slot)
+      bubbles.push_back({layout.bubbleCenter(position, slot), MarkReading::BubbleKind::answer});
+  for (int column = 0; column < 10; ++column)
+    for (int digit = 0; digit < 10; ++digit)
+      bubbles.push_back({layout.idBubbleCenter(column, digit), MarkReading::BubbleKind::studentID});
+  const bool paper = state.range(0) == 1;
+  for (auto _ : state) {
+    if (paper)
+      benchmark::DoNotOptimize(MarkReading::sampleAgainstPaper(straight, bubbles));
+    else
+      benchmark::DoNotOptimize(Registration::registered(straight, layout, 1));
+  }
+  state.SetLabel(paper ? "paper around every bubble" : "bubbles found in place");
+}
+BENCHMARK(checkFlatPage)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace ovalon

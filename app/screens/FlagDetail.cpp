@@ -32,7 +32,8 @@ const ReviewFlag *findFlag(const ScannedSheet &sheet, const Uuid &id) {
 }
 
 bool isMarkFlag(FlagKind kind) {
-  return kind == FlagKind::blank || kind == FlagKind::double_ || kind == FlagKind::faint;
+  return kind == FlagKind::blank || kind == FlagKind::double_ || kind == FlagKind::faint ||
+         kind == FlagKind::unaligned;
 }
 
 } // namespace

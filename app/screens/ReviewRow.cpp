@@ -40,7 +40,9 @@ std::optional<ReviewRow> ReviewRow::make(const ExamDocument &document, const Rev
   auto flag = std::ranges::find(sheet->flags, target.flag, &ReviewFlag::id);
   if (flag == sheet->flags.end())
     return std::nullopt;
-  row.kind = static_cast<Kind>(static_cast<int>(flag->kind));
+  // A row that couldn't be lined up wears the page-problem badge: its picture needs a look.
+  row.kind = flag->kind == FlagKind::unaligned ? Kind::issue
+                                               : static_cast<Kind>(static_cast<int>(flag->kind));
   row.title = std::string(FlagKindInfo::title(flag->kind));
   row.detail = "Sheet " + std::to_string(sheet->number);
   if (auto question = Review::questionNumber(document.exam, *sheet, *flag))

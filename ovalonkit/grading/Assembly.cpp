@@ -158,6 +158,9 @@ std::string markNote(MarkFlag flag, const std::vector<double> &fills) {
     return letters.empty() ? "More than one bubble is marked." : letters + " are both marked.";
   case MarkFlag::faint:
     return "Only a light mark" + (letters.empty() ? "" : " on " + letters) + ".";
+  case MarkFlag::unaligned:
+    return "The page is bent or folded here, so this row\u2019s bubbles couldn\u2019t be found "
+           "for sure. Check the picture.";
   }
   return "";
 }

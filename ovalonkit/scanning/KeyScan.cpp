@@ -98,6 +98,8 @@ std::string note(const KeyRead &read) {
     return letters.empty() ? "More than one bubble is marked." : letters + " are both marked.";
   case MarkFlag::faint:
     return "Only a light mark" + (letters.empty() ? "" : " on " + letters) + ".";
+  case MarkFlag::unaligned:
+    return "The key sheet is bent or folded here, so this row couldn\u2019t be read for sure.";
   }
   return "";
 }

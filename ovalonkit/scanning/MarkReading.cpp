@@ -1,5 +1,6 @@
 #include "scanning/MarkReading.h"
 
+#include "scanning/PaperLevel.h"
 #include "sheets/SheetLayout.h"
 
 #include <algorithm>
@@ -25,6 +26,36 @@ double sample(const GrayImage &straightened, Point centre, BubbleKind kind) {
   constexpr double inset = SheetLayout::cornerInset, scale = GrayImage::sheetFrameScale;
   return straightened.darkness((centre.x - inset) * scale, (centre.y - inset) * scale,
                                kind == BubbleKind::answer ? answerSampleRadius : idSampleRadius);
+}
+
+std::vector<double> sampleAgainstPaper(const GrayImage &straightened,
+                                       std::span<const Bubble> bubbles) {
+  constexpr double inset = SheetLayout::cornerInset, scale = GrayImage::sheetFrameScale;
+  // The paper is looked at from just outside the printed outline to short of the
+  // neighbouring bubbles' outlines.
+  auto outline = [](BubbleKind kind) {
+    return (kind == BubbleKind::answer ? SheetLayout::bubbleRadius : SheetLayout::idBubbleRadius) *
+           scale;
+  };
+  auto reach = [&](BubbleKind kind) {
+    return outline(kind) + (kind == BubbleKind::answer ? 6.5 : 5.5);
+  };
+  std::vector<PaperAround> papers;
+  papers.reserve(bubbles.size());
+  for (const Bubble &bubble : bubbles)
+    papers.push_back(PaperLevel::around(straightened, (bubble.centre.x - inset) * scale,
+                                        (bubble.centre.y - inset) * scale, outline(bubble.kind),
+                                        reach(bubble.kind)));
+  const double lit = PaperLevel::lit(papers);
+  std::vector<double> raw;
+  raw.reserve(bubbles.size());
+  for (size_t i = 0; i < bubbles.size(); ++i) {
+    const Bubble &bubble = bubbles[i];
+    raw.push_back(PaperLevel::darkness(
+        straightened, (bubble.centre.x - inset) * scale, (bubble.centre.y - inset) * scale,
+        bubble.kind == BubbleKind::answer ? answerSampleRadius : idSampleRadius, papers[i], lit));
+  }
+  return raw;
 }
 
 Calibration calibrate(std::span<const double> raw) {

@@ -33,6 +33,17 @@ struct Calibration {
 // straightened into the sheet frame.
 double sample(const GrayImage &straightened, Point centre, BubbleKind kind);
 
+struct Bubble {
+  Point centre; // sheet points
+  BubbleKind kind;
+};
+
+// Raw darkness of every bubble of a page, each judged against the paper just around it
+// (see PaperLevel): the same as `sample` on an evenly lit page, and under a shadow or
+// uneven light what the bubble would read in full light.
+std::vector<double> sampleAgainstPaper(const GrayImage &straightened,
+                                       std::span<const Bubble> bubbles);
+
 // Paper and ink levels from every raw value of one page (answer bubbles
 // first, then ID bubbles).
 Calibration calibrate(std::span<const double> raw);

@@ -5,6 +5,7 @@
 #include "scanning/MarkReading.h"
 #include "scanning/NameReader.h"
 #include "scanning/QrReader.h"
+#include "scanning/Registration.h"
 #include "scanning/SheetLocator.h"
 #include "sheets/SheetLayout.h"
 
@@ -45,23 +46,24 @@ PageRead withProblem(std::optional<SheetIdentity> identity, PageProblem problem)
 }
 
 // Samples every bubble of the page once, calibrates over all of them (answer
-// rows first, then ID columns) and classifies each row.
-void readMarks(const GrayImage &straightened, const SheetLayout &layout, int page,
+// rows first, then ID columns) and classifies each row. A row whose printed bubbles
+// couldn't be lined up is never taken as an answer.
+void readMarks(const RegisteredPage &registered, const SheetLayout &layout, int page,
                const MarkThresholds &thresholds, PageRead &read) {
+  const GrayImage &straightened = registered.image;
   const int choices = layout.signature.choiceCount;
   const int idDigits = page == 1 ? layout.signature.idDigits : 0;
-  std::vector<double> raw;
+  std::vector<MarkReading::Bubble> bubbles;
   std::vector<int> positions;
   for (int position : layout.positions(page)) {
     positions.push_back(position);
     for (int slot = 0; slot < choices; ++slot)
-      raw.push_back(MarkReading::sample(straightened, layout.bubbleCenter(position, slot),
-                                        MarkReading::BubbleKind::answer));
+      bubbles.push_back({layout.bubbleCenter(position, slot), MarkReading::BubbleKind::answer});
   }
   for (int column = 0; column < idDigits; ++column)
     for (int digit = 0; digit < 10; ++digit)
-      raw.push_back(MarkReading::sample(straightened, layout.idBubbleCenter(column, digit),
-                                        MarkReading::BubbleKind::studentID));
+      bubbles.push_back({layout.idBubbleCenter(column, digit), MarkReading::BubbleKind::studentID});
+  const std::vector<double> raw = MarkReading::sampleAgainstPaper(straightened, bubbles);
 
   const MarkReading::Calibration levels = MarkReading::calibrate(raw);
   const std::span<const double> all(raw);
@@ -71,10 +73,22 @@ void readMarks(const GrayImage &straightened, const SheetLayout &layout, int pag
     offset += count;
     return MarkReading::classify(fills, thresholds);
   };
-  for (int position : positions)
-    read.questions.push_back({position, next(static_cast<size_t>(choices))});
+  auto unlessLinedUp = [](MarkRead mark, bool linedUp) {
+    // Its samples may be off the printed bubbles: no answer, and no darkest bubble to
+    // suggest either.
+    if (!linedUp) {
+      mark.choice.reset();
+      mark.strongest.reset();
+      mark.flag = MarkFlag::unaligned;
+    }
+    return mark;
+  };
+  for (size_t row = 0; row < positions.size(); ++row)
+    read.questions.push_back({positions[row], unlessLinedUp(next(static_cast<size_t>(choices)),
+                                                            registered.rowsLinedUp[row])});
   for (int column = 0; column < idDigits; ++column)
-    read.idColumns.push_back(next(10));
+    read.idColumns.push_back(
+        unlessLinedUp(next(10), registered.idColumnsLinedUp[static_cast<size_t>(column)]));
 }
 
 } // namespace
@@ -152,10 +166,12 @@ PageRead read(const GrayImage &page, const Exam &exam, const MarkThresholds &thr
   PageRead read;
   read.identity = identity;
   read.method = method;
-  readMarks(*straightened, layout, identity->page, thresholds, read);
+  RegisteredPage registered =
+      Registration::registered(std::move(*straightened), layout, identity->page);
+  readMarks(registered, layout, identity->page, thresholds, read);
   if (identity->page == 1)
-    read.name = NameReader::readName(*straightened, paper.width, layout.signature.idDigits);
-  read.straightened = std::move(straightened);
+    read.name = NameReader::readName(registered.image, paper.width, layout.signature.idDigits);
+  read.straightened = std::move(registered.image);
   return read;
 }
 

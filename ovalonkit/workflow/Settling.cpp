@@ -58,6 +58,9 @@ Decision decisionFor(const ExamDocument &document, const ScannedSheet &sheet,
     return studentDecision(document, sheet);
   case FlagKind::missingPage:
     break;
+  case FlagKind::unaligned:
+    return {std::nullopt,
+            "left open: the row couldn\u2019t be lined up, so its picture is yours to read"};
   }
   return {std::nullopt, "left open: whether to count the sheet without that page is yours"};
 }

@@ -127,6 +127,8 @@ TEST(ReviewView, theWholeSampleClassIsSettledFromTheKeyboardAndResultsTurnFinal)
         EXPECT_EQ(sample.flag(item).resolution, Resolution::choice(*darkest));
       }
       break;
+    case FlagKind::unaligned:
+      FAIL() << "the sample class has no bent pages";
     case FlagKind::studentID:
     case FlagKind::missingPage:
       press(review, Qt::Key_Return);

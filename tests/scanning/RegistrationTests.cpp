@@ -1,0 +1,265 @@
+#include "scanning/Registration.h"
+
+#include "scanning/MarkReading.h"
+#include "scanning/PageReader.h"
+#include "simulator/CaptureSimulator.h"
+#include "simulator/ClassSimulator.h"
+#include "support/PageWarp.h"
+#include "support/TestSheetPage.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+namespace ovalon {
+namespace {
+
+const Exam &exam() {
+  static const Exam exam = testing::testExam(60, 5, 8, Paper::letter);
+  return exam;
+}
+
+const SheetLayout &layout() {
+  static const SheetLayout layout(exam());
+  return layout;
+}
+
+// One student's sheet, every seventh row left blank: blank rows are where a misplaced sample
+// or a shadow would most easily invent an answer.
+const SimulatedSheet &student() {
+  static const SimulatedSheet sheet = [] {
+    SimulatedSheet made =
+        ClassSimulator::studentSheets(exam(), ClassSimulator::madeUpStudents(1, 8, 17), 17)[0];
+    for (size_t q = 3; q < made.answers.size(); q += 7)
+      made.answers[q].reset();
+    return made;
+  }();
+  return sheet;
+}
+
+// How a read compares with what the student bubbled.
+struct Tally {
+  int rows = 0;
+  int right = 0;
+  int unaligned = 0;
+  int unalignedSuggested = 0; // a row not lined up that still offers a darkest bubble
+  int silent = 0;             // a clean answer that isn't the student's
+  int idSilent = 0;           // a clean ID digit that isn't the student's
+
+  void add(const PageRead &read, const SimulatedSheet &sheet) {
+    for (const QuestionRead &row : read.questions) {
+      ++rows;
+      const auto bubbled = sheet.answers[static_cast<size_t>(row.position)];
+      if (row.mark.flag == MarkFlag::unaligned) {
+        ++unaligned;
+        unalignedSuggested += row.mark.strongest.has_value();
+      }
+      if (row.mark.choice && row.mark.choice != bubbled)
+        ++silent;
+      right += row.mark.choice == bubbled || (!bubbled && row.mark.flag == MarkFlag::blank);
+    }
+    for (size_t column = 0; column < read.idColumns.size(); ++column)
+      if (auto digit = read.idColumns[column].choice)
+        idSilent += *digit != (*sheet.studentID)[column] - '0';
+  }
+};
+
+Tally readAndTally(const GrayImage &page) {
+  const PageRead read = PageReader::read(page, exam());
+  EXPECT_FALSE(read.problem) << read.problem->title();
+  Tally tally;
+  tally.add(read, student());
+  EXPECT_EQ(tally.rows, 60);
+  return tally;
+}
+
+PageCapture copier(PaperWarp warp = {}, std::vector<FoldCrease> creases = {}) {
+  PageCapture capture;
+  capture.dpi = 200;
+  capture.scanner.seed = 9;
+  capture.scanner.noise = 6;
+  capture.warp = warp;
+  capture.creases = std::move(creases);
+  return capture;
+}
+
+PageCapture photo(std::optional<Shadow> shadow, PaperWarp warp = {}, double falloff = 0) {
+  PageCapture capture;
+  capture.medium = CaptureMedium::photo;
+  capture.scanner.seed = 9;
+  capture.scanner.paper = 242;
+  capture.photo.width = 2400;
+  capture.photo.height = 3200;
+  capture.photo.rotation = 3;
+  capture.photo.tiltX = 4;
+  capture.photo.lightFalloff = falloff;
+  capture.photo.lightDirection = 30;
+  capture.warp = warp;
+  capture.shadow = std::move(shadow);
+  return capture;
+}
+
+GrayImage captured(const PageCapture &capture) {
+  return CaptureSimulator::seen(CaptureSimulator::capture(exam(), student(), 1, capture));
+}
+
+// A hand's shadow over the middle of the answers, its edges across bubbles and blank rows.
+Shadow hand(double light) {
+  return {{{{0.3, 0.35}, {1.0, 0.5}, {1.0, 0.8}, {0.45, 0.7}}}, light, 1.5};
+}
+
+struct Capture {
+  const char *name;
+  PageCapture capture;
+};
+
+class BentOrShadedPage : public ::testing::TestWithParam<Capture> {};
+
+// Every row is read as bubbled or flagged, never misread; nearly all are simply read.
+TEST_P(BentOrShadedPage, readsEveryRowRightOrFlagsIt) {
+  const Tally tally = readAndTally(captured(GetParam().capture));
+  EXPECT_EQ(tally.silent, 0);
+  EXPECT_EQ(tally.idSilent, 0);
+  EXPECT_GE(tally.right, 58);
+}
+
+using Shape = PaperWarp::Shape;
+INSTANTIATE_TEST_SUITE_P(
+    Captures, BentOrShadedPage,
+    ::testing::Values(Capture{"bowedAcross", copier({Shape::bow, 25, 0, false})},
+                      Capture{"bowedDown", copier({Shape::bow, 25, 90, true})},
+                      Capture{"bowedAslant", copier({Shape::bow, 22, 135, false})},
+                      Capture{"curledEdge", copier({Shape::curl, 25, 200, false, true})},
+                      Capture{"curledTop", copier({Shape::curl, 20, 60, true, false})},
+                      Capture{"foldedOpen", copier({Shape::foldedOpen, 18, 80, true})},
+                      Capture{"letterFold",
+                              copier({}, {{264, {2.5, -3}, 0.25}, {528, {-3, 2.5}, 0.25}})},
+                      Capture{"handShadow", photo(hand(0.5))},
+                      Capture{"paleShadowAndFalloff", photo(hand(0.7), {}, 0.35)},
+                      Capture{"bentUnderAShadow", photo(hand(0.55), {Shape::bow, 20, 20, false})}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// What the reader is given: the answers moved by `shift` (points), faded in and out over the
+// blank bands above and below the rows, so the four corner squares, the header and the
+// student-ID grid stay where they are printed.
+GrayImage answersMoved(Point shift) {
+  auto ramp = [](double y, double from, double to) {
+    const double t = std::clamp((y - from) / (to - from), 0.0, 1.0);
+    return t * t * (3 - 2 * t);
+  };
+  const GrayImage page = CaptureSimulator::capture(exam(), student(), 1, copier()).image;
+  return testing::warped(page, layout().pageSize, [&](Point p) {
+    const double weight = ramp(p.y, 205, 245) * (1 - ramp(p.y, 728, 743));
+    return Point{shift.x * weight, shift.y * weight};
+  });
+}
+
+// Where the rows sit a whole row or a whole bubble away from their places, every bubble still
+// shows a printed outline at its place: only the blank paper beyond the blocks tells.
+TEST(Registration, neverTakesTheNextRowOrBubbleForTheRightOne) {
+  for (Point shift : {Point{0, SheetLayout::rowHeight}, Point{0, -SheetLayout::rowHeight},
+                      Point{SheetLayout::bubblePitch, 0}, Point{-SheetLayout::bubblePitch, 0}}) {
+    const Tally tally = readAndTally(answersMoved(shift));
+    EXPECT_EQ(tally.silent, 0) << shift.x << ", " << shift.y;
+    EXPECT_GE(tally.right, 58) << shift.x << ", " << shift.y;
+  }
+}
+
+TEST(Registration, flagsRowsMovedFurtherThanItLooks) {
+  const Tally tally = readAndTally(answersMoved({0, 2.5 * SheetLayout::rowHeight}));
+  EXPECT_EQ(tally.silent, 0);
+  EXPECT_EQ(tally.unaligned, 60);
+  EXPECT_EQ(tally.unalignedSuggested, 0);
+}
+
+GrayImage straightenedScan(const GrayImage &page, double dpi) {
+  std::array<Point, 4> corners{};
+  for (size_t i = 0; i < 4; ++i) {
+    const Point centre = layout().cornerCenters()[i];
+    corners[i] = {centre.x * dpi / 72, centre.y * dpi / 72};
+  }
+  return *GrayImage::straightened(page, corners, layout().pageSize);
+}
+
+TEST(Registration, leavesAFlatPageAsItIs) {
+  const GrayImage flat = straightenedScan(captured(copier()), 200);
+  const RegisteredPage registered = Registration::registered(flat, layout(), 1);
+  EXPECT_EQ(registered.image, flat);
+  EXPECT_EQ(registered.largestShift, 0);
+  EXPECT_EQ(registered.rowsLinedUp, std::vector<bool>(60, true));
+  EXPECT_EQ(registered.idColumnsLinedUp, std::vector<bool>(8, true));
+}
+
+TEST(Registration, movesABowedPageBackOntoItsLayout) {
+  const PageCapture bowed = copier({Shape::bow, 20, 0, false});
+  const RegisteredPage registered =
+      Registration::registered(straightenedScan(captured(bowed), 200), layout(), 1);
+  // The bow is 20 pt at the middle of the page; the answer columns sit a little off it.
+  EXPECT_GT(registered.largestShift, 12);
+  EXPECT_LT(registered.largestShift, 22);
+  EXPECT_EQ(registered.rowsLinedUp, std::vector<bool>(60, true));
+  // Every bubble of the corrected page reads as it does on the flat page.
+  const GrayImage flat = straightenedScan(captured(copier()), 200);
+  for (int position = 0; position < 60; ++position)
+    for (int slot = 0; slot < 5; ++slot) {
+      const Point centre = layout().bubbleCenter(position, slot);
+      EXPECT_NEAR(MarkReading::sample(registered.image, centre, MarkReading::BubbleKind::answer),
+                  MarkReading::sample(flat, centre, MarkReading::BubbleKind::answer), 0.12)
+          << "question " << position + 1 << " bubble " << slot;
+    }
+}
+
+std::vector<MarkReading::Bubble> everyBubble() {
+  std::vector<MarkReading::Bubble> bubbles;
+  for (int position = 0; position < 60; ++position)
+    for (int slot = 0; slot < 5; ++slot)
+      bubbles.push_back({layout().bubbleCenter(position, slot), MarkReading::BubbleKind::answer});
+  for (int column = 0; column < 8; ++column)
+    for (int digit = 0; digit < 10; ++digit)
+      bubbles.push_back(
+          {layout().idBubbleCenter(column, digit), MarkReading::BubbleKind::studentID});
+  return bubbles;
+}
+
+TEST(PaperLevel, anEvenlyLitPageReadsExactlyAsItsPlainDarkness) {
+  const GrayImage flat = straightenedScan(captured(copier()), 200);
+  const auto bubbles = everyBubble();
+  const std::vector<double> raw = MarkReading::sampleAgainstPaper(flat, bubbles);
+  for (size_t i = 0; i < bubbles.size(); ++i)
+    ASSERT_EQ(raw[i], MarkReading::sample(flat, bubbles[i].centre, bubbles[i].kind)) << i;
+}
+
+// A hard-edged shadow over the answers, 55 % light within it, its slanted edge cutting
+// through bubbles and blank rows: no row reads differently except as a flag, and only the
+// odd bubble the edge cuts in two is flagged.
+TEST(PaperLevel, aHardShadowEdgeNeitherMakesMarksNorFloodsThePage) {
+  const GrayImage page = captured(copier());
+  GrayImage shaded = page;
+  const auto width = static_cast<double>(page.width), height = static_cast<double>(page.height);
+  for (int64_t y = static_cast<int64_t>(0.2 * height); y < static_cast<int64_t>(0.9 * height); ++y)
+    for (int64_t x = 0; x < page.width; ++x)
+      if (static_cast<double>(x) > 0.45 * width + 0.3 * static_cast<double>(y))
+        shaded.set(x, y, static_cast<uint8_t>(std::lround(0.55 * page.at(x, y))));
+  const PageRead lit = PageReader::read(page, exam());
+  const PageRead dim = PageReader::read(shaded, exam());
+  ASSERT_FALSE(dim.problem);
+  ASSERT_EQ(dim.questions.size(), lit.questions.size());
+  int changed = 0;
+  for (size_t row = 0; row < dim.questions.size(); ++row) {
+    const MarkRead &seen = dim.questions[row].mark;
+    if (seen.choice) {
+      EXPECT_EQ(seen.choice, lit.questions[row].mark.choice) << "question " << row + 1;
+    }
+    changed +=
+        seen.choice != lit.questions[row].mark.choice || seen.flag != lit.questions[row].mark.flag;
+  }
+  EXPECT_LE(changed, 2);
+  for (size_t column = 0; column < dim.idColumns.size(); ++column)
+    if (dim.idColumns[column].choice) {
+      EXPECT_EQ(dim.idColumns[column].choice, lit.idColumns[column].choice) << column;
+    }
+}
+
+} // namespace
+} // namespace ovalon
