@@ -19,17 +19,21 @@ Runner addRosterCommand(CLI::App &app) {
   command->add_option("test", options->name, "Title or the start of the id")->required();
   command->add_option("file", options->file, "CSV file with a student ID column")->required();
   return [options](const Workspace &workspace) {
-    ExamDocument doc = workspace.find(options->name);
+    const Uuid id = workspace.locate(options->name).id;
     std::filesystem::path path = options->file;
     auto bytes = FileIO::read(path);
     if (!bytes)
       throw CliError::usage("Can’t read “" + path.string() + "”.");
-    auto imported = RosterUpdate::importRoster(doc, *bytes, path.filename().string());
-    if (!imported)
-      throw CliError::failed(imported.error());
-    workspace.save(doc);
-    std::cout << imported->title << "\n";
-    for (const std::string &note : imported->notes)
+    RosterUpdate::Imported imported;
+    workspace.update(id, [&](ExamDocument &doc) {
+      auto result = RosterUpdate::importRoster(doc, *bytes, path.filename().string());
+      if (!result)
+        throw CliError::failed(result.error());
+      imported = std::move(*result);
+      return ExamLibrary::Edited::changed;
+    });
+    std::cout << imported.title << "\n";
+    for (const std::string &note : imported.notes)
       std::cout << note << "\n";
   };
 }

@@ -81,7 +81,7 @@ const Uuid &sampleTestID() {
 } // namespace
 
 AppModel::AppModel(ExamLibrary library, QObject *parent)
-    : QObject(parent), library_(std::move(library)), documents_(library_.loadAll()) {
+    : QObject(parent), library_(std::move(library)), documents_(library_.loadAll().documents) {
   if (!documents_.empty())
     selectedID_ = documents_.front().exam.id;
   jobPool_.setMaxThreadCount(1);
