@@ -1,6 +1,7 @@
 // Scan intake throughput, pages in flight as on this machine: a 30-page PDF of
 // printed sheets rendered and read, a 100-page simulated class scan read with
-// and without handwritten names, and the peak memory of reading 500 scanned pages.
+// and without handwritten names, the same scan with JPEG pages as copiers write
+// them, and the peak memory of reading 500 scanned pages.
 
 #include "library/FileIO.h"
 #include "model/Exam.h"
@@ -67,18 +68,20 @@ double processSeconds() {
 }
 
 // A simulated class of `pages` one-page sheets scanned at 200 dpi into a temporary file,
-// the students' names handwritten or left off.
-std::filesystem::path writeSimulatedScan(int pages, bool names) {
+// the students' names handwritten or left off, the pages 8-bit gray or JPEGs of
+// `jpegQuality`.
+std::filesystem::path writeSimulatedScan(int pages, bool names, int jpegQuality = 0) {
   auto students = ClassSimulator::madeUpStudents(pages, gradedExam().idDigits, 21);
   std::vector<SimulatedSheet> sheets = ClassSimulator::studentSheets(gradedExam(), students, 21);
   if (!names)
     for (SimulatedSheet &sheet : sheets)
       sheet.name.reset();
-  const auto bytes = ScanSimulator::scan(
-      gradedExam(), sheets, ClassSimulator::distortions(pages, ScanQuality::mild, 21), 200);
+  const auto bytes = ScanSimulator::scan(gradedExam(), sheets,
+                                         ClassSimulator::distortions(pages, ScanQuality::mild, 21),
+                                         200, jpegQuality);
   const auto file = std::filesystem::temp_directory_path() /
                     ("ovalon-bench-scan-" + std::to_string(getpid()) + "-" + std::to_string(pages) +
-                     (names ? "n" : "") + ".pdf");
+                     (names ? "n" : "") + "-" + std::to_string(jpegQuality) + ".pdf");
   if (!bytes || !FileIO::writeAtomically(file, *bytes))
     std::abort();
   return file;
@@ -112,6 +115,26 @@ BENCHMARK(gradeHundredPageScan)
     ->Unit(benchmark::kSecond)
     ->UseRealTime()
     ->Iterations(1);
+
+// The same 100-page scan, names read, as a copier writes it: every page a JPEG of quality
+// 80. Processor time per page counts every thread; the JPEG decoding is part of it.
+void gradeHundredPageJpegScan(benchmark::State &state) {
+  const auto path = writeSimulatedScan(100, true, 80);
+  const double cpuBefore = processSeconds();
+  for (auto _ : state) {
+    auto outcomes = Grader::gradePDF(path, gradedExam());
+    if (!outcomes || outcomes->size() != 100 || (*outcomes)[0].problem ||
+        !(*outcomes)[0].name.has_value())
+      state.SkipWithError("the scan was not read");
+    benchmark::DoNotOptimize(outcomes);
+  }
+  std::filesystem::remove(path);
+  state.counters["CPU ms/page"] =
+      (processSeconds() - cpuBefore) * 1000 / (static_cast<double>(state.iterations()) * 100);
+  state.counters["pages/s"] = benchmark::Counter(static_cast<double>(state.iterations()) * 100,
+                                                 benchmark::Counter::kIsRate);
+}
+BENCHMARK(gradeHundredPageJpegScan)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
 
 // Peak resident memory of a process that grades a 500-page scan. The scan is made in a
 // child of its own and graded in another, so neither's memory counts toward the other.

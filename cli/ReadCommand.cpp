@@ -38,10 +38,11 @@ bool isPDF(const std::filesystem::path &path) {
 
 // A page read with an identity the caller chose (a page whose code is unreadable).
 PageOutcome readAssumed(const GrayImage &image, const Exam &exam, const SheetIdentity &assumed,
-                        const std::string &source) {
+                        const std::string &source, int sourcePage) {
   PageRead read = PageReader::read(image, exam, MarkThresholds{}, assumed);
   PageOutcome outcome;
   outcome.source = source;
+  outcome.sourcePage = sourcePage;
   outcome.identity = read.identity;
   outcome.problem = read.problem;
   outcome.questions = read.questions;
@@ -62,12 +63,20 @@ std::vector<PageOutcome> readFile(const std::filesystem::path &path, const Exam 
       throw CliError::failed(name + ": " + outcomes.error().description());
     return *outcomes;
   }
-  auto image = GrayImage::fromImageFile(path);
-  if (!image)
-    throw CliError::failed(name + " isn\u2019t a PDF or an image Ovalon can open.");
-  if (assumed)
-    return {readAssumed(*image, exam, *assumed, name)};
-  return Grader::gradeImages({std::move(*image)}, name, exam, progress);
+  const std::string unreadable = name + " isn\u2019t a PDF or an image Ovalon can open.";
+  if (assumed) {
+    std::vector<PageOutcome> outcomes;
+    for (const GrayImage &image : GrayImage::allFromImageFile(path))
+      outcomes.push_back(
+          readAssumed(image, exam, *assumed, name, static_cast<int>(outcomes.size()) + 1));
+    if (outcomes.empty())
+      throw CliError::failed(unreadable);
+    return outcomes;
+  }
+  auto outcomes = Grader::gradeImageFile(path, exam, progress);
+  if (!outcomes)
+    throw CliError::failed(unreadable);
+  return *outcomes;
 }
 
 std::string fillsText(const std::vector<double> &fills) {

@@ -63,8 +63,7 @@ bool decodePhotos(const std::vector<fs::path> &paths, ScanSource &source, std::s
   for (const fs::path &path : paths) {
     if (stop.stop_requested())
       break;
-    if (auto photo = GrayImage::fromImageFile(path))
-      images.push_back(std::move(*photo));
+    std::ranges::move(GrayImage::allFromImageFile(path), std::back_inserter(images));
   }
   return !images.empty();
 }
@@ -115,9 +114,18 @@ void AppModel::assertInterfaceThread() const {
              "model fields change only on the interface thread");
 }
 
-void AppModel::notifyChanged() {
+template <typename... Signals> void AppModel::notify(Signals... emits) {
   assertInterfaceThread();
+  (emit(this->*emits)(), ...);
   emit changed();
+}
+
+template <typename Field, typename... Signals>
+void AppModel::assign(Field &field, Field value, Signals... emits) {
+  if (field == value)
+    return;
+  field = std::move(value);
+  notify(emits...);
 }
 
 std::optional<fs::path> AppModel::chooseSaveFile(const std::optional<SavePanel> &panel) {
@@ -140,48 +148,47 @@ void AppModel::select(std::optional<Uuid> examID) {
   // A different test starts with nothing selected inside it.
   selectedSheet_.reset();
   reviewSelection_.reset();
-  previewPage_ = 1;
-  printVersion_ = 0;
-  notifyChanged();
+  notify(&AppModel::selectionChanged);
+  if (previewPage_ != 1 || printVersion_ != 0) {
+    previewPage_ = 1;
+    printVersion_ = 0;
+    notify(&AppModel::printSettingsChanged);
+  }
 }
 
 void AppModel::setTab(Tab tab) {
   if (tab == tab_)
     return;
   tab_ = tab;
-  notifyChanged();
+  notify(&AppModel::tabChanged);
 }
 
 void AppModel::setSelectedSheet(std::optional<Uuid> sheetID) {
-  selectedSheet_ = sheetID;
-  notifyChanged();
+  assign(selectedSheet_, sheetID, &AppModel::selectionChanged);
 }
 
 void AppModel::showMessage(std::string title, std::string detail) {
   message_ = Message{Uuid::random(), std::move(title), std::move(detail)};
-  notifyChanged();
+  notify(&AppModel::messageChanged);
 }
 
 void AppModel::clearMessage() {
-  message_.reset();
-  notifyChanged();
+  assign(message_, std::optional<Message>(), &AppModel::messageChanged);
 }
 
 void AppModel::setProgress(std::optional<Progress> progress) {
-  progress_ = std::move(progress);
-  notifyChanged();
+  assign(progress_, std::move(progress), &AppModel::progressChanged);
 }
 
 void AppModel::askToDelete(const Uuid &examID) {
   if (const ExamDocument *doc = document(examID)) {
     testToDelete_ = *doc;
-    notifyChanged();
+    notify(&AppModel::dialogsChanged);
   }
 }
 
 void AppModel::cancelDelete() {
-  testToDelete_.reset();
-  notifyChanged();
+  assign(testToDelete_, std::optional<ExamDocument>(), &AppModel::dialogsChanged);
 }
 
 void AppModel::confirmDelete() {
@@ -193,23 +200,19 @@ void AppModel::confirmDelete() {
 }
 
 void AppModel::setPrintVersion(int version) {
-  printVersion_ = version;
-  notifyChanged();
+  assign(printVersion_, version, &AppModel::printSettingsChanged);
 }
 
 void AppModel::setPrintForRoster(bool forRoster) {
-  printForRoster_ = forRoster;
-  notifyChanged();
+  assign(printForRoster_, forRoster, &AppModel::printSettingsChanged);
 }
 
 void AppModel::setPrintCopies(int copies) {
-  printCopies_ = copies;
-  notifyChanged();
+  assign(printCopies_, copies, &AppModel::printSettingsChanged);
 }
 
 void AppModel::setPreviewPage(int page) {
-  previewPage_ = page;
-  notifyChanged();
+  assign(previewPage_, page, &AppModel::printSettingsChanged);
 }
 
 void AppModel::newTest() {
@@ -218,7 +221,7 @@ void AppModel::newTest() {
   select(examID);
   setTab(Tab::builder);
   scheduleSave(examID);
-  notifyChanged();
+  notify(&AppModel::libraryChanged);
 }
 
 void AppModel::duplicateTest(const Uuid &examID) {
@@ -236,7 +239,7 @@ void AppModel::duplicateTest(const Uuid &examID) {
   select(copyID);
   setTab(Tab::builder);
   scheduleSave(copyID);
-  notifyChanged();
+  notify(&AppModel::libraryChanged);
 }
 
 void AppModel::deleteTest(const Uuid &examID) {
@@ -245,7 +248,7 @@ void AppModel::deleteTest(const Uuid &examID) {
   (void)QtConcurrent::run([library = library_, examID] { library.remove(examID); });
   if (selectedID_ == examID)
     select(documents_.empty() ? std::nullopt : std::optional(documents_.front().exam.id));
-  notifyChanged();
+  notify(&AppModel::libraryChanged);
 }
 
 void AppModel::update(const std::function<void(ExamDocument &)> &change,
@@ -258,7 +261,9 @@ void AppModel::update(const std::function<void(ExamDocument &)> &change,
   change(*doc);
   doc->modified = Date::now();
   scheduleSave(*target);
-  notifyChanged();
+  assertInterfaceThread();
+  emit documentChanged(*target);
+  emit changed();
 }
 
 void AppModel::cancelSave(const Uuid &examID) {
@@ -335,23 +340,19 @@ std::optional<Bytes> AppModel::imageData(const Uuid &imageID) const {
 }
 
 void AppModel::setReviewSelection(std::optional<ReviewItem> item) {
-  reviewSelection_ = std::move(item);
-  notifyChanged();
+  assign(reviewSelection_, std::move(item), &AppModel::selectionChanged);
 }
 
 void AppModel::setShowScanImporter(bool show) {
-  showScanImporter_ = show;
-  notifyChanged();
+  assign(showScanImporter_, show, &AppModel::dialogsChanged);
 }
 
 void AppModel::setShowRosterImporter(bool show) {
-  showRosterImporter_ = show;
-  notifyChanged();
+  assign(showRosterImporter_, show, &AppModel::dialogsChanged);
 }
 
 void AppModel::setShowHelp(bool show) {
-  showHelp_ = show;
-  notifyChanged();
+  assign(showHelp_, show, &AppModel::dialogsChanged);
 }
 
 // Background jobs
@@ -391,7 +392,7 @@ void AppModel::postProgress(int job, int done, int total) {
           return;
         progress_->done = done;
         progress_->total = total;
-        notifyChanged();
+        notify(&AppModel::progressChanged);
       },
       Qt::QueuedConnection);
 }
@@ -465,10 +466,10 @@ void AppModel::finishGrading(const Uuid &examID, const GradingRun::Reading &read
   });
   update([&result](ExamDocument &d) { GradingRun::apply(result, d); }, examID);
   if (selectedID_ == examID && !selectedSheet_ && !result.assembly.sheets.empty())
-    selectedSheet_ = result.assembly.sheets.front().id;
+    setSelectedSheet(result.assembly.sheets.front().id);
   if (result.key) {
     keyCheck_ = KeyCheck{std::move(*result.key), examID, std::move(result.gradingNote)};
-    notifyChanged();
+    notify(&AppModel::keyCheckChanged);
   } else {
     showMessage(std::move(result.title), std::move(result.detail));
   }
@@ -834,7 +835,7 @@ void AppModel::gradeIssueAsVersion(const Uuid &issueID, int version) {
     d.issues = std::move(regraded.issues);
   });
   if (reviewSelection_ == ReviewItem{ReviewItem::Issue{issueID}})
-    reviewSelection_.reset();
+    setReviewSelection(std::nullopt);
   if (regrade->retired) {
     imageCache_.erase(*regrade->retired);
     inBackground([library = library_, retired = *regrade->retired, examID] {
@@ -859,7 +860,7 @@ void AppModel::removeSheet(const Uuid &sheetID) {
   for (const Uuid &picture : pictures)
     imageCache_.erase(picture);
   inBackground([library = library_, pictures, examID] { library.deleteImages(pictures, examID); });
-  notifyChanged();
+  notify(&AppModel::selectionChanged);
 }
 
 // Rescan of one sheet
@@ -923,7 +924,7 @@ void AppModel::finishRescan(const Uuid &examID, const Uuid &sheetID,
     library.deleteImages(old, examID);
   });
   update([&copy](ExamDocument &d) { d.sheets = std::move(copy.sheets); }, examID);
-  selectedSheet_ = sheetID;
+  setSelectedSheet(sheetID);
   auto sheet = std::ranges::find(document(examID)->sheets, sheetID, &ScannedSheet::id);
   std::vector<std::string> lines = replaced->summary.sentences();
   lines.insert(lines.end(), reading.errors.begin(), reading.errors.end());
@@ -965,7 +966,7 @@ void AppModel::scanAnswerKey(const fs::path &path) {
         keyCheck_ = KeyCheck{std::move(*key), examID,
                              reading.errors.empty() ? std::nullopt
                                                     : std::optional(joinedLines(reading.errors))};
-        notifyChanged();
+        notify(&AppModel::keyCheckChanged);
       });
 }
 
@@ -982,8 +983,7 @@ void AppModel::applyKey(const std::vector<std::optional<int>> &answers, const Uu
 }
 
 void AppModel::cancelKeyCheck() {
-  keyCheck_.reset();
-  notifyChanged();
+  assign(keyCheck_, std::optional<KeyCheck>(), &AppModel::keyCheckChanged);
 }
 
 // Results and exports

@@ -35,9 +35,11 @@ class QTimer;
 namespace ovalon {
 
 // The one controller of the application. It owns every document and all
-// presentation state; screens read it and call its operations, and it emits
-// `changed` after every change so they can refresh. Everything here runs on
-// the interface thread; only library writes leave it, with copies.
+// presentation state; screens read it and call its operations, and it tells
+// them what changed through the specific signals below (and the coarse
+// `changed` after each of them, for screens not yet moved onto those).
+// Everything here runs on the interface thread; only library writes leave it,
+// with copies.
 class AppModel : public QObject {
   Q_OBJECT
 
@@ -225,12 +227,33 @@ public:
   void exportAnswerKeys();
 
 signals:
+  // The list of tests: one added or removed.
+  void libraryChanged();
+  // A test's content: an edit, a grading run, a decision. Its title too.
+  void documentChanged(const ovalon::Uuid &examID);
+  // The selected test, sheet or review item.
+  void selectionChanged();
+  void tabChanged();
+  // A background job started, moved on or ended.
+  void progressChanged();
+  // An alert appeared or was dismissed.
+  void messageChanged();
+  void keyCheckChanged();
+  // The print tab's version, roster choice, copies or preview page.
+  void printSettingsChanged();
+  // A confirmation, a chooser or help opened or closed.
+  void dialogsChanged();
+  // After each of the above.
   void changed();
 
 private:
   ExamDocument *mutableDocument(const Uuid &examID);
-  // Every change to the model's fields ends here: checks the thread, tells the screens.
-  void notifyChanged();
+  // Every change to the model's fields ends here: checks the thread, emits the
+  // specific signals and then `changed`.
+  template <typename... Signals> void notify(Signals... emits);
+  // Sets a field and notifies, only when the value differs.
+  template <typename Field, typename... Signals>
+  void assign(Field &field, Field value, Signals... emits);
   void assertInterfaceThread() const;
   std::optional<std::filesystem::path> chooseSaveFile(const std::optional<SavePanel> &panel);
   std::optional<std::filesystem::path> chooseFile(const std::optional<OpenPanel> &panel);

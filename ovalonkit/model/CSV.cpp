@@ -144,15 +144,16 @@ char separator(std::string_view text) {
   return semicolons >= tabs ? ';' : '\t';
 }
 
-std::vector<std::vector<std::string>> rows(std::string_view text, std::optional<char> separator) {
+std::vector<Row> numberedRows(std::string_view text, std::optional<char> separator) {
   if (text.starts_with("\xEF\xBB\xBF"))
     text.remove_prefix(3);
   char sep = separator.value_or(CSV::separator(text));
 
-  std::vector<std::vector<std::string>> rows;
+  std::vector<Row> rows;
   std::vector<std::string> row;
   std::string field;
   bool quoted = false;
+  int number = 1;
 
   auto endField = [&] {
     row.push_back(std::move(field));
@@ -161,8 +162,9 @@ std::vector<std::vector<std::string>> rows(std::string_view text, std::optional<
   auto endRow = [&] {
     endField();
     if (!std::ranges::all_of(row, isBlank))
-      rows.push_back(std::move(row));
+      rows.push_back({number, std::move(row)});
     row.clear();
+    ++number;
   };
 
   // Separators, quotes and line breaks are ASCII, so walking UTF-8 bytes is safe.
@@ -192,6 +194,13 @@ std::vector<std::vector<std::string>> rows(std::string_view text, std::optional<
   }
   endRow();
   return rows;
+}
+
+std::vector<std::vector<std::string>> rows(std::string_view text, std::optional<char> separator) {
+  std::vector<std::vector<std::string>> fields;
+  for (Row &row : numberedRows(text, separator))
+    fields.push_back(std::move(row.fields));
+  return fields;
 }
 
 } // namespace ovalon::CSV

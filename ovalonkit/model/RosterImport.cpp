@@ -4,9 +4,8 @@
 #include "model/TextCompare.h"
 
 #include <algorithm>
-#include <array>
 #include <optional>
-#include <tuple>
+#include <span>
 #include <unordered_set>
 
 namespace ovalon::RosterImport {
@@ -14,17 +13,27 @@ namespace {
 
 using Row = std::vector<std::string>;
 
-// Header names as normalised, each list in priority order. "student" is both an ID and a
-// name heading; which one it is depends on what is under it.
-constexpr std::array<std::string_view, 12> idNames{
-    "id",        "student id", "student number", "student no", "student no.", "student #",
-    "id number", "number",     "sis id",         "student",    "local id",    "#"};
-constexpr std::array<std::string_view, 6> firstNames{"first",      "first name", "firstname",
-                                                     "given name", "given",      "preferred name"};
-constexpr std::array<std::string_view, 6> lastNames{"last",    "last name",   "lastname",
-                                                    "surname", "family name", "family"};
-constexpr std::array<std::string_view, 7> fullNames{
-    "name", "student name", "full name", "fullname", "names", "student", "pupil"};
+// Header names as compared (see headingKey), each list in priority order. "student" is both
+// an ID and a name heading; which one it is depends on what is under it. School systems name
+// the ID column in many ways; the specific names come before the generic "number".
+// clang-format off
+constexpr std::string_view idNames[]{
+    "id", "studentid", "studentidnumber", "studentnumber", "studentno", "student#",
+    "idnumber", "idno", "id#",
+    "pupilid", "pupilnumber", "pupilno", "learnerid", "learnernumber",
+    "permid", "permnumber", "perm#", "permanentid", "perm",
+    "matricule", "matricula", "studentmatricule",
+    "admissionnumber", "admissionno", "rollnumber", "rollno", "candidatenumber",
+    "enrollmentnumber", "enrolmentnumber", "studentidentifier",
+    "number", "sisid", "student", "localid", "#"};
+constexpr std::string_view firstNames[]{
+    "first", "firstname", "givenname", "given", "preferredname",
+    "forename", "forenames", "givennames", "firstnames"};
+constexpr std::string_view lastNames[]{
+    "last", "lastname", "surname", "familyname", "family", "lastnames", "surnames"};
+constexpr std::string_view fullNames[]{
+    "name", "studentname", "fullname", "names", "student", "pupil", "pupilname", "learnername"};
+// clang-format on
 
 bool isDigit(char c) {
   return c >= '0' && c <= '9';
@@ -48,19 +57,17 @@ std::string trimmed(std::string_view text) {
   return TextCompare::utf8(std::u32string_view(first, last.base()));
 }
 
-std::string headerName(const std::string &cell) {
-  std::string name = cell;
-  for (char &c : name) {
-    if (c >= 'A' && c <= 'Z')
-      c = static_cast<char>(c - 'A' + 'a');
-    else if (c == '_')
-      c = ' ';
-  }
-  return name;
+// A heading as compared: folded (case, accents, full-width forms) and kept to its letters,
+// digits and "#", so "Student_ID", "StudentID", "STUDENT-ID" and "Student ID" all match.
+std::string headingKey(std::string_view cell) {
+  std::u32string key;
+  for (char32_t c : TextCompare::codePoints(TextCompare::fold(cell)))
+    if (TextCompare::isLetter(c) || (c >= U'0' && c <= U'9') || c == U'#')
+      key.push_back(c);
+  return TextCompare::utf8(key);
 }
 
-template <size_t N>
-std::optional<size_t> findColumn(const Row &header, const std::array<std::string_view, N> &names) {
+std::optional<size_t> findColumn(const Row &header, std::span<const std::string_view> names) {
   for (std::string_view name : names)
     if (auto it = std::ranges::find(header, name); it != header.end())
       return static_cast<size_t>(it - header.begin());
@@ -97,39 +104,100 @@ std::optional<std::string> idDigits(std::string_view value) {
   return digits;
 }
 
-// "Last, First", or words with the last one as the last name.
-std::pair<std::string, std::string> splitFullName(std::string_view full) {
-  if (size_t comma = full.find(','); comma != std::string_view::npos)
-    return {trimmed(full.substr(comma + 1)), trimmed(full.substr(0, comma))};
-  std::vector<std::string_view> words;
-  for (size_t start = 0; start <= full.size();) {
-    size_t end = std::min(full.find(' ', start), full.size());
-    if (end > start)
-      words.push_back(full.substr(start, end - start));
-    start = end + 1;
-  }
-  if (words.empty())
-    return {};
-  if (words.size() == 1)
-    return {std::string(words[0]), ""};
-  std::string first;
-  for (size_t i = 0; i + 1 < words.size(); ++i) {
+// "row 4", "rows 4 and 9", "rows 4, 7 and 9", and past eight rows "and 5 more".
+std::string rowList(const std::vector<int> &rows) {
+  constexpr size_t listed = 8;
+  std::string text = rows.size() == 1 ? "row " : "rows ";
+  const size_t shown = rows.size() > listed + 1 ? listed : rows.size();
+  for (size_t i = 0; i < shown; ++i) {
     if (i > 0)
-      first += ' ';
-    first += words[i];
+      text += i + 1 == shown && shown == rows.size() ? " and " : ", ";
+    text += std::to_string(rows[i]);
   }
-  return {first, std::string(words.back())};
+  if (shown < rows.size())
+    text += " and " + std::to_string(rows.size() - shown) + " more";
+  return text;
 }
 
-std::vector<std::string> warnings(int skipped, int repeated) {
+// Each warning names the rows, as the teacher sees them in the spreadsheet.
+std::vector<std::string> warnings(const std::vector<int> &skipped,
+                                  const std::vector<int> &repeated) {
   std::vector<std::string> texts;
-  if (skipped > 0)
-    texts.push_back(std::to_string(skipped) + " row" + (skipped == 1 ? "" : "s") +
-                    " without a numeric ID " + (skipped == 1 ? "was" : "were") + " skipped.");
-  if (repeated > 0)
-    texts.push_back(std::to_string(repeated) + " repeated ID" +
-                    (repeated == 1 ? " was" : "s were") + " skipped.");
+  if (const size_t n = skipped.size(); n > 0)
+    texts.push_back(std::to_string(n) + " row" + (n == 1 ? "" : "s") + " without a numeric ID " +
+                    (n == 1 ? "was" : "were") + " skipped (" + rowList(skipped) + ").");
+  if (const size_t m = repeated.size(); m > 0)
+    texts.push_back(std::to_string(m) + " repeated ID" + (m == 1 ? " was" : "s were") +
+                    " skipped (" + rowList(repeated) + ").");
   return texts;
+}
+
+// The columns of a file, found from its header row, or from its first row when it has none.
+struct Columns {
+  std::optional<size_t> id, first, last, full;
+  bool hasHeader = true;
+};
+
+std::expected<Columns, Failure> columnsOf(const std::vector<CSV::Row> &rows,
+                                          const Options &options) {
+  Row header;
+  for (const std::string &field : rows[0].fields)
+    header.push_back(headingKey(field));
+  Columns columns{findColumn(header, idNames), findColumn(header, firstNames),
+                  findColumn(header, lastNames), findColumn(header, fullNames)};
+
+  if (!options.idColumn.empty()) {
+    const std::string key = headingKey(options.idColumn);
+    const std::string_view named[]{key};
+    columns.id = findColumn(header, named);
+    if (!columns.id)
+      return std::unexpected(Failure::noSuchColumn(options.idColumn));
+  } else if (columns.id && header[*columns.id] == "student") {
+    std::string_view firstValue = rows.size() > 1 ? cell(rows[1].fields, columns.id) : "";
+    if (!looksLikeID(firstValue))
+      columns.id.reset();
+  }
+  if (columns.id && columns.full == columns.id)
+    columns.full.reset();
+  if (columns.id)
+    return columns;
+
+  if (columns.first || columns.last || columns.full)
+    return std::unexpected(Failure::noIDColumn());
+  // No heading we know: the first row is already a student.
+  const Row &first = rows[0].fields;
+  auto idIt = std::ranges::find_if(first, looksLikeID);
+  if (idIt == first.end())
+    return std::unexpected(Failure::noIDColumn());
+  columns.id = static_cast<size_t>(idIt - first.begin());
+  for (size_t column = 0; column < first.size(); ++column)
+    if (column != *columns.id && !looksLikeID(first[column])) {
+      columns.full = column;
+      break;
+    }
+  columns.hasHeader = false;
+  return columns;
+}
+
+std::vector<CSV::Row> trimmedRows(std::string_view text) {
+  std::vector<CSV::Row> rows = CSV::numberedRows(text);
+  for (CSV::Row &row : rows)
+    for (std::string &field : row.fields)
+      field = trimmed(field);
+  return rows;
+}
+
+std::expected<std::string, Failure> decoded(const Bytes &data) {
+  // A class list is a few kilobytes; anything this large is not one, and
+  // reading it would only cost time and memory.
+  constexpr size_t largestRoster = 16 * 1024 * 1024;
+  if (data.size() > largestRoster)
+    return std::unexpected(Failure::unreadable());
+  std::optional<std::string> text = CSV::decodeText(data);
+  // Text never holds NUL characters; a picture or a spreadsheet's binary file does.
+  if (!text || text->find('\0') != std::string::npos)
+    return std::unexpected(Failure::unreadable());
+  return std::move(*text);
 }
 
 } // namespace
@@ -143,89 +211,65 @@ std::string Failure::description() const {
            "ID\u201D (digits only).";
   case Reason::empty:
     return "No students were found in that file.";
+  case Reason::noSuchColumn:
+    return "That file has no column \u201C" + column + "\u201D.";
   }
   return {};
 }
 
-std::expected<Result, Failure> importData(const Bytes &data, std::string_view sourceName) {
-  // A class list is a few kilobytes; anything this large is not one, and
-  // reading it would only cost time and memory.
-  constexpr size_t largestRoster = 16 * 1024 * 1024;
-  if (data.size() > largestRoster)
-    return std::unexpected(Failure::unreadable());
-  std::optional<std::string> text = CSV::decodeText(data);
-  // Text never holds NUL characters; a picture or a spreadsheet's binary file does.
-  if (!text || text->find('\0') != std::string::npos)
-    return std::unexpected(Failure::unreadable());
-  return importText(*text, sourceName);
+std::expected<Result, Failure> importData(const Bytes &data, std::string_view sourceName,
+                                          const Options &options) {
+  auto text = decoded(data);
+  if (!text)
+    return std::unexpected(text.error());
+  return importText(*text, sourceName, options);
 }
 
-std::expected<Result, Failure> importText(std::string_view text, std::string_view sourceName) {
-  std::vector<Row> rows = CSV::rows(text);
-  for (Row &row : rows)
-    for (std::string &field : row)
-      field = trimmed(field);
+std::expected<std::vector<std::string>, Failure> headings(const Bytes &data) {
+  auto text = decoded(data);
+  if (!text)
+    return std::unexpected(text.error());
+  std::vector<CSV::Row> rows = trimmedRows(*text);
   if (rows.empty())
     return std::unexpected(Failure::empty());
+  return std::move(rows[0].fields);
+}
 
-  Row header;
-  for (const std::string &field : rows[0])
-    header.push_back(headerName(field));
-  std::optional<size_t> idColumn = findColumn(header, idNames);
-  std::optional<size_t> firstColumn = findColumn(header, firstNames);
-  std::optional<size_t> lastColumn = findColumn(header, lastNames);
-  std::optional<size_t> fullColumn = findColumn(header, fullNames);
-  size_t firstDataRow = 1;
-
-  if (idColumn && header[*idColumn] == "student") {
-    std::string_view firstValue = rows.size() > 1 ? cell(rows[1], idColumn) : "";
-    if (!looksLikeID(firstValue))
-      idColumn.reset();
-  }
-  if (idColumn && fullColumn == idColumn)
-    fullColumn.reset();
-
-  if (!idColumn) {
-    if (firstColumn || lastColumn || fullColumn)
-      return std::unexpected(Failure::noIDColumn());
-    // No heading we know: the first row is already a student.
-    const Row &first = rows[0];
-    auto idIt = std::ranges::find_if(first, looksLikeID);
-    if (idIt == first.end())
-      return std::unexpected(Failure::noIDColumn());
-    idColumn = static_cast<size_t>(idIt - first.begin());
-    for (size_t column = 0; column < first.size(); ++column)
-      if (column != *idColumn && !looksLikeID(first[column])) {
-        fullColumn = column;
-        break;
-      }
-    firstDataRow = 0;
-  }
+std::expected<Result, Failure> importText(std::string_view text, std::string_view sourceName,
+                                          const Options &options) {
+  const std::vector<CSV::Row> rows = trimmedRows(text);
+  if (rows.empty())
+    return std::unexpected(Failure::empty());
+  const auto columns = columnsOf(rows, options);
+  if (!columns)
+    return std::unexpected(columns.error());
 
   std::vector<Student> students;
   std::unordered_set<std::string> seenKeys;
-  int skipped = 0, repeated = 0;
-  for (size_t r = firstDataRow; r < rows.size(); ++r) {
-    const Row &row = rows[r];
-    std::optional<std::string> id = idDigits(cell(row, idColumn));
+  std::vector<int> skipped, repeated;
+  for (size_t r = columns->hasHeader ? 1 : 0; r < rows.size(); ++r) {
+    const Row &row = rows[r].fields;
+    std::optional<std::string> id = idDigits(cell(row, columns->id));
     if (!id) {
-      ++skipped;
+      skipped.push_back(rows[r].number);
       continue;
     }
     if (!seenKeys.insert(Student::idKey(*id)).second) {
-      ++repeated;
+      repeated.push_back(rows[r].number);
       continue;
     }
-    Student student{*id, std::string(cell(row, firstColumn)), std::string(cell(row, lastColumn))};
+    Student student{*id, std::string(cell(row, columns->first)),
+                    std::string(cell(row, columns->last))};
     if (student.firstName.empty() && student.lastName.empty())
-      std::tie(student.firstName, student.lastName) = splitFullName(cell(row, fullColumn));
+      student = Student::named(*id, cell(row, columns->full));
     students.push_back(std::move(student));
   }
   if (students.empty())
     return std::unexpected(Failure::empty());
 
-  return Result{Roster{std::move(students), std::string(sourceName)}, skipped,
-                warnings(skipped, repeated)};
+  Result result{Roster{std::move(students), std::string(sourceName)},
+                static_cast<int>(skipped.size()), warnings(skipped, repeated), skipped, repeated};
+  return result;
 }
 
 } // namespace ovalon::RosterImport

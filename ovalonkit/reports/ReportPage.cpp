@@ -1,34 +1,42 @@
 #include "reports/ReportPage.h"
 
+#include "sheets/SheetLayout.h"
+
 #include <cstdio>
 
-namespace ovalon::ReportPage {
+namespace ovalon {
 
-void flip(Canvas &canvas) {
+ReportPage ReportPage::of(const Exam &exam) {
+  return {SheetLayout(exam).pageSize};
+}
+
+void ReportPage::flip(Canvas &canvas) const {
   canvas.translate(0, size.height);
   canvas.scale(1, -1);
 }
 
-void drawFooter(Canvas &canvas, const std::string &text) {
-  drawCentred(canvas, {text, Font::helvetica(8), 0.5}, size.width / 2, 764);
+void ReportPage::drawFooter(Canvas &canvas, const std::string &text) const {
+  drawCentred(canvas, {text, Font::helvetica(8), 0.5}, size.width / 2, size.height - 28);
 }
 
-std::string pageFooter(int page, int pageCount) {
+std::string ReportPage::pageFooter(int page, int pageCount) {
   return "Ovalon · Page " + std::to_string(page) + " of " + std::to_string(pageCount);
 }
 
-void drawCentred(Canvas &canvas, const TextLine &line, double centreX, double baseline) {
+void ReportPage::drawCentred(Canvas &canvas, const TextLine &line, double centreX,
+                             double baseline) {
   canvas.drawText(line, {centreX - line.width() / 2, baseline});
 }
 
-void drawRightAligned(Canvas &canvas, const TextLine &line, double rightX, double baseline) {
+void ReportPage::drawRightAligned(Canvas &canvas, const TextLine &line, double rightX,
+                                  double baseline) {
   canvas.drawText(line, {rightX - line.width(), baseline});
 }
 
-std::string formatted(const char *format, double value) {
+std::string ReportPage::formatted(const char *format, double value) {
   char buffer[64];
   std::snprintf(buffer, sizeof buffer, format, value);
   return buffer;
 }
 
-} // namespace ovalon::ReportPage
+} // namespace ovalon

@@ -1,33 +1,44 @@
 #pragma once
 
+#include "model/Exam.h"
 #include "sheets/Canvas.h"
 #include "sheets/Size.h"
 #include "sheets/TextLine.h"
 
 #include <string>
-#include <string_view>
 
-// What every printed report shares: a US Letter page whatever the test's paper, drawn from
-// the top-left with y downward, a 48-point left margin and a centred footer.
-namespace ovalon::ReportPage {
+namespace ovalon {
 
-inline constexpr Size size{612, 792};
-inline constexpr double left = 48;
-inline constexpr double contentWidth = 516;
+// What every printed report shares: a page of the test's own paper (A4 or US Letter, so the
+// reports go through the same printer tray as the sheets), drawn from the top-left with y
+// downward, 48-point side margins and a centred footer 28 points above the bottom edge.
+struct ReportPage {
+  static constexpr double left = 48;
+  // The layouts were first fitted to US Letter; taller paper gives their tables more room.
+  static constexpr double letterHeight = 792;
 
-// Turns a freshly begun page to a top-left origin with y downward.
-void flip(Canvas &canvas);
+  Size size;
 
-// The footer line, Helvetica 8 in mid gray, centred near the bottom edge.
-void drawFooter(Canvas &canvas, const std::string &text);
+  static ReportPage of(const Exam &exam);
 
-// "Ovalon · Page 2 of 3".
-std::string pageFooter(int page, int pageCount);
+  double contentWidth() const { return size.width - 2 * left; }
+  double extraHeight() const { return size.height - letterHeight; }
 
-void drawCentred(Canvas &canvas, const TextLine &line, double centreX, double baseline);
-void drawRightAligned(Canvas &canvas, const TextLine &line, double rightX, double baseline);
+  // Turns a freshly begun page to a top-left origin with y downward.
+  void flip(Canvas &canvas) const;
 
-// One number through a printf format such as "%.1f%%".
-std::string formatted(const char *format, double value);
+  // The footer line, Helvetica 8 in mid gray, centred near the bottom edge.
+  void drawFooter(Canvas &canvas, const std::string &text) const;
 
-} // namespace ovalon::ReportPage
+  // "Ovalon · Page 2 of 3".
+  static std::string pageFooter(int page, int pageCount);
+
+  static void drawCentred(Canvas &canvas, const TextLine &line, double centreX, double baseline);
+  static void drawRightAligned(Canvas &canvas, const TextLine &line, double rightX,
+                               double baseline);
+
+  // One number through a printf format such as "%.1f%%".
+  static std::string formatted(const char *format, double value);
+};
+
+} // namespace ovalon

@@ -10,8 +10,8 @@
 #include <optional>
 #include <vector>
 
-// The printable documents of a test, as PDF bytes on US Letter pages whatever the test's
-// paper; nothing when no PDF could be made. `today` is the date printed on them.
+// The printable documents of a test, as PDF bytes on the test's own paper (A4 or US
+// Letter); nothing when no PDF could be made. `today` is the date printed on them.
 namespace ovalon::Reports {
 
 // The score summary and one table row per question.

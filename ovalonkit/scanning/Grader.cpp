@@ -231,8 +231,7 @@ gradePDF(const std::filesystem::path &path, const Exam &exam, const Progress &pr
     if (!image)
       image = document->renderPage(index);
     // A page that cannot be rendered reads as blank paper.
-    job.owned =
-        std::make_unique<GrayImage>(std::move(image).value_or(GrayImage::blank(850, 1100, 255)));
+    job.owned = std::make_unique<GrayImage>(std::move(image).value_or(GrayImage::blankPage()));
     job.page = job.owned.get();
     return job;
   };
@@ -255,6 +254,31 @@ std::vector<PageOutcome> gradeImages(const std::vector<GrayImage> &images,
   };
   return readPages(static_cast<int>(images.size()), produce, exam, sourceName, progress,
                    std::move(stop), pageDone);
+}
+
+std::optional<std::vector<PageOutcome>> gradeImageFile(const std::filesystem::path &path,
+                                                       const Exam &exam, const Progress &progress,
+                                                       std::stop_token stop,
+                                                       const PageDone &pageDone) {
+  const std::optional<Bytes> bytes = GrayImage::fileBytes(path);
+  if (!bytes)
+    return std::nullopt;
+  const int total = GrayImage::imageCount(*bytes);
+  // The first image tells whether this is a picture at all; it is read as it is.
+  std::optional<GrayImage> first = total > 0 ? GrayImage::fromImageData(*bytes) : std::nullopt;
+  if (!first)
+    return std::nullopt;
+  const Producer produce = [&](int index) {
+    Job job;
+    job.index = index;
+    std::optional<GrayImage> image =
+        index == 0 ? std::move(first) : GrayImage::fromImageData(*bytes, index);
+    job.owned = std::make_unique<GrayImage>(std::move(image).value_or(GrayImage::blankPage()));
+    job.page = job.owned.get();
+    return job;
+  };
+  return readPages(total, produce, exam, path.filename().string(), progress, std::move(stop),
+                   pageDone);
 }
 
 std::optional<int> pdfPageCount(const std::filesystem::path &path) {

@@ -58,6 +58,14 @@ std::vector<PageOutcome> gradeImages(const std::vector<GrayImage> &images,
                                      const Progress &progress = {}, std::stop_token stop = {},
                                      const PageDone &pageDone = {});
 
+// Every image of an image file (each page of a multi-page TIFF) as pages 1,
+// 2, … of the file's name, decoded only as each is read; stops like gradePDF.
+// An image after the first that cannot be decoded is read as blank paper.
+// Nothing when the file cannot be read or its first image decoded.
+std::optional<std::vector<PageOutcome>>
+gradeImageFile(const std::filesystem::path &path, const Exam &exam, const Progress &progress = {},
+               std::stop_token stop = {}, const PageDone &pageDone = {});
+
 // One page read into an outcome, with its pictures. `assumed` stands in for an
 // identity symbol that cannot be found (a smudged code the teacher vouches for).
 PageOutcome readPage(const GrayImage &page, const Exam &exam, const std::string &source,

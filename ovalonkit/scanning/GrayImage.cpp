@@ -56,19 +56,45 @@ void GrayImage::set(int64_t x, int64_t y, uint8_t value) {
   pixels[static_cast<size_t>(y * width + x)] = value;
 }
 
-std::optional<GrayImage> GrayImage::fromImageData(std::span<const uint8_t> data) {
-  auto decoded = ImageCodecs::decode(data, maxDecodedSide);
+std::optional<GrayImage> GrayImage::fromImageData(std::span<const uint8_t> data, int index) {
+  auto decoded = ImageCodecs::decode(data, maxDecodedSide, true, index);
   if (!decoded || decoded->pixels.empty())
     return std::nullopt;
   return decoded->downscaled(maxDecodedSide);
 }
 
-std::optional<GrayImage> GrayImage::fromImageFile(const std::filesystem::path &path) {
+int GrayImage::imageCount(std::span<const uint8_t> data) {
+  return ImageCodecs::imageCount(data);
+}
+
+std::optional<Bytes> GrayImage::fileBytes(const std::filesystem::path &path) {
   std::ifstream file(path, std::ios::binary);
   if (!file)
     return std::nullopt;
-  const Bytes bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-  return file.bad() ? std::nullopt : fromImageData(bytes);
+  Bytes bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  if (file.bad())
+    return std::nullopt;
+  return bytes;
+}
+
+std::optional<GrayImage> GrayImage::fromImageFile(const std::filesystem::path &path) {
+  const std::optional<Bytes> bytes = fileBytes(path);
+  return bytes ? fromImageData(*bytes) : std::nullopt;
+}
+
+std::vector<GrayImage> GrayImage::allFromImageFile(const std::filesystem::path &path) {
+  const std::optional<Bytes> bytes = fileBytes(path);
+  std::vector<GrayImage> images;
+  if (!bytes)
+    return images;
+  const int count = imageCount(*bytes);
+  for (int index = 0; index < count; ++index) {
+    std::optional<GrayImage> image = fromImageData(*bytes, index);
+    if (!image && index == 0)
+      return images;
+    images.push_back(std::move(image).value_or(blankPage()));
+  }
+  return images;
 }
 
 GrayImage GrayImage::rendered(Size size, double scale, uint8_t fill,

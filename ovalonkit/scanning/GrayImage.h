@@ -35,15 +35,29 @@ struct GrayImage {
   // A width × height image (each raised to at least 1) filled with `fill`.
   static GrayImage blank(int64_t width, int64_t height, uint8_t fill);
 
+  // What a scanned page that cannot be decoded or rendered is read as: white
+  // paper, so it is reported as a page without a code rather than dropped.
+  static GrayImage blankPage() { return blank(850, 1100, 255); }
+
   // Pixel access; an index outside the image stops the program.
   uint8_t at(int64_t x, int64_t y) const;
   void set(int64_t x, int64_t y, uint8_t value);
 
-  // Decodes JPEG, PNG, TIFF or HEIC bytes: orientation tag applied,
-  // transparency over white, longer side capped at maxDecodedSide.
-  static std::optional<GrayImage> fromImageData(std::span<const uint8_t> data);
-  // The same for a file's bytes; nothing when the file can't be read.
+  // Decodes image `index` of JPEG, PNG, TIFF or HEIC bytes (the pages of a
+  // TIFF are its images): orientation tag applied, transparency over white,
+  // longer side capped at maxDecodedSide, however large the picture is.
+  static std::optional<GrayImage> fromImageData(std::span<const uint8_t> data, int index = 0);
+  // How many images the bytes hold: a TIFF's pages, else one; none for data
+  // that is no image.
+  static int imageCount(std::span<const uint8_t> data);
+  // The first image of a file; nothing when the file can't be read.
   static std::optional<GrayImage> fromImageFile(const std::filesystem::path &path);
+  // Every image of a file, in order: each page of a multi-page TIFF. An image
+  // that cannot be decoded after the first is blank paper, so the pages keep
+  // their numbers; empty when the first cannot be.
+  static std::vector<GrayImage> allFromImageFile(const std::filesystem::path &path);
+  // A file's bytes; nothing when it can't be read.
+  static std::optional<Bytes> fileBytes(const std::filesystem::path &path);
 
   // A drawing made in points on a canvas of `size` points at `scale` pixels
   // per point, over `fill`: the image is max(1, round(size × scale)) pixels

@@ -31,7 +31,7 @@ bool startsWith(std::span<const uint8_t> data, std::initializer_list<uint8_t> pr
 // --- orientation (EXIF / TIFF tag 274 values 1…8) --------------------------
 
 // The stored image turned into the orientation it is meant to be seen in.
-GrayImage oriented(const GrayImage &stored, int orientation) {
+GrayImage oriented(GrayImage stored, int orientation) {
   if (orientation < 2 || orientation > 8)
     return stored;
   const int64_t w = stored.width, h = stored.height;
@@ -124,6 +124,24 @@ int jpegOrientation(std::span<const uint8_t> data) {
 
 // --- JPEG ------------------------------------------------------------------
 
+// Whether the JPEG's frame header is a progressive one (SOF2, SOF6, SOF10, SOF14).
+bool isProgressive(std::span<const uint8_t> data) {
+  size_t pos = 2;
+  while (pos + 4 <= data.size() && data[pos] == 0xFF) {
+    const uint8_t marker = data[pos + 1];
+    if (marker == 0xFF) {
+      ++pos;
+      continue;
+    }
+    if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC)
+      return marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE;
+    if (marker == 0xDA || marker == 0xD9)
+      return false;
+    pos += 2 + ((size_t{data[pos + 2]} << 8) | data[pos + 3]);
+  }
+  return false;
+}
+
 struct TurboHandle {
   tjhandle handle;
   explicit TurboHandle(tjhandle h) : handle(h) {}
@@ -135,14 +153,89 @@ struct TurboHandle {
   TurboHandle &operator=(const TurboHandle &) = delete;
 };
 
-// The most pixels a file may decode to: a 48-megapixel phone photo or a 600-dpi
-// scan fits with room to spare, while a header that claims far more (a
-// decompression bomb) is refused before anything is allocated for it.
+// The most pixels a file is decoded to at full size: a 48-megapixel phone photo
+// or a 600-dpi scan fits with room to spare. A larger picture (a 1200-dpi scan)
+// is reduced while it is decoded, so it is never held whole.
 constexpr uint64_t maxDecodedPixels = 64'000'000;
 
 bool withinBudget(uint64_t width, uint64_t height) {
   return width > 0 && height > 0 && width <= maxDecodedPixels / height;
 }
+
+// A header claiming more than this is a decompression bomb, refused before
+// anything is allocated for it.
+bool claimable(uint64_t width, uint64_t height) {
+  return width > 0 && height > 0 && width <= maxClaimedPixels / height;
+}
+
+int64_t ceilDiv(int64_t a, int64_t b) {
+  return (a + b - 1) / b;
+}
+
+// The whole-number factor a width × height picture is reduced by while it is
+// decoded: 1 within the budget, else the largest that keeps the longer side at
+// least `keepSide` (the final resampling takes it the rest of the way), raised
+// until the reduced picture fits the budget.
+int64_t reductionFor(int64_t width, int64_t height, int64_t keepSide) {
+  if (withinBudget(static_cast<uint64_t>(width), static_cast<uint64_t>(height)))
+    return 1;
+  int64_t factor = std::max<int64_t>(1, std::max(width, height) / std::max<int64_t>(1, keepSide));
+  while (!withinBudget(static_cast<uint64_t>(ceilDiv(width, factor)),
+                       static_cast<uint64_t>(ceilDiv(height, factor))))
+    ++factor;
+  return factor;
+}
+
+// Takes a picture's gray rows one at a time, top first, and keeps it reduced
+// by `factor` each way: every kept pixel is the rounded mean of its factor ×
+// factor block (fewer pixels at the right and bottom edges). Factor 1 keeps
+// the rows as they are.
+class RowShrinker {
+public:
+  RowShrinker(int64_t width, int64_t height, int64_t factor)
+      : width_(width), factor_(factor), outWidth_(ceilDiv(width, factor)),
+        outHeight_(ceilDiv(height, factor)), sums_(factor > 1 ? outWidth_ : 0),
+        pixels_(static_cast<size_t>(outWidth_ * outHeight_)) {}
+
+  void add(const uint8_t *row) {
+    if (row_ >= outHeight_ * factor_)
+      return;
+    if (factor_ == 1) {
+      std::memcpy(pixels_.data() + row_ * width_, row, static_cast<size_t>(width_));
+    } else {
+      for (int64_t x = 0; x < width_; ++x)
+        sums_[static_cast<size_t>(x / factor_)] += row[x];
+      if ((row_ + 1) % factor_ == 0)
+        flush(factor_);
+    }
+    ++row_;
+  }
+
+  // The reduced picture; rows never added stay white.
+  GrayImage finished() && {
+    if (factor_ > 1 && row_ % factor_ != 0)
+      flush(row_ % factor_);
+    const size_t filled = static_cast<size_t>(ceilDiv(row_, factor_) * outWidth_);
+    std::fill(pixels_.begin() + static_cast<ptrdiff_t>(std::min(filled, pixels_.size())),
+              pixels_.end(), uint8_t{255});
+    return GrayImage(outWidth_, outHeight_, std::move(pixels_));
+  }
+
+private:
+  void flush(int64_t rows) {
+    uint8_t *out = pixels_.data() + (row_ / factor_) * outWidth_;
+    for (int64_t x = 0; x < outWidth_; ++x) {
+      const auto count = static_cast<uint64_t>(rows * std::min(factor_, width_ - x * factor_));
+      out[x] = static_cast<uint8_t>((sums_[static_cast<size_t>(x)] + count / 2) / count);
+      sums_[static_cast<size_t>(x)] = 0;
+    }
+  }
+
+  int64_t width_, factor_, outWidth_, outHeight_;
+  int64_t row_ = 0;
+  std::vector<uint64_t> sums_;
+  std::vector<uint8_t> pixels_;
+};
 
 std::optional<GrayImage> decodeJpeg(std::span<const uint8_t> data, int64_t keepSide,
                                     bool applyOrientation) {
@@ -154,7 +247,12 @@ std::optional<GrayImage> decodeJpeg(std::span<const uint8_t> data, int64_t keepS
   int width = 0, height = 0, subsampling = 0, colorspace = 0;
   if (tjDecompressHeader3(tj.handle, bytes, size, &width, &height, &subsampling, &colorspace) !=
           0 ||
-      width <= 0 || height <= 0)
+      !claimable(static_cast<uint64_t>(width), static_cast<uint64_t>(height)))
+    return std::nullopt;
+  // A progressive JPEG keeps every coefficient of the picture until its last scan, so
+  // one beyond the budget would be held whole whatever the scale.
+  if (isProgressive(data) &&
+      !withinBudget(static_cast<uint64_t>(width), static_cast<uint64_t>(height)))
     return std::nullopt;
   // The smallest DCT scale that keeps the longer side at or above keepSide:
   // decoding at 1/2, 1/4 or 1/8 is far cheaper than decoding and shrinking.
@@ -184,7 +282,73 @@ std::optional<GrayImage> decodeJpeg(std::span<const uint8_t> data, int64_t keepS
 
 // --- PNG -------------------------------------------------------------------
 
-std::optional<GrayImage> decodePng(std::span<const uint8_t> data) {
+void pngQuiet(png_structp png, png_const_charp) {
+  png_longjmp(png, 1);
+}
+void pngQuietWarning(png_structp, png_const_charp) {}
+
+struct PngInput {
+  std::span<const uint8_t> data;
+  size_t offset = 0;
+};
+
+void pngRead(png_structp png, png_bytep out, png_size_t size) {
+  auto *input = static_cast<PngInput *>(png_get_io_ptr(png));
+  if (size > input->data.size() - input->offset)
+    png_error(png, "truncated");
+  std::memcpy(out, input->data.data() + input->offset, size);
+  input->offset += size;
+}
+
+// A PNG beyond the budget, read a row at a time and reduced by `factor` as it
+// goes. Interlaced pictures need every row at once and are refused.
+std::optional<GrayImage> decodePngReduced(std::span<const uint8_t> data, int64_t factor) {
+  png_structp png =
+      png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, pngQuiet, pngQuietWarning);
+  if (!png)
+    return std::nullopt;
+  png_infop info = png_create_info_struct(png);
+  struct Cleanup {
+    png_structp *png;
+    png_infop *info;
+    ~Cleanup() { png_destroy_read_struct(png, info, nullptr); }
+  } cleanup{&png, &info};
+  if (!info)
+    return std::nullopt;
+  PngInput input{data};
+  // Whatever owns memory is declared before the jump point, so a jump back on
+  // an error still frees it on the way out.
+  std::optional<RowShrinker> shrinker;
+  std::vector<uint8_t> rgba, gray;
+  if (setjmp(png_jmpbuf(png)))
+    return std::nullopt;
+  png_set_read_fn(png, &input, pngRead);
+  png_read_info(png, info);
+  const int64_t width = png_get_image_width(png, info), height = png_get_image_height(png, info);
+  if (png_get_interlace_type(png, info) != PNG_INTERLACE_NONE)
+    return std::nullopt;
+  png_set_expand(png);
+  png_set_scale_16(png);
+  png_set_gray_to_rgb(png);
+  png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
+  png_read_update_info(png, info);
+  if (png_get_rowbytes(png, info) != static_cast<size_t>(4 * width))
+    return std::nullopt;
+  shrinker.emplace(width, height, factor);
+  rgba.resize(static_cast<size_t>(4 * width));
+  gray.resize(static_cast<size_t>(width));
+  for (int64_t y = 0; y < height; ++y) {
+    png_read_row(png, rgba.data(), nullptr);
+    for (int64_t x = 0; x < width; ++x) {
+      const uint8_t *p = &rgba[static_cast<size_t>(4 * x)];
+      gray[static_cast<size_t>(x)] = overWhite(luma(p[0], p[1], p[2]), p[3]);
+    }
+    shrinker->add(gray.data());
+  }
+  return std::move(*shrinker).finished();
+}
+
+std::optional<GrayImage> decodePng(std::span<const uint8_t> data, int64_t keepSide) {
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
   if (!png_image_begin_read_from_memory(&image, data.data(), data.size()))
@@ -192,7 +356,9 @@ std::optional<GrayImage> decodePng(std::span<const uint8_t> data) {
   image.format = PNG_FORMAT_RGBA;
   if (!withinBudget(image.width, image.height)) {
     png_image_free(&image);
-    return std::nullopt;
+    if (!claimable(image.width, image.height))
+      return std::nullopt;
+    return decodePngReduced(data, reductionFor(image.width, image.height, keepSide));
   }
   std::vector<uint8_t> rgba(PNG_IMAGE_SIZE(image));
   if (!png_image_finish_read(&image, nullptr, rgba.data(), 0, nullptr)) {
@@ -247,43 +413,105 @@ int tiffQuiet(TIFF *, void *, const char *, const char *, va_list) {
   return 1;
 }
 
-std::optional<GrayImage> decodeTiff(std::span<const uint8_t> data) {
-  MemoryFile file{data};
+using TiffHandle = std::unique_ptr<TIFF, void (*)(TIFF *)>;
+
+TiffHandle openTiff(MemoryFile &file) {
   std::unique_ptr<TIFFOpenOptions, void (*)(TIFFOpenOptions *)> options(TIFFOpenOptionsAlloc(),
                                                                         TIFFOpenOptionsFree);
   TIFFOpenOptionsSetErrorHandlerExtR(options.get(), tiffQuiet, nullptr);
   TIFFOpenOptionsSetWarningHandlerExtR(options.get(), tiffQuiet, nullptr);
   // A damaged strip or tile size must not make libtiff ask for gigabytes: no
-  // single buffer larger than the biggest page we accept, in RGBA.
-  TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(),
-                                      static_cast<tmsize_t>(4 * maxDecodedPixels));
-  std::unique_ptr<TIFF, void (*)(TIFF *)> tiff(
-      TIFFClientOpenExt("memory", "rm", &file, tiffRead, tiffWrite, tiffSeek, tiffClose, tiffSize,
-                        tiffMap, tiffUnmap, options.get()),
-      TIFFClose);
+  // single buffer larger than the biggest picture we decode whole, in RGBA.
+  TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), static_cast<tmsize_t>(4 * maxDecodedPixels));
+  return TiffHandle(TIFFClientOpenExt("memory", "rm", &file, tiffRead, tiffWrite, tiffSeek,
+                                      tiffClose, tiffSize, tiffMap, tiffUnmap, options.get()),
+                    TIFFClose);
+}
+
+// The directories that hold pages, in file order: every one but the reduced
+// previews some writers add.
+std::vector<tdir_t> tiffPages(TIFF *tiff) {
+  std::vector<tdir_t> pages;
+  const tdir_t count = TIFFNumberOfDirectories(tiff);
+  for (tdir_t directory = 0; directory < count; ++directory) {
+    uint32_t kind = 0;
+    if (!TIFFSetDirectory(tiff, directory))
+      break;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_SUBFILETYPE, &kind);
+    if (!(kind & FILETYPE_REDUCEDIMAGE))
+      pages.push_back(directory);
+  }
+  return pages;
+}
+
+// Rows read together: whole strips or rows of tiles, so each is decoded once,
+// unless one strip alone is too large to hold in RGBA.
+uint32_t tiffBandRows(TIFF *tiff, uint32_t width, uint32_t height) {
+  uint32_t unit = 0;
+  if (TIFFIsTiled(tiff))
+    TIFFGetField(tiff, TIFFTAG_TILELENGTH, &unit);
+  else
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_ROWSPERSTRIP, &unit);
+  unit = std::clamp<uint32_t>(unit, 1, height);
+  constexpr uint64_t bandPixels = 4'000'000, largestUnit = 16'000'000;
+  if (uint64_t{unit} * width > largestUnit)
+    return static_cast<uint32_t>(std::max<uint64_t>(1, bandPixels / width));
+  return unit * std::max<uint32_t>(1, static_cast<uint32_t>(bandPixels / (uint64_t{unit} * width)));
+}
+
+std::optional<GrayImage> decodeTiff(std::span<const uint8_t> data, int64_t keepSide, int index) {
+  MemoryFile file{data};
+  TiffHandle tiff = openTiff(file);
   if (!tiff)
+    return std::nullopt;
+  const std::vector<tdir_t> pages = tiffPages(tiff.get());
+  if (index < 0 || static_cast<size_t>(index) >= pages.size() ||
+      !TIFFSetDirectory(tiff.get(), pages[static_cast<size_t>(index)]))
     return std::nullopt;
   uint32_t w = 0, h = 0;
   uint16_t orientation = ORIENTATION_TOPLEFT;
   if (!TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &w) ||
-      !TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &h) || !withinBudget(w, h))
+      !TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &h) || !claimable(w, h))
     return std::nullopt;
   TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_ORIENTATION, &orientation);
   if (orientation < 1 || orientation > 8)
     orientation = ORIENTATION_TOPLEFT;
+  char message[1024];
+  TIFFRGBAImage reader{};
+  if (!TIFFRGBAImageOK(tiff.get(), message) || !TIFFRGBAImageBegin(&reader, tiff.get(), 0, message))
+    return std::nullopt;
+  std::unique_ptr<TIFFRGBAImage, void (*)(TIFFRGBAImage *)> end(&reader, TIFFRGBAImageEnd);
   // Asking for the file's own orientation gives the rows as stored; the
   // orientation is then applied the same way as for JPEG.
-  std::vector<uint32_t> raster(size_t{w} * h);
-  if (!TIFFReadRGBAImageOriented(tiff.get(), w, h, raster.data(), orientation, 0))
-    return std::nullopt;
-  std::vector<uint8_t> pixels(raster.size());
-  for (size_t i = 0; i < raster.size(); ++i) {
-    // libtiff hands back premultiplied colour, so white shows through as 255 − alpha.
-    const uint32_t p = raster[i];
-    const unsigned value = luma(TIFFGetR(p), TIFFGetG(p), TIFFGetB(p)) + (255 - TIFFGetA(p));
-    pixels[i] = static_cast<uint8_t>(std::min(255u, value));
+  reader.req_orientation = orientation;
+  RowShrinker shrinker(w, h, reductionFor(w, h, keepSide));
+  const uint32_t band = tiffBandRows(tiff.get(), w, h);
+  std::vector<uint32_t> raster(size_t{band} * w);
+  std::vector<uint8_t> gray(w);
+  for (uint32_t top = 0; top < h; top += band) {
+    const uint32_t rows = std::min(band, h - top);
+    reader.row_offset = static_cast<int>(top);
+    reader.col_offset = 0;
+    if (!TIFFRGBAImageGet(&reader, raster.data(), w, rows))
+      return std::nullopt;
+    for (uint32_t row = 0; row < rows; ++row) {
+      const uint32_t *in = raster.data() + size_t{row} * w;
+      for (uint32_t x = 0; x < w; ++x) {
+        // libtiff hands back premultiplied colour, so white shows through as 255 − alpha.
+        const uint32_t p = in[x];
+        const unsigned value = luma(TIFFGetR(p), TIFFGetG(p), TIFFGetB(p)) + (255 - TIFFGetA(p));
+        gray[x] = static_cast<uint8_t>(std::min(255u, value));
+      }
+      shrinker.add(gray.data());
+    }
   }
-  return oriented(GrayImage(w, h, std::move(pixels)), orientation);
+  return oriented(std::move(shrinker).finished(), orientation);
+}
+
+int tiffPageCount(std::span<const uint8_t> data) {
+  MemoryFile file{data};
+  TiffHandle tiff = openTiff(file);
+  return tiff ? static_cast<int>(tiffPages(tiff.get()).size()) : 0;
 }
 
 // --- HEIC ------------------------------------------------------------------
@@ -338,20 +566,51 @@ bool looksLikeHeif(std::span<const uint8_t> data) {
   return data.size() >= 12 && std::memcmp(data.data() + 4, "ftyp", 4) == 0;
 }
 
-} // namespace
+enum class Format { none, jpeg, png, tiff, heif };
 
-std::optional<GrayImage> decode(std::span<const uint8_t> data, int64_t keepSide,
-                                bool applyOrientation) {
+Format formatOf(std::span<const uint8_t> data) {
   if (startsWith(data, {0xFF, 0xD8, 0xFF}))
-    return decodeJpeg(data, keepSide, applyOrientation);
+    return Format::jpeg;
   if (startsWith(data, {0x89, 'P', 'N', 'G'}))
-    return decodePng(data);
+    return Format::png;
   if (startsWith(data, {'I', 'I', 42, 0}) || startsWith(data, {'M', 'M', 0, 42}) ||
       startsWith(data, {'I', 'I', 43, 0}) || startsWith(data, {'M', 'M', 0, 43}))
-    return decodeTiff(data);
+    return Format::tiff;
   if (looksLikeHeif(data))
+    return Format::heif;
+  return Format::none;
+}
+
+} // namespace
+
+int imageCount(std::span<const uint8_t> data) {
+  switch (formatOf(data)) {
+  case Format::none:
+    return 0;
+  case Format::tiff:
+    return tiffPageCount(data);
+  default:
+    return 1;
+  }
+}
+
+std::optional<GrayImage> decode(std::span<const uint8_t> data, int64_t keepSide,
+                                bool applyOrientation, int index) {
+  const Format format = formatOf(data);
+  if (format == Format::tiff)
+    return decodeTiff(data, keepSide, index);
+  if (index != 0)
+    return std::nullopt;
+  switch (format) {
+  case Format::jpeg:
+    return decodeJpeg(data, keepSide, applyOrientation);
+  case Format::png:
+    return decodePng(data, keepSide);
+  case Format::heif:
     return decodeHeif(data);
-  return std::nullopt;
+  default:
+    return std::nullopt;
+  }
 }
 
 std::optional<Bytes> encodeJpeg(const GrayImage &image, double quality) {

@@ -47,8 +47,10 @@ struct PageSize {
   int pixelHeight = 0;
 };
 
+// Sized from the crop box, the part of the page poppler renders and a viewer
+// shows, so the rendering fills the image exactly.
 std::optional<PageSize> sizeOf(const poppler::page &page) {
-  poppler::rectf box = page.page_rect(poppler::media_box);
+  poppler::rectf box = page.page_rect(poppler::crop_box);
   double width = box.width();
   double height = box.height();
   if (rotationDegrees(page.orientation()) % 180 == 90)

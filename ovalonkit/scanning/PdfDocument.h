@@ -26,7 +26,9 @@ public:
   int pageCount() const;
 
   // Page `index` (0-based) at 200 dpi, longer side at most 4200 pixels, page
-  // rotation applied. Nothing when the page cannot be fetched or rendered.
+  // rotation applied: what shows of the page (its crop box, which is its
+  // media box unless the file narrows it). Nothing when the page cannot be
+  // fetched or rendered.
   std::optional<GrayImage> renderPage(int index) const;
 
   // The width and height in pixels renderPage gives page `index`; nothing when

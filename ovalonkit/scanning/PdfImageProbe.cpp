@@ -353,9 +353,60 @@ std::optional<GrayImage> decodedImage(QPDFObjectHandle image, int64_t keepSide) 
                f != "/ASCIIHexDecode" && f != "/ASCII85Decode";
       }))
     return std::nullopt;
+  // Raw samples are decoded whole: a picture too large to hold is left to the
+  // renderer, which reads it a row at a time.
+  if (width * height > 64'000'000)
+    return std::nullopt;
   std::shared_ptr<Buffer> data = image.getStreamData(qpdf_dl_specialized);
   return samplesToGray(std::span<const uint8_t>(data->getBuffer(), data->getSize()), width, height,
                        *components, bits, *inverted);
+}
+
+// What shows of a page: its crop box within its media box, as renderers draw it.
+std::optional<std::array<double, 4>> visibleBox(QPDFPageObjectHelper &page) {
+  const auto mediaBox = rectangleOf(page.getAttribute("/MediaBox", false));
+  if (!mediaBox)
+    return std::nullopt;
+  QPDFObjectHandle cropObject = page.getAttribute("/CropBox", false);
+  if (cropObject.isNull())
+    return mediaBox;
+  const auto cropBox = rectangleOf(cropObject);
+  if (!cropBox)
+    return std::nullopt;
+  const std::array<double, 4> box{
+      std::max((*mediaBox)[0], (*cropBox)[0]), std::max((*mediaBox)[1], (*cropBox)[1]),
+      std::min((*mediaBox)[2], (*cropBox)[2]), std::min((*mediaBox)[3], (*cropBox)[3])};
+  if (box[2] - box[0] <= 1 || box[3] - box[1] <= 1)
+    return std::nullopt;
+  return box;
+}
+
+// The shares of a picture's width and height that lie beyond each side of
+// what shows of the page.
+struct Margins {
+  double left = 0, right = 0, top = 0, bottom = 0;
+  bool any = false; // some side reaches beyond the box by more than the slack
+};
+
+// Nothing when the picture leaves part of the box uncovered.
+std::optional<Margins> marginsBeyond(const std::array<double, 4> &box,
+                                     const std::array<double, 4> &picture) {
+  constexpr double slack = 1; // points
+  const double width = picture[2] - picture[0], height = picture[3] - picture[1];
+  const std::array<double, 4> beyond{box[0] - picture[0], picture[2] - box[2], picture[3] - box[3],
+                                     box[1] - picture[1]};
+  if (width <= 0 || height <= 0 ||
+      std::ranges::any_of(beyond, [](double points) { return points < -slack; }))
+    return std::nullopt;
+  Margins margins;
+  margins.any = std::ranges::any_of(beyond, [](double points) { return points > slack; });
+  if (margins.any) {
+    margins.left = std::max(0.0, beyond[0]) / width;
+    margins.right = std::max(0.0, beyond[1]) / width;
+    margins.top = std::max(0.0, beyond[2]) / height;
+    margins.bottom = std::max(0.0, beyond[3]) / height;
+  }
+  return margins;
 }
 
 } // namespace
@@ -413,42 +464,58 @@ std::optional<GrayImage> PdfImageProbe::pageImage(int index, int64_t width, int6
     return std::nullopt;
   try {
     QPDFPageObjectHelper &page = document_->pages[static_cast<size_t>(index)];
-    const auto mediaBox = rectangleOf(page.getAttribute("/MediaBox", false));
-    QPDFObjectHandle cropObject = page.getAttribute("/CropBox", false);
-    const auto cropBox = cropObject.isNull() ? mediaBox : rectangleOf(cropObject);
+    const auto box = visibleBox(page);
     QPDFObjectHandle resources = page.getAttribute("/Resources", false);
-    if (!mediaBox || cropBox != mediaBox || !resources.isDictionary())
+    if (!box || !resources.isDictionary())
       return std::nullopt;
     QPDFObjectHandle rotateObject = page.getAttribute("/Rotate", false);
     const int rotate = rotateObject.isInteger() ? rotateObject.getIntValueAsInt() : 0;
     if (rotate % 90 != 0)
       return std::nullopt;
 
-    SoleImageFinder finder(resources, *mediaBox);
+    SoleImageFinder finder(resources, *box);
     page.parseContents(&finder);
     const auto found = finder.result();
     if (!found)
       return std::nullopt;
     const auto &[image, m] = *found;
-    // Only pictures placed upright (or mirrored) over exactly the whole page.
-    const auto &box = *mediaBox;
-    constexpr double slack = 1; // points
-    if (std::abs(m[1]) > 1e-6 || std::abs(m[2]) > 1e-6 ||
-        std::abs(std::min(m[4], m[4] + m[0]) - box[0]) > slack ||
-        std::abs(std::max(m[4], m[4] + m[0]) - box[2]) > slack ||
-        std::abs(std::min(m[5], m[5] + m[3]) - box[1]) > slack ||
-        std::abs(std::max(m[5], m[5] + m[3]) - box[3]) > slack)
+    // Only pictures placed upright (or mirrored) over at least all that shows.
+    if (std::abs(m[1]) > 1e-6 || std::abs(m[2]) > 1e-6)
+      return std::nullopt;
+    const std::optional<Margins> margins =
+        marginsBeyond(*box, {std::min(m[4], m[4] + m[0]), std::min(m[5], m[5] + m[3]),
+                             std::max(m[4], m[4] + m[0]), std::max(m[5], m[5] + m[3])});
+    if (!margins)
       return std::nullopt;
 
-    std::optional<GrayImage> decoded = decodedImage(image, std::max(width, height));
-    if (!decoded)
-      return std::nullopt;
     // Image rows run top-down when the matrix keeps y upward.
     const int turns = ((rotate / 90) % 4 + 4) % 4;
+    const bool mirrorX = m[0] < 0, mirrorY = m[3] < 0;
+    // The picture's own width and height before the page turns it, and the
+    // share of each that shows: the decoder needs only enough for that part.
+    const auto [uprightWidth, uprightHeight] =
+        turns % 2 == 0 ? std::pair{width, height} : std::pair{height, width};
+    const double shownX = 1 - margins->left - margins->right;
+    const double shownY = 1 - margins->top - margins->bottom;
+    const auto keepSide = static_cast<int64_t>(std::ceil(std::max(
+        static_cast<double>(uprightWidth) / shownX, static_cast<double>(uprightHeight) / shownY)));
+    std::optional<GrayImage> decoded = decodedImage(image, keepSide);
+    if (!decoded)
+      return std::nullopt;
     // A scan stored upright at the rendering resolution goes out as decoded, uncopied.
     GrayImage picture = std::move(*decoded);
-    if (m[0] < 0 || m[3] < 0 || turns != 0)
-      picture = ImageProcessing::reoriented(picture, m[0] < 0, m[3] < 0, turns);
+    if (margins->any) {
+      // The shown part in the picture's own pixels, whose first column and row
+      // lie at the page's right or bottom when the picture is mirrored.
+      const double left = mirrorX ? margins->right : margins->left;
+      const double top = mirrorY ? margins->bottom : margins->top;
+      const auto w = static_cast<double>(picture.width), h = static_cast<double>(picture.height);
+      const double x0 = std::round(left * w), y0 = std::round(top * h);
+      picture = picture.cropped(
+          {x0, y0, std::round((left + shownX) * w) - x0, std::round((top + shownY) * h) - y0});
+    }
+    if (mirrorX || mirrorY || turns != 0)
+      picture = ImageProcessing::reoriented(picture, mirrorX, mirrorY, turns);
     if (picture.width != width || picture.height != height)
       picture = ImageProcessing::resized(picture, width, height);
     return picture;

@@ -24,9 +24,10 @@ public:
 
   // Page `index` (0-based) as `width` × `height` gray pixels decoded straight
   // from its picture, the page's rotation applied: what rendering the page at
-  // that size shows, to within resampling. Only for a page that is nothing but
-  // one opaque gray or RGB image covering the whole page, as scanners write
-  // them; nothing for any other page, or an image it cannot decode.
+  // that size shows (its crop box), to within resampling. Only for a page that
+  // is nothing but one opaque gray or RGB image covering all that shows, as
+  // scanners write them; nothing for any other page, or an image it cannot
+  // decode.
   std::optional<GrayImage> pageImage(int index, int64_t width, int64_t height) const;
 
 private:

@@ -175,9 +175,9 @@ void CairoCanvas::drawText(const TextLine &line, Point origin) {
   cairo_restore(cr_);
 }
 
-void CairoCanvas::drawImage(const GrayBitmap &image, Rect rect, Interpolation interpolation) {
-  if (image.width <= 0 || image.height <= 0 || rect.width <= 0 || rect.height <= 0)
-    return;
+namespace {
+
+cairo_surface_t *graySurface(const GrayBitmap &image) {
   cairo_surface_t *surface =
       cairo_image_surface_create(CAIRO_FORMAT_RGB24, image.width, image.height);
   cairo_surface_flush(surface);
@@ -191,11 +191,17 @@ void CairoCanvas::drawImage(const GrayBitmap &image, Rect rect, Interpolation in
     }
   }
   cairo_surface_mark_dirty(surface);
+  return surface;
+}
 
+} // namespace
+
+void CairoCanvas::paintSurface(cairo_surface_t *surface, int width, int height, Rect rect,
+                               Interpolation interpolation) {
   cairo_new_path(cr_);
   cairo_save(cr_);
   cairo_translate(cr_, rect.x, rect.y);
-  cairo_scale(cr_, rect.width / image.width, rect.height / image.height);
+  cairo_scale(cr_, rect.width / width, rect.height / height);
   cairo_set_source_surface(cr_, surface, 0, 0);
   if (interpolation == Interpolation::none) {
     cairo_pattern_set_filter(cairo_get_source(cr_), CAIRO_FILTER_NEAREST);
@@ -204,9 +210,31 @@ void CairoCanvas::drawImage(const GrayBitmap &image, Rect rect, Interpolation in
     // Padded, so smoothing does not fade the edges toward transparent.
     cairo_pattern_set_extend(cairo_get_source(cr_), CAIRO_EXTEND_PAD);
   }
-  cairo_rectangle(cr_, 0, 0, image.width, image.height);
+  cairo_rectangle(cr_, 0, 0, width, height);
   cairo_fill(cr_);
   cairo_restore(cr_);
+}
+
+void CairoCanvas::drawImage(const GrayBitmap &image, Rect rect, Interpolation interpolation) {
+  if (image.width <= 0 || image.height <= 0 || rect.width <= 0 || rect.height <= 0)
+    return;
+  cairo_surface_t *surface = graySurface(image);
+  paintSurface(surface, image.width, image.height, rect, interpolation);
+  cairo_surface_destroy(surface);
+}
+
+void CairoCanvas::drawJpegImage(const GrayBitmap &image, const Bytes &jpeg, Rect rect) {
+  if (image.width <= 0 || image.height <= 0 || rect.width <= 0 || rect.height <= 0)
+    return;
+  cairo_surface_t *surface = graySurface(image);
+  // Cairo's PDF output embeds the attached JPEG as it is; the surface keeps its own copy,
+  // since the page is written out after this call returns.
+  auto *bytes = new Bytes(jpeg);
+  if (cairo_surface_set_mime_data(
+          surface, CAIRO_MIME_TYPE_JPEG, bytes->data(), bytes->size(),
+          [](void *data) { delete static_cast<Bytes *>(data); }, bytes) != CAIRO_STATUS_SUCCESS)
+    delete bytes;
+  paintSurface(surface, image.width, image.height, rect, Interpolation::none);
   cairo_surface_destroy(surface);
 }
 

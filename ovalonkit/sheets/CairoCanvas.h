@@ -5,6 +5,7 @@
 #include <vector>
 
 struct _cairo;
+struct _cairo_surface;
 
 namespace ovalon {
 
@@ -42,6 +43,7 @@ public:
   void drawText(const TextLine &line, Point origin) override;
   void drawImage(const GrayBitmap &image, Rect rect,
                  Interpolation interpolation = Interpolation::none) override;
+  void drawJpegImage(const GrayBitmap &image, const Bytes &jpeg, Rect rect) override;
 
 private:
   struct Paint {
@@ -54,6 +56,8 @@ private:
   };
 
   void fillCurrentPath();
+  void paintSurface(_cairo_surface *surface, int width, int height, Rect rect,
+                    Interpolation interpolation);
   void strokeCurrentPath();
 
   _cairo *cr_;

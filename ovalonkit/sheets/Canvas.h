@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/Bytes.h"
 #include "sheets/GrayBitmap.h"
 #include "sheets/Point.h"
 #include "sheets/Rect.h"
@@ -63,6 +64,9 @@ public:
   // first row is at rect.y: upright in a y-down space.
   virtual void drawImage(const GrayBitmap &image, Rect rect,
                          Interpolation interpolation = Interpolation::none) = 0;
+  // The same picture kept as the JPEG it was encoded to (`jpeg` decodes to `image`): a PDF
+  // stores the JPEG's own bytes, as copiers write their scans; pixel targets draw `image`.
+  virtual void drawJpegImage(const GrayBitmap &image, const Bytes &jpeg, Rect rect) = 0;
 };
 
 } // namespace ovalon

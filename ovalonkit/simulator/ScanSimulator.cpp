@@ -183,17 +183,32 @@ Size pointsOf(const GrayImage &image, double dpi) {
           static_cast<double>(image.height) * 72 / dpi};
 }
 
-void addPage(PdfWriter &writer, const GrayImage &image, double dpi) {
+} // namespace
+
+void addScannedPage(PdfWriter &writer, const GrayImage &image, double dpi,
+                    const std::optional<Bytes> &jpeg) {
   Canvas &canvas = writer.beginPage();
   const Size page = writer.pageSize();
   const Size size = pointsOf(image, dpi);
+  const Rect rect{(page.width - size.width) / 2, (page.height - size.height) / 2, size.width,
+                  size.height};
   canvas.save();
   canvas.translate(0, page.height);
   canvas.scale(1, -1);
-  canvas.drawImage(bitmapOf(image), {(page.width - size.width) / 2, (page.height - size.height) / 2,
-                                     size.width, size.height});
+  if (jpeg)
+    canvas.drawJpegImage(bitmapOf(image), *jpeg, rect);
+  else
+    canvas.drawImage(bitmapOf(image), rect);
   canvas.restore();
   writer.endPage();
+}
+
+namespace {
+
+// The page as the scanner stores it: 8-bit gray as drawn, or a JPEG of `jpegQuality`.
+void addPage(PdfWriter &writer, const GrayImage &image, double dpi, int jpegQuality) {
+  addScannedPage(writer, image, dpi,
+                 jpegQuality > 0 ? image.jpegData(jpegQuality / 100.0) : std::nullopt);
 }
 
 // Scans every page of every sheet in order, handing each to `take` as soon as it is made.
@@ -213,7 +228,7 @@ void eachScannedPage(const Exam &exam, const std::vector<SimulatedSheet> &sheets
 } // namespace
 
 GrayImage drawPage(const Exam &exam, const SimulatedSheet &sheet, int page, double dpi,
-                   uint64_t seed) {
+                   uint64_t seed, const std::function<void(Canvas &)> &scribble) {
   const SheetLayout layout(exam);
   const std::optional<SheetFill> fill =
       sheet.isKey ? std::optional(SheetFill::answerKey()) : std::nullopt;
@@ -223,6 +238,8 @@ GrayImage drawPage(const Exam &exam, const SimulatedSheet &sheet, int page, doub
     canvas.translate(0, layout.pageSize.height);
     canvas.scale(1, -1);
     drawMarks(canvas, exam, sheet, page, seed);
+    if (scribble)
+      scribble(canvas);
     canvas.restore();
   });
 }
@@ -258,19 +275,20 @@ std::vector<GrayImage> scanPages(const Exam &exam, const std::vector<SimulatedSh
   return pages;
 }
 
-std::optional<Bytes> scanPDF(const std::vector<GrayImage> &pages, double dpi) {
+std::optional<Bytes> scanPDF(const std::vector<GrayImage> &pages, double dpi, int jpegQuality) {
   if (pages.empty())
     return std::nullopt;
   auto writer = PdfWriter::open(pointsOf(pages.front(), dpi), "Scan");
   if (!writer)
     return std::nullopt;
   for (const GrayImage &page : pages)
-    addPage(*writer, page, dpi);
+    addPage(*writer, page, dpi, jpegQuality);
   return writer->close();
 }
 
 std::optional<Bytes> scan(const Exam &exam, const std::vector<SimulatedSheet> &sheets,
-                          const std::vector<ScanDistortion> &distortions, double dpi) {
+                          const std::vector<ScanDistortion> &distortions, double dpi,
+                          int jpegQuality) {
   std::optional<PdfWriter> writer;
   bool failed = false;
   eachScannedPage(exam, sheets, distortions, dpi, [&](GrayImage page) {
@@ -279,7 +297,7 @@ std::optional<Bytes> scan(const Exam &exam, const std::vector<SimulatedSheet> &s
       failed = !writer;
     }
     if (writer)
-      addPage(*writer, page, dpi);
+      addPage(*writer, page, dpi, jpegQuality);
   });
   if (!writer)
     return std::nullopt;

@@ -89,13 +89,12 @@ void readFile(const fs::path &path, const Exam &exam, const Progress &progress,
     keep(std::move(*outcomes), digest, sink, reading);
     return;
   }
-  auto image = GrayImage::fromImageFile(path);
-  if (!image) {
+  auto outcomes = Grader::gradeImageFile(path, exam, progress, stop, sink.hook());
+  if (!outcomes) {
     reading.errors.push_back(name + " isn\u2019t a PDF or an image Ovalon can open.");
     return;
   }
-  keep(Grader::gradeImages({std::move(*image)}, name, exam, progress, stop, sink.hook()), digest,
-       sink, reading);
+  keep(std::move(*outcomes), digest, sink, reading);
 }
 
 bool isKeyPage(const PageOutcome &outcome) {

@@ -22,8 +22,9 @@ std::optional<std::string> idDigitsNote(const Exam &exam, const Roster &roster) 
 } // namespace
 
 std::expected<Imported, std::string> importRoster(ExamDocument &document, const Bytes &data,
-                                                  std::string_view fileName) {
-  auto imported = RosterImport::importData(data, fileName);
+                                                  std::string_view fileName,
+                                                  const RosterImport::Options &options) {
+  auto imported = RosterImport::importData(data, fileName, options);
   if (!imported)
     return std::unexpected(imported.error().description());
   document.roster = std::move(imported->roster);

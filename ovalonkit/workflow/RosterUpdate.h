@@ -2,6 +2,7 @@
 
 #include "library/ExamDocument.h"
 #include "model/Bytes.h"
+#include "model/RosterImport.h"
 
 #include <expected>
 #include <string>
@@ -15,11 +16,13 @@ namespace ovalon::RosterUpdate {
 struct Imported {
   int students = 0;
   std::string title;              // "Imported 26 students"
-  std::vector<std::string> notes; // skipped rows, IDs longer than the sheet's columns
+  std::vector<std::string> notes; // skipped rows by number, IDs longer than the sheet's columns
 };
 
-// On failure the import's own sentence, and the document is unchanged.
+// On failure the import's own sentence, and the document is unchanged. `options` names the
+// ID column when the teacher chose it.
 std::expected<Imported, std::string> importRoster(ExamDocument &document, const Bytes &data,
-                                                  std::string_view fileName);
+                                                  std::string_view fileName,
+                                                  const RosterImport::Options &options = {});
 
 } // namespace ovalon::RosterUpdate

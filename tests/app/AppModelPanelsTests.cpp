@@ -42,8 +42,8 @@ TEST(AppModelPanels, savesAskWithTheSuggestedNameAndWriteWhereChosen) {
   model.exportAnswerKeys();
   ASSERT_EQ(setup.panels.savesAsked.size(), 3u);
   EXPECT_EQ(setup.panels.savesAsked[0], *model.sheetsPanel());
-  EXPECT_EQ(setup.panels.savesAsked[1].fileName, "Quiz- Week 2 Answer Key Sheet.pdf");
-  EXPECT_EQ(setup.panels.savesAsked[2].fileName, "Quiz- Week 2 Answer Keys.pdf");
+  EXPECT_EQ(setup.panels.savesAsked[1].fileName, "Quiz - Week 2 Answer Key Sheet.pdf");
+  EXPECT_EQ(setup.panels.savesAsked[2].fileName, "Quiz - Week 2 Answer Keys.pdf");
   for (const char *name : {"sheets.pdf", "keysheet.pdf", "keys.pdf"})
     EXPECT_TRUE(fs::exists(setup.dir / name)) << name;
   EXPECT_FALSE(model.message());

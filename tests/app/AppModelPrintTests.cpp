@@ -53,7 +53,7 @@ TEST(AppModelPrint, sheetsAndTheKeySheetAreSavedAsPDF) {
   model.setPrintVersion(1);
   model.setPrintCopies(2);
   ASSERT_TRUE(model.sheetsPanel());
-  EXPECT_EQ(model.sheetsPanel()->fileName, "Quiz- Week 2 Version B Sheets.pdf");
+  EXPECT_EQ(model.sheetsPanel()->fileName, "Quiz - Week 2 Version B Sheets.pdf");
   EXPECT_EQ(model.sheetsPanel()->message, "Save the answer sheets as a PDF.");
   model.saveSheetsPDF(dir / "blank.pdf");
   EXPECT_EQ(pdfPages(dir / "blank.pdf"), 2);
@@ -62,7 +62,7 @@ TEST(AppModelPrint, sheetsAndTheKeySheetAreSavedAsPDF) {
   EXPECT_EQ(pdfPages(dir / "roster.pdf"), 3);
   EXPECT_NE(pdfPageText(*FileIO::read(dir / "roster.pdf"), 0).find("Zoe Adams"), std::string::npos);
 
-  EXPECT_EQ(model.answerKeySheetPanel()->fileName, "Quiz- Week 2 Answer Key Sheet.pdf");
+  EXPECT_EQ(model.answerKeySheetPanel()->fileName, "Quiz - Week 2 Answer Key Sheet.pdf");
   EXPECT_EQ(model.answerKeySheetPanel()->message, "Save a sheet to bubble as the answer key.");
   model.saveAnswerKeySheet(dir / "key.pdf");
   EXPECT_EQ(pdfPages(dir / "key.pdf"), 1);

@@ -215,12 +215,12 @@ TEST(AppModelReview, readyExportsAreWrittenWhereTheUserChose) {
 
   auto panel = model.exportPanel(AppModel::Export::scores);
   ASSERT_TRUE(panel);
-  EXPECT_EQ(panel->fileName, "Unit 3- Cells-Organelles Scores.csv");
+  EXPECT_EQ(panel->fileName, "Unit 3 - Cells-Organelles Scores.csv");
   EXPECT_EQ(panel->message, "Save the scores for your gradebook.");
   EXPECT_EQ(model.exportPanel(AppModel::Export::slips)->fileName,
-            "Unit 3- Cells-Organelles Result Slips.pdf");
+            "Unit 3 - Cells-Organelles Result Slips.pdf");
   EXPECT_EQ(model.exportPanel(AppModel::Export::report)->fileName,
-            "Unit 3- Cells-Organelles Item Analysis.pdf");
+            "Unit 3 - Cells-Organelles Item Analysis.pdf");
   EXPECT_EQ(model.exportPanel(AppModel::Export::answerKeys)->message,
             "Save each version's answer key and question order.");
 

@@ -56,8 +56,8 @@ TEST(GradingCommands, sampleClassIsGradedOnceAndReadsAsSimulated) {
             std::string::npos);
   fs::path scan = out / "Sample Class Scan.pdf";
   ASSERT_TRUE(fs::exists(scan));
-  EXPECT_TRUE(fs::exists(out / "Sample Class- Cells & Organelles Answer Keys.pdf"));
-  EXPECT_FALSE(fs::exists(out / "Sample Class- Cells & Organelles Scores.csv"));
+  EXPECT_TRUE(fs::exists(out / "Sample Class - Cells & Organelles Answer Keys.pdf"));
+  EXPECT_FALSE(fs::exists(out / "Sample Class - Cells & Organelles Scores.csv"));
   ExamDocument doc = ExamLibrary{library.path()}.loadAll().documents.at(0);
   EXPECT_EQ(doc.sheets.size(), 26u);
   EXPECT_TRUE(doc.issues.empty());

@@ -149,7 +149,7 @@ TEST_F(ReviewCommands, settledSampleWritesEveryFile) {
     EXPECT_NE(first.out.find(expected), std::string::npos) << expected << "\n" << first.out;
   EXPECT_EQ(first.out.find("provisional"), std::string::npos);
 
-  const std::string stem = "Sample Class- Cells & Organelles";
+  const std::string stem = "Sample Class - Cells & Organelles";
   for (const std::string &name : {std::string("Sample Class Scan.pdf"), stem + " Answer Keys.pdf",
                                   stem + " Result Slips.pdf", stem + " Item Analysis.pdf"}) {
     auto bytes = FileIO::read(out / name);

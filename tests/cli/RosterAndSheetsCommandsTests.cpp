@@ -1,6 +1,9 @@
 #include "library/ExamLibrary.h"
 #include "library/FileIO.h"
+#include "sheets/SheetIdentity.h"
 #include "support/CliRunner.h"
+#include "support/PdfText.h"
+#include "support/QrReading.h"
 #include "support/RenderedPage.h"
 #include "support/TempDir.h"
 
@@ -42,8 +45,8 @@ TEST_F(RosterAndSheets, importsASchoolExportAndPrintsWarnings) {
                                        "42,Again,Repeated,\r\n");
   CliResult r = run({"roster", "Bio", csv});
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "Imported 2 students\n1 row without a numeric ID was skipped.\n"
-                   "1 repeated ID was skipped.\n");
+  EXPECT_EQ(r.out, "Imported 2 students\n1 row without a numeric ID was skipped (row 4).\n"
+                   "1 repeated ID was skipped (row 5).\n");
   Roster roster = stored().roster;
   ASSERT_EQ(roster.students.size(), 2u);
   EXPECT_EQ(roster.students[1], (Student{"17", "Charles", "Darwin, Jr"}));
@@ -62,6 +65,30 @@ TEST_F(RosterAndSheets, failedImportLeavesTheRosterAsItWas) {
   EXPECT_EQ(empty.err, "No students were found in that file.\n");
   EXPECT_EQ(run({"roster", "Bio", (files / "missing.csv").string()}).status, 2);
   EXPECT_EQ(stored(), before);
+}
+
+TEST_F(RosterAndSheets, listShowsTheRosterAsStoredAndTheIDColumnCanBeNamed) {
+  EXPECT_EQ(run({"roster", "Bio", "--list"}).out, "\u201CBio\u201D has no roster yet.\n");
+  CliResult nothing = run({"roster", "Bio"});
+  EXPECT_EQ(nothing.status, 2);
+  EXPECT_EQ(nothing.err, "Give a CSV file to import, or --list to print the roster.\n");
+
+  const std::string csv = write("perm.csv", "Locker,Perm ID,Name\n"
+                                            "12,7001,Liam van der Berg\n"
+                                            "13,7002,\"Okafor, Chidi\"\n");
+  CliResult missing = run({"roster", "Bio", csv, "--id-column", "Desk"});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.err, "That file has no column \u201CDesk\u201D.\n");
+  ASSERT_EQ(run({"roster", "Bio", csv}).status, 0);
+  EXPECT_EQ(run({"roster", "Bio", "--list"}).out, "Student ID\tLast Name\tFirst Name\n"
+                                                  "7001\tvan der Berg\tLiam\n"
+                                                  "7002\tOkafor\tChidi\n");
+  CliResult byLocker = run({"roster", "Bio", csv, "--id-column", "locker", "--list"});
+  ASSERT_EQ(byLocker.status, 0) << byLocker.err;
+  EXPECT_EQ(byLocker.out, "Imported 2 students\n"
+                          "Student ID\tLast Name\tFirst Name\n"
+                          "12\tvan der Berg\tLiam\n"
+                          "13\tOkafor\tChidi\n");
 }
 
 TEST_F(RosterAndSheets, blankCopiesAreSheetMajor) {
@@ -84,6 +111,43 @@ TEST_F(RosterAndSheets, rosterSheetsFollowTheSortedRoster) {
   EXPECT_EQ(testing::pdfFacts(*FileIO::read(out))->pageCount, 4);
   EXPECT_NE(testing::pdfPageText(*FileIO::read(out), 0).find("Bo Adams"), std::string::npos);
   EXPECT_NE(testing::pdfPageText(*FileIO::read(out), 2).find("Al Zed"), std::string::npos);
+}
+
+TEST_F(RosterAndSheets, dealtVersionsAlternateInClassListOrder) {
+  ASSERT_EQ(
+      run({"roster", "Bio", write("c.csv", "ID,Last,First\n3,Cole,Cy\n1,Adams,Bo\n2,Baker,Al\n")})
+          .status,
+      0);
+  std::string out = (files / "dealt.pdf").string();
+  CliResult r = run({"sheets", "Bio", "-o", out, "--roster", "--deal-versions"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "Wrote 6 pages to " + out + "\nVersions in turn: 2 of A, 1 of B.\n");
+  const Bytes pdf = *FileIO::read(out);
+  // Each two-page sheet: its student's name on page 1, and both pages of one version.
+  const std::vector<std::pair<std::string, int>> expected{
+      {"Bo Adams", 0}, {"Al Baker", 1}, {"Cy Cole", 0}};
+  for (int page = 0; page < 6; ++page) {
+    SCOPED_TRACE(page);
+    const auto &[name, version] = expected[static_cast<size_t>(page / 2)];
+    if (page % 2 == 0) {
+      EXPECT_TRUE(testing::mentions(testing::pdfPageLines(pdf, page), name));
+    }
+    const auto image = testing::renderPdfPage(pdf, page, 150);
+    ASSERT_TRUE(image);
+    const auto codes = testing::readQRCodes(*image);
+    ASSERT_EQ(codes.size(), 1u);
+    const auto identity = SheetIdentity::parse(codes[0]);
+    ASSERT_TRUE(identity);
+    EXPECT_EQ(identity->version, version);
+    EXPECT_EQ(identity->page, page % 2 + 1);
+  }
+
+  CliResult withVersion =
+      run({"sheets", "Bio", "-o", out, "--roster", "--deal-versions", "--version", "B"});
+  EXPECT_EQ(withVersion.status, 2);
+  EXPECT_EQ(withVersion.err, "--deal-versions gives out every version in turn, so it can\u2019t "
+                             "be used with --version.\n");
+  EXPECT_EQ(run({"sheets", "Bio", "-o", out, "--deal-versions"}).status, 2);
 }
 
 TEST_F(RosterAndSheets, keySheetIsVersionAMarkedAsKey) {

@@ -1,5 +1,8 @@
 #include "library/ExamLibrary.h"
+#include "library/FileIO.h"
+#include "simulator/CaptureConditions.h"
 #include "support/CliRunner.h"
+#include "support/RenderedPage.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -146,8 +149,18 @@ TEST_F(SimulateCommand, keySheetComesFirstAndGradeUsesIt) {
 TEST_F(SimulateCommand, badArgumentsAreOneSentenceAndWriteNothing) {
   create({"--title", "Quiz"});
   const std::vector<std::vector<std::string>> bad{
-      {"--distortion", "wobbly"}, {"--students", "0"}, {"--students", "1001"}, {"--dpi", "20"},
+      {"--distortion", "wobbly"},
+      {"--students", "0"},
+      {"--students", "1001"},
+      {"--dpi", "20"},
       {"--dpi", "5000"},
+      {"--conditions", "crumpled"},
+      {"--conditions", "copier-clean", "--distortion", "harsh"},
+      {"--conditions", "photo-flat", "--dpi", "300"},
+      {"--jpeg", "0"},
+      {"--jpeg", "101"},
+      {"--jpeg", "high"},
+      {"--jpeg", "80.5"},
   };
   for (std::vector<std::string> args : bad) {
     args.insert(args.begin(), {"simulate", "Quiz", "-o", scan("bad.pdf")});
@@ -160,6 +173,57 @@ TEST_F(SimulateCommand, badArgumentsAreOneSentenceAndWriteNothing) {
   EXPECT_EQ(unknown.status, 2);
   EXPECT_NE(unknown.err.find("No test is called \u201CNope\u201D"), std::string::npos);
   EXPECT_FALSE(fs::exists(files / "bad.pdf"));
+}
+
+// Whether a PDF holds JPEG (DCT-encoded) images.
+bool holdsJpeg(const fs::path &pdf) {
+  const auto bytes = FileIO::read(pdf);
+  const std::string dct = "/DCTDecode";
+  return bytes && std::search(bytes->begin(), bytes->end(), dct.begin(), dct.end()) != bytes->end();
+}
+
+TEST_F(SimulateCommand, pagesAreJpegsWhenAskedAndConditionsCaptureTheirOwnWay) {
+  create({"--title", "Quiz", "--questions", "20"});
+  ASSERT_EQ(run({"simulate", "Quiz", "-o", scan("gray.pdf"), "--students", "2"}).status, 0);
+  EXPECT_FALSE(holdsJpeg(files / "gray.pdf"));
+  ASSERT_EQ(
+      run({"simulate", "Quiz", "-o", scan("jpeg.pdf"), "--students", "2", "--jpeg", "80"}).status,
+      0);
+  EXPECT_TRUE(holdsJpeg(files / "jpeg.pdf"));
+
+  CliResult torn = run({"simulate", "Quiz", "-o", scan("torn.pdf"), "--students", "2",
+                        "--conditions", "copier-torn-corner", "--dpi", "120"});
+  ASSERT_EQ(torn.status, 0) << torn.err;
+  EXPECT_EQ(torn.out,
+            "Wrote 2 students (2 pages) of \u201CQuiz\u201D to " + scan("torn.pdf") + "\n");
+  EXPECT_TRUE(holdsJpeg(files / "torn.pdf"));
+  const auto rendered = testing::renderPdfPage(*FileIO::read(files / "torn.pdf"), 0, 120);
+  ASSERT_TRUE(rendered.has_value());
+  EXPECT_EQ(rendered->width, 1020); // the copier's 8.5 inches at the resolution asked
+
+  // A phone's photo, 3000 × 4000 pixels, put in the PDF at 200 pixels an inch.
+  ASSERT_EQ(run({"simulate", "Quiz", "-o", scan("photo.pdf"), "--students", "1", "--conditions",
+                 "photo-small"})
+                .status,
+            0);
+  const auto facts = testing::pdfFacts(*FileIO::read(files / "photo.pdf"));
+  ASSERT_TRUE(facts.has_value());
+  EXPECT_EQ(facts->pageCount, 1);
+  EXPECT_NEAR(facts->pageSize.width, 1080, 0.5);
+  EXPECT_NEAR(facts->pageSize.height, 1440, 0.5);
+  EXPECT_TRUE(holdsJpeg(files / "photo.pdf"));
+}
+
+TEST_F(SimulateCommand, helpListsEveryCaptureConditionOnALineOfItsOwn) {
+  CliResult help = run({"simulate", "--help"});
+  ASSERT_EQ(help.status, 0);
+  std::istringstream lines(help.out);
+  std::set<std::string> listed;
+  for (std::string line; std::getline(lines, line);)
+    for (const CaptureCondition &condition : CaptureConditions::all())
+      if (line.starts_with("  " + condition.name + " ") && line.ends_with(condition.summary))
+        listed.insert(condition.name);
+  EXPECT_EQ(listed.size(), CaptureConditions::all().size()) << help.out;
 }
 
 } // namespace

@@ -109,6 +109,12 @@ TEST(CSVRows, blankRowsVanishButFieldsAreNotTrimmed) {
   EXPECT_EQ(CSV::rows("\"\",\"  \""), Rows{});
 }
 
+TEST(CSVRows, rowsAreNumberedAsASpreadsheetShowsThem) {
+  // Blank lines count; a quoted line break does not start a row; CR LF is one break.
+  EXPECT_EQ(CSV::numberedRows("a,b\r\n\r\n\"x\ny\",z\r ,\nlast"),
+            (std::vector<CSV::Row>{{1, {"a", "b"}}, {3, {"x\ny", "z"}}, {5, {"last"}}}));
+}
+
 TEST(CSVRows, separatorIsDetectedUnlessGiven) {
   EXPECT_EQ(CSV::rows("a;b;c,d\n1;2,3"), (Rows{{"a", "b", "c,d"}, {"1", "2,3"}}));
   EXPECT_EQ(CSV::rows("a;b,c\n1;2,3", ';'), (Rows{{"a", "b,c"}, {"1", "2,3"}}));

@@ -45,6 +45,8 @@ TEST(RosterImportFailure, messagesAreTheUsersSentences) {
             "No student ID column was found. Name a column \u201CID\u201D or \u201CStudent "
             "ID\u201D (digits only).");
   EXPECT_EQ(Failure::empty().description(), "No students were found in that file.");
+  EXPECT_EQ(Failure::noSuchColumn("Locker").description(),
+            "That file has no column \u201CLocker\u201D.");
 }
 
 TEST(RosterImportFailure, nothingToImport) {
@@ -94,6 +96,41 @@ TEST(RosterImportHeader, headingsAreComparedLooselyAndCaseless) {
             (std::vector<Student>{{"4", "Cy", "Ng"}}));
 }
 
+TEST(RosterImportHeader, idHeadingsOfManySchoolSystems) {
+  for (std::string_view heading :
+       {"StudentID", "Student Number", "Perm ID", "Pupil ID", "ID#", "Matricule", "Student-No.",
+        "PERM_#", "Admission No", "Roll Number", "Student ID Number", "Ｉｄ", "Matrícula"}) {
+    SCOPED_TRACE(heading);
+    EXPECT_EQ(students(std::string(heading) + ",Name\n0042,Ann Lee\n"),
+              (std::vector<Student>{{"0042", "Ann", "Lee"}}));
+  }
+  // A known name heading without any ID heading is still a file without IDs.
+  EXPECT_EQ(failure("Grade,Name\n9,Ann Lee\n"), Failure::noIDColumn());
+}
+
+TEST(RosterImportHeader, theTeacherCanNameTheIDColumn) {
+  auto import = [](std::string_view text, std::string column) {
+    return RosterImport::importText(text, "class.csv", {std::move(column)});
+  };
+  const std::string_view text = "ID,Locker,Name\n1,5001,Ann Lee\n2,5002,Bo Chen\n";
+  auto byLocker = import(text, " LOCKER ");
+  ASSERT_TRUE(byLocker);
+  EXPECT_EQ(byLocker->roster.students,
+            (std::vector<Student>{{"5001", "Ann", "Lee"}, {"5002", "Bo", "Chen"}}));
+  EXPECT_EQ(import(text, "Desk").error(), Failure::noSuchColumn("Desk"));
+  EXPECT_EQ(import(text, "Name").error(), Failure::empty());
+  // A column that also names students is the ID column once chosen.
+  auto student = import("Student,Name\n7,Ann Lee\n", "student");
+  ASSERT_TRUE(student);
+  EXPECT_EQ(student->roster.students, (std::vector<Student>{{"7", "Ann", "Lee"}}));
+
+  auto headings = RosterImport::headings(bytes("\xEF\xBB\xBF Student ID ;Name\n1;Ann\n"));
+  ASSERT_TRUE(headings);
+  EXPECT_EQ(*headings, (std::vector<std::string>{"Student ID", "Name"}));
+  EXPECT_EQ(RosterImport::headings(bytes("")).error(), Failure::empty());
+  EXPECT_EQ(RosterImport::headings(bytes("PK\x03\x04\x81\x8D")).error(), Failure::unreadable());
+}
+
 TEST(RosterImportHeader, studentHeadingIsAnIDOnlyAboveAnID) {
   EXPECT_EQ(students("Student,Grade\n1042,9\n"), (std::vector<Student>{{"1042", "", ""}}));
   EXPECT_EQ(failure("Student,Grade\nAnn Lee,9\n"), Failure::noIDColumn());
@@ -123,44 +160,74 @@ TEST(RosterImportIDs, spacesAndHyphensGroupDigits) {
   EXPECT_EQ(students("ID,Name\n007-12 3,A B\n"), (std::vector<Student>{{"007123", "A", "B"}}));
 }
 
-TEST(RosterImportIDs, rowsWithoutANumericIDAreSkippedAndCounted) {
-  Result one = imported("ID,Name\n1,Ann Lee\n,Bo Chen\n");
-  EXPECT_EQ(one.skipped, 1);
-  EXPECT_EQ(one.warnings, std::vector<std::string>{"1 row without a numeric ID was skipped."});
-
-  Result three = imported("ID,Name\nA1042,Ann Lee\n10.42,Bo Chen\n2,Cy Ng\n - ,Di Oh\n");
-  EXPECT_EQ(three.roster.students, (std::vector<Student>{{"2", "Cy", "Ng"}}));
-  EXPECT_EQ(three.skipped, 3);
-  EXPECT_EQ(three.warnings, std::vector<std::string>{"3 rows without a numeric ID were skipped."});
-}
-
-TEST(RosterImportIDs, repeatedIDsKeepTheFirstAndAreNotCountedAsSkipped) {
-  Result once = imported("ID,Name\n0042,Ann Lee\n42,Bo Chen\n");
-  EXPECT_EQ(once.roster.students, (std::vector<Student>{{"0042", "Ann", "Lee"}}));
-  EXPECT_EQ(once.skipped, 0);
-  EXPECT_EQ(once.warnings, std::vector<std::string>{"1 repeated ID was skipped."});
-
-  Result both = imported("ID,Name\n1,A B\nx,C D\n01,E F\n001,G H\ny,I J\n2,K L\n");
-  EXPECT_EQ(both.roster.students.size(), 2u);
-  EXPECT_EQ(both.skipped, 2);
-  EXPECT_EQ(both.warnings, (std::vector<std::string>{"2 rows without a numeric ID were skipped.",
-                                                     "2 repeated IDs were skipped."}));
+TEST(RosterImportIDs, skippedAndRepeatedRowsAreNamedAsTheSpreadsheetNumbersThem) {
+  struct Case {
+    std::string_view text;
+    std::vector<int> skippedRows, repeatedRows;
+    std::vector<std::string> warnings;
+  };
+  const std::vector<Case> cases{
+      {"ID,Name\n1,Ann Lee\n,Bo Chen\n",
+       {3},
+       {},
+       {"1 row without a numeric ID was skipped (row 3)."}},
+      {"ID,Name\nA1042,Ann Lee\n10.42,Bo Chen\n2,Cy Ng\n - ,Di Oh\n",
+       {2, 3, 5},
+       {},
+       {"3 rows without a numeric ID were skipped (rows 2, 3 and 5)."}},
+      {"ID,Name\n0042,Ann Lee\n42,Bo Chen\n", {}, {3}, {"1 repeated ID was skipped (row 3)."}},
+      {"ID,Name\n1,A B\nx,C D\n01,E F\n001,G H\ny,I J\n2,K L\n",
+       {3, 6},
+       {4, 5},
+       {"2 rows without a numeric ID were skipped (rows 3 and 6).",
+        "2 repeated IDs were skipped (rows 4 and 5)."}},
+      // Empty lines count as rows and a name spanning two lines is one row, as in a
+      // spreadsheet; a file without a header starts with a student in row 1.
+      {"ID,Name\n\n1,\"Ann\nLee\"\n,Bo\n",
+       {4},
+       {},
+       {"1 row without a numeric ID was skipped (row 4)."}},
+      {"1,Ann\nx,Bo\n", {2}, {}, {"1 row without a numeric ID was skipped (row 2)."}},
+      {"ID\n1\nx\nx\nx\nx\nx\nx\nx\nx\nx\nx\nx\n",
+       {3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13},
+       {},
+       {"11 rows without a numeric ID were skipped (rows 3, 4, 5, 6, 7, 8, 9, 10 and 3 more)."}}};
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.text);
+    const Result result = imported(c.text);
+    EXPECT_EQ(result.skippedRows, c.skippedRows);
+    EXPECT_EQ(result.repeatedRows, c.repeatedRows);
+    EXPECT_EQ(result.skipped, static_cast<int>(c.skippedRows.size()));
+    EXPECT_EQ(result.warnings, c.warnings);
+  }
+  // The first of a repeated ID stays.
+  EXPECT_EQ(students("ID,Name\n0042,Ann Lee\n42,Bo Chen\n"),
+            (std::vector<Student>{{"0042", "Ann", "Lee"}}));
 }
 
 TEST(RosterImportNames, fullNameIsSplitIntoFirstAndLast) {
-  EXPECT_EQ(students("ID,Name\n"
-                     "1,\"Lee, Ann\"\n"
-                     "2,\" de la Cruz ,  Juan Pablo \"\n"
-                     "3,Mary  Ann   Smith\n"
-                     "4,Cher\n"
-                     "5,\n"
-                     "6,\"Smith, John, Jr.\"\n"),
-            (std::vector<Student>{{"1", "Ann", "Lee"},
-                                  {"2", "Juan Pablo", "de la Cruz"},
-                                  {"3", "Mary Ann", "Smith"},
-                                  {"4", "Cher", ""},
-                                  {"5", "", ""},
-                                  {"6", "John, Jr.", "Smith"}}));
+  const std::vector<std::tuple<std::string, std::string, std::string>> cases{
+      {"\"Lee, Ann\"", "Ann", "Lee"},
+      {"\" de la Cruz ,  Juan Pablo \"", "Juan Pablo", "de la Cruz"},
+      {"Mary  Ann   Smith", "Mary Ann", "Smith"},
+      {"Cher", "Cher", ""},
+      {"", "", ""},
+      {"\"Smith, John, Jr.\"", "John, Jr.", "Smith"},
+      // Particles and suffixes stay with the last name.
+      {"Liam van der Berg", "Liam", "van der Berg"},
+      {"Anna Maria de la Cruz", "Anna Maria", "de la Cruz"},
+      {"Ludwig Van Beethoven", "Ludwig", "Van Beethoven"},
+      {"Maria da Silva Santos", "Maria", "da Silva Santos"},
+      {"Martin Luther King Jr.", "Martin Luther", "King Jr."},
+      {"\"Berg, Liam van der\"", "Liam", "van der Berg"},
+      // A first word is never a particle, and a name needs a word after its particles.
+      {"Van Morrison", "Van", "Morrison"},
+      {"Al Di Meola", "Al", "Di Meola"},
+      {"Henry Le", "Henry", "Le"}};
+  for (const auto &[cell, first, last] : cases) {
+    SCOPED_TRACE(cell);
+    EXPECT_EQ(students("ID,Name\n1," + cell + "\n"), (std::vector<Student>{{"1", first, last}}));
+  }
 }
 
 TEST(RosterImportNames, fullNameOnlyWhenBothPartsAreEmpty) {

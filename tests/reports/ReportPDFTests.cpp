@@ -1,13 +1,17 @@
 #include "reports/DateText.h"
 #include "reports/Reports.h"
+#include "reports/ResultSlip.h"
 #include "support/GradingFixtures.h"
 #include "support/PdfText.h"
 #include "support/RenderedPage.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace ovalon {
@@ -59,33 +63,83 @@ std::vector<int> range(int from, int to) {
   return numbers;
 }
 
-TEST(ItemAnalysisReport, breaksPagesAfterTwentyTwoRowsThenEveryThirtyEight) {
-  for (auto [items, pages] : {std::pair{1, 1}, {22, 1}, {23, 2}, {60, 2}, {61, 3}, {200, 6}}) {
-    SCOPED_TRACE(items);
-    const Bytes pdf = itemReport(examWithKey(items, 4, std::vector<int>(items, A)));
-    EXPECT_EQ(pageCount(pdf), pages);
-    for (int page = 0; page < pages; ++page) {
-      const int first = page == 0 ? 1 : 23 + (page - 1) * 38;
-      const int last = std::min(items, page == 0 ? 22 : first + 37);
+ItemStats item(int question, std::set<int> key, double p, double discrimination,
+               std::vector<int> choiceCounts, int blank, std::vector<ItemNote> notes = {}) {
+  ItemStats stats;
+  stats.question = question;
+  stats.key = std::move(key);
+  stats.p = p;
+  stats.discrimination = discrimination;
+  stats.choiceCounts = std::move(choiceCounts);
+  stats.blankCount = blank;
+  stats.notes = std::move(notes);
+  return stats;
+}
+
+TEST(ItemAnalysisReport, breaksPagesByRowsThatFitTheTestsPaper) {
+  // US Letter holds 22 one-line rows under the summary and 38 on later pages; A4 two more.
+  struct Case {
+    Paper paper;
+    int items, pages;
+  };
+  for (const Case c : {Case{Paper::letter, 1, 1},
+                       {Paper::letter, 22, 1},
+                       {Paper::letter, 23, 2},
+                       {Paper::letter, 60, 2},
+                       {Paper::letter, 61, 3},
+                       {Paper::letter, 200, 6},
+                       {Paper::a4, 24, 1},
+                       {Paper::a4, 25, 2},
+                       {Paper::a4, 64, 2},
+                       {Paper::a4, 65, 3}}) {
+    SCOPED_TRACE(::testing::Message() << c.items << " items on " << PaperInfo::title(c.paper));
+    Exam exam = examWithKey(c.items, 4, std::vector<int>(c.items, A));
+    exam.paper = c.paper;
+    const Bytes pdf = itemReport(exam);
+    ASSERT_EQ(pageCount(pdf), c.pages);
+    const int firstRows = c.paper == Paper::letter ? 22 : 24;
+    const int laterRows = firstRows + 16;
+    for (int page = 0; page < c.pages; ++page) {
+      const int first = page == 0 ? 1 : firstRows + 1 + (page - 1) * laterRows;
+      const int last = std::min(c.items, page == 0 ? firstRows : first + laterRows - 1);
       const auto lines = pdfPageLines(pdf, page);
       EXPECT_EQ(questionNumbers(lines), range(first, last)) << "page " << page + 1;
       EXPECT_TRUE(hasLine(lines, "Ovalon · Page " + std::to_string(page + 1) + " of " +
-                                     std::to_string(pages)));
+                                     std::to_string(c.pages)));
       EXPECT_EQ(hasLine(lines, "Quiz: item analysis (continued)"), page > 0);
       EXPECT_EQ(hasLine(lines, "Score distribution"), page == 0);
     }
   }
 }
 
-TEST(ItemAnalysisReport, isUSLetterWithTitleAndCreatorWhateverThePaper) {
-  Exam exam = examWithKey(5, 4, {A, B, C, A, B});
-  exam.paper = Paper::a4;
-  exam.title = "Cells & Tissues";
-  const auto facts = pdfFacts(itemReport(exam));
-  ASSERT_TRUE(facts);
-  EXPECT_EQ(facts->pageSize, (Size{612, 792}));
-  EXPECT_EQ(facts->title, "Cells & Tissues Item Analysis");
-  EXPECT_EQ(facts->creator, "Ovalon");
+TEST(ItemAnalysisReport, notesWrapInsteadOfBeingCutAndTallRowsMoveThePageBreaks) {
+  constexpr int items = 30;
+  Exam exam = examWithKey(items, 5, std::vector<int>(items, A));
+  ItemAnalysis analysis;
+  for (int q = 0; q < items; ++q)
+    analysis.items.push_back(
+        item(q, {A}, 0.2, -0.3, {3, 0, 0, 0, 0}, 0,
+             {ItemNote::unusedDistractor(B), ItemNote::unusedDistractor(C),
+              ItemNote::unusedDistractor(3), ItemNote::unusedDistractor(4), ItemNote::hard(),
+              ItemNote::negative(), ItemNote::strongDistractor(B)}));
+  const std::optional<Bytes> pdf = Reports::itemAnalysisPDF(exam, analysis, today);
+  ASSERT_TRUE(pdf);
+  // One-line rows would fit two pages; these need more, and every row is on one of them.
+  const int pages = pageCount(*pdf);
+  ASSERT_GT(pages, 2);
+  std::vector<int> numbers;
+  std::map<std::string, int> seen;
+  for (int page = 0; page < pages; ++page) {
+    const auto lines = pdfPageLines(*pdf, page);
+    std::ranges::copy(questionNumbers(lines), std::back_inserter(numbers));
+    EXPECT_FALSE(mentions(lines, "…")) << ::testing::PrintToString(lines);
+    for (const ItemNote &note : analysis.items[0].notes)
+      for (const std::string &line : lines)
+        seen[note.text()] += line.contains(note.text()) ? 1 : 0;
+  }
+  EXPECT_EQ(numbers, range(1, items));
+  for (const auto &[text, count] : seen)
+    EXPECT_EQ(count, items) << text;
 }
 
 TEST(ItemAnalysisReport, emptyClassShowsZeroCardsAndReliabilityDash) {
@@ -99,19 +153,6 @@ TEST(ItemAnalysisReport, emptyClassShowsZeroCardsAndReliabilityDash) {
   EXPECT_TRUE(hasLine(lines, "Questions are numbered as on version A; other versions' answers "
                              "are counted under the same numbers."));
   EXPECT_FALSE(mentions(lines, "Version A:"));
-}
-
-ItemStats item(int question, std::set<int> key, double p, double discrimination,
-               std::vector<int> choiceCounts, int blank, std::vector<ItemNote> notes = {}) {
-  ItemStats stats;
-  stats.question = question;
-  stats.key = std::move(key);
-  stats.p = p;
-  stats.discrimination = discrimination;
-  stats.choiceCounts = std::move(choiceCounts);
-  stats.blankCount = blank;
-  stats.notes = std::move(notes);
-  return stats;
 }
 
 TEST(ItemAnalysisReport, rowsShowKeyPercentDiscriminationCountsAndNotes) {
@@ -243,6 +284,91 @@ TEST(AnswerKeyReport, givesPrintedAnswerAndMasterQuestionOfEachNumber) {
     const std::string entry =
         std::to_string(p + 1) + ". " + letters + " (Q" + std::to_string(b.question(p) + 1) + ")";
     EXPECT_TRUE(mentions(lines, entry)) << entry << "\n" << ::testing::PrintToString(lines);
+  }
+}
+
+TEST(AnswerKeyReport, marksDroppedQuestionsAndPointsOtherThanOneOnEveryVersion) {
+  Exam exam = examWithKey(6, 4, {A, B, C, A, B, C});
+  exam.setKey(1, {B}, 1, true);
+  exam.setKey(2, {C}, 2, false);
+  exam.setKey(4, {B}, 0.5, true);
+  exam.setVersionCount(2);
+  const std::map<int, std::string> notes{
+      {2, "dropped"}, {3, "2 points"}, {5, "dropped · 0.5 points"}};
+  const Bytes pdf = answerKeys(exam);
+  ASSERT_EQ(pageCount(pdf), 2);
+  for (int page = 0; page < 2; ++page) {
+    SCOPED_TRACE(page);
+    // One column of six entries, each followed by its note when it has one.
+    const auto lines = pdfPageLines(pdf, page);
+    int entries = 0;
+    for (size_t i = 0; i < lines.size(); ++i) {
+      const std::string &line = lines[i];
+      if (!std::isdigit(static_cast<unsigned char>(line[0])) || !line.contains(". "))
+        continue;
+      ++entries;
+      int master = std::stoi(line);
+      if (const size_t q = line.find("(Q"); q != std::string::npos)
+        master = std::stoi(line.substr(q + 2));
+      const std::string next = i + 1 < lines.size() ? lines[i + 1] : "";
+      if (const auto note = notes.find(master); note != notes.end())
+        EXPECT_EQ(next, note->second) << line;
+      else
+        EXPECT_FALSE(next.contains("point") || next.contains("dropped")) << line;
+    }
+    EXPECT_EQ(entries, 6);
+  }
+}
+
+// Every report ----------------------------------------------------------------------------
+
+TEST(Reports, areOnTheTestsPaperWithTheFooterAtTheFootOfThePage) {
+  using Make = std::function<std::optional<Bytes>(const Exam &)>;
+  // Where each document must have ink on a page of a given size: the footer in the middle of
+  // the last 40 points, or the four-slip page's guide down the middle.
+  const auto footer = [](Size page) { return Rect{page.width / 2 - 30, page.height - 40, 60, 20}; };
+  const auto guide = [](Size page) {
+    return Rect{page.width / 2 - 1, 20, 2, page.height / 2 - 40};
+  };
+  const std::vector<std::tuple<std::string, Make, std::function<Rect(Size)>>> reports{
+      {" Item Analysis",
+       [](const Exam &exam) {
+         return Reports::itemAnalysisPDF(exam, ItemAnalysis::analyze(exam, {}), today);
+       },
+       footer},
+      {" Answer Keys", [](const Exam &exam) { return Reports::answerKeysPDF(exam); }, footer},
+      {" Result Slips",
+       [](const Exam &exam) {
+         return Reports::slipsPDF({ResultSlip{}}, exam, SlipLayout::onePerPage, today);
+       },
+       footer},
+      {" Result Slips",
+       [](const Exam &exam) {
+         return Reports::slipsPDF(std::vector<ResultSlip>(4), exam, SlipLayout::fourPerPage, today);
+       },
+       guide}};
+  for (const auto &[paper, size] :
+       {std::pair{Paper::letter, Size{612, 792}}, {Paper::a4, Size{595.28, 841.89}}}) {
+    Exam exam = examWithKey(5, 4, {A, B, C, A, B});
+    exam.paper = paper;
+    exam.title = "Cells & Tissues";
+    for (const auto &[suffix, make, inked] : reports) {
+      SCOPED_TRACE(suffix + " on " + std::string(PaperInfo::title(paper)));
+      const std::optional<Bytes> pdf = make(exam);
+      ASSERT_TRUE(pdf);
+      const auto facts = pdfFacts(*pdf);
+      ASSERT_TRUE(facts);
+      EXPECT_NEAR(facts->pageSize.width, size.width, 0.01);
+      EXPECT_NEAR(facts->pageSize.height, size.height, 0.01);
+      EXPECT_EQ(facts->title, "Cells & Tissues" + suffix);
+      EXPECT_EQ(facts->creator, "Ovalon");
+      const auto image = testing::renderPdfPage(*pdf, 0, 72);
+      ASSERT_TRUE(image);
+      EXPECT_LT(testing::region(*image, inked(size), 72).min, 200);
+      // Nothing reaches into the right margin (the four-slip guide stops above this strip).
+      EXPECT_EQ(testing::region(*image, {size.width - 20, 40, 6, size.height / 2 - 60}, 72).min,
+                255);
+    }
   }
 }
 

@@ -154,17 +154,21 @@ TEST(SlipsPDF, onePerPageShowsScoreDetailsMissesAndFooter) {
   EXPECT_EQ(facts->pageSize, (Size{612, 792}));
 
   const auto first = pdfPageLines(pdf, 0);
-  EXPECT_TRUE(hasLine(first, "Ada Park 75.0%")) << ::testing::PrintToString(first);
+  EXPECT_TRUE(hasLine(first, "Unit Quiz")) << ::testing::PrintToString(first);
+  EXPECT_TRUE(hasLine(first, "Ada Park 75.0%"));
   EXPECT_TRUE(hasLine(first, "ID 1001 · Version B · " + DateText::abbreviated(today)));
   EXPECT_TRUE(hasLine(first, "7.5 of 10 points"));
   EXPECT_TRUE(hasLine(first, "2 questions to look at again"));
+  EXPECT_TRUE(hasLine(first, "# Your answer Right answer"));
   EXPECT_TRUE(mentions(first, "3. blank C"));
   EXPECT_TRUE(mentions(first, "12. B A/D"));
   EXPECT_TRUE(hasLine(first, "Ovalon · Page 1 of 2"));
   EXPECT_FALSE(mentions(first, "Well done"));
 
   const auto second = pdfPageLines(pdf, 1);
+  EXPECT_TRUE(hasLine(second, "Unit Quiz"));
   EXPECT_TRUE(hasLine(second, "Every question right. Well done!"));
+  EXPECT_FALSE(mentions(second, "Your answer"));
   EXPECT_FALSE(mentions(second, "look at again"));
   EXPECT_TRUE(hasLine(second, "Ovalon · Page 2 of 2"));
 }

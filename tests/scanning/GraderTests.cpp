@@ -10,6 +10,7 @@
 #include "support/TestSheetPage.h"
 
 #include <gtest/gtest.h>
+#include <tiffio.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -85,6 +86,35 @@ Bytes emptyPagePdf(const std::string &mediaBox) {
   text += "trailer\n<< /Size " + std::to_string(objects.size() + 1) +
           " /Root 1 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
   return Bytes(text.begin(), text.end());
+}
+
+// One directory of a TIFF: a page, a reduced preview of one (not a page of its
+// own), or a page in a form libtiff cannot turn into pixels.
+struct TiffEntry {
+  GrayImage image;
+  enum class Kind { page, preview, undecodable } kind = Kind::page;
+};
+
+void writeTiff(const std::filesystem::path &path, const std::vector<TiffEntry> &entries) {
+  TIFF *tiff = TIFFOpen(path.c_str(), "w");
+  for (const auto &[image, kind] : entries) {
+    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(image.width));
+    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(image.height));
+    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 1);
+    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
+    TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC,
+                 kind == TiffEntry::Kind::undecodable ? PHOTOMETRIC_MASK : PHOTOMETRIC_MINISBLACK);
+    TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE);
+    TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, 32);
+    if (kind == TiffEntry::Kind::preview)
+      TIFFSetField(tiff, TIFFTAG_SUBFILETYPE, FILETYPE_REDUCEDIMAGE);
+    for (int64_t y = 0; y < image.height; ++y)
+      TIFFWriteScanline(tiff, const_cast<uint8_t *>(image.pixels.data() + y * image.width),
+                        static_cast<uint32_t>(y), 0);
+    TIFFWriteDirectory(tiff);
+  }
+  TIFFClose(tiff);
 }
 
 Bytes blankSheets(int copies) {
@@ -220,6 +250,50 @@ TEST(Grader, unidentifiedPageStillHasAPreviewOfThePage) {
   EXPECT_NEAR(static_cast<double>(preview.width), 1700.0 * 1400 / 2200, 1);
   EXPECT_TRUE(outcomes[0].crops.empty());
   EXPECT_FALSE(outcomes[0].idCrop);
+}
+
+TEST(Grader, everyPageOfAMultiPageTiffIsReadInOrder) {
+  testing::TempDir dir;
+  const GrayImage filled = testing::renderSheetPage(exam, 1, 150, filledMarks());
+  const GrayImage clean = testing::renderSheetPage(exam, 1, 150, cleanMarks());
+  const auto path = dir / "class scan.tif";
+  writeTiff(path, {{filled},
+                   {filled.downscaled(200), TiffEntry::Kind::preview},
+                   {clean},
+                   {clean, TiffEntry::Kind::undecodable},
+                   {testing::renderSheetPage(exam, 1, 150)}});
+
+  std::vector<std::pair<int, int>> calls;
+  const auto outcomes = Grader::gradeImageFile(
+      path, exam, [&](int done, int total) { calls.emplace_back(done, total); });
+  ASSERT_TRUE(outcomes);
+  ASSERT_EQ(outcomes->size(), 4u) << "the preview is no page";
+  EXPECT_EQ(calls, (std::vector<std::pair<int, int>>{{1, 4}, {2, 4}, {3, 4}, {4, 4}}));
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ((*outcomes)[static_cast<size_t>(i)].source, "class scan.tif");
+    EXPECT_EQ((*outcomes)[static_cast<size_t>(i)].sourcePage, i + 1);
+  }
+  // Each page reads as itself: the filled one with its double and blank rows, the clean
+  // one clean, the unreadable one as paper without a code, the empty sheet all blank.
+  const PageOutcome &first = (*outcomes)[0], &second = (*outcomes)[1], &last = (*outcomes)[3];
+  ASSERT_FALSE(first.problem);
+  EXPECT_EQ(first.crops.size(), 2u);
+  EXPECT_EQ(first.questions[7].mark.flag, MarkFlag::double_);
+  EXPECT_EQ(first.questions[12].mark.flag, MarkFlag::blank);
+  EXPECT_EQ(first.questions[13].mark.choice, 1);
+  ASSERT_FALSE(second.problem);
+  EXPECT_TRUE(second.crops.empty());
+  EXPECT_EQ(second.questions[13].mark.choice, 1);
+  EXPECT_EQ((*outcomes)[2].problem, PageProblem::noCode());
+  ASSERT_FALSE(last.problem);
+  EXPECT_EQ(last.crops.size(), 40u);
+
+  // Import Photos takes every page of such a file too, keeping each in its place.
+  const auto pages = GrayImage::allFromImageFile(path);
+  ASSERT_EQ(pages.size(), 4u);
+  EXPECT_EQ(pages[1], clean);
+  EXPECT_EQ(pages[2], GrayImage::blankPage());
+  EXPECT_FALSE(Grader::gradeImageFile(dir / "missing.tif", exam));
 }
 
 TEST(Grader, filledScanInAPdfReadsLikeTheImage) {

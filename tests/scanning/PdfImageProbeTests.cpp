@@ -1,5 +1,6 @@
 #include "scanning/PdfImageProbe.h"
 
+#include "scanning/Grader.h"
 #include "scanning/ImageProcessing.h"
 #include "scanning/PdfDocument.h"
 #include "sheets/SheetLayout.h"
@@ -235,6 +236,62 @@ TEST(PdfImageProbe, jpegOneBitAndMirroredPicturesDecodeLikeTheyRender) {
   expectDecodedLikeRendered(mirrored, 0);
 }
 
+// Renderers show only a page's crop box (within its media box); the picture is
+// cut to it the same way, however it is placed, turned or encoded.
+TEST(PdfImageProbe, croppedPagesDecodeLikeTheyRender) {
+  testing::TempDir dir;
+  const GrayImage page = scannedPages(200).front();
+  const std::string gray = sizeKeys(page) + " /ColorSpace /DeviceGray /BitsPerComponent 8";
+  const std::string upsideDown = "q 612 0 0 -792 0 792 cm /Im0 Do Q";
+  const std::string uneven = "/CropBox [30 10 600 700]";
+  const Bytes jpeg = *page.jpegData(0.9);
+  const std::string jpegKeys = gray + " /Filter /DCTDecode";
+  struct Case {
+    std::string name, keys;
+    const Bytes &samples;
+    std::string content, pageExtra;
+    std::pair<int64_t, int64_t> size; // pixels at 200 dpi
+  };
+  const std::vector<Case> cases{
+      {"inset", gray, page.pixels, fullPage, "/CropBox [20 20 592 772]", {1589, 2089}},
+      {"uneven", gray, page.pixels, fullPage, uneven, {1583, 1917}},
+      {"mirrored", gray, page.pixels, upsideDown, uneven, {1583, 1917}},
+      {"turned", gray, page.pixels, fullPage, uneven + " /Rotate 90", {1917, 1583}},
+      {"turned back", gray, page.pixels, upsideDown, uneven + " /Rotate 270", {1917, 1583}},
+      {"jpeg", jpegKeys, jpeg, fullPage, uneven, {1583, 1917}},
+      {"beyond the page", gray, page.pixels, fullPage, "/CropBox [-50 -50 300 300]", {833, 833}},
+  };
+  for (const Case &c : cases) {
+    const auto path = dir / (c.name + ".pdf");
+    testing::writeBytes(path, imagePdf(c.keys, c.samples, c.content, c.pageExtra));
+    EXPECT_EQ(PdfDocument::open(path)->renderedSize(0), c.size) << c.name;
+    expectDecodedLikeRendered(path, 0);
+  }
+}
+
+TEST(PdfImageProbe, pageWithACropBoxInsetReadsLikeTheWholePage) {
+  testing::TempDir dir;
+  for (const GrayImage &page : scannedPages(200)) {
+    const std::string keys = sizeKeys(page) + " /ColorSpace /DeviceGray /BitsPerComponent 8";
+    const auto whole = dir / "whole.pdf", inset = dir / "inset.pdf";
+    testing::writeBytes(whole, imagePdf(keys, page.pixels, fullPage));
+    testing::writeBytes(inset, imagePdf(keys, page.pixels, fullPage, "/CropBox [20 20 592 772]"));
+    const auto expected = Grader::gradePDF(whole, exam());
+    const auto actual = Grader::gradePDF(inset, exam());
+    ASSERT_TRUE(expected && actual);
+    ASSERT_FALSE((*expected)[0].problem);
+    ASSERT_FALSE((*actual)[0].problem);
+    ASSERT_EQ((*actual)[0].questions.size(), (*expected)[0].questions.size());
+    for (size_t i = 0; i < (*expected)[0].questions.size(); ++i) {
+      EXPECT_EQ((*actual)[0].questions[i].mark.choice, (*expected)[0].questions[i].mark.choice);
+      EXPECT_EQ((*actual)[0].questions[i].mark.flag, (*expected)[0].questions[i].mark.flag);
+    }
+    ASSERT_EQ((*actual)[0].idColumns.size(), (*expected)[0].idColumns.size());
+    for (size_t i = 0; i < (*expected)[0].idColumns.size(); ++i)
+      EXPECT_EQ((*actual)[0].idColumns[i].choice, (*expected)[0].idColumns[i].choice) << i;
+  }
+}
+
 TEST(PdfImageProbe, pagesThatAreMoreThanOnePictureAreLeftToTheRenderer) {
   testing::TempDir dir;
   const GrayImage page = scannedPages(200).front();
@@ -261,8 +318,6 @@ TEST(PdfImageProbe, pagesThatAreMoreThanOnePictureAreLeftToTheRenderer) {
   EXPECT_FALSE(decodes("faded.pdf", imagePdf(gray, page.pixels, "/Fade gs " + fullPage, "",
                                              "/ExtGState << /Fade << /ca 0.5 >> >>")));
   EXPECT_FALSE(decodes("twice.pdf", imagePdf(gray, page.pixels, fullPage + " " + fullPage)));
-  EXPECT_FALSE(
-      decodes("cropped.pdf", imagePdf(gray, page.pixels, fullPage, "/CropBox [0 0 300 300]")));
   EXPECT_FALSE(decodes("short.pdf", imagePdf(gray, Bytes(100, 255), fullPage)));
   // Paint beneath the picture is hidden by it; a stencil mask is not a picture of the page.
   EXPECT_TRUE(

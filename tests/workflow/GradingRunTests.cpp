@@ -156,16 +156,26 @@ TEST(Exports, blockerNamesWhatStillStandsInTheWay) {
   EXPECT_EQ(Exports::openItemCount(run.doc), 0);
 }
 
-TEST(Exports, suggestedNamesAreSafeForEveryFileSystem) {
-  EXPECT_EQ(Exports::suggestedFileName("Unit 3: Cells/Organelles Scores", "csv"),
-            "Unit 3- Cells-Organelles Scores.csv");
-  EXPECT_EQ(Exports::suggestedFileName("   ", "pdf"), "Ovalon.pdf");
-  std::string longName(130, 'x');
-  EXPECT_EQ(Exports::suggestedFileName(longName, "pdf"), std::string(120, 'x') + ".pdf");
-  std::string accented;
-  for (int i = 0; i < 125; ++i)
+TEST(Exports, suggestedNamesAreSafeForEveryFileSystemAndReadLikeTheTitle) {
+  const std::vector<std::pair<std::string, std::string>> cases{
+      {"Unit 3: Cells Result Slips", "Unit 3 - Cells Result Slips.pdf"},
+      {"Unit 3: Cells/Organelles Scores", "Unit 3 - Cells-Organelles Scores.pdf"},
+      {"Term 1 | Quiz 10:30 \"A\" or B?", "Term 1 - Quiz 10-30 'A' or B.pdf"},
+      {" -.hidden\tname.  ", "hidden name.pdf"},
+      {"a\\b<c>*", "a-bc.pdf"},
+      {"   ", "Ovalon.pdf"},
+      {":/", "Ovalon.pdf"},
+      {std::string(130, 'x'), std::string(120, 'x') + ".pdf"},
+      {std::string(110, 'x') + " tail words here", std::string(110, 'x') + " tail.pdf"}};
+  for (const auto &[title, name] : cases)
+    EXPECT_EQ(Exports::suggestedFileName(title, "pdf"), name) << title;
+  std::string accented, wide;
+  for (int i = 0; i < 125; ++i) {
     accented += "\u00E9";
+    wide += "\U0001F600";
+  }
   EXPECT_EQ(Exports::suggestedFileName(accented, "pdf").size(), 120u * 2 + 4);
+  EXPECT_LE(Exports::suggestedFileName(wide, "pdf").size(), 255u) << "a name is 255 bytes at most";
 }
 
 } // namespace

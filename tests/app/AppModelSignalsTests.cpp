@@ -1,0 +1,121 @@
+#include "model/AppModel.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <set>
+#include <string>
+
+namespace ovalon {
+namespace {
+
+using testing::TempDir;
+
+// The specific signals an operation emitted, by name, and whether the coarse
+// `changed` followed the last of them.
+struct SignalLog {
+  std::set<std::string> seen;
+  std::vector<Uuid> documents;
+  bool changedLast = true;
+
+  explicit SignalLog(AppModel &model) {
+    auto record = [this](const char *name) {
+      return [this, name] {
+        seen.insert(name);
+        changedLast = false;
+      };
+    };
+    QObject::connect(&model, &AppModel::libraryChanged, record("library"));
+    QObject::connect(&model, &AppModel::selectionChanged, record("selection"));
+    QObject::connect(&model, &AppModel::tabChanged, record("tab"));
+    QObject::connect(&model, &AppModel::progressChanged, record("progress"));
+    QObject::connect(&model, &AppModel::messageChanged, record("message"));
+    QObject::connect(&model, &AppModel::keyCheckChanged, record("keyCheck"));
+    QObject::connect(&model, &AppModel::printSettingsChanged, record("print"));
+    QObject::connect(&model, &AppModel::dialogsChanged, record("dialogs"));
+    QObject::connect(&model, &AppModel::documentChanged, [this](const Uuid &id) {
+      seen.insert("document");
+      documents.push_back(id);
+      changedLast = false;
+    });
+    QObject::connect(&model, &AppModel::changed, [this] { changedLast = true; });
+  }
+};
+
+// Two tests, the second selected, with a sheet and a print version chosen in it.
+struct TwoTests {
+  TempDir dir;
+  AppModel model{ExamLibrary{dir.path()}};
+  Uuid first, second;
+  TwoTests() {
+    model.newTest();
+    first = *model.selectedID();
+    model.newTest();
+    second = *model.selectedID();
+    model.update([](ExamDocument &d) {
+      d.exam.setQuestionCount(150);
+      d.exam.setVersionCount(2);
+    });
+    model.setPrintVersion(1);
+    model.setSelectedSheet(Uuid::random());
+  }
+};
+
+TEST(AppModelSignals, eachChangeNamesWhatChangedAndThenSaysChanged) {
+  struct Case {
+    const char *what;
+    std::function<void(TwoTests &)> operation;
+    std::set<std::string> emitted;
+  };
+  const std::vector<Case> cases{
+      {"edit",
+       [](TwoTests &t) { t.model.update([](ExamDocument &d) { d.exam.title = "T"; }); },
+       {"document"}},
+      {"select another test", [](TwoTests &t) { t.model.select(t.first); }, {"selection", "print"}},
+      {"select the same test", [](TwoTests &t) { t.model.select(t.second); }, {}},
+      {"tab", [](TwoTests &t) { t.model.setTab(AppModel::Tab::review); }, {"tab"}},
+      {"same tab", [](TwoTests &t) { t.model.setTab(AppModel::Tab::builder); }, {}},
+      {"sheet", [](TwoTests &t) { t.model.setSelectedSheet(std::nullopt); }, {"selection"}},
+      {"message", [](TwoTests &t) { t.model.showMessage("A", "B"); }, {"message"}},
+      {"message shown and dismissed",
+       [](TwoTests &t) {
+         t.model.showMessage("A", "B");
+         t.model.clearMessage();
+       },
+       {"message"}},
+      {"no message to dismiss", [](TwoTests &t) { t.model.clearMessage(); }, {}},
+      {"copies", [](TwoTests &t) { t.model.setPrintCopies(4); }, {"print"}},
+      {"preview page", [](TwoTests &t) { t.model.setPreviewPage(2); }, {"print"}},
+      {"ask to delete", [](TwoTests &t) { t.model.askToDelete(t.first); }, {"dialogs"}},
+      {"help", [](TwoTests &t) { t.model.setShowHelp(true); }, {"dialogs"}},
+      {"new test", [](TwoTests &t) { t.model.newTest(); }, {"library", "selection", "print"}},
+      {"duplicate",
+       [](TwoTests &t) { t.model.duplicateTest(t.first); },
+       {"library", "selection", "print"}},
+      {"delete another test", [](TwoTests &t) { t.model.deleteTest(t.first); }, {"library"}},
+      {"delete the selected test",
+       [](TwoTests &t) { t.model.deleteTest(t.second); },
+       {"library", "selection", "print"}},
+      {"no key check to cancel", [](TwoTests &t) { t.model.cancelKeyCheck(); }, {}},
+      {"same copies", [](TwoTests &t) { t.model.setPrintCopies(30); }, {}},
+  };
+  for (const Case &c : cases) {
+    TwoTests setup;
+    SignalLog log(setup.model);
+    c.operation(setup);
+    EXPECT_EQ(log.seen, c.emitted) << c.what;
+    EXPECT_TRUE(log.changedLast) << c.what << ": `changed` follows the specific signals";
+  }
+}
+
+TEST(AppModelSignals, anEditNamesTheTestItChanged) {
+  TwoTests setup;
+  SignalLog log(setup.model);
+  setup.model.update([](ExamDocument &d) { d.exam.title = "First"; }, setup.first);
+  setup.model.update([](ExamDocument &d) { d.exam.title = "x"; }, Uuid::random());
+  EXPECT_EQ(log.documents, std::vector<Uuid>{setup.first});
+}
+
+} // namespace
+} // namespace ovalon
