@@ -48,6 +48,8 @@ json itemJSON(const ExamDocument &doc, size_t number, const std::string &name, c
   out["title"] = FlagKindInfo::title(at.flag->kind);
   out["sheet"] = at.sheet->number;
   out["note"] = at.flag->note;
+  if (auto placement = at.sheet->placementNote())
+    out["placement"] = *placement;
   if (auto q = questionNumber(doc, at))
     out["question"] = *q;
   json names = json::array();
@@ -71,6 +73,8 @@ void printItem(const ExamDocument &doc, size_t number, const std::string &name, 
   if (auto q = questionNumber(doc, at))
     std::cout << " \u00B7 Question " << *q;
   std::cout << " \u2014 " << at.flag->note << "\n";
+  if (auto placement = at.sheet->placementNote())
+    std::cout << "     " << *placement << "\n";
   for (const NameMatch &m : suggestions(doc, at))
     std::cout << "     " << (m.strength == NameMatch::Strength::likely ? "Likely" : "Possible")
               << ": " << m.student.name() << " (" << m.student.id << ")\n";

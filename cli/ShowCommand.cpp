@@ -48,6 +48,9 @@ void printSummary(const ExamDocument &doc) {
   std::cout << "Roster: " << doc.roster.students.size() << " students"
             << (doc.roster.sourceName ? " from " + *doc.roster.sourceName : "") << "\n"
             << "Graded sheets: " << doc.sheets.size() << "\n";
+  for (const ScannedSheet &sheet : doc.sheets)
+    if (auto note = sheet.placementNote())
+      std::cout << "  Sheet " << sheet.number << ": " << *note << "\n";
 }
 
 } // namespace

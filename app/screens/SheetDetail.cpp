@@ -144,7 +144,10 @@ void SheetDetail::refresh() {
   QStringList pages;
   for (int p : sheet->sourcePages)
     pages << QString::number(p);
-  source_->setText(ui::text(sheet->source) + " p. " + pages.join(", "));
+  QString source = ui::text(sheet->source) + " p. " + pages.join(", ");
+  if (auto placement = sheet->placementNote())
+    source += "\n" + ui::text(*placement);
+  source_->setText(source);
   leaveOut_->setChecked(sheet->excluded);
   rescan_->setEnabled(!model_.progress());
 

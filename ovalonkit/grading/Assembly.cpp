@@ -75,6 +75,7 @@ ScannedSheet firstPage(PageOutcome &outcome, const Exam &exam, int number,
   sheet.number = number;
   sheet.source = outcome.source;
   sheet.sourcePages = {outcome.sourcePage};
+  sheet.cornerMethods = {outcome.method};
   sheet.version = outcome.identity->version;
   sheet.marks.assign(static_cast<size_t>(exam.questionCount), MarkRead::empty(exam.choiceCount));
   placeMarks(sheet, outcome.questions, exam.questionCount);
@@ -94,6 +95,7 @@ void join(OpenSheet &open, PageOutcome &outcome, const Exam &exam, std::optional
   placeMarks(open.sheet, outcome.questions, exam.questionCount);
   std::ranges::move(markFlags(outcome), std::back_inserter(open.sheet.flags));
   open.sheet.sourcePages.push_back(outcome.sourcePage);
+  open.sheet.cornerMethods.push_back(outcome.method);
   if (picture)
     open.sheet.pageImages.push_back(*picture);
   open.pages.insert(outcome.identity->page);

@@ -48,4 +48,22 @@ std::optional<std::string> ScannedSheet::studentID() const {
   return std::nullopt;
 }
 
+std::optional<std::string> ScannedSheet::placementNote() const {
+  std::vector<int> placed;
+  for (size_t i = 0; i < cornerMethods.size() && i < sourcePages.size(); ++i)
+    if (cornerMethods[i] == CornerMethod::threeCorners)
+      placed.push_back(sourcePages[i]);
+  if (placed.empty())
+    return std::nullopt;
+  if (sourcePages.size() == 1)
+    return "A corner square was missing, so the page was placed from the other three.";
+  std::string pages;
+  for (size_t i = 0; i < placed.size(); ++i)
+    pages += (i == 0 ? "" : i + 1 == placed.size() ? " and " : ", ") + std::to_string(placed[i]);
+  return placed.size() == 1 ? "A corner square was missing on scan page " + pages +
+                                  ", so that page was placed from the other three."
+                            : "A corner square was missing on scan pages " + pages +
+                                  ", so those pages were placed from the other three.";
+}
+
 } // namespace ovalon

@@ -4,6 +4,7 @@
 #include "model/Bytes.h"
 #include "model/Date.h"
 #include "model/Uuid.h"
+#include "scanning/CornerMethod.h"
 #include "scanning/MarkRead.h"
 #include "scanning/NameRead.h"
 
@@ -19,6 +20,9 @@ struct ScannedSheet {
   int number = 1;
   std::string source;
   std::vector<int> sourcePages;
+  // How each page's corners were found, alongside sourcePages; empty for
+  // sheets graded before this was kept.
+  std::vector<std::optional<CornerMethod>> cornerMethods;
   int version = 0;
   std::vector<MarkRead> marks; // one per printed position
   std::vector<MarkRead> idColumns;
@@ -46,6 +50,10 @@ struct ScannedSheet {
   // The student ID the sheet counts for: the read ID unless the first student-ID flag says
   // otherwise; nothing while that flag is open or when the read ID is empty or unclear.
   std::optional<std::string> studentID() const;
+
+  // One sentence for the teacher when a page was placed from three corner
+  // squares because the fourth was missing; nothing otherwise.
+  std::optional<std::string> placementNote() const;
 
   bool operator==(const ScannedSheet &) const = default;
 };

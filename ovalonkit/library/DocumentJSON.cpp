@@ -192,6 +192,12 @@ json toJSON(const ScannedSheet &s) {
     out["rescanned"] = number(s.rescanned->sinceReferenceDate);
   if (s.sourceDigest)
     out["sourceDigest"] = *s.sourceDigest;
+  if (!s.cornerMethods.empty()) {
+    json methods = json::array();
+    for (const auto &method : s.cornerMethods)
+      methods.push_back(method ? json(CornerMethodInfo::rawValue(*method)) : json(nullptr));
+    out["cornerMethods"] = std::move(methods);
+  }
   return out;
 }
 
@@ -478,6 +484,16 @@ std::vector<MarkRead> marksFrom(const json &j) {
   return arrayOf<MarkRead>(j, markFrom);
 }
 
+// A page's corner method, or null where it wasn't recorded.
+std::optional<CornerMethod> cornerMethodFrom(const json &value) {
+  if (value.is_null())
+    return std::nullopt;
+  auto method = CornerMethodInfo::fromRawValue(asString(value));
+  if (!method)
+    throw CodecError("Unknown corner method.");
+  return method;
+}
+
 NameRead nameFrom(const json &j) {
   return {
       required(j, "text", asString),
@@ -546,6 +562,10 @@ ScannedSheet sheetFrom(const json &j) {
   s.nameCrop = optional(j, "nameCrop", asData);
   s.rescanned = optional(j, "rescanned", asDate);
   s.sourceDigest = optional(j, "sourceDigest", asString);
+  if (auto methods = optional(j, "cornerMethods", [](const json &m) {
+        return arrayOf<std::optional<CornerMethod>>(m, cornerMethodFrom);
+      }))
+    s.cornerMethods = std::move(*methods);
   return s;
 }
 

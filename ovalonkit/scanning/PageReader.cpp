@@ -5,6 +5,7 @@
 #include "scanning/MarkReading.h"
 #include "scanning/NameReader.h"
 #include "scanning/QrReader.h"
+#include "scanning/SheetLocator.h"
 #include "sheets/SheetLayout.h"
 
 #include <array>
@@ -16,7 +17,8 @@ namespace {
 
 struct Symbol {
   SheetIdentity identity;
-  Rect box; // normalised, origin bottom-left
+  Rect box;                     // normalised, origin bottom-left
+  std::array<Point, 4> corners; // pixels of the searched image
 };
 
 std::optional<Symbol> firstParsable(const GrayImage &image) {
@@ -24,7 +26,7 @@ std::optional<Symbol> firstParsable(const GrayImage &image) {
     if (!observation.payload)
       continue;
     if (auto identity = SheetIdentity::parse(*observation.payload))
-      return Symbol{std::move(*identity), observation.boundingBox};
+      return Symbol{std::move(*identity), observation.boundingBox, observation.corners};
   }
   return std::nullopt;
 }
@@ -82,7 +84,8 @@ std::optional<FoundCode> findCode(const GrayImage &page) {
   const double height = static_cast<double>(page.height);
   if (auto symbol = firstParsable(page))
     return FoundCode{symbol->identity,
-                     {width * symbol->box.midX(), height * (1 - symbol->box.midY())}};
+                     {width * symbol->box.midX(), height * (1 - symbol->box.midY())},
+                     symbol->corners};
 
   // A small or blurred symbol often decodes once its corner of the page is
   // enlarged and sharpened.
@@ -101,10 +104,15 @@ std::optional<FoundCode> findCode(const GrayImage &page) {
     GrayImage enlarged =
         ImageProcessing::unsharpMasked(ImageProcessing::lanczosScaled(region, 2), 2.5, 0.8);
     enlarged = enlarged.cropped({0, 0, regionWidth * 2, regionHeight * 2});
-    if (auto symbol = firstParsable(enlarged))
+    if (auto symbol = firstParsable(enlarged)) {
+      std::array<Point, 4> corners = symbol->corners;
+      for (Point &corner : corners)
+        corner = {origin.x + corner.x / 2, top + corner.y / 2};
       return FoundCode{symbol->identity,
                        {origin.x + regionWidth * symbol->box.midX(),
-                        height - (origin.y + regionHeight * symbol->box.midY())}};
+                        height - (origin.y + regionHeight * symbol->box.midY())},
+                       corners};
+    }
   }
   return std::nullopt;
 }
@@ -115,10 +123,10 @@ PageRead read(const GrayImage &page, const Exam &exam, const MarkThresholds &thr
     return withProblem(std::nullopt, PageProblem::noCode());
 
   std::optional<SheetIdentity> identity;
-  std::optional<Point> symbolCentre;
+  std::optional<SeenSymbol> symbol;
   if (auto found = findCode(page)) {
     identity = std::move(found->identity);
-    symbolCentre = found->centre;
+    symbol = SeenSymbol{found->centre, found->corners};
   } else if (assumed) {
     identity = assumed;
   } else {
@@ -132,31 +140,14 @@ PageRead read(const GrayImage &page, const Exam &exam, const MarkThresholds &thr
 
   const SheetLayout layout(identity->signature);
   const Size paper = layout.pageSize;
-  const double side = CornerFinder::expectedSquareSide(page.width, page.height, paper.height);
-  const int threshold = CornerFinder::inkThreshold(page.pixels);
-
-  std::optional<CornerMethod> method;
-  std::optional<Corners> corners = CornerFinder::findCornersVision(side, page, threshold);
-  if (corners) {
-    method = CornerMethod::vision;
-  } else if ((corners = CornerFinder::findCornersBlobs(side, page, threshold))) {
-    method = CornerMethod::blobs;
-  } else {
-    return withProblem(identity, PageProblem::noMarks());
-  }
-
-  const Corners oriented = CornerFinder::orientCorners(*corners, symbolCentre);
-  if (!CornerFinder::plausibleCorners(oriented, paper)) {
+  LocatedSheet located = SheetLocator::locate(page, exam, *identity, symbol);
+  if (!located.straightened) {
     PageRead read = withProblem(identity, PageProblem::noMarks());
-    read.method = method;
+    read.method = located.method;
     return read;
   }
-  std::optional<GrayImage> straightened = GrayImage::straightened(page, oriented, paper);
-  if (!straightened) {
-    PageRead read = withProblem(identity, PageProblem::noMarks());
-    read.method = method;
-    return read;
-  }
+  std::optional<GrayImage> straightened = std::move(located.straightened);
+  const std::optional<CornerMethod> method = located.method;
 
   PageRead read;
   read.identity = identity;

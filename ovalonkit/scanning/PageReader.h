@@ -7,6 +7,7 @@
 #include "sheets/Point.h"
 #include "sheets/SheetIdentity.h"
 
+#include <array>
 #include <optional>
 
 namespace ovalon {
@@ -15,10 +16,12 @@ namespace ovalon {
 // straightening, every bubble row and, on a first page, the student-ID columns.
 namespace PageReader {
 
-// A decoded identity symbol and its centre in top-left-origin page pixels.
+// A decoded identity symbol, its centre and its own corners (top-left,
+// top-right, bottom-right, bottom-left of the symbol) in top-left-origin page pixels.
 struct FoundCode {
   SheetIdentity identity;
   Point centre;
+  std::array<Point, 4> corners{};
 
   bool operator==(const FoundCode &) const = default;
 };

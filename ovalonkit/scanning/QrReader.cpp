@@ -32,6 +32,10 @@ std::vector<QrObservation> detect(const GrayImage &image) {
     QrObservation observation;
     observation.payload = result.text();
     observation.boundingBox = {minX / w, (h - maxY) / h, (maxX - minX) / w, (maxY - minY) / h};
+    const std::array<ZXing::PointI, 4> quad{position.topLeft(), position.topRight(),
+                                            position.bottomRight(), position.bottomLeft()};
+    for (size_t i = 0; i < 4; ++i)
+      observation.corners[i] = {static_cast<double>(quad[i].x), static_cast<double>(quad[i].y)};
     observations.push_back(std::move(observation));
   }
   return observations;

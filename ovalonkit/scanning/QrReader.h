@@ -4,6 +4,7 @@
 #include "sheets/Point.h"
 #include "sheets/Rect.h"
 
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +17,9 @@ struct QrObservation {
   // The symbol's bounding box normalised to 0…1 of the image, origin at the
   // bottom-left (y grows upward), as the page reader's formulas expect.
   Rect boundingBox;
+  // The symbol's own top-left, top-right, bottom-right and bottom-left corners
+  // in image pixels (origin top-left): they turn with the symbol.
+  std::array<Point, 4> corners{};
 
   bool operator==(const QrObservation &) const = default;
 };

@@ -280,7 +280,8 @@ TEST(PdfImageProbe, pageWithACropBoxInsetReadsLikeTheWholePage) {
     const auto actual = Grader::gradePDF(inset, exam());
     ASSERT_TRUE(expected && actual);
     ASSERT_FALSE((*expected)[0].problem);
-    ASSERT_FALSE((*actual)[0].problem);
+    ASSERT_FALSE((*actual)[0].problem)
+        << (*actual)[0].problem->title() << ": " << (*actual)[0].problem->detail();
     ASSERT_EQ((*actual)[0].questions.size(), (*expected)[0].questions.size());
     for (size_t i = 0; i < (*expected)[0].questions.size(); ++i) {
       EXPECT_EQ((*actual)[0].questions[i].mark.choice, (*expected)[0].questions[i].mark.choice);
