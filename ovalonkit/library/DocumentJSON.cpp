@@ -490,7 +490,7 @@ std::optional<CornerMethod> cornerMethodFrom(const json &value) {
     return std::nullopt;
   auto method = CornerMethodInfo::fromRawValue(asString(value));
   if (!method)
-    throw CodecError("Unknown corner method.");
+    fail("isn\u2019t a corner method");
   return method;
 }
 
