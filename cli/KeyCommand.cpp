@@ -70,14 +70,15 @@ Runner addKeyCommand(CLI::App &app) {
       ->excludes(drop);
 
   return [options](const Workspace &workspace) {
-    ExamDocument doc = workspace.find(options->name);
-    Exam &exam = doc.exam;
+    const Uuid id = workspace.locate(options->name).id;
     if (options->question && !options->text.empty())
       throw CliError::usage("Give either key letters or --question, not both.");
     if (options->question) {
-      setOneQuestion(exam, *options);
-      workspace.save(doc);
-      const QuestionKey &k = exam.key[static_cast<size_t>(*options->question - 1)];
+      ExamDocument doc = workspace.update(id, [&](ExamDocument &d) {
+        setOneQuestion(d.exam, *options);
+        return ExamLibrary::Edited::changed;
+      });
+      const QuestionKey &k = doc.exam.key[static_cast<size_t>(*options->question - 1)];
       std::cout << "Question " << *options->question << ": "
                 << (k.correct.empty() ? "no answer" : Choices::text(k.correct)) << ", "
                 << pointsText(k.points) << (k.points == 1 ? " point" : " points")
@@ -86,13 +87,16 @@ Runner addKeyCommand(CLI::App &app) {
     }
     if (options->text.empty())
       throw CliError::usage("Type the key letters, or choose a question with --question.");
-    if (options->from > exam.questionCount)
-      throw CliError::usage("Question " + std::to_string(options->from) +
-                            " isn’t on this test (1 to " + std::to_string(exam.questionCount) +
-                            ").");
-    int applied = exam.applyKeyText(options->text, options->from - 1);
-    workspace.save(doc);
-    auto unkeyed = exam.unkeyedQuestions().size();
+    int applied = 0;
+    ExamDocument doc = workspace.update(id, [&](ExamDocument &d) {
+      if (options->from > d.exam.questionCount)
+        throw CliError::usage("Question " + std::to_string(options->from) +
+                              " isn’t on this test (1 to " + std::to_string(d.exam.questionCount) +
+                              ").");
+      applied = d.exam.applyKeyText(options->text, options->from - 1);
+      return ExamLibrary::Edited::changed;
+    });
+    auto unkeyed = doc.exam.unkeyedQuestions().size();
     std::cout << "Set " << applied << (applied == 1 ? " answer" : " answers") << "; "
               << (unkeyed == 0 ? std::string("the key is complete")
                                : std::to_string(unkeyed) + " still unkeyed")

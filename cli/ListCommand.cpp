@@ -14,14 +14,18 @@ std::string counted(size_t n, const std::string &word) {
 
 Runner addListCommand(CLI::App &app) {
   app.add_subcommand("list", "List the tests, newest first: id, title, questions, versions, "
-                             "graded sheets (tab-separated)");
+                             "graded sheets (tab-separated); then each file in Tests/ that "
+                             "can't be used, with the reason");
   return [](const Workspace &workspace) {
-    for (const ExamDocument &doc : workspace.all()) {
-      std::cout << doc.exam.id.text() << '\t' << doc.exam.title << '\t'
-                << counted(static_cast<size_t>(doc.exam.questionCount), "question") << '\t'
-                << counted(doc.exam.versions.size(), "version") << '\t'
-                << counted(doc.sheets.size(), "graded sheet") << "\n";
-    }
+    ExamLibrary::Listing listing = workspace.list();
+    for (const DocumentSummary &test : listing.tests)
+      std::cout << test.id.text() << '\t' << test.title << '\t'
+                << counted(static_cast<size_t>(test.questionCount), "question") << '\t'
+                << counted(static_cast<size_t>(test.versionCount), "version") << '\t'
+                << counted(static_cast<size_t>(test.sheetCount), "graded sheet") << "\n";
+    for (const ExamLibrary::Unreadable &file : listing.unreadable)
+      std::cout << file.path.stem().string() << "\tunreadable\t" << file.reason << '\t'
+                << file.path.string() << "\n";
   };
 }
 

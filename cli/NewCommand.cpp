@@ -40,7 +40,7 @@ Runner addNewCommand(CLI::App &app) {
     exam.setVersionCount(options->versions);
     exam.applyKeyText(options->key, 0);
     ExamDocument document = ExamDocument::make(std::move(exam));
-    workspace.save(document);
+    workspace.create(document);
     std::cout << document.exam.id.text() << "\n";
   };
 }

@@ -3,6 +3,8 @@
 #include "CliError.h"
 #include "ScanRun.h"
 #include "grading/Rescan.h"
+#include "library/FileIO.h"
+#include "library/ImageStaging.h"
 #include "workflow/GradingRun.h"
 
 #include <algorithm>
@@ -16,6 +18,7 @@ struct Options {
   std::string name;
   int sheet = 0;
   std::vector<std::string> scans;
+  bool differentStudent = false;
 };
 
 std::string lines(const std::vector<std::string> &sentences) {
@@ -23,6 +26,30 @@ std::string lines(const std::vector<std::string> &sentences) {
   for (const std::string &sentence : sentences)
     text += (text.empty() ? "" : "\n") + sentence;
   return text;
+}
+
+const ScannedSheet &sheetNumbered(const ExamDocument &doc, int number) {
+  auto sheet = std::ranges::find(doc.sheets, number, &ScannedSheet::number);
+  if (sheet == doc.sheets.end())
+    throw CliError::usage("\u201C" + doc.exam.title + "\u201D has no sheet " +
+                          std::to_string(number) + ".");
+  return *sheet;
+}
+
+// "Avery Brooks (204501)", or the ID alone when the roster doesn't know it.
+std::string studentText(const Roster &roster, const std::string &id) {
+  auto student = roster.student(id);
+  return student ? student->name() + " (" + id + ")" : "ID " + id;
+}
+
+// Why a replacement that reads another student's ID waits for the teacher's word.
+std::string differentStudentRefusal(const ExamDocument &before, const ScannedSheet &old,
+                                    const ScannedSheet &fresh, int number) {
+  std::string was = old.studentID() ? studentText(before.roster, *old.studentID()) : "";
+  std::string reads = fresh.readID.empty() ? "" : studentText(before.roster, fresh.readID);
+  return "The new scan reads " + (reads.empty() ? "another student" : reads) + ", but sheet " +
+         std::to_string(number) + " is " + (was.empty() ? "another student" : was) +
+         "\u2019s. Nothing was replaced; to replace it anyway, add --different-student.";
 }
 
 } // namespace
@@ -38,34 +65,55 @@ Runner addRescanCommand(CLI::App &app) {
       ->required();
   command->add_option("scans", options->scans, "PDF or image files of that student's pages")
       ->required();
+  command->add_flag("--different-student", options->differentStudent,
+                    "Replace the sheet even when the new scan reads another student's ID (Review "
+                    "then asks which student it is)");
   return [options](const Workspace &workspace) {
-    ExamDocument doc = workspace.find(options->name);
-    auto sheet = std::ranges::find(doc.sheets, options->sheet, &ScannedSheet::number);
-    if (sheet == doc.sheets.end())
-      throw CliError::usage("\u201C" + doc.exam.title + "\u201D has no sheet " +
-                            std::to_string(options->sheet) + ".");
-    const Uuid sheetID = sheet->id;
+    const DocumentSummary test = workspace.locate(options->name);
+    ExamDocument doc = workspace.find(test.id.text());
+    sheetNumbered(doc, options->sheet);
 
     std::vector<ScanSource> sources;
-    for (const std::string &scan : options->scans)
+    std::optional<std::string> digest;
+    for (const std::string &scan : options->scans) {
+      if (auto why = GradingRun::unopenable(scan))
+        throw CliError::failed(*why);
       sources.push_back(ScanSource::file(scan));
-    GradingRun::Reading reading = readScans(sources, doc.exam, "Reading the new scan\u2026");
-    auto replaced = Rescan::replace(sheetID, doc.exam, doc.roster, doc.sheets, reading.outcomes);
-    if (!replaced) {
-      std::vector<std::string> why{"The sheet wasn\u2019t replaced",
-                                   replaced.error().description()};
-      why.insert(why.end(), reading.errors.begin(), reading.errors.end());
-      throw CliError::failed(lines(why));
+      if (options->scans.size() == 1)
+        digest = FileIO::digest(scan);
     }
-    // The new pictures go in before the document points at them, and the old ones go only
-    // once nothing points at them any more.
-    if (auto saved = workspace.library().saveImages(replaced->images, doc.exam.id); !saved)
-      throw CliError::failed(saved.error().description());
-    workspace.save(doc);
-    workspace.library().deleteImages(replaced->replacedImages, doc.exam.id);
+    GradingRun::Reading reading = readScans(sources, doc.exam, "Reading the new scan\u2026");
+    if (!reading.errors.empty())
+      throw CliError::failed("The sheet wasn\u2019t replaced\n" + lines(reading.errors));
+    auto staging = ImageStaging::open(workspace.library(), test.id);
+    if (!staging)
+      throw CliError::failed(staging.error());
 
-    std::vector<std::string> report = replaced->summary.sentences();
-    report.insert(report.end(), reading.errors.begin(), reading.errors.end());
+    Rescan::Replacement replaced;
+    workspace.update(
+        test.id,
+        [&](ExamDocument &current) {
+          const ScannedSheet old = sheetNumbered(current, options->sheet);
+          auto result = Rescan::replace(old.id, current.exam, current.roster, current.sheets,
+                                        reading.outcomes);
+          if (!result)
+            throw CliError::failed("The sheet wasn\u2019t replaced\n" +
+                                   result.error().description());
+          auto fresh = std::ranges::find(current.sheets, old.id, &ScannedSheet::id);
+          if (result->summary.differentStudent && !options->differentStudent)
+            throw CliError::failed(differentStudentRefusal(current, old, *fresh, options->sheet));
+          fresh->sourceDigest = digest;
+          for (const auto &[picture, jpeg] : result->images)
+            if (auto added = staging->add(picture, jpeg); !added)
+              throw CliError::failed("The sheet wasn\u2019t replaced\n" + added.error());
+          replaced = std::move(*result);
+          return ExamLibrary::Edited::changed;
+        },
+        &*staging);
+    // The old pictures go only once nothing points at them any more.
+    workspace.library().deleteImages(replaced.replacedImages, test.id);
+
+    std::vector<std::string> report = replaced.summary.sentences();
     std::cout << "Sheet " << options->sheet << " replaced\n" << lines(report) << "\n";
   };
 }

@@ -2,20 +2,29 @@
 
 #include "CliError.h"
 #include "ReviewList.h"
+#include "library/ImageStaging.h"
 #include "model/Choices.h"
 #include "workflow/Review.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
 #include <iostream>
 
 namespace ovalon::cli {
 
 namespace {
 
-// Picture changes that wait until every decision of the call has been accepted.
+// Picture changes that wait until every decision of the call has been accepted
+// and saved.
 struct PictureChanges {
   std::map<Uuid, Bytes> save;
   std::vector<Uuid> remove;
 };
+
+bool isSettled(const std::string &state) {
+  return state != "open";
+}
 
 std::optional<int> versionIndex(const std::string &decision) {
   if (!decision.starts_with("version:") || decision.size() != 9)
@@ -29,8 +38,8 @@ std::optional<int> versionIndex(const std::string &decision) {
 // A scan issue: leave the page out, or read it as page 1 of a version.
 void decideIssue(ExamDocument &doc, const ScanIssue &issue, const std::string &decision,
                  const Workspace &workspace, PictureChanges &pictures, const CliError &refusal) {
-  if (decision == "dismiss") {
-    Review::dismissIssue(doc, issue.id);
+  if (decision == "dismiss" || decision == "reopen") {
+    Review::dismissIssue(doc, issue.id, decision == "dismiss");
     return;
   }
   auto version = versionIndex(decision);
@@ -71,31 +80,66 @@ std::optional<std::optional<Resolution>> flagDecision(const ExamDocument &doc, c
   return std::nullopt;
 }
 
-// One "ITEM=DECISION" pair applied to the document, or a usage error.
+// One "ITEM=DECISION" pair applied to the document, or a usage error. ITEM is
+// a number of the list as it was when the call began, or an item's name. A
+// settled item changes only when reopened (or with `force`).
 void decide(ExamDocument &doc, const std::vector<Review::Item> &items, const std::string &pair,
-            const Workspace &workspace, PictureChanges &pictures) {
-  auto equals = pair.find('=');
-  size_t number = 0;
-  try {
-    number = equals == std::string::npos ? 0 : std::stoul(pair.substr(0, equals));
-  } catch (const std::exception &) {
+            bool force, const Workspace &workspace, PictureChanges &pictures) {
+  auto equals = pair.rfind('=');
+  std::string item = equals == std::string::npos ? pair : pair.substr(0, equals);
+  std::optional<Review::Item> target;
+  if (!item.empty() && std::ranges::all_of(item, [](unsigned char c) { return std::isdigit(c); })) {
+    size_t number = item.size() > 6 ? 0 : std::stoul(item);
+    if (number >= 1 && number <= items.size())
+      target = items[number - 1];
+  } else if (!item.empty()) {
+    target = Review::named(doc, items, item);
   }
-  if (number == 0 || number > items.size())
+  if (equals == std::string::npos || !target)
     throw CliError::usage("\u201C" + pair + "\u201D doesn\u2019t name a review item (1 to " +
-                          std::to_string(items.size()) + ", as in 3=B).");
+                          std::to_string(items.size()) + " or a name like S3:Q6, as in 3=B).");
   std::string decision = pair.substr(equals + 1);
-  std::string item = std::to_string(number);
-  auto at = locate(doc, items[number - 1]);
+  auto at = locate(doc, *target);
   if (!at)
     throw CliError::usage("Item " + item + " was settled by an earlier decision in this call.");
   CliError refusal =
       CliError::usage("\u201C" + decision + "\u201D doesn\u2019t fit item " + item + ".");
+  std::optional<std::optional<Resolution>> resolution;
+  if (at->issue) {
+    if (decision != "dismiss" && decision != "reopen" && !versionIndex(decision))
+      throw refusal;
+  } else if (!(resolution = flagDecision(doc, *at, decision))) {
+    throw refusal;
+  }
+  std::string was = state(doc, *target);
+  if (decision != "reopen" && isSettled(was) && !force)
+    throw CliError::failed(
+        "Item " + item + " is already " +
+        (was.starts_with("settled") ? "settled (" + was.substr(9) + ")" : "settled: " + was) +
+        ". Reopen it first (" + item + "=reopen), or add --force.");
   if (at->issue)
     return decideIssue(doc, *at->issue, decision, workspace, pictures, refusal);
-  auto resolution = flagDecision(doc, *at, decision);
-  if (!resolution)
-    throw refusal;
   Review::resolve(doc, at->sheet->id, at->flag->id, *resolution);
+}
+
+// Sheet numbers and ranges like "3", "5-7".
+std::vector<int> sheetNumbers(const std::vector<std::string> &words) {
+  std::vector<int> numbers;
+  for (const std::string &word : words) {
+    int first = 0, last = 0;
+    char dash = 0, extra = 0;
+    int read = std::sscanf(word.c_str(), "%d%c%d%c", &first, &dash, &last, &extra);
+    if (read == 1 && first >= 1) {
+      numbers.push_back(first);
+      continue;
+    }
+    if (read != 3 || dash != '-' || first < 1 || last < first || last - first > 100'000)
+      throw CliError::usage("\u201C" + word +
+                            "\u201D isn\u2019t a sheet number or a range like 5-7.");
+    for (int n = first; n <= last; ++n)
+      numbers.push_back(n);
+  }
+  return numbers;
 }
 
 Uuid sheetNumbered(const ExamDocument &doc, int number) {
@@ -133,24 +177,46 @@ Runner addResolveCommand(CLI::App &app) {
   struct Options {
     std::string name;
     std::vector<std::string> pairs;
+    bool force = false;
   };
   auto options = std::make_shared<Options>();
   CLI::App *command = app.add_subcommand(
       "resolve", "Decide review items: ITEM=DECISION with a choice letter, blank, darkest, "
-                 "accept, exclude, student:ID, reopen; for a page not read, dismiss or version:B");
+                 "accept, exclude, student:ID, reopen; for a page not read, dismiss or version:B. "
+                 "ITEM is the item's number or its name (S3:Q6, S22:id, S5:pages, scan.pdf#4). "
+                 "All or nothing");
   command->add_option("test", options->name, "Title or the start of the id")->required();
-  command->add_option("decisions", options->pairs, "Pairs like 3=B 4=blank 1=student:204501")
+  command
+      ->add_option("decisions", options->pairs, "Pairs like 3=B S4:Q12=blank S1:id=student:204501")
       ->required();
+  command->add_flag("--force", options->force,
+                    "Change items that are already settled without reopening them first");
   return [options](const Workspace &workspace) {
-    ExamDocument doc = workspace.find(options->name);
-    std::vector<Review::Item> items = Review::items(doc);
+    const Uuid id = workspace.locate(options->name).id;
+    // Only a page graded as a sheet brings pictures in.
+    std::optional<ImageStaging> staging;
+    if (std::ranges::any_of(options->pairs, [](const std::string &pair) {
+          return pair.find("=version:") != std::string::npos;
+        })) {
+      auto opened = ImageStaging::open(workspace.library(), id);
+      if (!opened)
+        throw CliError::failed(opened.error());
+      staging.emplace(std::move(*opened));
+    }
     PictureChanges pictures;
-    for (const std::string &pair : options->pairs)
-      decide(doc, items, pair, workspace, pictures);
-    if (auto saved = workspace.library().saveImages(pictures.save, doc.exam.id); !saved)
-      throw CliError::failed(saved.error().description());
-    workspace.save(doc);
-    workspace.library().deleteImages(pictures.remove, doc.exam.id);
+    workspace.update(
+        id,
+        [&](ExamDocument &doc) {
+          std::vector<Review::Item> items = Review::items(doc);
+          for (const std::string &pair : options->pairs)
+            decide(doc, items, pair, options->force, workspace, pictures);
+          for (const auto &[picture, jpeg] : pictures.save)
+            if (auto added = staging->add(picture, jpeg); !added)
+              throw CliError::failed(added.error());
+          return ExamLibrary::Edited::changed;
+        },
+        staging ? &*staging : nullptr);
+    workspace.library().deleteImages(pictures.remove, id);
     std::cout << "Saved " << options->pairs.size()
               << (options->pairs.size() == 1 ? " decision" : " decisions") << ".\n";
   };
@@ -169,9 +235,10 @@ Runner addExcludeCommand(CLI::App &app) {
   command->add_option("sheet", options->sheet, "Sheet number")->required();
   command->add_flag("--include", options->include, "Take the sheet back into the results");
   return [options](const Workspace &workspace) {
-    ExamDocument doc = workspace.find(options->name);
-    Review::setExcluded(doc, sheetNumbered(doc, options->sheet), !options->include);
-    workspace.save(doc);
+    workspace.update(workspace.locate(options->name).id, [&](ExamDocument &doc) {
+      Review::setExcluded(doc, sheetNumbered(doc, options->sheet), !options->include);
+      return ExamLibrary::Edited::changed;
+    });
     std::cout << "Sheet " << options->sheet
               << (options->include ? " counts again.\n" : " is left out.\n");
   };
@@ -180,19 +247,34 @@ Runner addExcludeCommand(CLI::App &app) {
 Runner addRemoveSheetCommand(CLI::App &app) {
   struct Options {
     std::string name;
-    int sheet = 0;
+    std::vector<std::string> sheets;
   };
   auto options = std::make_shared<Options>();
   CLI::App *command = app.add_subcommand(
-      "remove-sheet", "Take a graded sheet out of the test and delete its page pictures");
+      "remove-sheet", "Take graded sheets out of the test and delete their page pictures");
   command->add_option("test", options->name, "Title or the start of the id")->required();
-  command->add_option("sheet", options->sheet, "Sheet number")->required();
+  command->add_option("sheets", options->sheets, "Sheet numbers and ranges, like 3 5-7")
+      ->required();
   return [options](const Workspace &workspace) {
-    ExamDocument doc = workspace.find(options->name);
-    auto pictures = Review::removeSheet(doc, sheetNumbered(doc, options->sheet));
-    workspace.save(doc);
-    workspace.library().deleteImages(*pictures, doc.exam.id);
-    std::cout << "Sheet " << options->sheet << " removed.\n";
+    const Uuid id = workspace.locate(options->name).id;
+    std::vector<int> numbers = sheetNumbers(options->sheets);
+    std::vector<Uuid> pictures;
+    workspace.update(id, [&](ExamDocument &doc) {
+      std::vector<Uuid> sheets;
+      for (int number : numbers)
+        sheets.push_back(sheetNumbered(doc, number));
+      pictures = *Review::removeSheets(doc, sheets);
+      return ExamLibrary::Edited::changed;
+    });
+    // Only once nothing refers to them any more.
+    workspace.library().deleteImages(pictures, id);
+    std::ranges::sort(numbers);
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    if (numbers.size() == 1) {
+      std::cout << "Sheet " << numbers.front() << " removed.\n";
+    } else {
+      std::cout << numbers.size() << " sheets removed.\n";
+    }
   };
 }
 

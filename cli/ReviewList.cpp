@@ -34,8 +34,8 @@ std::vector<NameMatch> suggestions(const ExamDocument &doc, const Located &at) {
   return NameMatcher::match(at.sheet->name, doc.roster.students, 3);
 }
 
-json itemJSON(const ExamDocument &doc, size_t number, const Located &at) {
-  json out{{"item", number}, {"state", state(at)}};
+json itemJSON(const ExamDocument &doc, size_t number, const std::string &name, const Located &at) {
+  json out{{"item", number}, {"name", name}, {"state", state(at)}};
   if (at.issue) {
     out["kind"] = "issue";
     out["title"] = at.issue->title();
@@ -62,8 +62,8 @@ json itemJSON(const ExamDocument &doc, size_t number, const Located &at) {
   return out;
 }
 
-void printItem(const ExamDocument &doc, size_t number, const Located &at) {
-  std::cout << number << ". [" << state(at) << "] ";
+void printItem(const ExamDocument &doc, size_t number, const std::string &name, const Located &at) {
+  std::cout << number << ". " << name << " [" << state(at) << "] ";
   if (at.issue) {
     std::cout << at.issue->title() << " \u00B7 " << at.issue->source << " page "
               << at.issue->sourcePage << " \u2014 " << at.issue->detail() << "\n";
@@ -99,21 +99,28 @@ std::optional<Located> locate(const ExamDocument &doc, const Review::Item &item)
   return Located{&*sheet, &*flag, nullptr};
 }
 
+std::string state(const ExamDocument &doc, const Review::Item &item) {
+  auto at = locate(doc, item);
+  return at ? state(*at) : "gone";
+}
+
 void printReviewList(const ExamDocument &doc, bool openOnly) {
   std::vector<Review::Item> items = Review::items(doc);
+  std::vector<std::string> names = Review::names(doc, items);
   if (items.empty())
     std::cout << "Nothing to review.\n";
   for (size_t i = 0; i < items.size(); ++i)
     if (auto at = locate(doc, items[i]); at && (!openOnly || isOpen(*at)))
-      printItem(doc, i + 1, *at);
+      printItem(doc, i + 1, names[i], *at);
 }
 
 json reviewListJSON(const ExamDocument &doc, bool openOnly) {
   std::vector<Review::Item> items = Review::items(doc);
+  std::vector<std::string> names = Review::names(doc, items);
   json list = json::array();
   for (size_t i = 0; i < items.size(); ++i)
     if (auto at = locate(doc, items[i]); at && (!openOnly || isOpen(*at)))
-      list.push_back(itemJSON(doc, i + 1, *at));
+      list.push_back(itemJSON(doc, i + 1, names[i], *at));
   return list;
 }
 

@@ -17,18 +17,22 @@ struct Options {
   bool list = false;
 };
 
-void importFile(const Workspace &workspace, ExamDocument &doc, const Options &options) {
+void importFile(const Workspace &workspace, const Uuid &id, const Options &options) {
   std::filesystem::path path = options.file;
   auto bytes = FileIO::read(path);
   if (!bytes)
     throw CliError::usage("Can’t read “" + path.string() + "”.");
-  auto imported =
-      RosterUpdate::importRoster(doc, *bytes, path.filename().string(), {options.idColumn});
-  if (!imported)
-    throw CliError::failed(imported.error());
-  workspace.save(doc);
-  std::cout << imported->title << "\n";
-  for (const std::string &note : imported->notes)
+  RosterUpdate::Imported imported;
+  workspace.update(id, [&](ExamDocument &doc) {
+    auto result =
+        RosterUpdate::importRoster(doc, *bytes, path.filename().string(), {options.idColumn});
+    if (!result)
+      throw CliError::failed(result.error());
+    imported = std::move(*result);
+    return ExamLibrary::Edited::changed;
+  });
+  std::cout << imported.title << "\n";
+  for (const std::string &note : imported.notes)
     std::cout << note << "\n";
 }
 
@@ -62,11 +66,11 @@ Runner addRosterCommand(CLI::App &app) {
     if (options->file.empty() && !options->idColumn.empty())
       throw CliError::usage("--id-column names a column of the CSV file to import; give the "
                             "file too.");
-    ExamDocument doc = workspace.find(options->name);
+    const Uuid id = workspace.locate(options->name).id;
     if (!options->file.empty())
-      importFile(workspace, doc, *options);
+      importFile(workspace, id, *options);
     if (options->list)
-      printRoster(doc);
+      printRoster(workspace.find(options->name));
   };
 }
 

@@ -20,16 +20,18 @@ namespace {
 namespace fs = std::filesystem;
 
 std::optional<ExamDocument> existingSample(const Workspace &workspace) {
-  for (ExamDocument &doc : workspace.all())
-    if (doc.exam.id.text() == SampleClass::testID)
-      return doc;
+  auto loaded = workspace.library().load(*Uuid::parse(SampleClass::testID));
+  if (loaded)
+    return std::move(loaded->document);
+  if (loaded.error().kind != ExamLibrary::Failure::Kind::missing)
+    throw CliError::failed(loaded.error().description());
   return std::nullopt;
 }
 
 ExamDocument createSample(const Workspace &workspace) {
   ExamDocument doc = ExamDocument::make(SampleClass::exam(Date::now()));
   doc.roster = SampleClass::roster();
-  workspace.save(doc);
+  workspace.create(doc);
   std::cout << "Created \u201C" << doc.exam.title << "\u201D with " << doc.roster.students.size()
             << " students.\n";
   return doc;
@@ -69,13 +71,16 @@ void writeExports(const ExamDocument &doc, const fs::path &folder) {
 }
 
 void settle(ExamDocument &doc, const Workspace &workspace) {
-  std::vector<Settling::Step> steps = Settling::settle(doc);
+  std::vector<Settling::Step> steps;
+  doc = workspace.update(doc.exam.id, [&steps](ExamDocument &current) {
+    steps = Settling::settle(current);
+    return steps.empty() ? ExamLibrary::Edited::unchanged : ExamLibrary::Edited::changed;
+  });
   std::cout << "\nDecisions:\n";
   if (steps.empty())
     std::cout << "Nothing was open.\n";
   for (const Settling::Step &step : steps)
     std::cout << step.item << ": " << step.decision << "\n";
-  workspace.save(doc);
 }
 
 void printScores(const ExamDocument &doc) {
@@ -85,10 +90,9 @@ void printScores(const ExamDocument &doc) {
 }
 
 void grade(ExamDocument &doc, const fs::path &scan, const Workspace &workspace) {
-  GradingRun::Result result =
-      storeRun(readScans({ScanSource::file(scan)}, doc.exam), doc, workspace);
-  workspace.save(doc);
-  std::cout << result.title << "\n" << result.detail << "\n";
+  GradedRun run = gradeInto(workspace, doc.exam.id, {scan}, false, false);
+  doc = std::move(run.document);
+  std::cout << run.result.title << "\n" << run.result.detail << "\n";
 }
 
 } // namespace

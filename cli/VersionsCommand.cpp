@@ -11,6 +11,10 @@ namespace ovalon::cli {
 
 namespace {
 
+// What the app says when its version controls are locked.
+constexpr const char *lockedLayout = "Sheets have been graded with this layout, so it\u2019s fixed "
+                                     "now. Duplicate the test to change it.";
+
 struct Options {
   std::string name;
   std::optional<int> count;
@@ -87,20 +91,26 @@ Runner addVersionsCommand(CLI::App &app) {
       ->expected(2);
 
   return [options](const Workspace &workspace) {
-    ExamDocument doc = workspace.find(options->name);
-    Exam &exam = doc.exam;
-    const Exam before = exam;
-    if (options->shuffleChoices)
-      exam.setShuffleChoices(*options->shuffleChoices == "on");
-    if (options->count)
-      exam.setVersionCount(*options->count);
-    if (options->reshuffle)
-      exam.reshuffle();
-    if (!options->order.empty())
-      applyOrder(exam, options->order);
-    if (exam != before)
-      workspace.save(doc);
-    printVersions(exam);
+    ExamDocument doc = workspace.update(workspace.locate(options->name).id, [&](ExamDocument &d) {
+      Exam &exam = d.exam;
+      const Exam before = exam;
+      if (options->shuffleChoices)
+        exam.setShuffleChoices(*options->shuffleChoices == "on");
+      if (options->count)
+        exam.setVersionCount(*options->count);
+      if (options->reshuffle)
+        exam.reshuffle();
+      if (!options->order.empty())
+        applyOrder(exam, options->order);
+      if (exam == before)
+        return ExamLibrary::Edited::unchanged;
+      // Graded sheets were read against these versions: a new order would
+      // score them against questions their students never saw.
+      if (!d.sheets.empty())
+        throw CliError::failed(lockedLayout);
+      return ExamLibrary::Edited::changed;
+    });
+    printVersions(doc.exam);
   };
 }
 

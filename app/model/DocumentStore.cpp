@@ -8,7 +8,7 @@
 namespace ovalon {
 
 DocumentStore::DocumentStore(ExamLibrary library, QObject *parent)
-    : QObject(parent), library_(std::move(library)), documents_(library_.loadAll()) {}
+    : QObject(parent), library_(std::move(library)), documents_(library_.loadAll().documents) {}
 
 DocumentStore::~DocumentStore() {
   for (auto &[examID, timer] : saveTimers_)

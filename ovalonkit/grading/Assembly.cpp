@@ -8,6 +8,7 @@
 #include <map>
 #include <numeric>
 #include <set>
+#include <utility>
 
 namespace ovalon::Assembly {
 
@@ -17,20 +18,21 @@ ReviewFlag idFlag(std::string note) {
   return {Uuid::random(), FlagKind::studentID, {}, {}, {}, {}, std::move(note), {}};
 }
 
-std::vector<ReviewFlag> markFlags(const PageOutcome &outcome) {
+std::vector<ReviewFlag> markFlags(PageOutcome &outcome) {
   std::vector<ReviewFlag> flags;
   for (const QuestionRead &read : outcome.questions) {
     if (!read.mark.flag)
       continue;
     auto crop = outcome.crops.find(read.position);
-    flags.push_back({Uuid::random(),
-                     FlagKindInfo::from(*read.mark.flag),
-                     read.position,
-                     crop == outcome.crops.end() ? std::nullopt : std::optional(crop->second),
-                     read.mark.fills,
-                     read.mark.strongest,
-                     markNote(*read.mark.flag, read.mark.fills),
-                     {}});
+    flags.push_back(
+        {Uuid::random(),
+         FlagKindInfo::from(*read.mark.flag),
+         read.position,
+         crop == outcome.crops.end() ? std::nullopt : std::optional(std::move(crop->second)),
+         read.mark.fills,
+         read.mark.strongest,
+         markNote(*read.mark.flag, read.mark.fills),
+         {}});
   }
   return flags;
 }
@@ -66,7 +68,7 @@ ScannedSheet finished(OpenSheet open, const Exam &exam) {
   return std::move(open.sheet);
 }
 
-ScannedSheet firstPage(const PageOutcome &outcome, const Exam &exam, int number,
+ScannedSheet firstPage(PageOutcome &outcome, const Exam &exam, int number,
                        std::optional<Uuid> picture) {
   ScannedSheet sheet;
   sheet.id = Uuid::random();
@@ -79,9 +81,9 @@ ScannedSheet firstPage(const PageOutcome &outcome, const Exam &exam, int number,
   placeMarks(sheet, outcome.questions, exam.questionCount);
   sheet.idColumns = outcome.idColumns;
   sheet.readID = readID(outcome.idColumns);
-  sheet.idCrop = outcome.idCrop;
+  sheet.idCrop = std::move(outcome.idCrop);
   sheet.name = outcome.name;
-  sheet.nameCrop = outcome.nameCrop;
+  sheet.nameCrop = std::move(outcome.nameCrop);
   if (picture)
     sheet.pageImages.push_back(*picture);
   sheet.flags = markFlags(outcome);
@@ -89,8 +91,7 @@ ScannedSheet firstPage(const PageOutcome &outcome, const Exam &exam, int number,
   return sheet;
 }
 
-void join(OpenSheet &open, const PageOutcome &outcome, const Exam &exam,
-          std::optional<Uuid> picture) {
+void join(OpenSheet &open, PageOutcome &outcome, const Exam &exam, std::optional<Uuid> picture) {
   placeMarks(open.sheet, outcome.questions, exam.questionCount);
   std::ranges::move(markFlags(outcome), std::back_inserter(open.sheet.flags));
   open.sheet.sourcePages.push_back(outcome.sourcePage);
@@ -101,7 +102,8 @@ void join(OpenSheet &open, const PageOutcome &outcome, const Exam &exam,
 }
 
 ScanIssue issue(const PageOutcome &outcome, std::optional<Uuid> picture) {
-  return {Uuid::random(), outcome.source, outcome.sourcePage, outcome.problem, {}, picture, false};
+  return {
+      Uuid::random(), outcome.source, outcome.sourcePage, outcome.problem, {}, picture, false, {}};
 }
 
 std::optional<ReviewFlag> computeIDFlag(const ScannedSheet &sheet, const Exam &exam,
@@ -127,6 +129,49 @@ std::optional<ReviewFlag> computeIDFlag(const ScannedSheet &sheet, const Exam &e
 const ReviewFlag *firstIDFlag(const ScannedSheet &sheet) {
   auto found = std::ranges::find(sheet.flags, FlagKind::studentID, &ReviewFlag::kind);
   return found == sheet.flags.end() ? nullptr : &*found;
+}
+
+// A sheet whose ID the teacher decided keeps that flag; its later ID flags only
+// ever say that the student it counts for has an earlier sheet too. A clash
+// the teacher accepted stays accepted.
+void refreshClash(ScannedSheet &sheet, const std::map<std::string, int> &claimed) {
+  std::optional<ReviewFlag> previous;
+  std::vector<ReviewFlag> flags;
+  bool first = true;
+  for (ReviewFlag &flag : sheet.flags) {
+    if (flag.kind == FlagKind::studentID && !std::exchange(first, false)) {
+      if (!previous)
+        previous = std::move(flag);
+      continue;
+    }
+    flags.push_back(std::move(flag));
+  }
+  sheet.flags = std::move(flags);
+  const ReviewFlag *decided = firstIDFlag(sheet);
+  if (sheet.excluded || !decided || !decided->resolution)
+    return;
+  auto id = sheet.studentID();
+  auto earlier = id ? claimed.find(Student::idKey(*id)) : claimed.end();
+  if (earlier == claimed.end())
+    return;
+  ReviewFlag clash =
+      idFlag("ID " + *id + " is also on sheet " + std::to_string(earlier->second) + ".");
+  if (previous && previous->resolution)
+    clash = std::move(*previous);
+  else if (previous)
+    clash.id = previous->id;
+  auto at = std::ranges::find(sheet.flags, FlagKind::studentID, &ReviewFlag::kind);
+  sheet.flags.insert(std::next(at), std::move(clash));
+}
+
+// What refreshing ID flags needs of a sheet: everything but its pictures.
+ScannedSheet withoutPictures(const ScannedSheet &sheet) {
+  ScannedSheet light = sheet;
+  light.idCrop.reset();
+  light.nameCrop.reset();
+  for (ReviewFlag &flag : light.flags)
+    flag.crop.reset();
+  return light;
 }
 
 } // namespace
@@ -172,7 +217,9 @@ std::vector<ScannedSheet> refreshIDFlags(std::vector<ScannedSheet> sheets, const
   for (ScannedSheet &sheet : sheets) {
     const ReviewFlag *existing = firstIDFlag(sheet);
     bool decided = existing && existing->resolution;
-    if (!decided) {
+    if (decided || (existing && existing->asksForDifferentStudent())) {
+      refreshClash(sheet, claimed);
+    } else {
       std::optional<Uuid> previousID = existing ? std::optional(existing->id) : std::nullopt;
       std::erase_if(sheet.flags, [](const ReviewFlag &f) { return f.kind == FlagKind::studentID; });
       if (sheet.excluded)
@@ -193,7 +240,15 @@ std::vector<ScannedSheet> refreshIDFlags(std::vector<ScannedSheet> sheets, const
 
 AssemblyResult assemble(const std::vector<PageOutcome> &outcomes, const Exam &exam,
                         const std::vector<Student> &students,
-                        const std::vector<ScannedSheet> &existing) {
+                        const std::vector<ScannedSheet> &existing,
+                        const std::vector<PageOrigin> &origins) {
+  return assemble(std::vector<PageOutcome>(outcomes), exam, students, existing, origins);
+}
+
+AssemblyResult assemble(std::vector<PageOutcome> &&outcomes, const Exam &exam,
+                        const std::vector<Student> &students,
+                        const std::vector<ScannedSheet> &existing,
+                        const std::vector<PageOrigin> &origins) {
   AssemblyResult result;
   std::vector<ScannedSheet> made;
   std::optional<OpenSheet> open;
@@ -201,17 +256,22 @@ AssemblyResult assemble(const std::vector<PageOutcome> &outcomes, const Exam &ex
   for (const ScannedSheet &sheet : existing)
     nextNumber = std::max(nextNumber, sheet.number + 1);
 
-  for (const PageOutcome &outcome : outcomes) {
+  for (size_t i = 0; i < outcomes.size(); ++i) {
+    PageOutcome &outcome = outcomes[i];
+    const PageOrigin origin = i < origins.size() ? origins[i] : PageOrigin{};
     std::optional<Uuid> picture;
     auto keepPicture = [&] {
-      if (!outcome.preview)
-        return;
-      picture = Uuid::random();
-      result.images[*picture] = *outcome.preview;
+      if (origin.picture) {
+        picture = origin.picture;
+      } else if (outcome.preview) {
+        picture = Uuid::random();
+        result.images[*picture] = std::move(*outcome.preview);
+      }
     };
     if (outcome.problem) {
       keepPicture();
       result.issues.push_back(issue(outcome, picture));
+      result.issues.back().sourceDigest = origin.digest;
       continue;
     }
     if (!outcome.identity)
@@ -222,22 +282,29 @@ AssemblyResult assemble(const std::vector<PageOutcome> &outcomes, const Exam &ex
       if (open)
         made.push_back(finished(std::move(*open), exam));
       open = OpenSheet{firstPage(outcome, exam, nextNumber++, picture), {1}};
+      open->sheet.sourceDigest = origin.digest;
     } else if (open && open->sheet.version == outcome.identity->version &&
                !open->pages.contains(page)) {
       join(*open, outcome, exam, picture);
     } else {
       ScanIssue orphan = issue(outcome, picture);
       orphan.orphanPage = page;
+      orphan.sourceDigest = origin.digest;
       result.issues.push_back(std::move(orphan));
     }
   }
   if (open)
     made.push_back(finished(std::move(*open), exam));
 
-  std::vector<ScannedSheet> all = existing;
-  all.insert(all.end(), made.begin(), made.end());
+  // The existing sheets are only context here, so their pictures needn't come along.
+  std::vector<ScannedSheet> all;
+  all.reserve(existing.size() + made.size());
+  for (const ScannedSheet &sheet : existing)
+    all.push_back(withoutPictures(sheet));
+  std::ranges::move(made, std::back_inserter(all));
+  const size_t count = made.size();
   all = refreshIDFlags(std::move(all), exam, students);
-  result.sheets.assign(std::make_move_iterator(all.end() - static_cast<long>(made.size())),
+  result.sheets.assign(std::make_move_iterator(all.end() - static_cast<long>(count)),
                        std::make_move_iterator(all.end()));
   return result;
 }

@@ -24,8 +24,15 @@ std::set<int> markedSlots(const MarkRead &read) {
   return {slots.begin(), slots.end()};
 }
 
+// Clean ID bubbles that name a student of the roster (any clean ID when there is no roster).
+bool readsListedStudent(const ScannedSheet &sheet, const Roster &roster) {
+  if (sheet.readID.empty() || sheet.readID.find('?') != std::string::npos)
+    return false;
+  return roster.students.empty() || roster.student(sheet.readID).has_value();
+}
+
 // A picked student always carries; an accepted ID only when the new scan reads the same digits.
-int carryIDDecision(const ScannedSheet &old, ScannedSheet &fresh) {
+int carryIDDecision(const ScannedSheet &old, ScannedSheet &fresh, const Roster &roster) {
   auto last = std::ranges::find(old.flags.rbegin(), old.flags.rend(), FlagKind::studentID,
                                 &ReviewFlag::kind);
   if (last == old.flags.rend() || !last->resolution)
@@ -34,6 +41,14 @@ int carryIDDecision(const ScannedSheet &old, ScannedSheet &fresh) {
   bool carries =
       std::holds_alternative<Resolution::Student>(decision.decision) ||
       (std::holds_alternative<Resolution::Accept>(decision.decision) && fresh.readID == old.readID);
+  // A picked student stays with the same paper, not with a page that clearly
+  // reads another student of the class: that one asks the teacher again.
+  if (const auto *picked = std::get_if<Resolution::Student>(&decision.decision)) {
+    auto key = Student::idKey(fresh.readID);
+    if (readsListedStudent(fresh, roster) && key != Student::idKey(picked->id) &&
+        key != Student::idKey(old.readID))
+      carries = false;
+  }
   if (!carries)
     return 0;
   int kept = 0;
@@ -72,24 +87,31 @@ int carryMarkDecisions(const ScannedSheet &old, ScannedSheet &fresh) {
   return kept;
 }
 
-// Without any other ID doubt, a sheet that now counts for someone else asks the teacher.
-void flagDifferentStudent(const ScannedSheet &old, ScannedSheet &fresh) {
-  if (std::ranges::find(fresh.flags, FlagKind::studentID, &ReviewFlag::kind) != fresh.flags.end())
-    return;
+// The ID the new scan stands for: its decided or clean ID, else its ID bubbles
+// when they read a student of the class clearly, even if an ID flag doubts it
+// (another sheet has that student too).
+std::optional<std::string> scannedID(const ScannedSheet &sheet, const Roster &roster) {
+  if (auto id = sheet.studentID())
+    return id;
+  if (!readsListedStudent(sheet, roster))
+    return std::nullopt;
+  return sheet.readID;
+}
+
+// A sheet that now counts for someone else asks the teacher, whatever other
+// doubt its ID raises: its prompt takes the place of the other ID flags.
+void flagDifferentStudent(const ScannedSheet &old, ScannedSheet &fresh, const Roster &roster) {
   std::optional<std::string> oldID = old.studentID();
-  std::optional<std::string> newID = fresh.studentID();
+  std::optional<std::string> newID = scannedID(fresh, roster);
   if (!oldID || !newID || Student::idKey(*oldID) == Student::idKey(*newID))
     return;
+  std::erase_if(fresh.flags, [](const ReviewFlag &f) { return f.kind == FlagKind::studentID; });
   ReviewFlag flag;
   flag.id = Uuid::random();
   flag.kind = FlagKind::studentID;
-  flag.note = "This scan reads ID " + *newID + "; the sheet it replaced was " + *oldID +
-              "\u2019s. Pick the student.";
+  flag.note = std::string(ReviewFlag::differentStudentNote) + " " + *newID +
+              "; the sheet it replaced was " + *oldID + "\u2019s. Pick the student.";
   fresh.flags.insert(fresh.flags.begin(), std::move(flag));
-}
-
-bool isDifferentStudentFlag(const ReviewFlag &flag) {
-  return flag.kind == FlagKind::studentID && flag.note.starts_with("This scan reads ID");
 }
 
 } // namespace
@@ -173,16 +195,18 @@ std::expected<Replacement, Failure> replace(const Uuid &sheetID, const Exam &exa
   fresh.rescanned = now;
 
   Replacement result;
-  result.summary.keptDecisions = carryIDDecision(old, fresh) + carryMarkDecisions(old, fresh);
+  result.summary.keptDecisions =
+      carryIDDecision(old, fresh, roster) + carryMarkDecisions(old, fresh);
 
   sheets[index] = std::move(fresh);
   sheets = Assembly::refreshIDFlags(std::move(sheets), exam, roster.students);
   ScannedSheet &placed = sheets[index];
-  flagDifferentStudent(old, placed);
+  flagDifferentStudent(old, placed, roster);
 
   result.summary.openFlags = static_cast<int>(placed.openFlags().size());
   result.summary.ignoredPages = keyPages + static_cast<int>(assembly.issues.size());
-  result.summary.differentStudent = std::ranges::any_of(placed.flags, isDifferentStudentFlag);
+  result.summary.differentStudent =
+      std::ranges::any_of(placed.flags, &ReviewFlag::asksForDifferentStudent);
   result.summary.oldScore = Scoring::score(old, exam).percent();
   result.summary.newScore = Scoring::score(placed, exam).percent();
 

@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ovalon {
@@ -21,6 +22,13 @@ struct ReviewFlag {
   std::optional<int> suggestion; // the row's strongest slot
   std::string note;
   std::optional<Resolution> resolution; // absent while open
+
+  // How a rescan that reads another student's ID begins its flag's note. The
+  // teacher has to pick the student: such a flag stays until decided.
+  static constexpr std::string_view differentStudentNote = "This scan reads ID";
+  bool asksForDifferentStudent() const {
+    return kind == FlagKind::studentID && note.starts_with(differentStudentNote);
+  }
 
   bool operator==(const ReviewFlag &) const = default;
 };

@@ -17,6 +17,7 @@ struct ScanIssue {
   std::optional<int> orphanPage; // printed page number of a continuation page without a sheet
   std::optional<Uuid> image;
   bool dismissed = false;
+  std::optional<std::string> sourceDigest = std::nullopt; // of the scanned file, as on ScannedSheet
 
   // What the issue list shows: the page's problem, or the orphan page's.
   std::string title() const {

@@ -35,6 +35,10 @@ struct ScannedSheet {
   std::optional<NameRead> name;
   std::optional<Bytes> nameCrop;
   std::optional<Date> rescanned;
+  // A digest of the scanned file the first page came from, so that grading the
+  // same file again can skip pages the test already holds. Absent for pictures
+  // that didn't come from a file and for sheets graded before it was kept.
+  std::optional<std::string> sourceDigest = std::nullopt;
 
   // The printed slot answered at each printed position once the teacher's decisions on mark
   // flags are applied; absent where the row has no answer.

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <stdexcept>
+#include <unordered_set>
 
 namespace ovalon::DocumentJSON {
 
@@ -13,8 +14,8 @@ namespace {
 
 using json = nlohmann::json;
 
-// Thrown inside this file only; the public functions turn it into a Failure.
-struct CodecError : std::runtime_error {
+// Thrown while writing, inside this file only; the public functions turn it into a Failure.
+struct NotEncodable : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
@@ -22,7 +23,7 @@ struct CodecError : std::runtime_error {
 
 json number(double value) {
   if (!std::isfinite(value))
-    throw CodecError("A number in the document isn’t finite.");
+    throw NotEncodable("A number in the document isn’t finite.");
   return value;
 }
 
@@ -189,6 +190,8 @@ json toJSON(const ScannedSheet &s) {
     out["nameCrop"] = Base64::encode(*s.nameCrop);
   if (s.rescanned)
     out["rescanned"] = number(s.rescanned->sinceReferenceDate);
+  if (s.sourceDigest)
+    out["sourceDigest"] = *s.sourceDigest;
   if (!s.cornerMethods.empty()) {
     json methods = json::array();
     for (const auto &method : s.cornerMethods)
@@ -209,98 +212,151 @@ json toJSON(const ScanIssue &i) {
     out["orphanPage"] = *i.orphanPage;
   if (i.image)
     out["image"] = i.image->text();
+  if (i.sourceDigest)
+    out["sourceDigest"] = *i.sourceDigest;
   return out;
 }
 
-json toJSON(const ExamDocument &d) {
-  json sheets = json::array();
-  for (const ScannedSheet &s : d.sheets)
-    sheets.push_back(toJSON(s));
-  json issues = json::array();
-  for (const ScanIssue &i : d.issues)
-    issues.push_back(toJSON(i));
-  return {{"exam", toJSON(d.exam)},
-          {"roster", toJSON(d.roster)},
-          {"sheets", std::move(sheets)},
-          {"issues", std::move(issues)},
-          {"modified", number(d.modified.sinceReferenceDate)}};
+json toJSON(const DocumentSummary &s) {
+  return {{"id", s.id.text()},
+          {"title", s.title},
+          {"created", number(s.created.sinceReferenceDate)},
+          {"modified", number(s.modified.sinceReferenceDate)},
+          {"questionCount", s.questionCount},
+          {"versionCount", s.versionCount},
+          {"sheetCount", s.sheetCount},
+          {"openItems", s.openItems}};
+}
+
+// The document one record at a time, so a test with thousands of sheets is
+// never held as one JSON tree.
+void writeDocument(const ExamDocument &d, const Sink &out) {
+  out(R"({"exam":)");
+  out(toJSON(d.exam).dump());
+  out(R"(,"roster":)");
+  out(toJSON(d.roster).dump());
+  out(R"(,"sheets":[)");
+  for (size_t i = 0; i < d.sheets.size(); ++i) {
+    if (i > 0)
+      out(",");
+    out(toJSON(d.sheets[i]).dump());
+  }
+  out(R"(],"issues":[)");
+  for (size_t i = 0; i < d.issues.size(); ++i) {
+    if (i > 0)
+      out(",");
+    out(toJSON(d.issues[i]).dump());
+  }
+  out(R"(],"modified":)");
+  out(number(d.modified.sinceReferenceDate).dump());
+  out("}");
 }
 
 // ---------- reading
 
-const json &field(const json &object, const char *key) {
-  if (!object.is_object())
-    throw CodecError(std::string("Expected an object holding “") + key + "”.");
-  auto found = object.find(key);
-  if (found == object.end())
-    throw CodecError(std::string("The key “") + key + "” is missing.");
-  return *found;
+// A value that doesn't fit, with where it sits ("sheets[3].number") and what is
+// wrong with it ("isn't a whole number").
+struct CodecError {
+  std::string path;
+  std::string problem;
+
+  std::string sentence() const {
+    return (path.empty() ? std::string("The document") : path) + " " + problem + ".";
+  }
+};
+
+[[noreturn]] void fail(std::string problem) {
+  throw CodecError{{}, std::move(problem)};
+}
+
+// Runs `read`, putting `segment` in front of the path of what fails inside it.
+template <typename Read> auto within(std::string_view segment, Read read) -> decltype(read()) {
+  try {
+    return read();
+  } catch (CodecError &error) {
+    std::string inner = std::move(error.path);
+    error.path = std::string(segment);
+    if (!inner.empty())
+      error.path += (inner.front() == '[' ? "" : ".") + inner;
+    throw;
+  }
 }
 
 const json *optionalField(const json &object, const char *key) {
+  if (!object.is_object())
+    fail("isn\u2019t an object");
   auto found = object.find(key);
   return found == object.end() ? nullptr : &*found;
 }
 
+template <typename Read> auto required(const json &object, const char *key, Read read) {
+  const json *value = optionalField(object, key);
+  if (!value)
+    fail(std::string("has no \u201C") + key + "\u201D");
+  return within(key, [&] { return read(*value); });
+}
+
+template <typename Read>
+auto optional(const json &object, const char *key, Read read)
+    -> std::optional<decltype(read(object))> {
+  const json *value = optionalField(object, key);
+  if (!value)
+    return std::nullopt;
+  return within(key, [&] { return read(*value); });
+}
+
 int asInt(const json &value) {
   if (!value.is_number_integer())
-    throw CodecError("Expected a whole number.");
+    fail("isn\u2019t a whole number");
   if (value.is_number_unsigned()) {
     auto u = value.get<uint64_t>();
     if (u > static_cast<uint64_t>(INT32_MAX))
-      throw CodecError("A whole number is out of range.");
+      fail("is out of range");
     return static_cast<int>(u);
   }
   auto i = value.get<int64_t>();
   if (i < INT32_MIN || i > INT32_MAX)
-    throw CodecError("A whole number is out of range.");
+    fail("is out of range");
   return static_cast<int>(i);
 }
 
 uint64_t asUInt64(const json &value) {
-  if (!value.is_number_unsigned()) {
-    if (value.is_number_integer() && value.get<int64_t>() >= 0)
-      return static_cast<uint64_t>(value.get<int64_t>());
-    throw CodecError("Expected an unsigned whole number.");
-  }
-  return value.get<uint64_t>();
+  if (value.is_number_unsigned())
+    return value.get<uint64_t>();
+  if (value.is_number_integer() && value.get<int64_t>() >= 0)
+    return static_cast<uint64_t>(value.get<int64_t>());
+  fail("isn\u2019t an unsigned whole number");
 }
 
 double asDouble(const json &value) {
   if (!value.is_number())
-    throw CodecError("Expected a number.");
+    fail("isn\u2019t a number");
   return value.get<double>();
 }
 
 bool asBool(const json &value) {
   if (!value.is_boolean())
-    throw CodecError("Expected true or false.");
+    fail("isn\u2019t true or false");
   return value.get<bool>();
 }
 
 std::string asString(const json &value) {
   if (!value.is_string())
-    throw CodecError("Expected a string.");
+    fail("isn\u2019t a string");
   return value.get<std::string>();
-}
-
-const json &asArray(const json &value) {
-  if (!value.is_array())
-    throw CodecError("Expected an array.");
-  return value;
 }
 
 Uuid asUuid(const json &value) {
   auto uuid = Uuid::parse(asString(value));
   if (!uuid)
-    throw CodecError("Expected a UUID.");
+    fail("isn\u2019t a UUID");
   return *uuid;
 }
 
 Bytes asData(const json &value) {
   auto bytes = Base64::decode(asString(value));
   if (!bytes)
-    throw CodecError("Expected Base64 data.");
+    fail("isn\u2019t Base64 data");
   return *bytes;
 }
 
@@ -309,9 +365,12 @@ Date asDate(const json &value) {
 }
 
 template <typename T, typename Read> std::vector<T> arrayOf(const json &value, Read read) {
+  if (!value.is_array())
+    fail("isn\u2019t an array");
   std::vector<T> out;
-  for (const json &element : asArray(value))
-    out.push_back(read(element));
+  out.reserve(value.size());
+  for (size_t i = 0; i < value.size(); ++i)
+    out.push_back(within("[" + std::to_string(i) + "]", [&] { return read(value[i]); }));
   return out;
 }
 
@@ -322,104 +381,107 @@ std::vector<double> doubles(const json &value) {
   return arrayOf<double>(value, asDouble);
 }
 
-template <typename T, typename Read>
-std::optional<T> optionalOf(const json &object, const char *key, Read read) {
-  const json *value = optionalField(object, key);
-  if (!value)
-    return std::nullopt;
-  return read(*value);
-}
-
 // The one case name of an enumeration with payloads, and its "_0" payload if any.
 std::pair<std::string, const json *> payloadCaseOf(const json &value,
                                                    std::initializer_list<std::string_view> cases) {
   if (!value.is_object())
-    throw CodecError("Expected an object.");
+    fail("isn\u2019t an object");
   std::optional<std::string> name;
   for (auto it = value.begin(); it != value.end(); ++it) {
     if (std::find(cases.begin(), cases.end(), it.key()) == cases.end())
       continue;
     if (name)
-      throw CodecError("An enumeration holds two cases.");
+      fail("holds two cases");
     name = it.key();
   }
   if (!name)
-    throw CodecError("An enumeration holds no known case.");
+    fail("holds no known case");
   const json &inner = value.at(*name);
   if (!inner.is_object())
-    throw CodecError("Expected an object.");
+    within(*name, [] { fail("isn\u2019t an object"); });
   return {*name, optionalField(inner, "_0")};
 }
 
-const json &payload(const json *value) {
-  if (!value)
-    throw CodecError("The key “_0” is missing.");
-  return *value;
+template <typename Read> auto payload(const std::string &name, const json *value, Read read) {
+  return within(name, [&] {
+    if (!value)
+      fail("has no \u201C_0\u201D");
+    return within("_0", [&] { return read(*value); });
+  });
 }
 
 Paper paperFrom(const json &value) {
   auto paper = PaperInfo::fromRawValue(asString(value));
   if (!paper)
-    throw CodecError("Unknown paper size.");
+    fail("isn\u2019t a paper size");
   return *paper;
 }
 
 QuestionKey questionKeyFrom(const json &j) {
-  auto correct = ints(field(j, "correct"));
-  return {std::set<int>(correct.begin(), correct.end()), asDouble(field(j, "points")),
-          asBool(field(j, "dropped"))};
+  auto correct = required(j, "correct", ints);
+  return {std::set<int>(correct.begin(), correct.end()), required(j, "points", asDouble),
+          required(j, "dropped", asBool)};
 }
 
 ExamVersion versionFrom(const json &j) {
-  ExamVersion v{asInt(field(j, "letter")), ints(field(j, "order")), {}};
-  v.choiceOrder = optionalOf<std::vector<std::vector<int>>>(
-      j, "choiceOrder", [](const json &o) { return arrayOf<std::vector<int>>(o, ints); });
+  ExamVersion v{required(j, "letter", asInt), required(j, "order", ints), {}};
+  v.choiceOrder =
+      optional(j, "choiceOrder", [](const json &o) { return arrayOf<std::vector<int>>(o, ints); });
   return v;
 }
 
 LayoutSignature signatureFrom(const json &j) {
-  return {asInt(field(j, "questionCount")), asInt(field(j, "choiceCount")),
-          asInt(field(j, "idDigits")), paperFrom(field(j, "paper"))};
+  return {required(j, "questionCount", asInt), required(j, "choiceCount", asInt),
+          required(j, "idDigits", asInt), required(j, "paper", paperFrom)};
 }
 
 Exam examFrom(const json &j) {
   Exam e;
-  e.id = asUuid(field(j, "id"));
-  e.title = asString(field(j, "title"));
-  e.created = asDate(field(j, "created"));
-  e.questionCount = asInt(field(j, "questionCount"));
-  e.choiceCount = asInt(field(j, "choiceCount"));
-  e.idDigits = asInt(field(j, "idDigits"));
-  e.paper = paperFrom(field(j, "paper"));
-  e.key = arrayOf<QuestionKey>(field(j, "key"), questionKeyFrom);
-  e.versions = arrayOf<ExamVersion>(field(j, "versions"), versionFrom);
-  e.shuffleChoices = asBool(field(j, "shuffleChoices"));
-  e.seed = asUInt64(field(j, "seed"));
+  e.id = required(j, "id", asUuid);
+  e.title = required(j, "title", asString);
+  e.created = required(j, "created", asDate);
+  e.questionCount = required(j, "questionCount", asInt);
+  e.choiceCount = required(j, "choiceCount", asInt);
+  e.idDigits = required(j, "idDigits", asInt);
+  e.paper = required(j, "paper", paperFrom);
+  e.key =
+      required(j, "key", [](const json &k) { return arrayOf<QuestionKey>(k, questionKeyFrom); });
+  e.versions =
+      required(j, "versions", [](const json &v) { return arrayOf<ExamVersion>(v, versionFrom); });
+  e.shuffleChoices = required(j, "shuffleChoices", asBool);
+  e.seed = required(j, "seed", asUInt64);
   return e;
+}
+
+Student studentFrom(const json &s) {
+  return {required(s, "id", asString), required(s, "firstName", asString),
+          required(s, "lastName", asString)};
 }
 
 Roster rosterFrom(const json &j) {
   Roster r;
-  r.students = arrayOf<Student>(field(j, "students"), [](const json &s) {
-    return Student{asString(field(s, "id")), asString(field(s, "firstName")),
-                   asString(field(s, "lastName"))};
-  });
-  r.sourceName = optionalOf<std::string>(j, "sourceName", asString);
+  r.students =
+      required(j, "students", [](const json &s) { return arrayOf<Student>(s, studentFrom); });
+  r.sourceName = optional(j, "sourceName", asString);
   return r;
 }
 
 MarkRead markFrom(const json &j) {
   MarkRead m;
-  m.fills = doubles(field(j, "fills"));
-  m.choice = optionalOf<int>(j, "choice", asInt);
-  m.flag = optionalOf<MarkFlag>(j, "flag", [](const json &v) {
+  m.fills = required(j, "fills", doubles);
+  m.choice = optional(j, "choice", asInt);
+  m.flag = optional(j, "flag", [](const json &v) {
     auto flag = MarkFlagInfo::fromRawValue(asString(v));
     if (!flag)
-      throw CodecError("Unknown mark flag.");
+      fail("isn\u2019t a mark flag");
     return *flag;
   });
-  m.strongest = optionalOf<int>(j, "strongest", asInt);
+  m.strongest = optional(j, "strongest", asInt);
   return m;
+}
+
+std::vector<MarkRead> marksFrom(const json &j) {
+  return arrayOf<MarkRead>(j, markFrom);
 }
 
 // A page's corner method, or null where it wasn't recorded.
@@ -428,21 +490,23 @@ std::optional<CornerMethod> cornerMethodFrom(const json &value) {
     return std::nullopt;
   auto method = CornerMethodInfo::fromRawValue(asString(value));
   if (!method)
-    throw CodecError("Unknown corner method.");
+    fail("isn\u2019t a corner method");
   return method;
 }
 
 NameRead nameFrom(const json &j) {
-  return {asString(field(j, "text")), arrayOf<std::string>(field(j, "alternatives"), asString),
-          asDouble(field(j, "confidence"))};
+  return {
+      required(j, "text", asString),
+      required(j, "alternatives", [](const json &a) { return arrayOf<std::string>(a, asString); }),
+      required(j, "confidence", asDouble)};
 }
 
 Resolution resolutionFrom(const json &j) {
   auto [name, value] = payloadCaseOf(j, {"choice", "blank", "student", "accept", "exclude"});
   if (name == "choice")
-    return Resolution::choice(asInt(payload(value)));
+    return Resolution::choice(payload(name, value, asInt));
   if (name == "student")
-    return Resolution::student(asString(payload(value)));
+    return Resolution::student(payload(name, value, asString));
   if (name == "blank")
     return Resolution::blank();
   if (name == "accept")
@@ -453,9 +517,9 @@ Resolution resolutionFrom(const json &j) {
 PageProblem problemFrom(const json &j) {
   auto [name, value] = payloadCaseOf(j, {"noCode", "noMarks", "otherExam", "layoutChanged"});
   if (name == "otherExam")
-    return PageProblem::otherExam(asString(payload(value)));
+    return PageProblem::otherExam(payload(name, value, asString));
   if (name == "layoutChanged")
-    return PageProblem::layoutChanged(signatureFrom(payload(value)));
+    return PageProblem::layoutChanged(payload(name, value, signatureFrom));
   if (name == "noMarks")
     return PageProblem::noMarks();
   return PageProblem::noCode();
@@ -463,75 +527,117 @@ PageProblem problemFrom(const json &j) {
 
 ReviewFlag flagFrom(const json &j) {
   ReviewFlag f;
-  f.id = asUuid(field(j, "id"));
-  auto kind = FlagKindInfo::fromRawValue(asString(field(j, "kind")));
-  if (!kind)
-    throw CodecError("Unknown flag kind.");
-  f.kind = *kind;
-  f.position = optionalOf<int>(j, "position", asInt);
-  f.crop = optionalOf<Bytes>(j, "crop", asData);
-  f.fills = doubles(field(j, "fills"));
-  f.suggestion = optionalOf<int>(j, "suggestion", asInt);
-  f.note = asString(field(j, "note"));
-  f.resolution = optionalOf<Resolution>(j, "resolution", resolutionFrom);
+  f.id = required(j, "id", asUuid);
+  f.kind = required(j, "kind", [](const json &k) {
+    auto kind = FlagKindInfo::fromRawValue(asString(k));
+    if (!kind)
+      fail("isn\u2019t a flag kind");
+    return *kind;
+  });
+  f.position = optional(j, "position", asInt);
+  f.crop = optional(j, "crop", asData);
+  f.fills = required(j, "fills", doubles);
+  f.suggestion = optional(j, "suggestion", asInt);
+  f.note = required(j, "note", asString);
+  f.resolution = optional(j, "resolution", resolutionFrom);
   return f;
 }
 
 ScannedSheet sheetFrom(const json &j) {
   ScannedSheet s;
-  s.id = asUuid(field(j, "id"));
-  s.number = asInt(field(j, "number"));
-  s.source = asString(field(j, "source"));
-  s.sourcePages = ints(field(j, "sourcePages"));
-  s.version = asInt(field(j, "version"));
-  s.marks = arrayOf<MarkRead>(field(j, "marks"), markFrom);
-  s.idColumns = arrayOf<MarkRead>(field(j, "idColumns"), markFrom);
-  s.readID = asString(field(j, "readID"));
-  s.idCrop = optionalOf<Bytes>(j, "idCrop", asData);
-  s.pageImages = arrayOf<Uuid>(field(j, "pageImages"), asUuid);
-  s.flags = arrayOf<ReviewFlag>(field(j, "flags"), flagFrom);
-  s.excluded = asBool(field(j, "excluded"));
-  s.gradedAt = asDate(field(j, "gradedAt"));
-  s.name = optionalOf<NameRead>(j, "name", nameFrom);
-  s.nameCrop = optionalOf<Bytes>(j, "nameCrop", asData);
-  s.rescanned = optionalOf<Date>(j, "rescanned", asDate);
-  if (const json *methods = optionalField(j, "cornerMethods"))
-    s.cornerMethods = arrayOf<std::optional<CornerMethod>>(*methods, cornerMethodFrom);
+  s.id = required(j, "id", asUuid);
+  s.number = required(j, "number", asInt);
+  s.source = required(j, "source", asString);
+  s.sourcePages = required(j, "sourcePages", ints);
+  s.version = required(j, "version", asInt);
+  s.marks = required(j, "marks", marksFrom);
+  s.idColumns = required(j, "idColumns", marksFrom);
+  s.readID = required(j, "readID", asString);
+  s.idCrop = optional(j, "idCrop", asData);
+  s.pageImages = required(j, "pageImages", [](const json &p) { return arrayOf<Uuid>(p, asUuid); });
+  s.flags = required(j, "flags", [](const json &f) { return arrayOf<ReviewFlag>(f, flagFrom); });
+  s.excluded = required(j, "excluded", asBool);
+  s.gradedAt = required(j, "gradedAt", asDate);
+  s.name = optional(j, "name", nameFrom);
+  s.nameCrop = optional(j, "nameCrop", asData);
+  s.rescanned = optional(j, "rescanned", asDate);
+  s.sourceDigest = optional(j, "sourceDigest", asString);
+  if (auto methods = optional(j, "cornerMethods", [](const json &m) {
+        return arrayOf<std::optional<CornerMethod>>(m, cornerMethodFrom);
+      }))
+    s.cornerMethods = std::move(*methods);
   return s;
 }
 
 ScanIssue issueFrom(const json &j) {
   ScanIssue i;
-  i.id = asUuid(field(j, "id"));
-  i.source = asString(field(j, "source"));
-  i.sourcePage = asInt(field(j, "sourcePage"));
-  i.problem = optionalOf<PageProblem>(j, "problem", problemFrom);
-  i.orphanPage = optionalOf<int>(j, "orphanPage", asInt);
-  i.image = optionalOf<Uuid>(j, "image", asUuid);
-  i.dismissed = asBool(field(j, "dismissed"));
+  i.id = required(j, "id", asUuid);
+  i.source = required(j, "source", asString);
+  i.sourcePage = required(j, "sourcePage", asInt);
+  i.problem = optional(j, "problem", problemFrom);
+  i.orphanPage = optional(j, "orphanPage", asInt);
+  i.image = optional(j, "image", asUuid);
+  i.dismissed = required(j, "dismissed", asBool);
+  i.sourceDigest = optional(j, "sourceDigest", asString);
   return i;
 }
 
 SheetIdentity identityFrom(const json &j) {
-  const json *isKey = optionalField(j, "isKey");
-  return {asString(field(j, "examCode")), asInt(field(j, "version")), asInt(field(j, "page")),
-          signatureFrom(field(j, "signature")), isKey ? asBool(*isKey) : false};
+  return {required(j, "examCode", asString), required(j, "version", asInt),
+          required(j, "page", asInt), required(j, "signature", signatureFrom),
+          optional(j, "isKey", asBool).value_or(false)};
 }
 
 ExamDocument documentFrom(const json &j) {
-  return {examFrom(field(j, "exam")), rosterFrom(field(j, "roster")),
-          arrayOf<ScannedSheet>(field(j, "sheets"), sheetFrom),
-          arrayOf<ScanIssue>(field(j, "issues"), issueFrom), asDate(field(j, "modified"))};
+  return {required(j, "exam", examFrom), required(j, "roster", rosterFrom),
+          required(j, "sheets", [](const json &s) { return arrayOf<ScannedSheet>(s, sheetFrom); }),
+          required(j, "issues", [](const json &i) { return arrayOf<ScanIssue>(i, issueFrom); }),
+          required(j, "modified", asDate)};
+}
+
+DocumentSummary summaryFrom(const json &j) {
+  return {required(j, "id", asUuid),           required(j, "title", asString),
+          required(j, "created", asDate),      required(j, "modified", asDate),
+          required(j, "questionCount", asInt), required(j, "versionCount", asInt),
+          required(j, "sheetCount", asInt),    required(j, "openItems", asInt)};
+}
+
+// Parses refusing an object that names a key twice: which of the two a reader
+// keeps is up to the reader, so such a file can't be taken as written.
+json parseStrict(std::string_view text) {
+  std::vector<std::unordered_set<std::string>> keys;
+  return json::parse(text, [&keys](int, json::parse_event_t event, json &parsed) {
+    switch (event) {
+    case json::parse_event_t::object_start:
+      keys.emplace_back();
+      break;
+    case json::parse_event_t::object_end:
+      keys.pop_back();
+      break;
+    case json::parse_event_t::key:
+      if (!keys.back().insert(parsed.get<std::string>()).second)
+        fail("names \u201C" + parsed.get<std::string>() + "\u201D twice in one object");
+      break;
+    default:
+      break;
+    }
+    return true;
+  });
 }
 
 template <typename T, typename Read>
 std::expected<T, Failure> parseWith(std::string_view text, Read read) {
   try {
-    return read(json::parse(text));
+    return read(parseStrict(text));
   } catch (const CodecError &error) {
-    return std::unexpected(Failure{error.what()});
+    return std::unexpected(Failure{error.sentence()});
+  } catch (const json::parse_error &error) {
+    if (error.byte >= text.size())
+      return std::unexpected(Failure{"The file ends too early; it may have been cut off."});
+    return std::unexpected(
+        Failure{"The file isn\u2019t valid JSON near byte " + std::to_string(error.byte) + "."});
   } catch (const json::exception &) {
-    return std::unexpected(Failure{"The file isn’t valid JSON."});
+    return std::unexpected(Failure{"The file isn\u2019t valid JSON."});
   }
 }
 
@@ -570,14 +676,35 @@ std::expected<SheetIdentity, Failure> decodeIdentity(std::string_view text) {
   return parseWith<SheetIdentity>(text, identityFrom);
 }
 
-std::expected<std::string, Failure> encode(const ExamDocument &document) {
+std::expected<void, Failure> encode(const ExamDocument &document, const Sink &write) {
   try {
-    return toJSON(document).dump();
-  } catch (const CodecError &error) {
+    writeDocument(document, write);
+    return {};
+  } catch (const NotEncodable &error) {
     return std::unexpected(Failure{error.what()});
   } catch (const json::exception &) {
     return std::unexpected(Failure{"The document holds text that isn’t valid UTF-8."});
   }
+}
+
+std::expected<std::string, Failure> encode(const ExamDocument &document) {
+  std::string text;
+  auto written = encode(document, [&text](std::string_view piece) { text.append(piece); });
+  if (!written)
+    return std::unexpected(written.error());
+  return text;
+}
+
+std::expected<std::string, Failure> encode(const DocumentSummary &summary) {
+  try {
+    return toJSON(summary).dump();
+  } catch (const std::exception &error) {
+    return std::unexpected(Failure{error.what()});
+  }
+}
+
+std::expected<DocumentSummary, Failure> decodeSummary(std::string_view text) {
+  return parseWith<DocumentSummary>(text, summaryFrom);
 }
 
 std::expected<ExamDocument, Failure> decode(std::string_view text) {

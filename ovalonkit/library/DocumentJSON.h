@@ -1,10 +1,12 @@
 #pragma once
 
+#include "library/DocumentSummary.h"
 #include "library/ExamDocument.h"
 #include "scanning/PageOutcome.h"
 #include "sheets/SheetIdentity.h"
 
 #include <expected>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -16,12 +18,23 @@ struct Failure {
   std::string description() const { return reason; }
 };
 
+// Where encoded text goes, piece by piece.
+using Sink = std::function<void(std::string_view)>;
+
 // Compact JSON of the whole document. Fails on values JSON cannot hold
-// (non-finite numbers).
+// (non-finite numbers, text that isn't UTF-8); `write` may then have been
+// given part of it.
+std::expected<void, Failure> encode(const ExamDocument &document, const Sink &write);
 std::expected<std::string, Failure> encode(const ExamDocument &document);
 
 // Reads a document as written; unknown keys are ignored, nothing is repaired.
+// A key named twice in one object is refused. The failure says where the
+// document breaks: "sheets[3].number isn’t a whole number."
 std::expected<ExamDocument, Failure> decode(std::string_view json);
+
+// The summary kept beside each document (see DocumentSummary).
+std::expected<std::string, Failure> encode(const DocumentSummary &summary);
+std::expected<DocumentSummary, Failure> decodeSummary(std::string_view json);
 
 // The layout signature on its own, as sheet identities carry it.
 std::string encode(const LayoutSignature &signature);

@@ -20,6 +20,16 @@ struct ExamDocument {
 
   static ExamDocument make(Exam exam) { return {std::move(exam), {}, {}, {}, Date::now()}; }
 
+  // Open flags on included sheets plus scan issues not dismissed: what Review still holds.
+  int openItemCount() const {
+    int open = 0;
+    for (const ScannedSheet &sheet : sheets)
+      open += static_cast<int>(sheet.openFlags().size());
+    for (const ScanIssue &issue : issues)
+      open += issue.dismissed ? 0 : 1;
+    return open;
+  }
+
   bool operator==(const ExamDocument &) const = default;
 };
 

@@ -4,14 +4,74 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 
 namespace ovalon {
+
+namespace {
+
+size_t characters(std::string_view text) {
+  // UTF-8 continuation bytes don't start a character.
+  return static_cast<size_t>(std::ranges::count_if(
+      text, [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+std::string clampedTitle(std::string title) {
+  size_t count = 0;
+  for (size_t i = 0; i < title.size(); ++i) {
+    if ((static_cast<unsigned char>(title[i]) & 0xC0) == 0x80)
+      continue;
+    if (++count > Exam::maxTitleCharacters) {
+      title.resize(i);
+      break;
+    }
+  }
+  return title;
+}
+
+bool isPermutation(const std::vector<int> &values, int count) {
+  if (static_cast<int>(values.size()) != count)
+    return false;
+  std::vector<bool> seen(static_cast<size_t>(count), false);
+  for (int v : values) {
+    if (v < 0 || v >= count || seen[static_cast<size_t>(v)])
+      return false;
+    seen[static_cast<size_t>(v)] = true;
+  }
+  return true;
+}
+
+std::optional<std::string> versionProblem(const ExamVersion &version, size_t index,
+                                          const Exam &exam) {
+  const std::string name = "Version " + Choices::letter(static_cast<int>(index));
+  if (version.letter != static_cast<int>(index))
+    return name + " is stored as version " + std::to_string(version.letter) + ".";
+  if (!isPermutation(version.order, exam.questionCount))
+    return name + "\u2019s order isn\u2019t the questions 1 to " +
+           std::to_string(exam.questionCount) + " each once.";
+  if (index == 0) {
+    if (version.choiceOrder || version.order != ExamVersion::master(exam.questionCount).order)
+      return std::string("Version A isn\u2019t in master order.");
+    return std::nullopt;
+  }
+  if (!version.choiceOrder)
+    return std::nullopt;
+  if (static_cast<int>(version.choiceOrder->size()) != exam.questionCount)
+    return name + "\u2019s choice order doesn\u2019t have one entry per question.";
+  for (const std::vector<int> &slots : *version.choiceOrder)
+    if (!isPermutation(slots, exam.choiceCount))
+      return name + "\u2019s choice order isn\u2019t the choices A to " +
+             Choices::letter(exam.choiceCount - 1) + " each once.";
+  return std::nullopt;
+}
+
+} // namespace
 
 Exam Exam::make(Uuid id, std::string title, Date created, int questionCount, int choiceCount,
                 int idDigits, Paper paper, std::optional<uint64_t> seed) {
   Exam exam;
   exam.id = id;
-  exam.title = std::move(title);
+  exam.title = clampedTitle(std::move(title));
   exam.created = created;
   exam.questionCount = std::clamp(questionCount, 1, maxQuestions);
   exam.choiceCount = std::clamp(choiceCount, 2, maxChoices);
@@ -84,6 +144,42 @@ std::vector<std::set<int>> Exam::printedKey(int versionIndex) const {
     printed.push_back(std::move(slots));
   }
   return printed;
+}
+
+std::optional<std::string> Exam::brokenRule() const {
+  if (questionCount < 1 || questionCount > maxQuestions)
+    return "The test has " + std::to_string(questionCount) + " questions; it can have 1 to " +
+           std::to_string(maxQuestions) + ".";
+  if (choiceCount < 2 || choiceCount > maxChoices)
+    return "The test has " + std::to_string(choiceCount) + " choices; it can have 2 to " +
+           std::to_string(maxChoices) + ".";
+  if (idDigits < 0 || idDigits > maxIDDigits)
+    return "The test has " + std::to_string(idDigits) + " ID digits; it can have 0 to " +
+           std::to_string(maxIDDigits) + ".";
+  if (characters(title) > maxTitleCharacters)
+    return "The title is longer than " + std::to_string(maxTitleCharacters) + " characters.";
+  if (static_cast<int>(key.size()) != questionCount)
+    return "The key has " + std::to_string(key.size()) + " answers for " +
+           std::to_string(questionCount) + " questions.";
+  for (size_t q = 0; q < key.size(); ++q) {
+    const QuestionKey &k = key[q];
+    if (!k.correct.empty() && (*k.correct.begin() < 0 || *k.correct.rbegin() >= choiceCount))
+      return "Question " + std::to_string(q + 1) +
+             "\u2019s key names a choice the test doesn\u2019t have.";
+    if (!(k.points >= 0 && k.points <= 100)) {
+      char points[32];
+      std::snprintf(points, sizeof points, "%g", k.points);
+      return "Question " + std::to_string(q + 1) + " is worth " + points +
+             " points; a question is worth 0 to 100.";
+    }
+  }
+  if (versions.empty() || static_cast<int>(versions.size()) > maxVersions)
+    return "The test has " + std::to_string(versions.size()) + " versions; it can have 1 to " +
+           std::to_string(maxVersions) + ".";
+  for (size_t v = 0; v < versions.size(); ++v)
+    if (auto problem = versionProblem(versions[v], v, *this))
+      return problem;
+  return std::nullopt;
 }
 
 void Exam::setQuestionCount(int count) {

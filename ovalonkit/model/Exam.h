@@ -26,6 +26,9 @@ struct Exam {
   static constexpr int maxIDDigits = 10;
   static constexpr int maxVersions = 4;
   static constexpr int questionsPerPage = 100;
+  // Longer titles can't be printed or shown whole anyway; the bound keeps a
+  // damaged document from stalling every screen that measures the title.
+  static constexpr size_t maxTitleCharacters = 1000;
 
   Uuid id;
   std::string title;
@@ -39,8 +42,8 @@ struct Exam {
   bool shuffleChoices = false;
   uint64_t seed = 0;
 
-  // Clamps the counts, builds the default key and version A; draws a random
-  // seed unless one is given.
+  // Clamps the counts and the title's length, builds the default key and
+  // version A; draws a random seed unless one is given.
   static Exam make(Uuid id, std::string title, Date created, int questionCount, int choiceCount,
                    int idDigits, Paper paper, std::optional<uint64_t> seed = std::nullopt);
 
@@ -55,6 +58,14 @@ struct Exam {
   std::vector<int> unkeyedQuestions() const;
   const ExamVersion *version(int index) const;
   std::vector<std::set<int>> printedKey(int version) const;
+
+  // The first rule this test breaks, as a sentence, or nothing when it keeps
+  // them all: counts in range, one key per question with choices of this test
+  // and points from 0 to 100, version A in master order, every other version a
+  // permutation (and its choice order one per position), a title of at most
+  // maxTitleCharacters. Every mutation keeps these; a document read from disk
+  // is checked against them before anything uses it.
+  std::optional<std::string> brokenRule() const;
 
   // Mutations; out-of-range settings are clamped, out-of-range questions ignored.
   void setQuestionCount(int count);

@@ -94,7 +94,7 @@ namespace {
 // handled on the calling thread.
 std::vector<PageOutcome> readPages(int total, const Producer &produce, const Exam &exam,
                                    const std::string &source, const Progress &progress,
-                                   std::stop_token stop) {
+                                   std::stop_token stop, const PageDone &pageDone) {
   const int limit =
       std::min(total, inFlightLimit(std::max(1u, std::thread::hardware_concurrency())));
   std::vector<std::optional<PageOutcome>> slots(static_cast<size_t>(total));
@@ -142,6 +142,8 @@ std::vector<PageOutcome> readPages(int total, const Producer &produce, const Exa
       finished.pop_front();
       --inFlight;
       lock.unlock();
+      if (pageDone)
+        pageDone(outcome);
       slots[static_cast<size_t>(index)] = std::move(outcome);
       ++done;
       if (progress)
@@ -207,10 +209,9 @@ int inFlightLimit(unsigned processors) {
   return 4;
 }
 
-std::expected<std::vector<PageOutcome>, Failure> gradePDF(const std::filesystem::path &path,
-                                                          const Exam &exam,
-                                                          const Progress &progress,
-                                                          std::stop_token stop) {
+std::expected<std::vector<PageOutcome>, Failure>
+gradePDF(const std::filesystem::path &path, const Exam &exam, const Progress &progress,
+         std::stop_token stop, const PageDone &pageDone) {
   const std::optional<PdfDocument> document = PdfDocument::open(path);
   if (!document)
     return std::unexpected(Failure{Failure::Kind::unreadablePDF});
@@ -234,8 +235,8 @@ std::expected<std::vector<PageOutcome>, Failure> gradePDF(const std::filesystem:
     job.page = job.owned.get();
     return job;
   };
-  std::vector<PageOutcome> outcomes =
-      readPages(total, produce, exam, path.filename().string(), progress, std::move(stop));
+  std::vector<PageOutcome> outcomes = readPages(total, produce, exam, path.filename().string(),
+                                                progress, std::move(stop), pageDone);
   for (PageOutcome &outcome : outcomes)
     outcome.blackAndWhite = blackAndWhite.contains(outcome.sourcePage);
   return outcomes;
@@ -243,7 +244,8 @@ std::expected<std::vector<PageOutcome>, Failure> gradePDF(const std::filesystem:
 
 std::vector<PageOutcome> gradeImages(const std::vector<GrayImage> &images,
                                      const std::string &sourceName, const Exam &exam,
-                                     const Progress &progress, std::stop_token stop) {
+                                     const Progress &progress, std::stop_token stop,
+                                     const PageDone &pageDone) {
   const Producer produce = [&](int index) {
     Job job;
     job.index = index;
@@ -251,12 +253,13 @@ std::vector<PageOutcome> gradeImages(const std::vector<GrayImage> &images,
     return job;
   };
   return readPages(static_cast<int>(images.size()), produce, exam, sourceName, progress,
-                   std::move(stop));
+                   std::move(stop), pageDone);
 }
 
 std::optional<std::vector<PageOutcome>> gradeImageFile(const std::filesystem::path &path,
                                                        const Exam &exam, const Progress &progress,
-                                                       std::stop_token stop) {
+                                                       std::stop_token stop,
+                                                       const PageDone &pageDone) {
   const std::optional<Bytes> bytes = GrayImage::fileBytes(path);
   if (!bytes)
     return std::nullopt;
@@ -274,7 +277,8 @@ std::optional<std::vector<PageOutcome>> gradeImageFile(const std::filesystem::pa
     job.page = job.owned.get();
     return job;
   };
-  return readPages(total, produce, exam, path.filename().string(), progress, std::move(stop));
+  return readPages(total, produce, exam, path.filename().string(), progress, std::move(stop),
+                   pageDone);
 }
 
 std::optional<int> pdfPageCount(const std::filesystem::path &path) {

@@ -37,30 +37,34 @@ struct Failure {
 // pages finished so far and the number of pages in the run.
 using Progress = std::function<void(int done, int total)>;
 
+// Called on the calling thread with each page as it is finished, before it is
+// kept: the caller may move its pictures out (to disk), so that a long run
+// doesn't hold every page's pictures at once.
+using PageDone = std::function<void(PageOutcome &page)>;
+
 // How many pages are read at once on a machine with `processors` processors.
 int inFlightLimit(unsigned processors);
 
 // Every page of the PDF, in page order. Pages that cannot be rendered are read
 // as blank paper. A stop request stops starting new pages; the pages already
 // being read are finished and returned.
-std::expected<std::vector<PageOutcome>, Failure> gradePDF(const std::filesystem::path &path,
-                                                          const Exam &exam,
-                                                          const Progress &progress = {},
-                                                          std::stop_token stop = {});
+std::expected<std::vector<PageOutcome>, Failure>
+gradePDF(const std::filesystem::path &path, const Exam &exam, const Progress &progress = {},
+         std::stop_token stop = {}, const PageDone &pageDone = {});
 
 // Every image as one page of `sourceName`, in order; stops like gradePDF.
 std::vector<PageOutcome> gradeImages(const std::vector<GrayImage> &images,
                                      const std::string &sourceName, const Exam &exam,
-                                     const Progress &progress = {}, std::stop_token stop = {});
+                                     const Progress &progress = {}, std::stop_token stop = {},
+                                     const PageDone &pageDone = {});
 
 // Every image of an image file (each page of a multi-page TIFF) as pages 1,
 // 2, … of the file's name, decoded only as each is read; stops like gradePDF.
 // An image after the first that cannot be decoded is read as blank paper.
 // Nothing when the file cannot be read or its first image decoded.
-std::optional<std::vector<PageOutcome>> gradeImageFile(const std::filesystem::path &path,
-                                                       const Exam &exam,
-                                                       const Progress &progress = {},
-                                                       std::stop_token stop = {});
+std::optional<std::vector<PageOutcome>>
+gradeImageFile(const std::filesystem::path &path, const Exam &exam, const Progress &progress = {},
+               std::stop_token stop = {}, const PageDone &pageDone = {});
 
 // One page read into an outcome, with its pictures. `assumed` stands in for an
 // identity symbol that cannot be found (a smudged code the teacher vouches for).

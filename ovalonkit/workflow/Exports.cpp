@@ -79,12 +79,7 @@ std::string shortened(const std::string &text, size_t characters, size_t bytes) 
 } // namespace
 
 int openItemCount(const ExamDocument &document) {
-  size_t open = 0;
-  for (const ScannedSheet &sheet : document.sheets)
-    if (!sheet.excluded)
-      open += sheet.openFlags().size();
-  open += static_cast<size_t>(std::ranges::count(document.issues, false, &ScanIssue::dismissed));
-  return static_cast<int>(open);
+  return document.openItemCount();
 }
 
 std::optional<std::string> blocker(const ExamDocument &document) {

@@ -1,41 +1,100 @@
 #include "workflow/GradingRun.h"
 
-#include "grading/Assembly.h"
+#include "library/FileIO.h"
+#include "library/ImageStaging.h"
 #include "scanning/Grader.h"
 #include "scanning/KeyScan.h"
 
 #include <algorithm>
 #include <cctype>
+#include <map>
+#include <set>
 
 namespace ovalon::GradingRun {
 
 namespace {
 
-std::string lowerExtension(const std::filesystem::path &path) {
+namespace fs = std::filesystem;
+
+std::string quoted(const fs::path &path) {
+  return "\u201C" + path.filename().string() + "\u201D";
+}
+
+std::string lowerExtension(const fs::path &path) {
   std::string extension = path.extension().string();
   std::ranges::transform(extension, extension.begin(),
                          [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return extension;
 }
 
-void readFile(const std::filesystem::path &path, const Exam &exam, const Progress &progress,
-              std::stop_token stop, Reading &reading) {
+// Takes each finished page's picture out to the staging folder and remembers
+// where it went, by page, for the source being read.
+class PictureSink {
+public:
+  explicit PictureSink(ImageStaging *staging, Reading &reading)
+      : staging_(staging), reading_(reading) {}
+
+  Grader::PageDone hook() {
+    if (!staging_)
+      return {};
+    return [this](PageOutcome &page) {
+      if (!page.preview || reading_.pictureError)
+        return;
+      Uuid id = Uuid::random();
+      if (auto added = staging_->add(id, *page.preview); !added) {
+        reading_.pictureError = added.error();
+        return;
+      }
+      page.preview.reset();
+      staged_[page.sourcePage] = id;
+    };
+  }
+
+  // Origins for the pages of one source, read in order, then forgets them.
+  void note(const std::vector<PageOutcome> &pages, const std::optional<std::string> &digest) {
+    for (const PageOutcome &page : pages) {
+      auto found = staged_.find(page.sourcePage);
+      reading_.origins.push_back(
+          {found == staged_.end() ? std::nullopt : std::optional(found->second), digest});
+    }
+    staged_.clear();
+  }
+
+private:
+  ImageStaging *staging_;
+  Reading &reading_;
+  std::map<int, Uuid> staged_;
+};
+
+void keep(std::vector<PageOutcome> &&pages, const std::optional<std::string> &digest,
+          PictureSink &sink, Reading &reading) {
+  sink.note(pages, digest);
+  std::ranges::move(pages, std::back_inserter(reading.outcomes));
+}
+
+void readFile(const fs::path &path, const Exam &exam, const Progress &progress,
+              std::stop_token stop, PictureSink &sink, Reading &reading) {
+  if (auto why = unopenable(path)) {
+    reading.errors.push_back(*why);
+    return;
+  }
   std::string name = path.filename().string();
+  const std::optional<std::string> digest = FileIO::digest(path);
   if (lowerExtension(path) == ".pdf") {
-    auto outcomes = Grader::gradePDF(path, exam, progress, stop);
+    auto outcomes = Grader::gradePDF(path, exam, progress, stop, sink.hook());
     if (!outcomes) {
       reading.errors.push_back(name + ": " + outcomes.error().description());
       return;
     }
-    std::ranges::move(*outcomes, std::back_inserter(reading.outcomes));
+    keep(std::move(*outcomes), digest, sink, reading);
     return;
   }
-  auto outcomes = Grader::gradeImageFile(path, exam, progress, stop);
+  auto outcomes = Grader::gradeImageFile(path, exam, progress, stop, sink.hook());
   if (!outcomes) {
     reading.errors.push_back(name + " isn\u2019t a PDF or an image Ovalon can open.");
     return;
   }
-  std::ranges::move(*outcomes, std::back_inserter(reading.outcomes));
+  keep(std::move(*outcomes), digest, sink, reading);
 }
 
 bool isKeyPage(const PageOutcome &outcome) {
@@ -46,7 +105,8 @@ std::string plural(size_t n, const std::string &word) {
   return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
 }
 
-std::vector<std::string> sentences(const Reading &reading, const AssemblyResult &assembly) {
+std::vector<std::string> sentences(const Reading &reading, const AssemblyResult &assembly,
+                                   int skipped, long blackAndWhite) {
   std::vector<std::string> out;
   size_t open = 0;
   for (const ScannedSheet &sheet : assembly.sheets)
@@ -60,7 +120,10 @@ std::vector<std::string> sentences(const Reading &reading, const AssemblyResult 
   else if (issues > 1)
     out.push_back(std::to_string(issues) +
                   " pages couldn\u2019t be graded; they\u2019re listed in Review.");
-  auto blackAndWhite = std::ranges::count(reading.outcomes, true, &PageOutcome::blackAndWhite);
+  if (skipped > 0)
+    out.push_back((skipped == 1 ? std::string("1 page was") : plural(skipped, "page") + " were") +
+                  " already graded in this test, so " + (skipped == 1 ? "it was" : "they were") +
+                  " left out.");
   if (blackAndWhite > 0)
     out.push_back((blackAndWhite == 1 ? std::string("1 page was")
                                       : std::to_string(blackAndWhite) + " pages were") +
@@ -77,6 +140,19 @@ std::string joined(const std::vector<std::string> &lines) {
   return text;
 }
 
+// Every page the document holds, as (file digest, page in that file).
+std::set<std::pair<std::string, int>> gradedPages(const ExamDocument &document) {
+  std::set<std::pair<std::string, int>> pages;
+  for (const ScannedSheet &sheet : document.sheets)
+    if (sheet.sourceDigest)
+      for (int page : sheet.sourcePages)
+        pages.emplace(*sheet.sourceDigest, page);
+  for (const ScanIssue &issue : document.issues)
+    if (issue.sourceDigest)
+      pages.emplace(*issue.sourceDigest, issue.sourcePage);
+  return pages;
+}
+
 } // namespace
 
 std::string scanName(const std::vector<ScanSource> &sources) {
@@ -85,46 +161,75 @@ std::string scanName(const std::vector<ScanSource> &sources) {
   if (auto *images = std::get_if<ScanSource::Images>(&sources.front().input))
     return images->name;
   if (sources.size() == 1)
-    return "\u201C" + std::get<ScanSource::File>(sources.front().input).path.filename().string() +
-           "\u201D";
+    return quoted(std::get<ScanSource::File>(sources.front().input).path);
   return std::to_string(sources.size()) + " files";
 }
 
+std::optional<std::string> unopenable(const fs::path &path) {
+  std::error_code error;
+  auto status = fs::status(path, error);
+  if (status.type() == fs::file_type::not_found)
+    return quoted(path) + " doesn\u2019t exist.";
+  if (status.type() == fs::file_type::directory)
+    return quoted(path) + " is a folder.";
+  if (error)
+    return quoted(path) + " can\u2019t be opened: " + error.message() + ".";
+  return std::nullopt;
+}
+
 Reading read(const std::vector<ScanSource> &sources, const Exam &exam, const Progress &progress,
-             std::stop_token stop) {
+             std::stop_token stop, ImageStaging *pictures) {
   Reading reading;
+  PictureSink sink(pictures, reading);
   for (const ScanSource &source : sources) {
     if (stop.stop_requested())
       break;
     if (auto *images = std::get_if<ScanSource::Images>(&source.input))
-      std::ranges::move(Grader::gradeImages(images->images, images->name, exam, progress, stop),
-                        std::back_inserter(reading.outcomes));
+      keep(Grader::gradeImages(images->images, images->name, exam, progress, stop, sink.hook()),
+           std::nullopt, sink, reading);
     else
-      readFile(std::get<ScanSource::File>(source.input).path, exam, progress, stop, reading);
+      readFile(std::get<ScanSource::File>(source.input).path, exam, progress, stop, sink, reading);
   }
   return reading;
 }
 
-Result complete(const Reading &reading, const ExamDocument &document) {
+Result complete(Reading &&reading, const ExamDocument &document, bool again) {
+  const auto graded = again ? std::set<std::pair<std::string, int>>{} : gradedPages(document);
+  const long blackAndWhite =
+      std::ranges::count(reading.outcomes, true, &PageOutcome::blackAndWhite);
   std::vector<PageOutcome> keyPages;
   std::vector<PageOutcome> studentPages;
-  for (const PageOutcome &outcome : reading.outcomes)
-    (isKeyPage(outcome) ? keyPages : studentPages).push_back(outcome);
-
+  std::vector<PageOrigin> studentOrigins;
   Result result;
+  for (size_t i = 0; i < reading.outcomes.size(); ++i) {
+    PageOutcome &outcome = reading.outcomes[i];
+    PageOrigin origin = i < reading.origins.size() ? reading.origins[i] : PageOrigin{};
+    if (isKeyPage(outcome)) {
+      keyPages.push_back(std::move(outcome));
+    } else if (origin.digest && graded.contains({*origin.digest, outcome.sourcePage})) {
+      ++result.skippedPages;
+    } else {
+      studentPages.push_back(std::move(outcome));
+      studentOrigins.push_back(std::move(origin));
+    }
+  }
+  reading.outcomes.clear();
+
   if (!keyPages.empty())
     if (auto key = KeyScan::readKey(keyPages, document.exam))
       result.key = std::move(*key);
-  result.assembly =
-      Assembly::assemble(studentPages, document.exam, document.roster.students, document.sheets);
+  result.assembly = Assembly::assemble(std::move(studentPages), document.exam,
+                                       document.roster.students, document.sheets, studentOrigins);
 
-  size_t graded = result.assembly.sheets.size();
-  if (graded > 0)
-    result.title = "Graded " + plural(graded, "sheet");
+  size_t sheets = result.assembly.sheets.size();
+  if (sheets > 0)
+    result.title = "Graded " + plural(sheets, "sheet");
+  else if (result.skippedPages > 0 && result.assembly.issues.empty())
+    result.title = "These pages are already graded";
   else
     result.title =
         result.key ? "No student sheets were in the scan" : "No answer sheets were graded";
-  auto lines = sentences(reading, result.assembly);
+  auto lines = sentences(reading, result.assembly, result.skippedPages, blackAndWhite);
   result.detail = lines.empty() ? "Every mark was clear." : joined(lines);
   if (result.key) {
     lines.insert(lines.begin(), result.title + ".");
@@ -133,11 +238,22 @@ Result complete(const Reading &reading, const ExamDocument &document) {
   return result;
 }
 
+Result complete(const Reading &reading, const ExamDocument &document, bool again) {
+  return complete(Reading(reading), document, again);
+}
+
 void apply(const Result &result, ExamDocument &document) {
   document.sheets.insert(document.sheets.end(), result.assembly.sheets.begin(),
                          result.assembly.sheets.end());
   document.issues.insert(document.issues.end(), result.assembly.issues.begin(),
                          result.assembly.issues.end());
+}
+
+void apply(Result &&result, ExamDocument &document) {
+  std::ranges::move(result.assembly.sheets, std::back_inserter(document.sheets));
+  std::ranges::move(result.assembly.issues, std::back_inserter(document.issues));
+  result.assembly.sheets.clear();
+  result.assembly.issues.clear();
 }
 
 } // namespace ovalon::GradingRun

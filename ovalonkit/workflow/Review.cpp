@@ -5,6 +5,8 @@
 #include "scanning/GrayImage.h"
 
 #include <algorithm>
+#include <cctype>
+#include <map>
 
 namespace ovalon::Review {
 
@@ -34,6 +36,53 @@ std::vector<Item> items(const ExamDocument &document) {
     for (const ReviewFlag &flag : sheet->flags)
       list.push_back({Item::Flag{sheet->id, flag.id}});
   return list;
+}
+
+std::vector<std::string> names(const ExamDocument &document, const std::vector<Item> &list) {
+  std::vector<std::string> out;
+  std::map<std::string, int> used;
+  for (const Item &item : list) {
+    std::string name = "?";
+    if (const auto *ref = std::get_if<Item::Issue>(&item.target)) {
+      auto issue = std::ranges::find(document.issues, ref->issue, &ScanIssue::id);
+      if (issue != document.issues.end())
+        name = issue->source + "#" + std::to_string(issue->sourcePage);
+    } else {
+      const auto &flagRef = std::get<Item::Flag>(item.target);
+      auto sheet = std::ranges::find(document.sheets, flagRef.sheet, &ScannedSheet::id);
+      if (sheet != document.sheets.end()) {
+        auto flag = std::ranges::find(sheet->flags, flagRef.flag, &ReviewFlag::id);
+        if (flag != sheet->flags.end()) {
+          name = "S" + std::to_string(sheet->number) + ":";
+          if (flag->kind == FlagKind::studentID)
+            name += "id";
+          else if (flag->kind == FlagKind::missingPage)
+            name += "pages";
+          else
+            name += "Q" + std::to_string(questionNumber(document.exam, *sheet, *flag).value_or(0));
+        }
+      }
+    }
+    int seen = ++used[name];
+    out.push_back(seen == 1 ? name : name + "/" + std::to_string(seen));
+  }
+  return out;
+}
+
+std::optional<Item> named(const ExamDocument &document, const std::vector<Item> &list,
+                          std::string_view name) {
+  auto folded = [](std::string_view text) {
+    std::string out(text);
+    if (out.starts_with('s') || out.starts_with('S'))
+      std::ranges::transform(out, out.begin(),
+                             [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return out;
+  };
+  std::vector<std::string> all = names(document, list);
+  for (size_t i = 0; i < all.size(); ++i)
+    if (all[i] == name || (all[i].starts_with('S') && folded(all[i]) == folded(name)))
+      return list[i];
+  return std::nullopt;
 }
 
 bool isOpen(const ExamDocument &document, const Item &item) {
@@ -84,6 +133,16 @@ bool resolve(ExamDocument &document, const Uuid &sheetID, const Uuid &flagID,
     return false;
   bool excludes = resolution && std::holds_alternative<Resolution::Exclude>(resolution->decision);
   bool aboutID = flag->kind == FlagKind::studentID;
+  // A later ID flag only says the sheet's decided student has another sheet
+  // too; picking someone else is a new decision on the sheet's ID.
+  auto firstID = std::ranges::find(sheet->flags, FlagKind::studentID, &ReviewFlag::kind);
+  if (aboutID && firstID != flag && resolution &&
+      std::holds_alternative<Resolution::Student>(resolution->decision)) {
+    firstID->resolution = std::move(resolution);
+    sheet->flags.erase(flag);
+    refreshIDs(document);
+    return true;
+  }
   flag->resolution = std::move(resolution);
   if (excludes)
     sheet->excluded = true;
@@ -115,11 +174,27 @@ std::optional<std::vector<Uuid>> removeSheet(ExamDocument &document, const Uuid 
   return pictures;
 }
 
-bool dismissIssue(ExamDocument &document, const Uuid &issueID) {
+std::optional<std::vector<Uuid>> removeSheets(ExamDocument &document,
+                                              const std::vector<Uuid> &sheets) {
+  for (const Uuid &id : sheets)
+    if (!findSheet(document, id))
+      return std::nullopt;
+  std::vector<Uuid> pictures;
+  std::erase_if(document.sheets, [&](ScannedSheet &sheet) {
+    if (std::ranges::find(sheets, sheet.id) == sheets.end())
+      return false;
+    std::ranges::move(sheet.pageImages, std::back_inserter(pictures));
+    return true;
+  });
+  refreshIDs(document);
+  return pictures;
+}
+
+bool dismissIssue(ExamDocument &document, const Uuid &issueID, bool dismissed) {
   auto issue = std::ranges::find(document.issues, issueID, &ScanIssue::id);
   if (issue == document.issues.end())
     return false;
-  issue->dismissed = true;
+  issue->dismissed = dismissed;
   return true;
 }
 

@@ -52,7 +52,7 @@ TEST(AppModelLibrary, emptyLibraryStartsWithoutSelectionAndNewTestUsesDefaults) 
   EXPECT_EQ(doc->exam.signature().summary(), "20 questions, A\u2013D, 6-digit ID, US Letter");
   EXPECT_EQ(model.tab(), AppModel::Tab::builder);
   waitForSaves();
-  EXPECT_EQ(ExamLibrary{dir.path()}.loadAll().size(), 1u);
+  EXPECT_EQ(ExamLibrary{dir.path()}.loadAll().documents.size(), 1u);
 }
 
 TEST(AppModelLibrary, startsFromTheLibraryNewestFirst) {

@@ -23,7 +23,7 @@ protected:
   TempDir library;
   CliResult run(const std::vector<std::string> &args) { return runCli(library.path(), args); }
   ExamDocument stored(const std::string &id) {
-    for (ExamDocument &doc : ExamLibrary{library.path()}.loadAll())
+    for (ExamDocument &doc : ExamLibrary{library.path()}.loadAll().documents)
       if (doc.exam.id.text() == id)
         return doc;
     ADD_FAILURE() << "no document " << id;

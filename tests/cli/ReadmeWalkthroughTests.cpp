@@ -47,7 +47,7 @@ TEST(ReadmeWalkthrough, runsAsWritten) {
   ASSERT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << slurp(work / "out.txt") << "\n"
                                                        << slurp(work / "err.txt");
 
-  std::vector<ExamDocument> tests = ExamLibrary{library.path()}.loadAll();
+  std::vector<ExamDocument> tests = ExamLibrary{library.path()}.loadAll().documents;
   ASSERT_EQ(tests.size(), 1u);
   EXPECT_FALSE(tests[0].sheets.empty());
   for (const char *file :

@@ -75,7 +75,7 @@ TEST(RescanCommand, replacesOneSheetAndPrintsWhatChanged) {
       pdf(files, "class.pdf", {adasPage(doc.exam, {9}, {5}), gracesPage(doc.exam)});
   CliResult graded = runCli(library.path(), {"grade", "Unit test", classScan});
   ASSERT_EQ(graded.status, 0) << graded.err;
-  doc = stored.loadAll().at(0);
+  doc = stored.loadAll().documents.at(0);
   ASSERT_EQ(doc.sheets.size(), 2u);
   ScannedSheet &ada = doc.sheets[0];
   ASSERT_EQ(ada.flags.size(), 2u);
@@ -102,9 +102,8 @@ TEST(RescanCommand, replacesOneSheetAndPrintsWhatChanged) {
   CliResult unreadable =
       runCli(library.path(), {"rescan", "Unit test", "1", (files / "notes.txt").string()});
   EXPECT_EQ(unreadable.status, 1);
-  EXPECT_EQ(unreadable.err, "The sheet wasn\u2019t replaced\nNo answer sheet for this test was "
-                            "found in the scan.\nnotes.txt "
-                            "isn\u2019t a PDF or an image Ovalon can open.\n");
+  EXPECT_EQ(unreadable.err, "The sheet wasn\u2019t replaced\nnotes.txt isn\u2019t a PDF or an "
+                            "image Ovalon can open.\n");
   EXPECT_TRUE(FileIO::read(document) == before);
   EXPECT_EQ(pictures(images), picturesBefore);
 
@@ -115,7 +114,7 @@ TEST(RescanCommand, replacesOneSheetAndPrintsWhatChanged) {
                            "The score went from 95% to 100%. The rest of the class wasn\u2019t "
                            "regraded.\n"
                            "1 review answer was kept, where the new scan reads the same.\n");
-  ExamDocument after = stored.loadAll().at(0);
+  ExamDocument after = stored.loadAll().documents.at(0);
   ASSERT_EQ(after.sheets.size(), 2u);
   const ScannedSheet &now = after.sheets[0];
   EXPECT_EQ(now.id, ada.id);

@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 constexpr const char *sampleID = "3C9E51A0";
 
 ExamDocument sampleDocument(const TempDir &library) {
-  return ExamLibrary{library.path()}.loadAll().at(0);
+  return ExamLibrary{library.path()}.loadAll().documents.at(0);
 }
 
 size_t pictureCount(const TempDir &library, const ExamDocument &doc) {
@@ -142,7 +142,7 @@ TEST_F(ReviewCommands, settledSampleWritesEveryFile) {
   CliResult first = runCli(library.path(), {"sample", "--out", out.path().string(), "--settle"});
   ASSERT_EQ(first.status, 0) << first.err;
   for (const char *expected :
-       {"already graded: 26 sheets, 7 items open in Review.", "Review:\n1. [open] Faint mark",
+       {"already graded: 26 sheets, 7 items open in Review.", "Review:\n1. S3:Q6 [open] Faint mark",
         "Decisions:\n",
         "Sheet 19 \u00B7 Question 4: set to D, the darkest mark; the other looks erased",
         "Sheet 22: counted for Hazel Quinn (204517)", "Scores:\n", "Reliability (KR-20): "})

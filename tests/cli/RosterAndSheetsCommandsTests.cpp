@@ -29,7 +29,7 @@ protected:
   void SetUp() override {
     ASSERT_EQ(run({"new", "--title", "Bio", "--questions", "150", "--versions", "2"}).status, 0);
   }
-  ExamDocument stored() { return ExamLibrary{library.path()}.loadAll().at(0); }
+  ExamDocument stored() { return ExamLibrary{library.path()}.loadAll().documents.at(0); }
   std::string write(const std::string &name, const std::string &bytes) {
     fs::path path = files / name;
     std::ofstream(path, std::ios::binary) << bytes;

@@ -140,7 +140,7 @@ TEST_F(SimulateCommand, keySheetComesFirstAndGradeUsesIt) {
   CliResult graded = run({"grade", "Quiz", scan("key.pdf"), "--use-key"});
   ASSERT_EQ(graded.status, 0) << graded.err;
   EXPECT_NE(graded.out.find("Used the key: 8 answers changed."), std::string::npos) << graded.out;
-  const Exam exam = ExamLibrary{library.path()}.loadAll().at(0).exam;
+  const Exam exam = ExamLibrary{library.path()}.loadAll().documents.at(0).exam;
   const std::string expected = "ABCDABCDAB";
   for (size_t q = 0; q < 10; ++q)
     EXPECT_EQ(exam.key[q].correct, (std::set<int>{expected[q] - 'A'})) << q;

@@ -276,3 +276,50 @@ TEST(Assembly, pagesWithoutProblemOrIdentityAreSkipped) {
 
 } // namespace
 } // namespace ovalon
+
+namespace ovalon {
+namespace {
+
+// A student picked by hand who already has a sheet: the clash is an open item
+// until it goes (or is accepted); a rescan's prompt for another student stays
+// until it is decided.
+TEST(Assembly, aPickedStudentWithAnEarlierSheetRaisesAnItemUntilTheClashGoes) {
+  Scan scan(10, 6);
+  scan.page(1, "42");
+  scan.page(1, "");
+  std::vector<Student> roster{{"42", "Grace", "Hopper"}};
+  std::vector<ScannedSheet> sheets = scan.assemble(roster).sheets;
+  sheets[1].flags[0].resolution = Resolution::student("42");
+
+  auto refreshed = Assembly::refreshIDFlags(sheets, scan.exam, roster);
+  ASSERT_EQ(kinds(refreshed[1]), (std::vector<FlagKind>{FlagKind::studentID, FlagKind::studentID}));
+  EXPECT_EQ(refreshed[1].flags[1].note, "ID 42 is also on sheet 1.");
+  EXPECT_EQ(refreshed[1].openFlags().size(), 1u);
+  EXPECT_EQ(refreshed[1].studentID(), "42") << "the decision still stands";
+  auto again = Assembly::refreshIDFlags(refreshed, scan.exam, roster);
+  EXPECT_EQ(again[1].flags, refreshed[1].flags) << "the clash keeps its id";
+
+  again[1].flags[1].resolution = Resolution::accept();
+  EXPECT_EQ(Assembly::refreshIDFlags(again, scan.exam, roster)[1].flags, again[1].flags)
+      << "an accepted clash stays accepted";
+
+  refreshed[0].excluded = true;
+  EXPECT_EQ(Assembly::refreshIDFlags(refreshed, scan.exam, roster)[1].flags.size(), 1u)
+      << "the clash went with the other sheet";
+
+  ScannedSheet prompted = sheets[0];
+  prompted.flags = {{Uuid::random(),
+                     FlagKind::studentID,
+                     {},
+                     {},
+                     {},
+                     {},
+                     "This scan reads ID 42; the sheet it replaced was 7\u2019s. Pick the student.",
+                     {}}};
+  auto kept = Assembly::refreshIDFlags({prompted}, scan.exam, roster);
+  EXPECT_EQ(kept[0].flags, prompted.flags);
+  EXPECT_FALSE(kept[0].studentID());
+}
+
+} // namespace
+} // namespace ovalon

@@ -195,6 +195,21 @@ TEST_F(RescanSheet, anotherStudentsIDAsksTheTeacherToPick) {
   EXPECT_EQ(done->summary.keptDecisions, 0);
 }
 
+// The page of a student who already has a sheet: the clash is no reason to
+// take it quietly.
+TEST_F(RescanSheet, anotherStudentWithASheetOfTheirOwnStillAsksTheTeacher) {
+  auto done = Rescan::replace(doc.sheets[0].id, doc.exam, doc.roster, doc.sheets, {page("grace")},
+                              rescanTime);
+  ASSERT_TRUE(done);
+  EXPECT_TRUE(done->summary.differentStudent);
+  const ScannedSheet &now = doc.sheets[0];
+  ASSERT_EQ(std::ranges::count(now.flags, FlagKind::studentID, &ReviewFlag::kind), 1);
+  EXPECT_EQ(now.flags[0].note, "This scan reads ID 5678; the sheet it replaced was 1234\u2019s. "
+                               "Pick the student.");
+  auto refreshed = Assembly::refreshIDFlags(doc.sheets, doc.exam, doc.roster.students);
+  EXPECT_EQ(refreshed[0].flags[0], now.flags[0]) << "the prompt stays until decided";
+}
+
 TEST_F(RescanSheet, refusalsSayWhyAndLeaveTheDocumentAsItWas) {
   struct Case {
     std::vector<PageOutcome> outcomes;

@@ -90,7 +90,7 @@ TEST_F(CrashSafety, aSaveKilledAtAnyMomentLeavesTheOldOrTheNewFileNeverATornOne)
     kill(child, SIGKILL);
     waitpid(child, nullptr, 0);
 
-    std::vector<ExamDocument> loaded = library.loadAll();
+    std::vector<ExamDocument> loaded = library.loadAll().documents;
     ASSERT_EQ(loaded.size(), 1u) << "round " << round;
     EXPECT_TRUE(loaded[0] == v.a || loaded[0] == v.b) << "round " << round;
     auto picture = library.loadImage(v.picture, v.a.exam.id);
@@ -115,7 +115,7 @@ TEST_F(CrashSafety, aFreshTemporaryOfAnotherSaveIsLeftAlone) {
   std::ofstream(inFlight) << "{";
   ASSERT_TRUE(library.save(v.b));
   EXPECT_TRUE(fs::exists(inFlight));
-  EXPECT_EQ(library.loadAll().size(), 1u);
+  EXPECT_EQ(library.loadAll().documents.size(), 1u);
 }
 
 // Root may write anywhere, so the check runs as an ordinary user where it can.
@@ -131,7 +131,7 @@ TEST_F(CrashSafety, aReadOnlyFolderGivesTheSaveFailureAndKeepsTheOldFile) {
   });
   fs::permissions(folder / "Tests", fs::perms::owner_all);
   EXPECT_EQ(code, 0) << "1: the save went through; 2: another message";
-  EXPECT_EQ(library.loadAll().at(0), v.a);
+  EXPECT_EQ(library.loadAll().documents.at(0), v.a);
 }
 
 // A file-size limit makes the write stop midway, as a full disk does.
@@ -146,7 +146,7 @@ TEST_F(CrashSafety, aWriteThatRunsOutOfSpaceGivesTheSaveFailureAndLeavesNoTrace)
     return saveFailureCode(library.save(v.b));
   });
   EXPECT_EQ(code, 0) << "1: a save went through; 2: another message";
-  EXPECT_EQ(library.loadAll().at(0), v.a);
+  EXPECT_EQ(library.loadAll().documents.at(0), v.a);
   EXPECT_EQ(library.loadImage(v.picture, v.a.exam.id), v.pictureA);
   EXPECT_EQ(temporaries(folder / "Tests"), 0u);
   EXPECT_EQ(temporaries(folder / "Images" / v.a.exam.id.text()), 0u);

@@ -34,16 +34,17 @@ std::vector<std::string> titles(const std::vector<ExamDocument> &docs) {
 TEST(ExamLibrary, missingFolderLoadsEmptyAndFirstSaveCreatesIt) {
   TempDir dir;
   ExamLibrary library{dir / "Nested" / "Ovalon"};
-  EXPECT_TRUE(library.loadAll().empty());
+  EXPECT_TRUE(library.loadAll().documents.empty());
+  EXPECT_TRUE(library.list().tests.empty());
   ExamDocument doc = document("First", 100);
   ASSERT_TRUE(library.save(doc));
   EXPECT_TRUE(fs::exists(library.folder / "Tests" / (doc.exam.id.text() + ".json")));
-  auto loaded = library.loadAll();
+  auto loaded = library.loadAll().documents;
   ASSERT_EQ(loaded.size(), 1u);
   EXPECT_EQ(loaded[0], doc);
 }
 
-TEST(ExamLibrary, loadsNewestFirstAndSkipsWhatIsNotADocument) {
+TEST(ExamLibrary, loadsNewestFirstSkipsWhatIsNotADocumentAndReportsWhatCantBeRead) {
   TempDir dir;
   ExamLibrary library{dir.path()};
   ExamDocument older = document("Older", 1000);
@@ -57,11 +58,18 @@ TEST(ExamLibrary, loadsNewestFirstAndSkipsWhatIsNotADocument) {
   writeText(tests / "notes.txt", json);
   writeText(tests / "broken.json", json.substr(0, json.size() - 10));
   fs::create_directory(tests / "folder.json");
-  EXPECT_EQ(titles(library.loadAll()), (std::vector<std::string>{"Newer", "Older"}));
+  auto contents = library.loadAll();
+  EXPECT_EQ(titles(contents.documents), (std::vector<std::string>{"Newer", "Older"}));
+  ASSERT_EQ(contents.unreadable.size(), 1u);
+  EXPECT_EQ(contents.unreadable[0].path, tests / "broken.json");
   EXPECT_TRUE(fs::exists(tests / "broken.json")); // left untouched
+  auto listing = library.list();
+  ASSERT_EQ(listing.tests.size(), 2u);
+  EXPECT_EQ(listing.tests[0].title, "Newer");
+  EXPECT_EQ(listing.unreadable, contents.unreadable);
 }
 
-TEST(ExamLibrary, documentWithOneBadRecordIsSkippedWhole) {
+TEST(ExamLibrary, documentWithOneBadRecordIsRefusedWhole) {
   TempDir dir;
   ExamLibrary library{dir.path()};
   ExamDocument good = document("Good", 10);
@@ -75,7 +83,10 @@ TEST(ExamLibrary, documentWithOneBadRecordIsSkippedWhole) {
   ASSERT_NE(at, std::string::npos);
   text.replace(at, 12, R"({"choice":{"_0":1},"blank":{}})");
   writeText(library.documentPath(bad.exam.id), text);
-  EXPECT_EQ(titles(library.loadAll()), std::vector<std::string>{"Good"});
+  auto contents = library.loadAll();
+  EXPECT_EQ(titles(contents.documents), std::vector<std::string>{"Good"});
+  ASSERT_EQ(contents.unreadable.size(), 1u);
+  EXPECT_EQ(contents.unreadable[0].reason, "sheets[0].flags[0].resolution holds two cases.");
 }
 
 TEST(ExamLibrary, failedSaveLeavesThePreviousFileIntact) {
@@ -88,8 +99,8 @@ TEST(ExamLibrary, failedSaveLeavesThePreviousFileIntact) {
   auto result = library.save(broken);
   ASSERT_FALSE(result);
   EXPECT_FALSE(result.error().description().empty());
-  ASSERT_EQ(library.loadAll().size(), 1u);
-  EXPECT_EQ(library.loadAll()[0], doc);
+  ASSERT_EQ(library.loadAll().documents.size(), 1u);
+  EXPECT_EQ(library.loadAll().documents[0], doc);
 }
 
 TEST(ExamLibrary, failedRenameLeavesNoTemporaryFileBehind) {
@@ -118,10 +129,11 @@ TEST(ExamLibrary, imagesAreStoredPerTestAndRemovedWithIt) {
   library.deleteImages({a, Uuid::random()}, doc.exam.id);
   EXPECT_FALSE(library.loadImage(a, doc.exam.id));
   EXPECT_TRUE(library.loadImage(b, doc.exam.id));
-  library.remove(doc.exam.id);
+  ASSERT_TRUE(library.remove(doc.exam.id));
   EXPECT_FALSE(library.loadImage(b, doc.exam.id));
-  EXPECT_TRUE(library.loadAll().empty());
-  library.remove(doc.exam.id); // already gone: not an error
+  EXPECT_TRUE(library.loadAll().documents.empty());
+  EXPECT_TRUE(fs::is_empty(library.testsFolder())) << "no summary or lock is left";
+  EXPECT_TRUE(library.remove(doc.exam.id)); // already gone: not an error
 }
 
 TEST(ExamLibrary, defaultFolderFollowsEnvironment) {

@@ -95,6 +95,34 @@ TEST(GradingRun, bubbledKeySheetIsSetAsideAndCarriesTheReport) {
   EXPECT_EQ(GradingRun::complete(none.reading, none.doc).title, "No answer sheets were graded");
 }
 
+TEST(GradingRun, pagesTheTestAlreadyHoldsAreLeftOutUnlessGradedAgain) {
+  ScanRun run;
+  run.page();
+  run.page();
+  run.reading.origins = {{std::nullopt, "digest A"}, {std::nullopt, "digest A"}};
+  GradingRun::Result first = GradingRun::complete(run.reading, run.doc);
+  EXPECT_EQ(first.assembly.sheets.at(0).sourceDigest, "digest A");
+  GradingRun::apply(first, run.doc);
+
+  GradingRun::Result twice = GradingRun::complete(run.reading, run.doc);
+  EXPECT_TRUE(twice.assembly.sheets.empty());
+  EXPECT_EQ(twice.skippedPages, 2);
+  EXPECT_EQ(twice.title, "These pages are already graded");
+  EXPECT_EQ(twice.detail, "2 pages were already graded in this test, so they were left out.");
+  EXPECT_EQ(GradingRun::complete(run.reading, run.doc, true).assembly.sheets.size(), 2u);
+
+  run.reading.origins[1].digest = "digest B"; // the same page of another file
+  EXPECT_EQ(GradingRun::complete(run.reading, run.doc).assembly.sheets.size(), 1u);
+}
+
+TEST(GradingRun, filesThatCantBeOpenedSayWhy) {
+  testing::TempDir dir;
+  EXPECT_EQ(GradingRun::unopenable(dir / "missing.pdf"),
+            "\u201Cmissing.pdf\u201D doesn\u2019t exist.");
+  EXPECT_EQ(GradingRun::unopenable(dir.path()),
+            "\u201C" + dir.path().filename().string() + "\u201D is a folder.");
+}
+
 TEST(GradingRun, filesThatAreNeitherPdfNorImageBecomeSentences) {
   testing::TempDir dir;
   std::ofstream(dir / "notes.txt") << "hello";

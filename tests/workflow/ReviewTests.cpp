@@ -57,6 +57,36 @@ TEST(Review, listsIssuesFirstThenFlagsBySheetNumber) {
   EXPECT_EQ(Review::items(graded.doc).size(), 3u) << "nothing is filtered out";
 }
 
+TEST(Review, itemsHaveNamesThatStayPutWhenTheListGrows) {
+  Graded graded;
+  auto names = [&] { return Review::names(graded.doc, Review::items(graded.doc)); };
+  EXPECT_EQ(names(), (std::vector<std::string>{"scan.pdf#3", "S1:Q2", "S2:id"}));
+  graded.doc.issues.insert(graded.doc.issues.begin(),
+                           {Uuid::random(), "late.pdf", 1, PageProblem::noCode(), {}, {}, false});
+  graded.doc.issues.push_back(
+      {Uuid::random(), "scan.pdf", 3, PageProblem::noMarks(), {}, {}, false});
+  EXPECT_EQ(names(), (std::vector<std::string>{"late.pdf#1", "scan.pdf#3", "scan.pdf#3/2", "S1:Q2",
+                                               "S2:id"}));
+  std::vector<Review::Item> items = Review::items(graded.doc);
+  EXPECT_EQ(Review::named(graded.doc, items, "s1:q2"), items[3]);
+  EXPECT_EQ(Review::named(graded.doc, items, "scan.pdf#3/2"), items[2]);
+  EXPECT_FALSE(Review::named(graded.doc, items, "S9:Q1"));
+  EXPECT_FALSE(Review::named(graded.doc, items, "SCAN.PDF#3")) << "file names keep their case";
+}
+
+TEST(Review, pickingAStudentWhoHasASheetRaisesAnItemAndPickingAnotherSettlesIt) {
+  Graded graded;
+  Review::resolve(graded.doc, graded.numbered(2).id, graded.idFlag(2)->id,
+                  Resolution::student("204501"));
+  const ScannedSheet &second = graded.numbered(2);
+  ASSERT_EQ(second.openFlags().size(), 1u);
+  const ReviewFlag clash = second.openFlags()[0];
+  EXPECT_EQ(clash.note, "ID 204501 is also on sheet 1.");
+  Review::resolve(graded.doc, second.id, clash.id, Resolution::student("204502"));
+  EXPECT_TRUE(graded.numbered(2).openFlags().empty());
+  EXPECT_EQ(graded.numbered(2).studentID(), "204502");
+}
+
 TEST(Review, leavingASheetOutExcludesItAndTakingItBackReopensTheDecision) {
   Graded graded;
   Uuid sheet = graded.numbered(1).id;
@@ -89,7 +119,7 @@ TEST(Review, decisionsAreRecordedAndReopened) {
   EXPECT_EQ(graded.numbered(2).studentID(), "204502");
 }
 
-TEST(Review, removingASheetReturnsItsPicturesAndClearsTheDuplicate) {
+TEST(Review, removingSheetsReturnsTheirPicturesAndClearsTheDuplicate) {
   Graded graded;
   std::vector<Uuid> pictures = graded.numbered(1).pageImages;
   ASSERT_FALSE(pictures.empty());
@@ -99,6 +129,14 @@ TEST(Review, removingASheetReturnsItsPicturesAndClearsTheDuplicate) {
   EXPECT_EQ(graded.doc.sheets.size(), 1u);
   EXPECT_EQ(graded.idFlag(2), nullptr);
   EXPECT_FALSE(Review::removeSheet(graded.doc, Uuid::random()));
+
+  Graded both;
+  EXPECT_FALSE(Review::removeSheets(both.doc, {both.numbered(1).id, Uuid::random()}));
+  EXPECT_EQ(both.doc.sheets.size(), 2u) << "all or nothing";
+  auto all = Review::removeSheets(both.doc, {both.numbered(1).id, both.numbered(2).id});
+  ASSERT_TRUE(all);
+  EXPECT_EQ(all->size(), 1u) << "sheet 1's picture";
+  EXPECT_TRUE(both.doc.sheets.empty());
 }
 
 TEST(Review, dismissingAnIssueKeepsItListed) {

@@ -1,0 +1,209 @@
+// Several ovalon-cli commands on one test at the same moment. Each race is
+// lined up with the commands' pause point (no sleeps): a command holds just
+// before it saves while the others run, then goes on. Nothing a command
+// reported as saved may be lost, and no picture may be left that no document
+// refers to.
+
+#include "library/ExamLibrary.h"
+#include "support/ClassScans.h"
+#include "support/CliProcess.h"
+#include "support/CliRunner.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+namespace ovalon {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::CliProcess;
+using testing::CliResult;
+using testing::PausePoint;
+using testing::runCli;
+using testing::TempDir;
+
+constexpr const char *title = "Unit test";
+constexpr const char *beforeSave = "OVALON_PAUSE_BEFORE_SAVE";
+const std::vector<std::pair<std::string, std::string>> patient{{"OVALON_LOCK_WAIT", "120"}};
+
+// Seven students graded (one open item each); three more scans wait to be graded.
+class ConcurrentCommands : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() {
+    graded = new TempDir;
+    scans = new TempDir;
+    ExamDocument doc = testing::smallClass();
+    id = doc.exam.id;
+    ASSERT_TRUE(ExamLibrary{graded->path()}.save(doc));
+    testing::writeClassScan(*scans / "class.pdf", doc.exam, {1, 2, 3, 4, 5, 6, 7});
+    testing::writeClassScan(*scans / "late.pdf", doc.exam, {8, 9});
+    testing::writeClassScan(*scans / "later.pdf", doc.exam, {10, 11});
+    CliResult result = runCli(graded->path(), {"grade", title, (*scans / "class.pdf").string()});
+    ASSERT_EQ(result.status, 0) << result.err;
+  }
+  static void TearDownTestSuite() {
+    delete graded;
+    delete scans;
+  }
+  void SetUp() override { fs::copy(graded->path(), library.path(), fs::copy_options::recursive); }
+
+  ExamDocument stored() const { return ExamLibrary{library.path()}.load(id).value().document; }
+  std::string scan(const char *name) const { return (*scans / name).string(); }
+  CliProcess start(const std::vector<std::string> &arguments, PausePoint *pause = nullptr,
+                   const std::vector<std::pair<std::string, std::string>> &environment = patient) {
+    return CliProcess(library.path(), arguments, pause, environment);
+  }
+  void expectNoStrayPictures() const {
+    EXPECT_EQ(testing::pictureFolder(library.path(), id), testing::picturesOf(stored()));
+  }
+
+  static TempDir *graded;
+  static TempDir *scans;
+  static Uuid id;
+  TempDir library;
+};
+
+TempDir *ConcurrentCommands::graded = nullptr;
+TempDir *ConcurrentCommands::scans = nullptr;
+Uuid ConcurrentCommands::id;
+
+int openItems(const ExamDocument &doc) {
+  return doc.openItemCount();
+}
+
+TEST_F(ConcurrentCommands, keyAndRosterChangedDuringAGradeAreKept) {
+  std::ofstream(library / "roster.csv") << "Student ID,Last Name,First Name\n1008,Pike,Jordan\n";
+  PausePoint pause(beforeSave);
+  CliProcess grade = start({"grade", title, scan("late.pdf")}, &pause);
+  ASSERT_TRUE(pause.awaitHeld());
+
+  CliResult key =
+      runCli(library.path(), {"key", title, "--question", "1", "--answers", "D", "--points", "5"});
+  ASSERT_EQ(key.status, 0) << key.err;
+  CliResult roster = runCli(library.path(), {"roster", title, (library / "roster.csv").string()});
+  ASSERT_EQ(roster.status, 0) << roster.err;
+  pause.release();
+  ASSERT_EQ(grade.wait().status, 0);
+
+  ExamDocument doc = stored();
+  EXPECT_EQ(doc.sheets.size(), 9u);
+  EXPECT_EQ(doc.exam.key[0].correct, std::set<int>{3});
+  EXPECT_EQ(doc.exam.key[0].points, 5);
+  ASSERT_EQ(doc.roster.students.size(), 1u);
+  EXPECT_EQ(doc.roster.students[0].lastName, "Pike");
+  expectNoStrayPictures();
+}
+
+TEST_F(ConcurrentCommands, decisionsMadeDuringAGradeAreKept) {
+  PausePoint pause(beforeSave);
+  CliProcess grade = start({"grade", title, scan("late.pdf")}, &pause);
+  ASSERT_TRUE(pause.awaitHeld());
+  CliResult resolved =
+      runCli(library.path(), {"resolve", title, "1=A", "2=B", "3=C", "4=D", "5=A", "6=B", "7=C"});
+  ASSERT_EQ(resolved.status, 0) << resolved.err;
+  pause.release();
+  ASSERT_EQ(grade.wait().status, 0);
+
+  ExamDocument doc = stored();
+  EXPECT_EQ(doc.sheets.size(), 9u);
+  EXPECT_EQ(openItems(doc), 2) << "only the two new sheets' items are open";
+}
+
+TEST_F(ConcurrentCommands, sevenDecisionsSavedAtOnceAreAllKept) {
+  PausePoint pause(beforeSave);
+  std::vector<CliProcess> resolves;
+  for (int item = 1; item <= 7; ++item)
+    resolves.push_back(start({"resolve", title, std::to_string(item) + "=blank"}, &pause));
+  // All seven have made their decision before any of them saves.
+  for (int i = 0; i < 7; ++i)
+    ASSERT_TRUE(pause.awaitHeld());
+  for (int i = 0; i < 7; ++i)
+    pause.release();
+  for (CliProcess &resolve : resolves) {
+    CliResult result = resolve.wait();
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "Saved 1 decision.\n");
+  }
+  EXPECT_EQ(openItems(stored()), 0);
+}
+
+TEST_F(ConcurrentCommands, twoGradesAtOnceKeepBothScansSheetsAndPictures) {
+  PausePoint pause(beforeSave);
+  CliProcess first = start({"grade", title, scan("late.pdf")}, &pause);
+  CliProcess second = start({"grade", title, scan("later.pdf")}, &pause);
+  ASSERT_TRUE(pause.awaitHeld());
+  ASSERT_TRUE(pause.awaitHeld());
+  pause.release();
+  pause.release();
+  EXPECT_EQ(first.wait().status, 0);
+  EXPECT_EQ(second.wait().status, 0);
+
+  ExamDocument doc = stored();
+  std::set<int> numbers;
+  std::set<std::string> ids;
+  for (const ScannedSheet &sheet : doc.sheets) {
+    numbers.insert(sheet.number);
+    ids.insert(sheet.readID);
+  }
+  EXPECT_EQ(numbers.size(), 11u) << "every sheet has a number of its own";
+  EXPECT_EQ(ids, (std::set<std::string>{"1001", "1002", "1003", "1004", "1005", "1006", "1007",
+                                        "1008", "1009", "1010", "1011"}));
+  expectNoStrayPictures();
+}
+
+TEST_F(ConcurrentCommands, aSheetRemovedDuringAGradeStaysRemoved) {
+  PausePoint pause(beforeSave);
+  CliProcess grade = start({"grade", title, scan("late.pdf")}, &pause);
+  ASSERT_TRUE(pause.awaitHeld());
+  ASSERT_EQ(runCli(library.path(), {"remove-sheet", title, "3"}).status, 0);
+  pause.release();
+  ASSERT_EQ(grade.wait().status, 0);
+
+  ExamDocument doc = stored();
+  EXPECT_EQ(doc.sheets.size(), 8u);
+  EXPECT_EQ(std::ranges::count(doc.sheets, 3, &ScannedSheet::number), 0);
+  expectNoStrayPictures();
+}
+
+TEST_F(ConcurrentCommands, aTestDeletedDuringAGradeStaysDeleted) {
+  TempDir fresh;
+  ASSERT_TRUE(ExamLibrary{fresh.path()}.save(testing::smallClass()));
+  PausePoint pause(beforeSave);
+  CliProcess grade(fresh.path(), {"grade", title, scan("late.pdf")}, &pause, patient);
+  ASSERT_TRUE(pause.awaitHeld());
+  CliResult deleted = runCli(fresh.path(), {"delete", title});
+  ASSERT_EQ(deleted.status, 0) << deleted.err;
+  pause.release();
+  CliResult graded = grade.wait();
+
+  EXPECT_EQ(graded.status, 1) << "the grade can't save into a test that is gone";
+  EXPECT_FALSE(fs::exists(fresh / "Tests" / (id.text() + ".json")));
+  EXPECT_FALSE(fs::exists(fresh / "Images" / id.text()));
+}
+
+TEST_F(ConcurrentCommands, aChangeThatCannotWaitSaysWhichCommandHoldsTheTest) {
+  PausePoint pause("OVALON_PAUSE_WITH_LOCK");
+  CliProcess grade = start({"grade", title, scan("late.pdf")}, &pause);
+  ASSERT_TRUE(pause.awaitHeld());
+  CliProcess key = start({"key", title, "--question", "2", "--answers", "A"}, nullptr,
+                         {{"OVALON_LOCK_WAIT", "0.2"}});
+  CliResult refused = key.wait();
+  const pid_t holder = grade.pid();
+  pause.release();
+  ASSERT_EQ(grade.wait().status, 0);
+
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.err.find("grade"), std::string::npos) << refused.err;
+  EXPECT_NE(refused.err.find("process " + std::to_string(holder)), std::string::npos)
+      << refused.err;
+  EXPECT_EQ(stored().exam.key[1].correct, std::set<int>{1}) << "the refused change wasn't saved";
+  EXPECT_EQ(stored().sheets.size(), 9u);
+}
+
+} // namespace
+} // namespace ovalon

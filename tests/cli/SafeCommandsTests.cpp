@@ -1,0 +1,240 @@
+// Commands that must not change or lose grades behind the teacher's back:
+// items named so numbers can't point at the wrong one, settled items kept,
+// one student never counted twice without an item saying so, a rescan of
+// another student's page refused, a scan graded once, and no picture left
+// over by a grade that didn't finish.
+
+#include "library/ExamLibrary.h"
+#include "support/ClassScans.h"
+#include "support/CliProcess.h"
+#include "support/CliRunner.h"
+#include "support/ScannedPdf.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <sys/resource.h>
+
+namespace ovalon {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::CliProcess;
+using testing::CliResult;
+using testing::runCli;
+using testing::TempDir;
+
+constexpr const char *title = "Unit test";
+
+// Students 1 to 3 graded (one blank row each); a few more scans at hand.
+class SafeCommands : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() {
+    graded = new TempDir;
+    scans = new TempDir;
+    ExamDocument doc = testing::smallClass();
+    id = doc.exam.id;
+    ASSERT_TRUE(ExamLibrary{graded->path()}.save(doc));
+    testing::writeClassScan(*scans / "class.pdf", doc.exam, {1, 2, 3});
+    testing::writeClassScan(*scans / "student2.pdf", doc.exam, {2});
+    testing::writeClassScan(*scans / "unlisted.pdf", doc.exam, {13});
+    testing::writeBytes(*scans / "blank.pdf",
+                        testing::scannedPdf({GrayImage::blank(850, 1100, 250)}, {612, 792},
+                                            testing::ScanDepth::gray));
+    CliResult result = runCli(graded->path(), {"grade", title, scan("class.pdf")});
+    ASSERT_EQ(result.status, 0) << result.err;
+  }
+  static void TearDownTestSuite() {
+    delete graded;
+    delete scans;
+  }
+  void SetUp() override { fs::copy(graded->path(), library.path(), fs::copy_options::recursive); }
+
+  static std::string scan(const char *name) { return (*scans / name).string(); }
+  ExamDocument stored() const { return ExamLibrary{library.path()}.load(id).value().document; }
+  CliResult run(const std::vector<std::string> &arguments) const {
+    return runCli(library.path(), arguments);
+  }
+  nlohmann::json review(bool openOnly = true) const {
+    std::vector<std::string> arguments{"review", title, "--json"};
+    if (openOnly)
+      arguments.push_back("--open");
+    return nlohmann::json::parse(run(arguments).out);
+  }
+  void expectNoStrayPictures() const {
+    EXPECT_EQ(testing::pictureFolder(library.path(), id), testing::picturesOf(stored()));
+  }
+
+  static TempDir *graded;
+  static TempDir *scans;
+  static Uuid id;
+  TempDir library;
+};
+
+TempDir *SafeCommands::graded = nullptr;
+TempDir *SafeCommands::scans = nullptr;
+Uuid SafeCommands::id;
+
+TEST_F(SafeCommands, itemsAreNamedAndASettledItemChangesOnlyWhenReopenedOrForced) {
+  nlohmann::json items = review();
+  ASSERT_EQ(items.size(), 3u);
+  EXPECT_EQ(items[1]["name"], "S2:Q2");
+  ASSERT_EQ(run({"resolve", title, "S2:Q2=B"}).status, 0);
+
+  // Another scan brings an unread page to the top: every number shifts by one,
+  // and 3, meant for S3:Q3, now points at the settled S2:Q2.
+  ASSERT_EQ(run({"grade", title, scan("blank.pdf"), scan("unlisted.pdf")}).status, 0);
+  ExamDocument before = stored();
+  CliResult stale = run({"resolve", title, "3=C"});
+  EXPECT_EQ(stale.status, 1);
+  EXPECT_EQ(stale.err, "Item 3 is already settled (Set to B). Reopen it first (3=reopen), or "
+                       "add --force.\n");
+  EXPECT_EQ(stored(), before) << "nothing was written";
+
+  EXPECT_EQ(run({"resolve", title, "S2:Q2=reopen", "S2:Q2=C"}).status, 0);
+  EXPECT_EQ(run({"resolve", title, "--force", "S2:Q2=D"}).status, 0);
+  EXPECT_EQ(run({"review", title}).out.find("S2:Q2 [settled: Set to D]") != std::string::npos, true)
+      << run({"review", title}).out;
+  EXPECT_EQ(run({"resolve", title, "S9:Q9=A"}).status, 2);
+}
+
+TEST_F(SafeCommands, aStudentPickedForASecondSheetRaisesAnItemThatBlocksExport) {
+  ASSERT_EQ(run({"grade", title, scan("unlisted.pdf")}).status, 0);
+  ASSERT_EQ(
+      run({"resolve", title, "S1:Q1=A", "S2:Q2=B", "S3:Q3=C", "S4:Q13=D", "S4:id=student:1001"})
+          .status,
+      0);
+  nlohmann::json open = review();
+  ASSERT_EQ(open.size(), 1u);
+  EXPECT_EQ(open[0]["name"], "S4:id/2");
+  EXPECT_EQ(open[0]["note"], "ID 1001 is also on sheet 1.");
+  CliResult blocked = run({"export", title, "--csv", (library / "grades.csv").string()});
+  EXPECT_EQ(blocked.status, 1);
+  EXPECT_FALSE(fs::exists(library / "grades.csv"));
+
+  ASSERT_EQ(run({"resolve", title, "S4:id/2=student:1004"}).status, 0);
+  EXPECT_TRUE(review().empty());
+  EXPECT_EQ(run({"export", title, "--csv", (library / "grades.csv").string()}).status, 0);
+}
+
+TEST_F(SafeCommands, aRescanThatReadsAnotherStudentIsRefusedUnlessSaidSo) {
+  const ExamDocument before = stored();
+  CliResult refused = run({"rescan", title, "1", scan("student2.pdf")});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.err, "The new scan reads Student B (1002), but sheet 1 is Student A "
+                         "(1001)\u2019s. Nothing was replaced; to replace it anyway, add "
+                         "--different-student.\n");
+  EXPECT_EQ(stored(), before);
+
+  CliResult replaced = run({"rescan", title, "1", scan("student2.pdf"), "--different-student"});
+  ASSERT_EQ(replaced.status, 0) << replaced.err;
+  auto prompt = [&] {
+    for (const auto &item : review())
+      if (item["note"].get<std::string>().starts_with("This scan reads ID 1002"))
+        return true;
+    return false;
+  };
+  EXPECT_TRUE(prompt());
+  // Anything that refreshes the class's ID flags leaves the prompt where it is.
+  ASSERT_EQ(run({"exclude", title, "2"}).status, 0);
+  ASSERT_EQ(run({"exclude", title, "2", "--include"}).status, 0);
+  EXPECT_TRUE(prompt());
+  expectNoStrayPictures();
+}
+
+TEST_F(SafeCommands, aScanIsGradedOnceUnlessAskedAgain) {
+  CliResult twice = run({"grade", title, scan("class.pdf")});
+  EXPECT_EQ(twice.status, 0) << twice.err;
+  EXPECT_EQ(twice.out, "These pages are already graded\n3 pages were already graded in this test, "
+                       "so they were left out.\nTo grade them again, add --again.\n");
+  EXPECT_EQ(stored().sheets.size(), 3u);
+  EXPECT_EQ(run({"grade", title, scan("class.pdf"), "--again"}).status, 0);
+  EXPECT_EQ(stored().sheets.size(), 6u);
+  expectNoStrayPictures();
+}
+
+TEST_F(SafeCommands, sheetsAreRemovedSeveralAtOnce) {
+  ASSERT_EQ(run({"grade", title, scan("unlisted.pdf")}).status, 0);
+  EXPECT_EQ(run({"remove-sheet", title, "1", "3-4"}).out, "3 sheets removed.\n");
+  ASSERT_EQ(stored().sheets.size(), 1u);
+  EXPECT_EQ(stored().sheets[0].number, 2);
+  expectNoStrayPictures();
+  EXPECT_EQ(run({"remove-sheet", title, "2", "7"}).status, 2) << "sheet 7 isn't there";
+  EXPECT_EQ(run({"remove-sheet", title, "4-2"}).status, 2);
+  EXPECT_EQ(stored().sheets.size(), 1u);
+}
+
+TEST_F(SafeCommands, versionsOfAGradedTestAreFixedAsInTheApp) {
+  for (const std::vector<std::string> &change :
+       {std::vector<std::string>{"--count", "2"}, {"--reshuffle"}, {"--shuffle-choices", "on"}}) {
+    std::vector<std::string> arguments{"versions", title};
+    arguments.insert(arguments.end(), change.begin(), change.end());
+    CliResult refused = run(arguments);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, "Sheets have been graded with this layout, so it\u2019s fixed now. "
+                           "Duplicate the test to change it.\n");
+  }
+  EXPECT_EQ(run({"versions", title}).status, 0) << "looking is fine";
+  EXPECT_EQ(stored().exam.versions.size(), 1u);
+}
+
+TEST_F(SafeCommands, aGradedTestIsDeletedOnlyWhenConfirmedAndEveryStepIsChecked) {
+  CliResult unconfirmed = run({"delete", title});
+  EXPECT_EQ(unconfirmed.status, 2);
+  EXPECT_EQ(unconfirmed.err,
+            "\u201CUnit test\u201D has 3 graded sheets; add --yes to delete it with them.\n");
+
+  // Tests/ that can't be changed: run as an ordinary user when the suite runs as root.
+  for (auto it = fs::recursive_directory_iterator(library.path());
+       it != fs::recursive_directory_iterator(); ++it)
+    fs::permissions(it->path(), fs::perms::all);
+  fs::permissions(library.path(), fs::perms::all);
+  fs::permissions(library / "Tests", fs::perms::owner_read | fs::perms::owner_exec |
+                                         fs::perms::group_read | fs::perms::group_exec |
+                                         fs::perms::others_read | fs::perms::others_exec);
+  CliResult failed =
+      CliProcess(library.path(), {"delete", title, "--yes"}, nullptr, {}, 65534).wait();
+  fs::permissions(library / "Tests", fs::perms::all);
+  EXPECT_EQ(failed.status, 1);
+  EXPECT_TRUE(failed.err.starts_with("The test couldn\u2019t be deleted: ")) << failed.err;
+  EXPECT_EQ(stored().sheets.size(), 3u);
+  expectNoStrayPictures();
+
+  EXPECT_EQ(run({"delete", title, "--yes"}).status, 0);
+  EXPECT_FALSE(fs::exists(library / "Images" / id.text()));
+  EXPECT_TRUE(ExamLibrary{library.path()}.list().tests.empty());
+}
+
+// A grade killed midway, and one whose pictures can't be written (a full
+// disk), leave no picture behind once the test is next changed.
+TEST_F(SafeCommands, aGradeThatDiesOrFailsLeavesNoPictureBehind) {
+  {
+    testing::PausePoint pause("OVALON_PAUSE_BEFORE_SAVE");
+    CliProcess grade(library.path(), {"grade", title, scan("unlisted.pdf")}, &pause);
+    ASSERT_TRUE(pause.awaitHeld()) << "its pictures are written by now";
+    EXPECT_NE(testing::pictureFolder(library.path(), id), testing::picturesOf(stored()));
+  } // killed
+  ASSERT_EQ(run({"key", title, "--question", "1", "--points", "2"}).status, 0);
+  expectNoStrayPictures();
+
+  signal(SIGXFSZ, SIG_IGN);
+  rlimit before{};
+  getrlimit(RLIMIT_FSIZE, &before);
+  rlimit small{4096, before.rlim_max};
+  setrlimit(RLIMIT_FSIZE, &small);
+  CliProcess full(library.path(), {"grade", title, scan("unlisted.pdf")});
+  setrlimit(RLIMIT_FSIZE, &before);
+  signal(SIGXFSZ, SIG_DFL);
+  CliResult failed = full.wait();
+  EXPECT_EQ(failed.status, 1);
+  EXPECT_TRUE(failed.err.starts_with("The page pictures couldn\u2019t be stored.")) << failed.err;
+  EXPECT_EQ(stored().sheets.size(), 3u);
+  expectNoStrayPictures();
+}
+
+} // namespace
+} // namespace ovalon

@@ -1,0 +1,184 @@
+// Documents that break the test's own rules or the file format: each is
+// refused on load with its reason, listed as unreadable with its path, and
+// neither crashes nor hangs a command that names it.
+
+#include "library/DocumentJSON.h"
+#include "library/ExamLibrary.h"
+#include "support/CliRunner.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <fstream>
+#include <functional>
+
+namespace ovalon {
+namespace {
+
+using nlohmann::json;
+using testing::TempDir;
+
+// A sound document: five questions, two versions, one graded sheet with a
+// flagged row, one page that couldn't be read.
+ExamDocument soundDocument() {
+  Exam exam = Exam::make(*Uuid::parse("6A1B2C3D-4E5F-4061-8273-8495A6B7C8D9"), "Quiz", Date{10}, 5,
+                         4, 4, Paper::letter, 99);
+  exam.setVersionCount(2);
+  exam.applyKeyText("ABCDA", 0);
+  ExamDocument doc = ExamDocument::make(exam);
+  ScannedSheet sheet;
+  sheet.id = Uuid::random();
+  sheet.number = 1;
+  sheet.source = "scan.pdf";
+  sheet.sourcePages = {1};
+  for (int p = 0; p < 5; ++p)
+    sheet.marks.push_back({{0.9, 0, 0, 0}, 0, {}, 0});
+  sheet.marks[2] = {{0, 0, 0, 0}, {}, MarkFlag::blank, {}};
+  sheet.idColumns.assign(4, MarkRead::empty(10));
+  sheet.flags.push_back({Uuid::random(),
+                         FlagKind::blank,
+                         2,
+                         Bytes{1, 2, 3},
+                         {0, 0, 0, 0},
+                         {},
+                         "No bubble is filled.",
+                         {}});
+  doc.sheets.push_back(sheet);
+  doc.issues.push_back({Uuid::random(), "scan.pdf", 2, PageProblem::noCode(), {}, {}, false});
+  return doc;
+}
+
+struct Case {
+  const char *name;
+  std::function<std::string(const std::string &)> damage; // the sound JSON in, the file out
+  const char *reason;                                     // part of the sentence given
+};
+
+std::function<std::string(const std::string &)> edited(std::function<void(json &)> change) {
+  return [change](const std::string &text) {
+    json j = json::parse(text);
+    change(j);
+    return j.dump();
+  };
+}
+
+std::string replaced(std::string text, const std::string &from, const std::string &to) {
+  text.replace(text.find(from), from.size(), to);
+  return text;
+}
+
+const std::vector<Case> &cases() {
+  static const std::vector<Case> all{
+      {"more questions than keys", edited([](json &j) { j["exam"]["questionCount"] = 8; }),
+       "The key has 5 answers for 8 questions."},
+      {"an empty key", edited([](json &j) { j["exam"]["key"] = json::array(); }),
+       "The key has 0 answers for 5 questions."},
+      {"a billion questions", edited([](json &j) { j["exam"]["questionCount"] = 1'000'000'000; }),
+       "it can have 1 to 200"},
+      {"a million ID digits", edited([](json &j) { j["exam"]["idDigits"] = 1'000'000; }),
+       "it can have 0 to 10"},
+      {"question 999 in an order",
+       edited([](json &j) { j["exam"]["versions"][1]["order"][0] = 999; }),
+       "Version B\u2019s order isn\u2019t the questions 1 to 5 each once."},
+      {"question -1 in an order",
+       edited([](json &j) { j["exam"]["versions"][1]["order"][0] = -1; }),
+       "Version B\u2019s order"},
+      {"a 5 MB title", edited([](json &j) { j["exam"]["title"] = std::string(5'000'000, 'x'); }),
+       "The title is longer than 1000 characters."},
+      {"-50 points", edited([](json &j) { j["exam"]["key"][0]["points"] = -50; }),
+       "Question 1 is worth -50 points"},
+      {"a key named twice",
+       [](const std::string &text) {
+         return replaced(text, R"("title":"Quiz")", R"("title":"Quiz","title":"Other")");
+       },
+       "names \u201Ctitle\u201D twice"},
+      {"one bad Base64 crop", edited([](json &j) { j["sheets"][0]["flags"][0]["crop"] = "@@"; }),
+       "sheets[0].flags[0].crop isn\u2019t Base64 data."},
+      {"30.0 for a sheet number",
+       [](const std::string &text) { return replaced(text, R"("number":1)", R"("number":30.0)"); },
+       "sheets[0].number isn\u2019t a whole number."},
+      {"a truncated file", [](const std::string &text) { return text.substr(0, text.size() - 40); },
+       "ends too early"},
+      {"a sheet with a mark too few", edited([](json &j) { j["sheets"][0]["marks"].erase(4); }),
+       "Sheet 1 has 4 answers for 5 questions."},
+      {"an answer beyond the choices",
+       edited([](json &j) { j["sheets"][0]["marks"][0]["choice"] = 7; }),
+       "Sheet 1 has an answer row that doesn\u2019t fit"},
+      {"a flag on question 100",
+       edited([](json &j) { j["sheets"][0]["flags"][0]["position"] = 99; }),
+       "flag on question 100"},
+      {"a page with two reasons", edited([](json &j) { j["issues"][0]["orphanPage"] = 2; }),
+       "has no single reason"},
+  };
+  return all;
+}
+
+TEST(InconsistentDocuments, eachIsRefusedWithItsReasonAndListedAsUnreadable) {
+  const ExamDocument sound = soundDocument();
+  const std::string text = *DocumentJSON::encode(sound);
+  {
+    TempDir folder;
+    ExamLibrary library{folder.path()};
+    ASSERT_TRUE(library.save(sound));
+    ASSERT_TRUE(library.load(sound.exam.id)) << "the sound document itself loads";
+  }
+  for (const Case &c : cases()) {
+    SCOPED_TRACE(c.name);
+    TempDir folder;
+    ExamLibrary library{folder.path()};
+    std::filesystem::create_directories(library.testsFolder());
+    const auto path = library.documentPath(sound.exam.id);
+    std::ofstream(path, std::ios::binary) << c.damage(text);
+
+    auto loaded = library.load(sound.exam.id);
+    ASSERT_FALSE(loaded);
+    EXPECT_EQ(loaded.error().kind, ExamLibrary::Failure::Kind::unreadable);
+    EXPECT_NE(loaded.error().description().find(c.reason), std::string::npos)
+        << loaded.error().description();
+
+    for (const auto &unreadable : {library.list().unreadable, library.loadAll().unreadable}) {
+      ASSERT_EQ(unreadable.size(), 1u);
+      EXPECT_EQ(unreadable[0].path, path);
+      EXPECT_NE(unreadable[0].reason.find(c.reason), std::string::npos) << unreadable[0].reason;
+    }
+    EXPECT_TRUE(library.list().tests.empty());
+
+    auto listed = testing::runCli(folder.path(), {"list"});
+    EXPECT_EQ(listed.status, 0);
+    EXPECT_NE(listed.out.find("unreadable\t"), std::string::npos) << listed.out;
+    EXPECT_NE(listed.out.find(c.reason), std::string::npos) << listed.out;
+    auto shown = testing::runCli(folder.path(), {"show", "6A1B"});
+    EXPECT_EQ(shown.status, 1) << shown.err;
+    EXPECT_NE(shown.err.find(c.reason), std::string::npos) << shown.err;
+  }
+}
+
+// A copy beside the original, and a document under another name: neither may
+// become a second file of one test when it is saved.
+TEST(InconsistentDocuments, filesNotNamedByTheirTestAreReportedAndTheRightOneIsUsed) {
+  TempDir folder;
+  ExamLibrary library{folder.path()};
+  const ExamDocument sound = soundDocument();
+  ASSERT_TRUE(library.save(sound));
+  const std::string text = *DocumentJSON::encode(sound);
+  std::ofstream(library.testsFolder() / (sound.exam.id.text() + " (copy).json")) << text;
+  std::ofstream(library.testsFolder() / "renamed.json")
+      << replaced(text, sound.exam.id.text(), "0F0E0D0C-0B0A-4908-8706-050403020100");
+
+  ExamLibrary::Listing listing = library.list();
+  ASSERT_EQ(listing.tests.size(), 1u);
+  EXPECT_EQ(listing.tests[0].id, sound.exam.id);
+  ASSERT_EQ(listing.unreadable.size(), 2u);
+  EXPECT_NE(listing.unreadable[0].reason.find("holds the same test as"), std::string::npos);
+  EXPECT_NE(listing.unreadable[1].reason.find("rename it to \u201C0F0E0D0C-0B0A-4908-8706-"
+                                              "050403020100.json\u201D"),
+            std::string::npos);
+  EXPECT_EQ(library.loadAll().documents.size(), 1u);
+
+  auto shown = testing::runCli(folder.path(), {"show", sound.exam.id.text()});
+  EXPECT_EQ(shown.status, 0) << "the full id names the test despite its copy: " << shown.err;
+}
+
+} // namespace
+} // namespace ovalon

@@ -1,0 +1,272 @@
+// One library changed by several programs: each change applied under the
+// test's lock to the document as it is on disk, summaries that follow the
+// file, and pictures that arrive only with the document that names them.
+
+#include "library/DocumentJSON.h"
+#include "library/ExamLibrary.h"
+#include "library/ImageStaging.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace ovalon {
+namespace {
+
+namespace fs = std::filesystem;
+using Edited = ExamLibrary::Edited;
+using Kind = ExamLibrary::Failure::Kind;
+using testing::TempDir;
+
+class SharedLibrary : public ::testing::Test {
+protected:
+  TempDir folder;
+  ExamLibrary library{folder.path(), std::chrono::milliseconds(200)};
+  ExamDocument doc =
+      ExamDocument::make(Exam::make(Uuid::random(), "Shared", Date{5}, 10, 4, 4, Paper::letter, 3));
+
+  void SetUp() override { ASSERT_TRUE(library.create(doc)); }
+
+  ExamLibrary::Edit setTitle(std::string title) {
+    return [title](ExamDocument &d) -> std::expected<Edited, std::string> {
+      d.exam.title = title;
+      return Edited::changed;
+    };
+  }
+  std::string storedTitle() const { return library.load(doc.exam.id)->document.exam.title; }
+};
+
+// Runs `body` in a child that signals once it is ready and exits when told to:
+// a program of its own that holds something while the test looks.
+class Child {
+public:
+  explicit Child(const std::function<void()> &body) {
+    int ready[2], done[2];
+    if (pipe(ready) != 0 || pipe(done) != 0)
+      throw std::runtime_error("pipe");
+    pid_ = fork();
+    if (pid_ == 0) {
+      close(ready[0]);
+      close(done[1]);
+      body();
+      char byte = 1;
+      (void)!write(ready[1], &byte, 1);
+      (void)!read(done[0], &byte, 1);
+      _exit(0);
+    }
+    close(ready[1]);
+    close(done[0]);
+    char byte;
+    (void)!read(ready[0], &byte, 1);
+    close(ready[0]);
+    done_ = done[1];
+  }
+  pid_t pid() const { return pid_; }
+  void finish() {
+    close(done_);
+    waitpid(pid_, nullptr, 0);
+  }
+  // Ends it as a kill would: nothing it holds is cleaned up by itself.
+  void kill() {
+    ::kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+    close(done_);
+  }
+
+private:
+  pid_t pid_ = -1;
+  int done_ = -1;
+};
+
+TEST_F(SharedLibrary, anEditIsAppliedToTheDocumentOnDiskNotToAnOlderCopy) {
+  auto before = library.load(doc.exam.id);
+  ASSERT_TRUE(
+      library.update(doc.exam.id, [](ExamDocument &d) -> std::expected<Edited, std::string> {
+        d.roster.students.push_back({"1001", "Ada", "Lovelace"});
+        return Edited::changed;
+      }));
+  ExamLibrary::UpdateOptions stale;
+  stale.loadedAt = before->stamp;
+  auto updated = library.update(doc.exam.id, setTitle("Renamed"), stale);
+  ASSERT_TRUE(updated);
+  EXPECT_TRUE(updated->changedElsewhere);
+  auto now = library.load(doc.exam.id);
+  EXPECT_EQ(now->document.exam.title, "Renamed");
+  EXPECT_EQ(now->document.roster.students.size(), 1u) << "the other change is kept";
+  EXPECT_EQ(now->stamp, updated->stamp);
+
+  stale.refuseIfChanged = true;
+  auto refused = library.update(doc.exam.id, setTitle("Again"), stale);
+  ASSERT_FALSE(refused);
+  EXPECT_EQ(refused.error().kind, Kind::changed);
+  EXPECT_EQ(storedTitle(), "Renamed");
+}
+
+TEST_F(SharedLibrary, anEditThatRefusesOrBreaksARuleWritesNothing) {
+  const auto stamp = library.load(doc.exam.id)->stamp;
+  auto refused =
+      library.update(doc.exam.id, [](ExamDocument &d) -> std::expected<Edited, std::string> {
+        d.exam.title = "Half done";
+        return std::unexpected("Not now.");
+      });
+  ASSERT_FALSE(refused);
+  EXPECT_EQ(refused.error().kind, Kind::refused);
+  EXPECT_EQ(refused.error().description(), "Not now.");
+  auto broken =
+      library.update(doc.exam.id, [](ExamDocument &d) -> std::expected<Edited, std::string> {
+        d.exam.key.pop_back();
+        return Edited::changed;
+      });
+  ASSERT_FALSE(broken);
+  EXPECT_EQ(broken.error().kind, Kind::notSaved);
+  auto unchanged =
+      library.update(doc.exam.id, [](ExamDocument &) -> std::expected<Edited, std::string> {
+        return Edited::unchanged;
+      });
+  ASSERT_TRUE(unchanged);
+  EXPECT_FALSE(unchanged->saved);
+  EXPECT_EQ(library.load(doc.exam.id)->stamp, stamp) << "the file was never rewritten";
+  EXPECT_FALSE(library.update(Uuid::random(), setTitle("Nobody")).has_value());
+  EXPECT_FALSE(library.create(doc)) << "a test is created once";
+}
+
+TEST_F(SharedLibrary, aTestHeldByAnotherProgramWaitsThenNamesTheHolder) {
+  Child program([&] {
+    static std::optional<ExamLock> held;
+    held.emplace(ExamLock::acquire(library.lockPath(doc.exam.id)).value());
+  });
+  auto refused = library.update(doc.exam.id, setTitle("Blocked"));
+  ASSERT_FALSE(refused);
+  EXPECT_EQ(refused.error().kind, Kind::locked);
+  EXPECT_NE(refused.error().description().find("process " + std::to_string(program.pid())),
+            std::string::npos)
+      << refused.error().description();
+  EXPECT_FALSE(library.remove(doc.exam.id)) << "a delete waits for the lock too";
+  program.finish();
+  EXPECT_TRUE(library.update(doc.exam.id, setTitle("Free")));
+  EXPECT_EQ(storedTitle(), "Free");
+}
+
+TEST_F(SharedLibrary, theListingFollowsTheFileEvenWhenItIsEditedByHand) {
+  auto listed = library.list();
+  ASSERT_EQ(listed.tests.size(), 1u);
+  EXPECT_EQ(listed.tests[0], DocumentSummary::of(library.load(doc.exam.id)->document));
+
+  // Written by something that knows nothing of summaries.
+  ExamDocument renamed = library.load(doc.exam.id)->document;
+  renamed.exam.title = "Edited by hand";
+  std::ofstream(library.documentPath(doc.exam.id)) << *DocumentJSON::encode(renamed);
+  EXPECT_EQ(library.list().tests.at(0).title, "Edited by hand");
+  renamed.exam.questionCount = 0;
+  std::ofstream(library.documentPath(doc.exam.id)) << *DocumentJSON::encode(renamed);
+  listed = library.list();
+  EXPECT_TRUE(listed.tests.empty());
+  ASSERT_EQ(listed.unreadable.size(), 1u);
+  EXPECT_NE(listed.unreadable[0].reason.find("0 questions"), std::string::npos);
+}
+
+TEST_F(SharedLibrary, picturesArriveOnlyWithTheDocumentThatNamesThem) {
+  const Uuid kept = Uuid::random(), dropped = Uuid::random();
+  {
+    auto staging = ImageStaging::open(library, doc.exam.id).value();
+    ASSERT_TRUE(staging.add(kept, Bytes{1}));
+    ASSERT_TRUE(staging.add(dropped, Bytes{2}));
+    ExamLibrary::UpdateOptions options;
+    options.pictures = &staging;
+    ASSERT_TRUE(library.update(
+        doc.exam.id,
+        [&](ExamDocument &d) -> std::expected<Edited, std::string> {
+          ScanIssue issue{Uuid::random(), "scan.pdf", 1, PageProblem::noCode(), {}, kept, false};
+          d.issues.push_back(issue);
+          return Edited::changed;
+        },
+        options));
+  }
+  {
+    auto failed = ImageStaging::open(library, doc.exam.id).value();
+    ASSERT_TRUE(failed.add(Uuid::random(), Bytes{3}));
+  }
+  EXPECT_EQ(library.loadImage(kept, doc.exam.id), Bytes{1});
+  EXPECT_FALSE(library.loadImage(dropped, doc.exam.id));
+  EXPECT_EQ(std::distance(fs::directory_iterator(library.imagesFolder(doc.exam.id)),
+                          fs::directory_iterator{}),
+            1)
+      << "a run that never saved leaves nothing";
+}
+
+// A grading run killed after its document was saved but before its pictures
+// moved in, one killed before it saved, and one still running elsewhere.
+TEST_F(SharedLibrary, whatKilledRunsLeaveIsFinishedOrClearedButALiveRunIsLeftAlone) {
+  const Uuid saved = Uuid::random(), unsaved = Uuid::random(), live = Uuid::random();
+  Child killedAfterSave([&] {
+    static auto staging = ImageStaging::open(library, doc.exam.id).value();
+    (void)staging.add(saved, Bytes{1});
+    (void)library.update(doc.exam.id, [&](ExamDocument &d) -> std::expected<Edited, std::string> {
+      d.issues.push_back({Uuid::random(), "scan.pdf", 1, PageProblem::noCode(), {}, saved, false});
+      return Edited::changed;
+    });
+  });
+  killedAfterSave.kill();
+  Child killedBefore([&] {
+    static auto staging = ImageStaging::open(library, doc.exam.id).value();
+    (void)staging.add(unsaved, Bytes{2});
+  });
+  killedBefore.kill();
+  Child running([&] {
+    static auto staging = ImageStaging::open(library, doc.exam.id).value();
+    (void)staging.add(live, Bytes{3});
+  });
+
+  ASSERT_TRUE(library.update(doc.exam.id, setTitle("Next change")));
+  EXPECT_EQ(library.loadImage(saved, doc.exam.id), Bytes{1});
+  EXPECT_FALSE(library.loadImage(unsaved, doc.exam.id));
+  size_t runs = 0;
+  for (const auto &entry : fs::directory_iterator(library.imagesFolder(doc.exam.id)))
+    runs += entry.is_directory();
+  EXPECT_EQ(runs, 1u) << "only the live run's folder is left";
+  running.kill();
+  ASSERT_TRUE(library.update(doc.exam.id, setTitle("Later")));
+  EXPECT_EQ(std::distance(fs::directory_iterator(library.imagesFolder(doc.exam.id)),
+                          fs::directory_iterator{}),
+            1);
+}
+
+TEST_F(SharedLibrary, aDeleteChecksTheTestAsItIsAndEveryStep) {
+  ASSERT_TRUE(library.saveImages({{Uuid::random(), Bytes{1}}}, doc.exam.id));
+  auto refused =
+      library.remove(doc.exam.id, [](const ExamDocument &d) -> std::optional<std::string> {
+        return d.exam.title == "Shared" ? std::optional<std::string>("Still wanted.")
+                                        : std::nullopt;
+      });
+  ASSERT_FALSE(refused);
+  EXPECT_EQ(refused.error().description(), "Still wanted.");
+  EXPECT_TRUE(library.load(doc.exam.id));
+
+  // A folder nobody may change: as root, the check runs as an ordinary user.
+  fs::permissions(folder.path(), fs::perms::all);
+  for (const auto &entry : fs::recursive_directory_iterator(folder.path()))
+    fs::permissions(entry.path(), fs::perms::all);
+  fs::permissions(library.testsFolder(), fs::perms::owner_read | fs::perms::owner_exec |
+                                             fs::perms::group_read | fs::perms::group_exec |
+                                             fs::perms::others_read | fs::perms::others_exec);
+  pid_t child = fork();
+  if (child == 0) {
+    if (geteuid() == 0 && setuid(65534) != 0)
+      _exit(3);
+    auto removed = library.remove(doc.exam.id);
+    _exit(removed ? 1 : 0);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  fs::permissions(library.testsFolder(), fs::perms::owner_all);
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "the delete reported its failure";
+  EXPECT_TRUE(library.load(doc.exam.id)) << "the document is whole";
+  EXPECT_FALSE(fs::is_empty(library.imagesFolder(doc.exam.id))) << "and so are its pictures";
+}
+
+} // namespace
+} // namespace ovalon
