@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 
 namespace ovalon {
@@ -29,6 +30,7 @@ constexpr const char *title = "Unit test";
 class AppBesideCli : public ::testing::Test {
 protected:
   static void SetUpTestSuite() {
+    setenv("OVALON_CLI", OVALON_CLI_BUILT, 0); // ctest sets it; a direct run uses the one built
     prepared = new TempDir;
     ExamDocument doc = testing::smallClass();
     id = doc.exam.id;
