@@ -41,6 +41,10 @@ AppModel::AppModel(ExamLibrary library, QObject *parent)
           [this](const std::string &title, const std::string &reason) {
             showMessage("\u201C" + title + "\u201D couldn\u2019t be saved", reason);
           });
+  connect(&store_, &DocumentStore::deleteFailed, this,
+          [this](const std::string &title, const std::string &reason) {
+            showMessage("\u201C" + title + "\u201D couldn\u2019t be deleted", reason);
+          });
   connect(&store_, &DocumentStore::changedElsewhere, this, [this](const std::string &title) {
     showMessage("\u201C" + title + "\u201D was also changed elsewhere",
                 "Another program changed it while you were editing; both sets of changes are kept, "

@@ -96,14 +96,15 @@ void DocumentStore::takeIn(const Uuid &examID, ExamLibrary::Loaded fresh) {
   std::optional<ExamLibrary::Loaded> last = onDisk(examID);
   if (!doc || !last)
     return;
-  if (hasPendingSave(examID)) {
-    if (DocumentParts::collide(last->document, *doc, fresh.document))
-      emit changedElsewhere(doc->exam.title);
-    *doc = DocumentParts::merge(last->document, *doc, fresh.document);
-  } else {
-    *doc = fresh.document;
-  }
+  // Edits not on disk yet (waiting, or refused by a failed save) stay on top.
+  if (DocumentParts::collide(last->document, *doc, fresh.document))
+    emit changedElsewhere(doc->exam.title);
+  ExamDocument merged = DocumentParts::merge(last->document, *doc, fresh.document);
+  bool unsaved = !DocumentParts::changed(fresh.document, merged).empty();
+  *doc = std::move(merged);
   setOnDisk(examID, std::move(fresh));
+  if (unsaved && !hasPendingSave(examID))
+    scheduleSave(examID);
   emit documentChanged(examID);
 }
 
@@ -181,12 +182,23 @@ bool DocumentStore::update(const Uuid &examID, const Change &change) {
 }
 
 void DocumentStore::remove(const Uuid &examID) {
+  std::string title = document(examID) ? document(examID)->exam.title : std::string();
   cancelSave(examID);
   unwrittenImages_.erase(examID);
   std::erase_if(documents_, [&](const ExamDocument &d) { return d.exam.id == examID; });
-  queue(examID).push([this, library = library_, examID] {
-    if (library.remove(examID))
+  queue(examID).push([this, examID, title] {
+    auto removed = library_.remove(examID);
+    if (removed) {
       setOnDisk(examID, std::nullopt);
+      return;
+    }
+    // The test is still there: the next look at the folder lists it again.
+    QMetaObject::invokeMethod(
+        this,
+        [this, title, reason = removed.error().description()] { emit deleteFailed(title, reason); },
+        Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { reloadTimer_->start(); }, Qt::QueuedConnection);
   });
   emit listChanged();
 }

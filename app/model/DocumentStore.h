@@ -86,6 +86,7 @@ signals:
   void listChanged();
   void documentChanged(const ovalon::Uuid &examID);
   void saveFailed(const std::string &title, const std::string &reason);
+  void deleteFailed(const std::string &title, const std::string &reason);
   // The test was changed elsewhere in a part the app had changed too; the app's
   // version of that part was kept.
   void changedElsewhere(const std::string &title);
