@@ -25,8 +25,12 @@ AppModel::AppModel(ExamLibrary library, QObject *parent)
       exports_(std::make_unique<ExportActions>(*this)) {
   if (!documents().empty())
     selectedID_ = documents().front().exam.id;
-  connect(&store_, &DocumentStore::listChanged, this,
-          [this] { notify(&AppModel::libraryChanged); });
+  connect(&store_, &DocumentStore::listChanged, this, [this] {
+    notify(&AppModel::libraryChanged);
+    // The test shown was deleted elsewhere.
+    if (selectedID_ && !document(*selectedID_))
+      select(documents().empty() ? std::nullopt : std::optional(documents().front().exam.id));
+  });
   connect(&store_, &DocumentStore::documentChanged, this, [this](const Uuid &examID) {
     assertInterfaceThread();
     emit documentChanged(examID);
@@ -37,6 +41,15 @@ AppModel::AppModel(ExamLibrary library, QObject *parent)
           [this](const std::string &title, const std::string &reason) {
             showMessage("\u201C" + title + "\u201D couldn\u2019t be saved", reason);
           });
+  connect(&store_, &DocumentStore::deleteFailed, this,
+          [this](const std::string &title, const std::string &reason) {
+            showMessage("\u201C" + title + "\u201D couldn\u2019t be deleted", reason);
+          });
+  connect(&store_, &DocumentStore::changedElsewhere, this, [this](const std::string &title) {
+    showMessage("\u201C" + title + "\u201D was also changed elsewhere",
+                "Another program changed it while you were editing; both sets of changes are kept, "
+                "and where both changed the same thing, yours are.");
+  });
   connect(&jobs_, &JobRunner::progressChanged, this,
           [this] { notify(&AppModel::progressChanged); });
 }

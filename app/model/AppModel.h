@@ -93,6 +93,13 @@ public:
   // State the screens observe.
   const ExamLibrary &library() const { return store_.library(); }
   const std::vector<ExamDocument> &documents() const { return store_.documents(); }
+  // Files in the library that can't be opened as tests, and why.
+  const std::vector<ExamLibrary::Unreadable> &unreadableDocuments() const {
+    return store_.unreadable();
+  }
+  // Takes in what ovalon-cli or another program changed in the library. Runs by
+  // itself soon after a change; tests call it to look at once.
+  void reloadLibrary() { store_.reload(); }
   std::optional<Uuid> selectedID() const { return selectedID_; }
   Tab tab() const { return tab_; }
   const std::optional<Message> &message() const { return message_; }

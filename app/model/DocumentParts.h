@@ -18,4 +18,9 @@ std::set<std::string> changed(const ExamDocument &before, const ExamDocument &af
 // common part.
 bool collide(const ExamDocument &base, const ExamDocument &ours, const ExamDocument &theirs);
 
+// `theirs` with every part that changed from `base` to `ours` taken from `ours`:
+// our edits re-applied to a copy someone else changed meanwhile. Where both
+// changed one part, ours wins.
+ExamDocument merge(const ExamDocument &base, const ExamDocument &ours, const ExamDocument &theirs);
+
 } // namespace ovalon::DocumentParts

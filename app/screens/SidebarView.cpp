@@ -8,6 +8,7 @@
 
 #include <QLabel>
 #include <QListView>
+#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
@@ -17,7 +18,9 @@ namespace ovalon {
 
 SidebarView::SidebarView(AppModel &model, QWidget *parent)
     : QWidget(parent), model_(model), tests_(new TestListModel(model, this)),
-      sorted_(new QSortFilterProxyModel(this)), list_(new QListView(this)) {
+      sorted_(new QSortFilterProxyModel(this)), list_(new QListView(this)),
+      unreadableHeading_(ui::heading("Can\u2019t Be Opened", this)),
+      unreadable_(new QListWidget(this)) {
   setObjectName("sidebar");
   sorted_->setSourceModel(tests_);
   sorted_->setSortRole(TestListModel::modifiedRole);
@@ -34,6 +37,14 @@ SidebarView::SidebarView(AppModel &model, QWidget *parent)
   list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   list_->setContextMenuPolicy(Qt::CustomContextMenu);
 
+  unreadable_->setObjectName("unreadableList");
+  unreadable_->setAccessibleName("Files that can\u2019t be opened");
+  unreadable_->setSelectionMode(QAbstractItemView::NoSelection);
+  unreadable_->setFocusPolicy(Qt::NoFocus);
+  unreadable_->setWordWrap(true);
+  unreadable_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  unreadableHeading_->setBuddy(unreadable_);
+
   auto *newTest = new QPushButton(ui::symbol("plus.circle"), "New Test", this);
   newTest->setObjectName("newTest");
   newTest->setToolTip(shortcuts::hint("Make a new test", shortcuts::newTest()));
@@ -46,6 +57,8 @@ SidebarView::SidebarView(AppModel &model, QWidget *parent)
   heading->setBuddy(list_);
   layout->addWidget(heading);
   layout->addWidget(list_, 1);
+  layout->addWidget(unreadableHeading_);
+  layout->addWidget(unreadable_);
   layout->addWidget(newTest, 0, Qt::AlignLeft);
 
   connect(list_->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -55,7 +68,25 @@ SidebarView::SidebarView(AppModel &model, QWidget *parent)
   for (auto signal : {&AppModel::libraryChanged, &AppModel::selectionChanged})
     connect(&model, signal, this, &SidebarView::refresh);
   connect(&model, &AppModel::documentChanged, this, &SidebarView::refresh);
+  connect(&model, &AppModel::libraryChanged, this, &SidebarView::refreshUnreadable);
   refresh();
+  refreshUnreadable();
+}
+
+void SidebarView::refreshUnreadable() {
+  unreadable_->clear();
+  for (const ExamLibrary::Unreadable &file : model_.unreadableDocuments()) {
+    QString name = ui::text(file.path.filename().string()), reason = ui::text(file.reason);
+    auto *item = new QListWidgetItem(name + "\n" + reason, unreadable_);
+    item->setIcon(ui::symbol("exclamationmark.triangle"));
+    item->setToolTip(reason);
+    item->setData(Qt::AccessibleTextRole, name + " can\u2019t be opened: " + reason);
+    // Shown, never opened: there is no test to show.
+    item->setFlags(Qt::ItemIsEnabled);
+  }
+  bool any = unreadable_->count() > 0;
+  unreadableHeading_->setVisible(any);
+  unreadable_->setVisible(any);
 }
 
 void SidebarView::refresh() {

@@ -200,7 +200,7 @@ TEST(AppModelLibrary, flushWritesPendingEditsAtOnce) {
   EXPECT_EQ(storedDocument(ExamLibrary{dir.path()}.documentPath(id)).exam.title, "Before quitting");
 }
 
-TEST(AppModelLibrary, failedSaveBecomesAMessage) {
+TEST(AppModelLibrary, failedSaveOrDeleteBecomesAMessage) {
   TempDir dir;
   AppModel model(ExamLibrary{dir.path()});
   model.newTest();
@@ -214,6 +214,12 @@ TEST(AppModelLibrary, failedSaveBecomesAMessage) {
   EXPECT_EQ(model.message()->title, "\u201CBlocked\u201D couldn\u2019t be saved");
   EXPECT_FALSE(model.message()->detail.empty());
   EXPECT_EQ(model.selectedDocument()->exam.title, "Blocked");
+
+  model.clearMessage();
+  model.deleteTest(id);
+  model.waitForBackgroundWrites();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return model.message().has_value(); }, 2000));
+  EXPECT_EQ(model.message()->title, "\u201CBlocked\u201D couldn\u2019t be deleted");
 }
 
 TEST(AppModelLibrary, pageImagesAreDecodedOnceAndMissingOnesAreAbsent) {

@@ -21,7 +21,7 @@ ExamDocument base() {
 
 using Edit = std::function<void(ExamDocument &)>;
 
-TEST(DocumentParts, twoEditsCollideOnlyWhenTheyChangeACommonPart) {
+TEST(DocumentParts, editsCollideOnlyOnACommonPartAndMergeWithOursWinning) {
   const Edit title = [](ExamDocument &d) { d.exam.title = "Unit 3"; };
   const Edit otherTitle = [](ExamDocument &d) { d.exam.title = "Unit 4"; };
   const Edit key1 = [](ExamDocument &d) { d.exam.setKey(0, {3}, 1, false); };
@@ -48,6 +48,9 @@ TEST(DocumentParts, twoEditsCollideOnlyWhenTheyChangeACommonPart) {
     const char *what;
     Edit ours, theirs;
     bool collide;
+    // Ours re-applied to theirs gives both edits, ours last; false where ours
+    // can't apply after theirs (its sheet is gone), and theirs is kept.
+    bool bothApply = true;
   };
   const std::vector<Case> cases{
       {"title and a key", title, key1, false},
@@ -57,7 +60,8 @@ TEST(DocumentParts, twoEditsCollideOnlyWhenTheyChangeACommonPart) {
       {"roster and a new sheet", roster, newSheet, false},
       {"two flags of one sheet", firstFlag, secondFlag, false},
       {"one flag twice", firstFlag, firstFlagOtherwise, true},
-      {"a decision on a sheet removed elsewhere", firstFlag, removeSheet, true},
+      {"a decision on a sheet removed elsewhere", firstFlag, removeSheet, true, false},
+      {"a sheet removed here, decided elsewhere", removeSheet, firstFlag, true},
       {"versions and paper", reshuffle, a4Paper, false},
       {"nothing elsewhere", title, [](ExamDocument &) {}, false},
   };
@@ -68,6 +72,10 @@ TEST(DocumentParts, twoEditsCollideOnlyWhenTheyChangeACommonPart) {
     c.theirs(theirs);
     EXPECT_EQ(DocumentParts::collide(origin, ours, theirs), c.collide) << c.what;
     EXPECT_EQ(DocumentParts::collide(origin, theirs, ours), c.collide) << c.what << ", swapped";
+    ExamDocument both = theirs;
+    if (c.bothApply)
+      c.ours(both);
+    EXPECT_EQ(DocumentParts::merge(origin, ours, theirs), both) << c.what;
   }
 }
 

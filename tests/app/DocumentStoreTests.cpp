@@ -124,6 +124,42 @@ TEST(DocumentStore, deletingWaitsForTheSaveInFlightSoTheTestStaysGone) {
   EXPECT_TRUE(DocumentStore(held.library).documents().empty()) << "it came back";
 }
 
+TEST(DocumentStore, aSaveLandsOnTheFileAsItIsThenKeepingWhatWasChangedElsewhere) {
+  TempDir dir;
+  ExamLibrary library{dir.path()};
+  ExamDocument quiz = testing::quizDocument();
+  ASSERT_TRUE(library.create(quiz));
+  DocumentStore store(library);
+  WriteGate gate;
+  store.setWriteHook([&](const ExamDocument &doc) { gate.hold(doc); });
+  std::vector<std::string> toldChanged;
+  QObject::connect(&store, &DocumentStore::changedElsewhere,
+                   [&](const std::string &title) { toldChanged.push_back(title); });
+
+  store.update(quiz.exam.id, [](ExamDocument &d) {
+    d.exam.title = "Ours";
+    d.exam.setKey(0, {3}, 2, false);
+  });
+  ASSERT_TRUE(gate.waitForWrites(1));
+  // While the save waits, another program changes a part we changed and one we didn't.
+  ASSERT_TRUE(library.update(quiz.exam.id, [](ExamDocument &d) {
+    d.exam.title = "Theirs";
+    d.roster.students.pop_back();
+    return ExamLibrary::Edited::changed;
+  }));
+  gate.release();
+  store.waitForWrites();
+  QCoreApplication::processEvents();
+
+  for (const ExamDocument &doc :
+       {*testing::storedDocument(library, quiz.exam.id), *store.document(quiz.exam.id)}) {
+    EXPECT_EQ(doc.exam.title, "Ours") << "where both changed a part, the app's later edit wins";
+    EXPECT_EQ(doc.exam.key[0].points, 2);
+    EXPECT_EQ(doc.roster.students.size(), 2u) << "the change made elsewhere was written over";
+  }
+  EXPECT_EQ(toldChanged, std::vector<std::string>{"Ours"});
+}
+
 TEST(DocumentStore, picturesAreServedBeforeTheyReachTheDisk) {
   TempDir dir;
   DocumentStore store(ExamLibrary{dir.path()});

@@ -1,6 +1,7 @@
 #include "SampleLibrary.h"
 #include "ShellTestWindow.h"
 
+#include "library/FileIO.h"
 #include "screens/ContentView.h"
 #include "screens/HelpView.h"
 #include "screens/OvalonCommands.h"
@@ -12,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QRegularExpression>
 #include <QTabBar>
@@ -252,6 +254,32 @@ TEST(Shell, sidebarRowsCountWhatTheTestHas) {
   doc.sheets[0].flags.push_back({});
   EXPECT_EQ(TestListModel::countsText(doc),
             "10 questions \u00b7 3 versions \u00b7 2 graded \u00b7 1 to review");
+}
+
+TEST(Shell, theSidebarNamesFilesThatCantBeOpenedWithTheirReason) {
+  ShellTestWindow shell([](const std::filesystem::path &library) {
+    ASSERT_TRUE(ExamLibrary{library}.create(quizDocument()));
+    std::string half = R"({"exam":{"title":"Unit)";
+    ASSERT_TRUE(FileIO::writeAtomically(library / "Tests" / "unit 2.json",
+                                        Bytes(half.begin(), half.end())));
+  });
+  auto *tests = shell.window->findChild<QListView *>("testList");
+  auto *unreadable = shell.window->findChild<QListWidget *>("unreadableList");
+  ASSERT_TRUE(tests && unreadable);
+  EXPECT_EQ(tests->model()->rowCount(), 1) << "an unreadable file is not a test to open";
+  ASSERT_TRUE(unreadable->isVisible());
+  ASSERT_EQ(unreadable->count(), 1);
+  QListWidgetItem *row = unreadable->item(0);
+  const std::string reason = shell.model->unreadableDocuments().at(0).reason;
+  EXPECT_TRUE(row->text().startsWith("unit 2.json\n"));
+  EXPECT_TRUE(row->text().endsWith(QString::fromStdString(reason)));
+  EXPECT_TRUE(
+      row->data(Qt::AccessibleTextRole).toString().contains(QString::fromStdString(reason)));
+  EXPECT_FALSE(row->flags() & Qt::ItemIsSelectable);
+
+  std::filesystem::remove(shell.model->library().testsFolder() / "unit 2.json");
+  shell.model->reloadLibrary();
+  EXPECT_FALSE(unreadable->isVisible());
 }
 
 TEST(Shell, theCloseGuardDecidesForTheWindowsCloseRequests) {

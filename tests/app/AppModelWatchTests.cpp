@@ -1,0 +1,136 @@
+#include "AppTestScans.h"
+
+#include "library/FileIO.h"
+#include "model/AppModel.h"
+#include "support/TempDir.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace ovalon {
+namespace {
+
+using testing::TempDir;
+namespace fs = std::filesystem;
+
+// The tests documentChanged named, in order.
+struct ChangedTests {
+  std::vector<Uuid> ids;
+  explicit ChangedTests(AppModel &model) {
+    QObject::connect(&model, &AppModel::documentChanged,
+                     [this](const Uuid &id) { ids.push_back(id); });
+  }
+};
+
+// Well past the folder watch's short delay, with room for a busy machine.
+constexpr int seenWithin = 3000;
+
+void writeFile(const fs::path &path, std::string_view text) {
+  ASSERT_TRUE(FileIO::writeAtomically(path, Bytes(text.begin(), text.end())));
+}
+
+std::vector<std::string> unreadableNames(const AppModel &model) {
+  std::vector<std::string> names;
+  for (const ExamLibrary::Unreadable &file : model.unreadableDocuments()) {
+    EXPECT_FALSE(file.reason.empty()) << file.path;
+    names.push_back(file.path.filename().string());
+  }
+  return names;
+}
+
+TEST(AppModelWatch, unreadableFilesAreListedWithTheirReasonAndFollowTheFolder) {
+  TempDir dir;
+  ExamLibrary library{dir.path()};
+  ExamDocument quiz = testing::quizDocument();
+  ASSERT_TRUE(library.create(quiz));
+  fs::create_directories(library.testsFolder());
+  writeFile(library.testsFolder() / "truncated.json", R"({"exam":{"title":)");
+
+  AppModel model(library);
+  EXPECT_EQ(model.documents().size(), 1u);
+  EXPECT_EQ(unreadableNames(model), std::vector<std::string>{"truncated.json"});
+
+  QSignalSpy listed(&model, &AppModel::libraryChanged);
+  fs::remove(library.testsFolder() / "truncated.json");
+  writeFile(library.testsFolder() / "empty.json", "");
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return unreadableNames(model) == std::vector<std::string>{"empty.json"}; },
+      seenWithin));
+  EXPECT_GE(listed.count(), 1);
+  EXPECT_EQ(model.documents().size(), 1u) << "an unreadable file is never a test";
+}
+
+TEST(AppModelWatch, testsChangedAddedOrRemovedElsewhereReachTheScreensSignals) {
+  TempDir dir;
+  ExamLibrary library{dir.path()};
+  ExamDocument first = testing::quizDocument(), second = testing::quizDocument();
+  ASSERT_TRUE(library.create(first));
+  AppModel model(library);
+  model.select(first.exam.id);
+  ChangedTests changed(model);
+  QSignalSpy listed(&model, &AppModel::libraryChanged);
+
+  ASSERT_TRUE(library.update(first.exam.id, [](ExamDocument &d) {
+    d.exam.title = "Renamed by the command line";
+    return ExamLibrary::Edited::changed;
+  }));
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return model.document(first.exam.id)->exam.title == "Renamed by the command line"; },
+      seenWithin));
+  EXPECT_EQ(changed.ids, std::vector<Uuid>{first.exam.id});
+
+  ASSERT_TRUE(library.create(second));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return model.document(second.exam.id); }, seenWithin));
+  EXPECT_GE(listed.count(), 1);
+
+  listed.clear();
+  ASSERT_TRUE(library.remove(first.exam.id));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !model.document(first.exam.id); }, seenWithin));
+  EXPECT_GE(listed.count(), 1);
+  EXPECT_EQ(model.selectedID(), second.exam.id) << "the test shown was deleted elsewhere";
+}
+
+TEST(AppModelWatch, theAppsOwnSavesAreNotChangesElsewhere) {
+  TempDir dir;
+  ExamLibrary library{dir.path()};
+  ExamDocument quiz = testing::quizDocument();
+  ASSERT_TRUE(library.create(quiz));
+  AppModel model(library);
+  model.select(quiz.exam.id);
+  model.update([](ExamDocument &d) { d.exam.title = "Edited here"; });
+  ChangedTests changed(model);
+  testing::waitForSaves();
+  QTest::qWait(seenWithin / 3);
+  EXPECT_EQ(testing::storedDocument(library, quiz.exam.id)->exam.title, "Edited here");
+  EXPECT_TRUE(changed.ids.empty()) << "the app's own file was read back as news";
+  EXPECT_FALSE(model.message());
+}
+
+TEST(AppModelWatch, editsNotSavedYetAreKeptOverWhatChangedElsewhere) {
+  TempDir dir;
+  ExamLibrary library{dir.path()};
+  ExamDocument quiz = testing::quizDocument();
+  ASSERT_TRUE(library.create(quiz));
+  AppModel model(library);
+  model.select(quiz.exam.id);
+
+  model.update([](ExamDocument &d) { d.exam.title = "Edited here"; });
+  ASSERT_TRUE(library.update(quiz.exam.id, [](ExamDocument &d) {
+    d.roster.students.push_back({"1004", "Katherine", "Johnson"});
+    return ExamLibrary::Edited::changed;
+  }));
+  testing::waitForSaves();
+  QTest::qWait(seenWithin / 3);
+  model.flushSaves();
+
+  for (const ExamDocument &doc :
+       {*model.document(quiz.exam.id), *testing::storedDocument(library, quiz.exam.id)}) {
+    EXPECT_EQ(doc.exam.title, "Edited here");
+    EXPECT_EQ(doc.roster.students.size(), 4u) << "the roster imported elsewhere was lost";
+  }
+}
+
+} // namespace
+} // namespace ovalon
