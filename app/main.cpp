@@ -2,6 +2,7 @@
 
 #include "model/AppModel.h"
 #include "screens/MainWindow.h"
+#include "screens/QuitOnSignal.h"
 #include "screens/Screenshots.h"
 
 #include <QApplication>
@@ -60,6 +61,7 @@ int main(int argc, char **argv) {
   AppModel model(ExamLibrary{ExamLibrary::defaultFolder()});
   // Edits of the last half second reach the disk however the app ends.
   QObject::connect(&app, &QApplication::aboutToQuit, &model, [&model] { model.flushSaves(); });
+  QuitOnSignal quitOnSignal;
 
   if (parser.isSet(screenshots))
     return Screenshots::take(model, parser.value(screenshots));
