@@ -6,15 +6,15 @@
 
 namespace ovalon::QrReader {
 
-std::vector<QrObservation> detect(const GrayImage &image) {
+std::vector<QrObservation> detect(const GrayImage &image, Effort effort) {
   if (image.pixels.empty())
     return {};
   const auto width = static_cast<int>(image.width), height = static_cast<int>(image.height);
   const ZXing::ImageView view(image.pixels.data(), width, height, ZXing::ImageFormat::Lum);
   ZXing::DecodeHints hints;
   hints.setFormats(ZXing::BarcodeFormat::QRCode);
-  hints.setTryHarder(true);
-  hints.setTryRotate(true);
+  hints.setTryHarder(effort == Effort::thorough);
+  hints.setTryRotate(effort == Effort::thorough);
 
   std::vector<QrObservation> observations;
   for (const auto &result : ZXing::ReadBarcodes(view, hints)) {

@@ -26,9 +26,13 @@ struct QrObservation {
 
 namespace QrReader {
 
+// How hard to look: `quick` takes only a symbol that stands out plainly, for a first
+// look at a reduced page; `thorough` also tries the harder and turned readings.
+enum class Effort { quick, thorough };
+
 // Every QR symbol found in the image, in the decoder's order. Nothing found
 // (or a failed search) gives an empty list.
-std::vector<QrObservation> detect(const GrayImage &image);
+std::vector<QrObservation> detect(const GrayImage &image, Effort effort = Effort::thorough);
 
 } // namespace QrReader
 
