@@ -642,8 +642,9 @@ std::optional<Bytes> encodePng(const GrayImage &image) {
   png.height = static_cast<png_uint_32>(image.height);
   png.format = PNG_FORMAT_GRAY;
   // Crops of every page are encoded while a scan is read: one pass into a buffer the encoder
-  // can never outgrow, rather than a sizing pass first. (The fast setting would halve the
-  // time again but make the crops stored in each document about a sixth larger.)
+  // can never outgrow, rather than a sizing pass first, and the fast setting, which takes
+  // a third of the time for crops about a tenth larger.
+  png.flags = PNG_IMAGE_FLAG_FAST;
   png_alloc_size_t size = PNG_IMAGE_PNG_SIZE_MAX(png);
   Bytes bytes(size);
   if (!png_image_write_to_memory(&png, bytes.data(), &size, 0, image.pixels.data(), 0, nullptr))
