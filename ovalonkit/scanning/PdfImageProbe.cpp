@@ -53,6 +53,18 @@ bool isImage(QPDFObjectHandle object) {
   return subtype.isName() && subtype.getName() == "/Image";
 }
 
+// Whether the resources hold any picture at all: a printed page that holds none is
+// known not to be a scan without reading its drawing.
+bool holdsAnImage(QPDFObjectHandle resources) {
+  QPDFObjectHandle xobjects = resources.getKey("/XObject");
+  if (!xobjects.isDictionary())
+    return false;
+  for (const auto &[name, object] : xobjects.ditems())
+    if (isImage(object))
+      return true;
+  return false;
+}
+
 std::optional<std::array<double, 4>> rectangleOf(QPDFObjectHandle box) {
   if (!box.isArray() || box.getArrayNItems() != 4)
     return std::nullopt;
@@ -90,6 +102,9 @@ public:
     }
     operate(object.getOperatorValue());
     operands_.clear();
+    // The rest of a page that is more than one picture needn't be read.
+    if (ruledOut_)
+      terminateParsing();
   }
 
   void handleEOF() override {}
@@ -466,7 +481,7 @@ std::optional<GrayImage> PdfImageProbe::pageImage(int index, int64_t width, int6
     QPDFPageObjectHelper &page = document_->pages[static_cast<size_t>(index)];
     const auto box = visibleBox(page);
     QPDFObjectHandle resources = page.getAttribute("/Resources", false);
-    if (!box || !resources.isDictionary())
+    if (!box || !resources.isDictionary() || !holdsAnImage(resources))
       return std::nullopt;
     QPDFObjectHandle rotateObject = page.getAttribute("/Rotate", false);
     const int rotate = rotateObject.isInteger() ? rotateObject.getIntValueAsInt() : 0;
