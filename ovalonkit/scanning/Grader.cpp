@@ -241,8 +241,9 @@ gradePDF(const std::filesystem::path &path, const Exam &exam, const Progress &pr
     std::optional<GrayImage> image;
     if (const auto size = document->renderedSize(index); size && probe)
       image = probe->pageImage(index, size->first, size->second);
+    // A printed page is drawn at the resolution the reader straightens pages to, no finer.
     if (!image)
-      image = document->renderPage(index);
+      image = document->renderPage(index, GrayImage::sheetFrameScale * 72);
     // A page that cannot be rendered reads as blank paper.
     job.owned = std::make_unique<GrayImage>(std::move(image).value_or(GrayImage::blankPage()));
     job.page = job.owned.get();

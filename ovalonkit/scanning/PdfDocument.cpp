@@ -49,7 +49,7 @@ struct PageSize {
 
 // Sized from the crop box, the part of the page poppler renders and a viewer
 // shows, so the rendering fills the image exactly.
-std::optional<PageSize> sizeOf(const poppler::page &page) {
+std::optional<PageSize> sizeOf(const poppler::page &page, double dotsPerInch) {
   poppler::rectf box = page.page_rect(poppler::crop_box);
   double width = box.width();
   double height = box.height();
@@ -57,8 +57,7 @@ std::optional<PageSize> sizeOf(const poppler::page &page) {
     std::swap(width, height);
   if (width <= 1 || height <= 1)
     return std::nullopt;
-  double scale = std::min(PdfDocument::renderDotsPerInch / 72,
-                          PdfDocument::maxRenderedSide / std::max(width, height));
+  double scale = std::min(dotsPerInch / 72, PdfDocument::maxRenderedSide / std::max(width, height));
   return PageSize{width, height, pixels(width, scale), pixels(height, scale)};
 }
 
@@ -76,21 +75,22 @@ int PdfDocument::pageCount() const {
   return document_->pages();
 }
 
-std::optional<std::pair<int64_t, int64_t>> PdfDocument::renderedSize(int index) const {
+std::optional<std::pair<int64_t, int64_t>> PdfDocument::renderedSize(int index,
+                                                                     double dotsPerInch) const {
   std::unique_ptr<poppler::page> page(document_->create_page(index));
   if (!page)
     return std::nullopt;
-  const std::optional<PageSize> size = sizeOf(*page);
+  const std::optional<PageSize> size = sizeOf(*page, dotsPerInch);
   if (!size)
     return std::nullopt;
   return std::pair<int64_t, int64_t>{size->pixelWidth, size->pixelHeight};
 }
 
-std::optional<GrayImage> PdfDocument::renderPage(int index) const {
+std::optional<GrayImage> PdfDocument::renderPage(int index, double dotsPerInch) const {
   std::unique_ptr<poppler::page> page(document_->create_page(index));
   if (!page)
     return std::nullopt;
-  const std::optional<PageSize> size = sizeOf(*page);
+  const std::optional<PageSize> size = sizeOf(*page, dotsPerInch);
   if (!size)
     return std::nullopt;
   const double width = size->width, height = size->height;

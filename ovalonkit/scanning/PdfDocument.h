@@ -25,15 +25,16 @@ public:
 
   int pageCount() const;
 
-  // Page `index` (0-based) at 200 dpi, longer side at most 4200 pixels, page
-  // rotation applied: what shows of the page (its crop box, which is its
+  // Page `index` (0-based) at `dotsPerInch`, longer side at most 4200 pixels,
+  // page rotation applied: what shows of the page (its crop box, which is its
   // media box unless the file narrows it). Nothing when the page cannot be
   // fetched or rendered.
-  std::optional<GrayImage> renderPage(int index) const;
+  std::optional<GrayImage> renderPage(int index, double dotsPerInch = renderDotsPerInch) const;
 
   // The width and height in pixels renderPage gives page `index`; nothing when
   // the page cannot be fetched or is too small to render.
-  std::optional<std::pair<int64_t, int64_t>> renderedSize(int index) const;
+  std::optional<std::pair<int64_t, int64_t>>
+  renderedSize(int index, double dotsPerInch = renderDotsPerInch) const;
 
 private:
   explicit PdfDocument(std::shared_ptr<poppler::document> document)
