@@ -77,7 +77,8 @@ Problem sheetProblem(const ScannedSheet &sheet, const Exam &exam) {
   if (sheet.readID.size() > maxText || sheet.source.size() > maxText)
     return where + " has a source or ID that is too long.";
   if (sheet.sourcePages.size() > static_cast<size_t>(exam.pageCount()) * 4 ||
-      sheet.pageImages.size() > static_cast<size_t>(exam.pageCount()) * 4)
+      sheet.pageImages.size() > static_cast<size_t>(exam.pageCount()) * 4 ||
+      sheet.cornerMethods.size() > static_cast<size_t>(exam.pageCount()) * 4)
     return where + " has more pages than a sheet of this test can have.";
   for (int page : sheet.sourcePages)
     if (page < 1)

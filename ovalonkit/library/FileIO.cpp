@@ -1,10 +1,13 @@
 #include "library/FileIO.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
+#include <span>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -34,57 +37,72 @@ bool writeAll(int fd, std::string_view bytes) {
   return true;
 }
 
+// A file descriptor closed when it goes out of scope, on every return path.
+struct ReadOnlyFile {
+  int fd;
+  explicit ReadOnlyFile(const std::filesystem::path &path)
+      : fd(open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+  ReadOnlyFile(const ReadOnlyFile &) = delete;
+  ReadOnlyFile &operator=(const ReadOnlyFile &) = delete;
+  ~ReadOnlyFile() {
+    if (fd >= 0)
+      close(fd);
+  }
+};
+
+// Fills `into` as far as the file goes, retrying reads a signal interrupted:
+// the count read (short only at the end of the file), or nothing on an error.
+std::optional<size_t> readFully(int fd, std::span<uint8_t> into) {
+  size_t count = 0;
+  while (count < into.size()) {
+    const ssize_t n = ::read(fd, into.data() + count, into.size() - count);
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n < 0)
+      return std::nullopt;
+    if (n == 0)
+      break;
+    count += static_cast<size_t>(n);
+  }
+  return count;
+}
+
 } // namespace
 
 std::optional<Bytes> read(const std::filesystem::path &path) {
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0)
+  const ReadOnlyFile file(path);
+  if (file.fd < 0)
     return std::nullopt;
   Bytes bytes;
   struct stat info {};
-  if (fstat(fd, &info) == 0 && info.st_size > 0)
+  if (fstat(file.fd, &info) == 0 && info.st_size > 0)
     bytes.reserve(static_cast<size_t>(info.st_size));
-  uint8_t buffer[65536];
+  std::array<uint8_t, 65536> buffer;
   for (;;) {
-    ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR)
-      continue;
-    if (n < 0) {
-      close(fd);
+    const auto n = readFully(file.fd, buffer);
+    if (!n)
       return std::nullopt;
-    }
-    if (n == 0)
-      break;
-    bytes.insert(bytes.end(), buffer, buffer + n);
+    bytes.insert(bytes.end(), buffer.begin(), buffer.begin() + static_cast<ptrdiff_t>(*n));
+    if (*n < buffer.size())
+      return bytes;
   }
-  close(fd);
-  return bytes;
 }
 
 std::optional<std::string> digest(const std::filesystem::path &path) {
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0)
+  const ReadOnlyFile file(path);
+  if (file.fd < 0)
     return std::nullopt;
   // Two 64-bit lanes, each a multiply–xor mix over 8-byte words with its own seed.
   uint64_t lanes[2] = {0x243F6A8885A308D3ULL, 0x13198A2E03707344ULL};
   constexpr uint64_t multipliers[2] = {0x9E3779B97F4A7C15ULL, 0xC2B2AE3D27D4EB4FULL};
   uint64_t length = 0;
-  std::vector<unsigned char> buffer(1 << 20);
+  std::vector<uint8_t> buffer(1 << 20);
   for (;;) {
     // Whole buffers, so the words are the same however the reads come back.
-    size_t count = 0;
-    while (count < buffer.size()) {
-      ssize_t n = ::read(fd, buffer.data() + count, buffer.size() - count);
-      if (n < 0 && errno == EINTR)
-        continue;
-      if (n < 0) {
-        close(fd);
-        return std::nullopt;
-      }
-      if (n == 0)
-        break;
-      count += static_cast<size_t>(n);
-    }
+    const auto read = readFully(file.fd, buffer);
+    if (!read)
+      return std::nullopt;
+    const size_t count = *read;
     if (count == 0)
       break;
     // The tail of the file is padded with zeros; the length, mixed in at the
@@ -101,7 +119,6 @@ std::optional<std::string> digest(const std::filesystem::path &path) {
     if (count < buffer.size())
       break;
   }
-  close(fd);
   char text[33];
   for (int lane = 0; lane < 2; ++lane) {
     uint64_t h = (lanes[lane] ^ length) * multipliers[1 - lane];

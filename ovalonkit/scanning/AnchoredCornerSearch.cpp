@@ -254,6 +254,28 @@ std::optional<Choice> cheapestPick(const Candidates &found, std::optional<size_t
   }
 }
 
+// On a page that isn't flat the symbol, bent with the paper, can point well
+// away from a corner. The other three squares, being the page's own corners,
+// predict the fourth better: it is looked for again where they put it.
+void lookWhereTheOthersPutIt(const GrayImage &page, const SheetLayout &layout,
+                             const SymbolAnchor &symbol, size_t missing, Candidates &found) {
+  const auto frame = layout.cornerCenters();
+  std::vector<Point> from, to;
+  for (size_t i = 0; i < 4; ++i)
+    if (i != missing) {
+      from.push_back(frame[i]);
+      to.push_back(found.centres[i].front());
+    }
+  const auto affine = Homography::fittedAffine(from, to);
+  if (!affine)
+    return;
+  const Point predicted = affine->map(frame[missing]);
+  if (auto centres = candidates(page, predicted, symbol); !centres.empty()) {
+    found.predicted[missing] = predicted;
+    found.centres[missing] = std::move(centres);
+  }
+}
+
 } // namespace
 
 std::optional<AnchoredCorners> search(const GrayImage &page, const SheetLayout &layout,
@@ -271,7 +293,9 @@ std::optional<AnchoredCorners> search(const GrayImage &page, const SheetLayout &
         return std::nullopt;
       empty = i;
     }
-  if (empty) {
+  if (empty)
+    lookWhereTheOthersPutIt(page, layout, symbol, *empty, found);
+  if (empty && found.centres[*empty].empty()) {
     const auto pick = cheapestPick(found, empty, layout, symbol);
     return pick ? std::optional(AnchoredCorners{pick->corners, true}) : std::nullopt;
   }

@@ -8,6 +8,7 @@
 #include "support/ClassScans.h"
 #include "support/CliProcess.h"
 #include "support/CliRunner.h"
+#include "support/GradedClassTest.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -32,45 +33,17 @@ constexpr const char *beforeSave = "OVALON_PAUSE_BEFORE_SAVE";
 const std::vector<std::pair<std::string, std::string>> patient{{"OVALON_LOCK_WAIT", "120"}};
 
 // Seven students graded (one open item each); three more scans wait to be graded.
-class ConcurrentCommands : public ::testing::Test {
+class ConcurrentCommands : public testing::GradedClassTest {
 protected:
   static void SetUpTestSuite() {
-    graded = new TempDir;
-    scans = new TempDir;
-    ExamDocument doc = testing::smallClass();
-    id = doc.exam.id;
-    ASSERT_TRUE(ExamLibrary{graded->path()}.save(doc));
-    testing::writeClassScan(*scans / "class.pdf", doc.exam, {1, 2, 3, 4, 5, 6, 7});
-    testing::writeClassScan(*scans / "late.pdf", doc.exam, {8, 9});
-    testing::writeClassScan(*scans / "later.pdf", doc.exam, {10, 11});
-    CliResult result = runCli(graded->path(), {"grade", title, (*scans / "class.pdf").string()});
-    ASSERT_EQ(result.status, 0) << result.err;
+    prepare({1, 2, 3, 4, 5, 6, 7}, {{"late.pdf", {8, 9}}, {"later.pdf", {10, 11}}});
   }
-  static void TearDownTestSuite() {
-    delete graded;
-    delete scans;
-  }
-  void SetUp() override { fs::copy(graded->path(), library.path(), fs::copy_options::recursive); }
 
-  ExamDocument stored() const { return ExamLibrary{library.path()}.load(id).value().document; }
-  std::string scan(const char *name) const { return (*scans / name).string(); }
   CliProcess start(const std::vector<std::string> &arguments, PausePoint *pause = nullptr,
                    const std::vector<std::pair<std::string, std::string>> &environment = patient) {
     return CliProcess(library.path(), arguments, pause, environment);
   }
-  void expectNoStrayPictures() const {
-    EXPECT_EQ(testing::pictureFolder(library.path(), id), testing::picturesOf(stored()));
-  }
-
-  static TempDir *graded;
-  static TempDir *scans;
-  static Uuid id;
-  TempDir library;
 };
-
-TempDir *ConcurrentCommands::graded = nullptr;
-TempDir *ConcurrentCommands::scans = nullptr;
-Uuid ConcurrentCommands::id;
 
 int openItems(const ExamDocument &doc) {
   return doc.openItemCount();

@@ -8,8 +8,8 @@
 #include "support/ClassScans.h"
 #include "support/CliProcess.h"
 #include "support/CliRunner.h"
+#include "support/GradedClassTest.h"
 #include "support/ScannedPdf.h"
-#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -26,36 +26,19 @@ namespace fs = std::filesystem;
 using testing::CliProcess;
 using testing::CliResult;
 using testing::runCli;
-using testing::TempDir;
 
 constexpr const char *title = "Unit test";
 
 // Students 1 to 3 graded (one blank row each); a few more scans at hand.
-class SafeCommands : public ::testing::Test {
+class SafeCommands : public testing::GradedClassTest {
 protected:
   static void SetUpTestSuite() {
-    graded = new TempDir;
-    scans = new TempDir;
-    ExamDocument doc = testing::smallClass();
-    id = doc.exam.id;
-    ASSERT_TRUE(ExamLibrary{graded->path()}.save(doc));
-    testing::writeClassScan(*scans / "class.pdf", doc.exam, {1, 2, 3});
-    testing::writeClassScan(*scans / "student2.pdf", doc.exam, {2});
-    testing::writeClassScan(*scans / "unlisted.pdf", doc.exam, {13});
+    prepare({1, 2, 3}, {{"student2.pdf", {2}}, {"unlisted.pdf", {13}}});
     testing::writeBytes(*scans / "blank.pdf",
                         testing::scannedPdf({GrayImage::blank(850, 1100, 250)}, {612, 792},
                                             testing::ScanDepth::gray));
-    CliResult result = runCli(graded->path(), {"grade", title, scan("class.pdf")});
-    ASSERT_EQ(result.status, 0) << result.err;
   }
-  static void TearDownTestSuite() {
-    delete graded;
-    delete scans;
-  }
-  void SetUp() override { fs::copy(graded->path(), library.path(), fs::copy_options::recursive); }
 
-  static std::string scan(const char *name) { return (*scans / name).string(); }
-  ExamDocument stored() const { return ExamLibrary{library.path()}.load(id).value().document; }
   CliResult run(const std::vector<std::string> &arguments) const {
     return runCli(library.path(), arguments);
   }
@@ -65,19 +48,7 @@ protected:
       arguments.push_back("--open");
     return nlohmann::json::parse(run(arguments).out);
   }
-  void expectNoStrayPictures() const {
-    EXPECT_EQ(testing::pictureFolder(library.path(), id), testing::picturesOf(stored()));
-  }
-
-  static TempDir *graded;
-  static TempDir *scans;
-  static Uuid id;
-  TempDir library;
 };
-
-TempDir *SafeCommands::graded = nullptr;
-TempDir *SafeCommands::scans = nullptr;
-Uuid SafeCommands::id;
 
 TEST_F(SafeCommands, itemsAreNamedAndASettledItemChangesOnlyWhenReopenedOrForced) {
   nlohmann::json items = review();

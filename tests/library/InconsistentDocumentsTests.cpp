@@ -108,6 +108,9 @@ const std::vector<Case> &cases() {
       {"a flag on question 100",
        edited([](json &j) { j["sheets"][0]["flags"][0]["position"] = 99; }),
        "flag on question 100"},
+      {"a corner method for each of 100 pages",
+       edited([](json &j) { j["sheets"][0]["cornerMethods"] = json::array_t(100, "vision"); }),
+       "Sheet 1 has more pages than a sheet of this test can have."},
       {"a page with two reasons", edited([](json &j) { j["issues"][0]["orphanPage"] = 2; }),
        "has no single reason"},
   };

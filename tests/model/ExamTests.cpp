@@ -185,16 +185,11 @@ TEST(ExamVersions, sameSeedGivesSameVersionsAndGrowingMatchesRegenerating) {
   EXPECT_NE(a.versions[1].order, a.versions[2].order);
 }
 
-TEST(ExamVersions, versionStreamStartsAtSeedPlusLetterTimesGolden) {
-  // Version L's generator starts at seed + L·golden: its first output is the
-  // mix of seed + (L+1)·golden, so the first swap is predictable.
-  uint64_t seed = 555;
-  for (int letter = 1; letter <= 3; ++letter) {
-    SplitMix64 rng{seed + static_cast<uint64_t>(letter) * SplitMix64::golden};
-    std::vector<int> order{0, 1, 2};
-    rng.shuffle(order);
-    EXPECT_EQ(ExamVersion::generate(letter, 3, 4, false, seed).order, order);
-  }
+// Version B of a 30-question test, as an independent implementation of the shuffle draws it.
+TEST(ExamVersions, aSeedGivesTheSameOrdersEverywhere) {
+  const std::vector<int> versionB{6,  26, 19, 16, 4,  11, 10, 21, 9,  13, 20, 8,  1,  3,  2,
+                                  22, 27, 0,  5,  12, 7,  28, 23, 17, 14, 25, 15, 18, 29, 24};
+  EXPECT_EQ(ExamVersion::generate(1, 30, 4, false, 20261001).order, versionB);
 }
 
 TEST(ExamVersions, fixedPointsAreLimitedForFourOrMoreQuestions) {

@@ -2,6 +2,7 @@
 
 #include "scanning/MarkReading.h"
 #include "scanning/PageReader.h"
+#include "simulator/CaptureConditions.h"
 #include "simulator/CaptureSimulator.h"
 #include "simulator/ClassSimulator.h"
 #include "support/PageWarp.h"
@@ -137,7 +138,12 @@ INSTANTIATE_TEST_SUITE_P(
                               copier({}, {{264, {2.5, -3}, 0.25}, {528, {-3, 2.5}, 0.25}})},
                       Capture{"handShadow", photo(hand(0.5))},
                       Capture{"paleShadowAndFalloff", photo(hand(0.7), {}, 0.35)},
-                      Capture{"bentUnderAShadow", photo(hand(0.55), {Shape::bow, 20, 20, false})}),
+                      Capture{"bentUnderAShadow", photo(hand(0.55), {Shape::bow, 20, 20, false})},
+                      // Curled so far that the identity symbol, bent with the paper, points
+                      // well away from the bottom-left square.
+                      Capture{"curledPhoto",
+                              CaptureConditions::forSheet(*CaptureConditions::named("photo-curled"),
+                                                          32, layout())}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // What the reader is given: the answers moved by `shift` (points), faded in and out over the

@@ -122,6 +122,18 @@ TEST(ClassSimulator, distortionsGrowWithTheScanQuality) {
             ClassSimulator::distortions(26, ScanQuality::mild, SampleClass::seed));
 }
 
+// The sample class is drawn the same on every machine: its first student as an independent
+// implementation of the draw makes them.
+TEST(ClassSimulator, sampleClassFirstSheetIsFixed) {
+  const Exam exam = SampleClass::exam(Date{0});
+  const SimulatedSheet first = SampleClass::sampleSheets(exam, SampleClass::roster()).at(0);
+  EXPECT_EQ(first.version, 0);
+  const std::vector<int> answers{1, 2, 0, 3, 0, 2, 1, 2, 0, 1, 2, 0, 3, 1, 2,
+                                 2, 1, 3, 2, 0, 3, 2, 1, 0, 1, 2, 3, 0, 1, 1};
+  std::vector<std::optional<int>> expected(answers.begin(), answers.end());
+  EXPECT_EQ(first.answers, expected);
+}
+
 TEST(ClassSimulator, scanQualityNamesRoundTrip) {
   for (ScanQuality quality : {ScanQuality::none, ScanQuality::mild, ScanQuality::harsh})
     EXPECT_EQ(ScanQualityInfo::fromRawValue(ScanQualityInfo::rawValue(quality)), quality);
