@@ -76,9 +76,10 @@ Problem sheetProblem(const ScannedSheet &sheet, const Exam &exam) {
       return where + " has an ID column that isn\u2019t ten bubbles.";
   if (sheet.readID.size() > maxText || sheet.source.size() > maxText)
     return where + " has a source or ID that is too long.";
-  if (sheet.sourcePages.size() > static_cast<size_t>(exam.pageCount()) * 4 ||
-      sheet.pageImages.size() > static_cast<size_t>(exam.pageCount()) * 4 ||
-      sheet.cornerMethods.size() > static_cast<size_t>(exam.pageCount()) * 4)
+  // Far more pages than any sheet of this test can list: a bound, not a count.
+  const size_t mostPages = static_cast<size_t>(exam.pageCount()) * 4;
+  if (sheet.sourcePages.size() > mostPages || sheet.pageImages.size() > mostPages ||
+      sheet.cornerMethods.size() > mostPages)
     return where + " has more pages than a sheet of this test can have.";
   for (int page : sheet.sourcePages)
     if (page < 1)

@@ -99,10 +99,10 @@ std::optional<std::string> digest(const std::filesystem::path &path) {
   std::vector<uint8_t> buffer(1 << 20);
   for (;;) {
     // Whole buffers, so the words are the same however the reads come back.
-    const auto read = readFully(file.fd, buffer);
-    if (!read)
+    const auto filled = readFully(file.fd, buffer);
+    if (!filled)
       return std::nullopt;
-    const size_t count = *read;
+    const size_t count = *filled;
     if (count == 0)
       break;
     // The tail of the file is padded with zeros; the length, mixed in at the
