@@ -30,28 +30,6 @@ TEST(SplitMix64, matchesPublishedFirstOutput) {
   EXPECT_EQ(rng.next(), 0x06C45D188009454FULL);
 }
 
-TEST(SplitMix64, boundedDrawStaysInRangeAndUsesHighWord) {
-  SplitMix64 a{7};
-  SplitMix64 b{7};
-  for (uint64_t m : {1ULL, 2ULL, 3ULL, 10ULL, 200ULL, 1ULL << 40}) {
-    uint64_t x = b.next();
-    uint64_t expected = static_cast<uint64_t>((static_cast<__uint128_t>(x) * m) >> 64);
-    EXPECT_EQ(a.bounded(m), expected) << m; // small m: rejection is astronomically rare
-  }
-  SplitMix64 c{99};
-  for (int i = 0; i < 1000; ++i)
-    EXPECT_LT(c.bounded(5), 5u);
-}
-
-TEST(SplitMix64, unitIsInHalfOpenRange) {
-  SplitMix64 rng{1};
-  for (int i = 0; i < 1000; ++i) {
-    double u = rng.nextUnit();
-    EXPECT_GE(u, 0.0);
-    EXPECT_LT(u, 1.0);
-  }
-}
-
 TEST(ExamDefaults, newTestHasDefaultKeyAndIdentityVersion) {
   Exam exam = Exam::untitled();
   EXPECT_EQ(exam.title, "Untitled Test");

@@ -46,18 +46,6 @@ TEST(PdfWriter, writesPagesOfOneSizeWithTitleAndCreator) {
   EXPECT_NEAR(facts->pageSize.height, 792, 0.01);
 }
 
-TEST(PdfWriter, closingEndsAnOpenPageAndBeginningEndsThePrevious) {
-  auto writer = PdfWriter::open({595.28, 841.89}, "A4");
-  ASSERT_TRUE(writer);
-  writer->beginPage();
-  writer->beginPage();
-  auto bytes = writer->close();
-  ASSERT_TRUE(bytes);
-  auto facts = testing::pdfFacts(*bytes);
-  EXPECT_EQ(facts->pageCount, 2);
-  EXPECT_NEAR(facts->pageSize.width, 595.28, 0.01);
-}
-
 TEST(PdfWriter, refusesAPageWithoutArea) {
   EXPECT_FALSE(PdfWriter::open({0, 792}, "x"));
   EXPECT_FALSE(PdfWriter::open({612, -1}, "x"));
@@ -77,18 +65,6 @@ TEST(PdfWriter, onePageDocumentStartsInPdfCoordinates) {
   ASSERT_TRUE(page);
   EXPECT_EQ(region(*page, {2, 82, 16, 16}, 72).max, 0);
   EXPECT_EQ(region(*page, {2, 2, 16, 16}, 72).min, 255);
-}
-
-TEST(PdfWriter, drawsTheSameContentForTheSameInput) {
-  auto draw = [](Canvas &canvas) {
-    flip(canvas, 100);
-    canvas.strokeEllipse({10, 10, 30, 20});
-    canvas.drawText({"Same", Font::helvetica(9), 0}, {10, 60});
-  };
-  auto a = PdfWriter::onePage(small, "Same", draw);
-  auto b = PdfWriter::onePage(small, "Same", draw);
-  ASSERT_TRUE(a && b);
-  EXPECT_EQ(testing::renderPdfPage(*a, 0, 150), testing::renderPdfPage(*b, 0, 150));
 }
 
 TEST(BitmapCanvas, sizesPixelsByResolution) {
@@ -160,19 +136,6 @@ TEST(Canvas, ellipsesAndRoundedRectsFillTheirShapes) {
   EXPECT_EQ(region(image, {65, 70, 20, 10}, 72).max, 0);
   EXPECT_EQ(region(image, {70, 20, 10, 10}, 72).min, 255); // a stroked ellipse is hollow
   EXPECT_LT(region(image, {74, 10, 2, 1}, 72).mean, 100);
-}
-
-TEST(Canvas, imagesAreDrawnWithoutInterpolation) {
-  GrayBitmap checker{2, 2, {0, 255, 255, 0}};
-  GrayBitmap image = drawPage(small, 72, [&](Canvas &canvas) {
-    flip(canvas, 100);
-    canvas.drawImage(checker, {10, 10, 40, 40});
-  });
-  EXPECT_EQ(region(image, {10, 10, 20, 20}, 72).max, 0); // first row at the top
-  EXPECT_EQ(region(image, {30, 10, 20, 20}, 72).min, 255);
-  EXPECT_EQ(region(image, {10, 30, 20, 20}, 72).min, 255);
-  EXPECT_EQ(region(image, {30, 30, 20, 20}, 72).max, 0);
-  EXPECT_EQ(region(image, {0, 0, 100, 10}, 72).min, 255);
 }
 
 TEST(TextLine, helveticaHasHelveticaMetrics) {

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <unordered_set>
 
 namespace ovalon {
 namespace {
@@ -22,37 +21,28 @@ TEST(SheetIdentity, payloadJoinsTheFieldsWithBars) {
   EXPECT_EQ(letter.payload(), "OV1|0000ABCD|D|1|1|2|0|L");
 }
 
-TEST(SheetIdentity, parsesTheDocumentedExample) {
-  auto identity = SheetIdentity::parse("OV1|E621E1F8|A|1|20|4|6|L");
-  ASSERT_TRUE(identity);
-  EXPECT_EQ(*identity, (SheetIdentity{"E621E1F8", 0, 1, {20, 4, 6, Paper::letter}, false}));
-  auto key = SheetIdentity::parse("OV1|E621E1F8|A|1|20|4|6|L|K");
-  ASSERT_TRUE(key);
-  EXPECT_TRUE(key->isKey);
-}
-
-TEST(SheetIdentity, ignoresWhiteSpaceAroundThePayload) {
-  EXPECT_TRUE(SheetIdentity::parse("  OV1|E621E1F8|A|1|20|4|6|L\n"));
-  EXPECT_TRUE(SheetIdentity::parse("\tOV1|E621E1F8|A|1|20|4|6|L|K\r\n"));
-  EXPECT_TRUE(SheetIdentity::parse("\xC2\xA0OV1|E621E1F8|A|1|20|4|6|L\xE2\x80\xA8"));
-  // White space inside a field is not trimmed.
-  EXPECT_FALSE(SheetIdentity::parse("OV1|E621E1F8|A|1|20 |4|6|L"));
-}
-
-TEST(SheetIdentity, readsOnlyTheFirstCharacterOfTheVersionCaseInsensitively) {
-  EXPECT_EQ(SheetIdentity::parse("OV1|E621E1F8|b|1|20|4|6|L")->version, 1);
-  EXPECT_EQ(SheetIdentity::parse("OV1|E621E1F8|Dx|1|20|4|6|L")->version, 3);
-  EXPECT_FALSE(SheetIdentity::parse("OV1|E621E1F8|E|1|20|4|6|L"));
-  EXPECT_FALSE(SheetIdentity::parse("OV1|E621E1F8||1|20|4|6|L"));
-  EXPECT_FALSE(SheetIdentity::parse("OV1|E621E1F8|1|1|20|4|6|L"));
-}
-
-TEST(SheetIdentity, acceptsSignedAndZeroPaddedNumbersLikeTheNumberParser) {
-  auto identity = SheetIdentity::parse("OV1|E621E1F8|A|+1|020|4|-0|L");
-  ASSERT_TRUE(identity);
-  EXPECT_EQ(identity->page, 1);
-  EXPECT_EQ(identity->signature.questionCount, 20);
-  EXPECT_EQ(identity->signature.idDigits, 0);
+TEST(SheetIdentity, parsesTrimmedPayloadsWithLooseNumbersAndVersionLetters) {
+  const SheetIdentity example{"E621E1F8", 0, 1, {20, 4, 6, Paper::letter}, false};
+  auto with = [&](int version, bool isKey = false) {
+    SheetIdentity identity = example;
+    identity.version = version;
+    identity.isKey = isKey;
+    return identity;
+  };
+  const std::vector<std::pair<std::string, SheetIdentity>> cases{
+      {"OV1|E621E1F8|A|1|20|4|6|L", example},
+      {"OV1|E621E1F8|A|1|20|4|6|L|K", with(0, true)},
+      {"  OV1|E621E1F8|A|1|20|4|6|L\n", example},
+      {"\tOV1|E621E1F8|A|1|20|4|6|L|K\r\n", with(0, true)},
+      {"\xC2\xA0OV1|E621E1F8|A|1|20|4|6|L\xE2\x80\xA8", example},
+      // Only the first character of the version counts, in either case.
+      {"OV1|E621E1F8|b|1|20|4|6|L", with(1)},
+      {"OV1|E621E1F8|Dx|1|20|4|6|L", with(3)},
+      {"OV1|E621E1F8|A|+1|020|4|6|L", example},
+  };
+  for (const auto &[text, expected] : cases)
+    EXPECT_EQ(SheetIdentity::parse(text), expected) << text;
+  EXPECT_EQ(SheetIdentity::parse("OV1|E621E1F8|A|1|20|4|-0|L")->signature.idDigits, 0);
 }
 
 TEST(SheetIdentity, rejectsMalformedFields) {
@@ -63,16 +53,20 @@ TEST(SheetIdentity, rejectsMalformedFields) {
       "OV1|E621E1F8|A|1|20|4|6|L|X",   // ninth field not K
       "OV1|E621E1F8|A|1|20|4|6|L|k",   // K is case-sensitive
       "OV1|E621E1F8|A|1|20|4|6|L|K|K", // ten fields
-      "OV1|E621E1F8|A|1|20|4|6|L|",    // empty ninth field
-      "OV2|E621E1F8|A|1|20|4|6|L",     // wrong magic
-      "ov1|E621E1F8|A|1|20|4|6|L",     // magic is case-sensitive
-      "OV1|E621E1F|A|1|20|4|6|L",      // 7-character code
-      "OV1|E621E1F8X|A|1|20|4|6|L",    // 9-character code
-      "OV1|E621E1F8|A|one|20|4|6|L",   // not a number
-      "OV1|E621E1F8|A|1|20|4||L",      // empty number
-      "OV1|E621E1F8|A|1|+|4|6|L",      // sign alone
-      "OV1|E621E1F8|A|1|+-20|4|6|L",   // two signs
-      "OV1|E621E1F8|A|1|20.0|4|6|L",   // not an integer
+      "OV1|E621E1F8|A|1|20 |4|6|L",    // white space inside a field
+      "OV1|E621E1F8|E|1|20|4|6|L",
+      "OV1|E621E1F8||1|20|4|6|L",
+      "OV1|E621E1F8|1|1|20|4|6|L",
+      "OV1|E621E1F8|A|1|20|4|6|L|",  // empty ninth field
+      "OV2|E621E1F8|A|1|20|4|6|L",   // wrong magic
+      "ov1|E621E1F8|A|1|20|4|6|L",   // magic is case-sensitive
+      "OV1|E621E1F|A|1|20|4|6|L",    // 7-character code
+      "OV1|E621E1F8X|A|1|20|4|6|L",  // 9-character code
+      "OV1|E621E1F8|A|one|20|4|6|L", // not a number
+      "OV1|E621E1F8|A|1|20|4||L",    // empty number
+      "OV1|E621E1F8|A|1|+|4|6|L",    // sign alone
+      "OV1|E621E1F8|A|1|+-20|4|6|L", // two signs
+      "OV1|E621E1F8|A|1|20.0|4|6|L", // not an integer
       "OV1|E621E1F8|A|1|99999999999|4|6|L",
       "OV1|E621E1F8|A|1|20|4|6|l", // paper is case-sensitive
       "OV1|E621E1F8|A|1|20|4|6|Letter",
@@ -122,13 +116,6 @@ TEST(SheetIdentity, payloadParsesBackForEveryValidIdentity) {
   EXPECT_GT(checked, 1000);
 }
 
-TEST(SheetIdentity, equalIdentitiesHashAlike) {
-  SheetIdentity other = keyPage;
-  other.page = 1;
-  std::unordered_set<SheetIdentity> set{keyPage, keyPage, other};
-  EXPECT_EQ(set.size(), 2u);
-}
-
 TEST(QRMatrix, isAVersionThreeSymbolWithoutQuietZone) {
   auto matrix = QRMatrix::make(keyPage.payload());
   ASSERT_TRUE(matrix);
@@ -157,11 +144,6 @@ TEST(QRMatrix, decodesBackToThePayload) {
     EXPECT_EQ(texts[0], identity.payload());
     EXPECT_EQ(SheetIdentity::parse(texts[0]), identity);
   }
-}
-
-TEST(QRMatrix, isDeterministic) {
-  EXPECT_EQ(QRMatrix::make("OV1|E621E1F8|A|1|20|4|6|L"),
-            QRMatrix::make("OV1|E621E1F8|A|1|20|4|6|L"));
 }
 
 TEST(QrCodec, generatesAtOnePixelPerModuleAndRefusesWhatCannotBeEncoded) {

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
-#include <unordered_set>
 
 namespace ovalon {
 namespace {
@@ -137,11 +136,6 @@ TEST(SheetLayout, imageCoordinatesStartAtTheTopLeftCorner) {
   EXPECT_EQ(letter.toImage(letter.cornerCenters()[0], 2.5), (Point{0, 0}));
   EXPECT_EQ(letter.toImage(letter.cornerCenters()[2], 2), (Point{1080, 1440}));
   EXPECT_EQ(letter.toImage(Rect{46, 56, 10, 4}, 2.5), (Rect{25, 50, 25, 10}));
-}
-
-TEST(SheetLayout, equalSignaturesHashAlike) {
-  std::unordered_set<SheetLayout> set{layout(20), layout(20), layout(21), layout(20, 5)};
-  EXPECT_EQ(set.size(), 3u);
 }
 
 } // namespace
