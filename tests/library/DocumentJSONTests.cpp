@@ -39,6 +39,7 @@ ExamDocument fullDocument() {
   sheet.name = NameRead{"Zoe Angstrom", {"Zoe Angstrorn"}, 0.75};
   sheet.nameCrop = Bytes{1, 2, 3, 4};
   sheet.rescanned = Date{812345800};
+  sheet.cornerMethods = {CornerMethod::threeCorners, std::nullopt};
   ReviewFlag flag{Uuid::random(),
                   FlagKind::double_,
                   1,
@@ -100,6 +101,7 @@ TEST(DocumentJSON, writesTheStoredFormat) {
   EXPECT_EQ(j["issues"][3]["problem"]["layoutChanged"]["_0"]["questionCount"], 30);
   EXPECT_EQ(j["issues"][4]["orphanPage"], 2);
   EXPECT_FALSE(j["issues"][4].contains("problem"));
+  EXPECT_EQ(sheet["cornerMethods"], json::parse(R"(["threeCorners", null])"));
   EXPECT_EQ(j["roster"]["sourceName"], "class.csv");
   EXPECT_EQ(j.dump().find('\n'), std::string::npos);
 }
@@ -111,10 +113,11 @@ TEST(DocumentJSON, absentOptionalsWriteNoKeysAndReadBackEqual) {
   sheet.idCrop.reset();
   sheet.nameCrop.reset();
   sheet.rescanned.reset();
+  sheet.cornerMethods.clear();
   doc.roster.sourceName.reset();
   std::string text = *DocumentJSON::encode(doc);
   json j = json::parse(text);
-  for (const char *key : {"name", "idCrop", "nameCrop", "rescanned"})
+  for (const char *key : {"name", "idCrop", "nameCrop", "rescanned", "cornerMethods"})
     EXPECT_FALSE(j["sheets"][0].contains(key)) << key;
   EXPECT_FALSE(j["roster"].contains("sourceName"));
   EXPECT_EQ(*DocumentJSON::decode(text), doc);
@@ -152,6 +155,7 @@ TEST(DocumentJSON, refusesMalformedRecords) {
   EXPECT_FALSE(mutated([](json &j) { j["exam"]["id"] = "not-a-uuid"; }));
   EXPECT_FALSE(mutated([](json &j) { j["sheets"][0]["idCrop"] = "@@@"; }));
   EXPECT_FALSE(mutated([](json &j) { j["sheets"][0]["marks"][1]["flag"] = "smudge"; }));
+  EXPECT_FALSE(mutated([](json &j) { j["sheets"][0]["cornerMethods"] = json::array({"byHand"}); }));
   EXPECT_FALSE(
       mutated([](json &j) { j["issues"][0]["problem"] = json::parse(R"({"noCode":1})"); }));
   EXPECT_FALSE(DocumentJSON::decode(good.substr(0, good.size() / 2)));
@@ -167,14 +171,9 @@ TEST(DocumentJSON, nonFiniteNumbersCannotBeSaved) {
   EXPECT_FALSE(DocumentJSON::encode(doc));
 }
 
-TEST(DocumentJSON, layoutSignatureEncodesAlone) {
-  LayoutSignature s{150, 5, 0, Paper::a4};
-  auto back = DocumentJSON::decodeSignature(DocumentJSON::encode(s));
-  ASSERT_TRUE(back);
-  EXPECT_EQ(*back, s);
-}
-
-TEST(DocumentJSON, sheetIdentityEncodesAloneAndIsKeyDefaultsToFalse) {
+TEST(DocumentJSON, signatureAndIdentityEncodeAloneAndIsKeyDefaultsToFalse) {
+  LayoutSignature signature{150, 5, 0, Paper::a4};
+  EXPECT_EQ(DocumentJSON::decodeSignature(DocumentJSON::encode(signature)), signature);
   SheetIdentity identity{"E621E1F8", 1, 2, {150, 5, 0, Paper::a4}, true};
   auto back = DocumentJSON::decodeIdentity(DocumentJSON::encode(identity));
   ASSERT_TRUE(back);

@@ -103,11 +103,17 @@ const std::vector<Case> &cases() {
       {"a sheet with a mark too few", edited([](json &j) { j["sheets"][0]["marks"].erase(4); }),
        "Sheet 1 has 4 answers for 5 questions."},
       {"an answer beyond the choices",
-       edited([](json &j) { j["sheets"][0]["marks"][0]["choice"] = 7; }),
+       edited([](json &j) { j["sheets"][0]["marks"][0]["choice"] = 4; }),
        "Sheet 1 has an answer row that doesn\u2019t fit"},
-      {"a flag on question 100",
-       edited([](json &j) { j["sheets"][0]["flags"][0]["position"] = 99; }),
-       "flag on question 100"},
+      {"a flag on question 6", edited([](json &j) { j["sheets"][0]["flags"][0]["position"] = 5; }),
+       "flag on question 6"},
+      {"a sheet numbered 0", edited([](json &j) { j["sheets"][0]["number"] = 0; }),
+       "A sheet is numbered 0."},
+      {"a second page said to follow nothing", edited([](json &j) {
+         j["issues"][0].erase("problem");
+         j["issues"][0]["orphanPage"] = 1;
+       }),
+       "can\u2019t follow"},
       {"a corner method for each of 100 pages",
        edited([](json &j) { j["sheets"][0]["cornerMethods"] = json::array_t(100, "vision"); }),
        "Sheet 1 has more pages than a sheet of this test can have."},
