@@ -1,7 +1,5 @@
 #include "scanning/CornerFinder.h"
 
-#include "scanning/QrReader.h"
-#include "support/PageDistortion.h"
 #include "support/TestSheetPage.h"
 
 #include <gtest/gtest.h>
@@ -16,79 +14,13 @@ using CornerFinder::findCornersVision;
 
 const Exam letterExam = testing::testExam(40, 4, 6, Paper::letter);
 const Exam a4Exam = testing::testExam(100, 5, 10, Paper::a4);
-const SheetLayout letter(letterExam);
 const SheetLayout a4(a4Exam);
 
 double distance(Point a, Point b) {
   return std::hypot(a.x - b.x, a.y - b.y);
 }
 
-// Where the layout's corner centres ended up in the scan, in sheet order.
-Corners expectedCorners(const SheetLayout &layout, const testing::DistortedPage &scan, double dpi) {
-  Corners corners;
-  const auto centres = layout.cornerCenters();
-  for (size_t i = 0; i < 4; ++i)
-    corners[i] = scan.map({centres[i].x * dpi / 72, centres[i].y * dpi / 72});
-  return corners;
-}
-
 using Finder = std::optional<Corners> (*)(double, const GrayImage &, int);
-
-// Runs a finder the way the page reader does, then orients by the symbol it decodes.
-std::optional<Corners> findOriented(Finder finder, const SheetLayout &layout,
-                                    const GrayImage &image) {
-  const double side =
-      CornerFinder::expectedSquareSide(image.width, image.height, layout.pageSize.height);
-  const auto corners = finder(side, image, CornerFinder::inkThreshold(image.pixels));
-  if (!corners)
-    return std::nullopt;
-  const auto symbols = QrReader::detect(image);
-  if (symbols.empty())
-    return std::nullopt;
-  const Rect box = symbols[0].boundingBox;
-  const Point centre{image.width * box.midX(), image.height * (1 - box.midY())};
-  return CornerFinder::orientCorners(*corners, centre);
-}
-
-struct ScanCase {
-  const char *name;
-  double dpi;
-  testing::PageDistortion distortion;
-};
-
-class CornerFinding : public ::testing::TestWithParam<ScanCase> {};
-
-TEST_P(CornerFinding, bothFindersLocateTheSquaresOfADistortedScan) {
-  const ScanCase &c = GetParam();
-  const auto scan = testing::distort(testing::renderSheetPage(letterExam, 1, c.dpi), c.distortion);
-  const Corners expected = expectedCorners(letter, scan, c.dpi);
-  // Centres are within a pixel at the scan's resolution (a bit more after noise and JPEG).
-  const double tolerance = 1.0 + c.dpi / 200.0;
-  for (Finder finder : {&findCornersVision, &findCornersBlobs}) {
-    const auto found = findOriented(finder, letter, scan.image);
-    ASSERT_TRUE(found) << (finder == &findCornersVision ? "vision" : "blobs");
-    for (size_t i = 0; i < 4; ++i)
-      EXPECT_LT(distance((*found)[i], expected[i]), tolerance)
-          << (finder == &findCornersVision ? "vision" : "blobs") << " corner " << i;
-    EXPECT_TRUE(CornerFinder::plausibleCorners(*found, letter.pageSize));
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Scans, CornerFinding,
-    ::testing::Values(ScanCase{"upright150", 150, {}}, ScanCase{"upright300", 300, {.margin = 0}},
-                      ScanCase{"rotated", 200, {.rotationDegrees = 3.5, .noise = 8}},
-                      ScanCase{"upsideDown", 200, {.rotationDegrees = 180.8, .jpegQuality = 70}},
-                      ScanCase{"sideways", 150, {.rotationDegrees = 90}},
-                      ScanCase{"photo",
-                               200,
-                               {.rotationDegrees = -2,
-                                .keystone = 0.03,
-                                .skew = 0.01,
-                                .noise = 10,
-                                .jpegQuality = 60}},
-                      ScanCase{"lowResolution", 100, {.rotationDegrees = 1, .jpegQuality = 80}}),
-    [](const auto &info) { return std::string(info.param.name); });
 
 TEST(CornerFinder, findsA4CornersInImageOrder) {
   const GrayImage page = testing::renderSheetPage(a4Exam, 1, 200);
@@ -170,14 +102,6 @@ TEST(CornerFinder, inkThresholdIsOtsuOverASampleClampedTo70Through180) {
     striped[i] = 10;
   EXPECT_EQ(CornerFinder::inkThreshold(striped), 128);
   EXPECT_EQ(CornerFinder::inkThreshold({}), 128);
-}
-
-TEST(CornerFinder, searchRegionsAreTheTruncatedCornerThirties) {
-  const auto regions = CornerFinder::searchRegions(1001, 503);
-  EXPECT_EQ(regions[0], (Rect{0, 0, 300, 150}));
-  EXPECT_EQ(regions[1], (Rect{701, 0, 300, 150}));
-  EXPECT_EQ(regions[2], (Rect{701, 353, 300, 150}));
-  EXPECT_EQ(regions[3], (Rect{0, 353, 300, 150}));
 }
 
 TEST(CornerOrientation, theCornerNearestTheSymbolBecomesTopRight) {

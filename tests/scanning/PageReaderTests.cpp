@@ -1,5 +1,9 @@
+// Reading rendered, pencil-marked and distorted pages through the page reader.
+
 #include "scanning/PageReader.h"
 
+#include "scanning/CornerFinder.h"
+#include "scanning/MarkReading.h"
 #include "sheets/SheetRenderer.h"
 #include "sheets/TextLine.h"
 #include "support/PageDistortion.h"
@@ -7,277 +11,464 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
+#include <numbers>
+#include <thread>
 
 namespace ovalon {
 namespace {
 
 using testing::PageDistortion;
 
-const Exam exam = testing::testExam(40, 4, 6, Paper::letter);
-const SheetLayout layout(exam);
-const std::vector<int> studentID{3, 0, 5, 8, 1, 2};
+const Exam letterExam = testing::testExam(40, 4, 6, Paper::letter);
+const Exam a4Exam = testing::testExam(150, 5, 8, Paper::a4);
+// The troubled-page cases were worked out on this one.
+const Exam wideExam = testing::testExam(60, 5, 8, Paper::letter);
+const std::string bubbledID = "40271938";
 
-// Every fifth row is left blank; the others are marked at position mod choices.
-std::optional<int> answerAt(int position, int choices) {
-  if (position % 5 == 4)
-    return std::nullopt;
-  return position % choices;
+// What a row holds, by position. Pages without doubts mark the twice and faint rows cleanly.
+enum class Row { clean, blank, twice, faint };
+
+Row rowKind(int position, bool doubts) {
+  const Row kind = position % 10 == 7   ? Row::blank
+                   : position % 10 == 3 ? Row::twice
+                   : position % 10 == 5 ? Row::faint
+                                        : Row::clean;
+  return doubts || kind == Row::blank ? kind : Row::clean;
 }
 
-std::vector<testing::PencilMark> filledSheet(const Exam &e, int page, bool withID) {
-  const SheetLayout l(e);
+std::vector<testing::PencilMark> pencilMarks(const Exam &exam, int page, bool doubts) {
+  const SheetLayout layout(exam);
   std::vector<testing::PencilMark> marks;
-  for (int position : l.positions(page))
-    if (auto slot = answerAt(position, e.choiceCount))
-      marks.push_back(testing::answerMark(l, position, *slot));
-  if (withID)
-    for (int column = 0; column < static_cast<int>(studentID.size()); ++column)
-      marks.push_back(testing::idMark(l, column, studentID[static_cast<size_t>(column)]));
+  for (int position : layout.positions(page)) {
+    switch (rowKind(position, doubts)) {
+    case Row::clean:
+      marks.push_back(testing::answerMark(layout, position, position % exam.choiceCount));
+      break;
+    case Row::twice:
+      marks.push_back(testing::answerMark(layout, position, 0));
+      marks.push_back(testing::answerMark(layout, position, 2));
+      break;
+    case Row::faint:
+      marks.push_back(testing::answerMark(layout, position, 1, 0.72));
+      break;
+    case Row::blank:
+      break;
+    }
+  }
+  if (page == 1)
+    for (int column = 0; column < exam.idDigits; ++column)
+      marks.push_back(
+          testing::idMark(layout, column, bubbledID[static_cast<size_t>(column)] - '0'));
   return marks;
 }
 
-GrayImage markedPage(double dpi, const PageDistortion &distortion = {}) {
-  return testing::distort(testing::renderSheetPage(exam, 1, dpi, filledSheet(exam, 1, true)),
-                          distortion)
-      .image;
+GrayImage markedPage(const Exam &exam, double dpi, int page = 1, bool doubts = true) {
+  return testing::renderSheetPage(exam, page, dpi, pencilMarks(exam, page, doubts));
 }
 
-void expectFilledSheetRead(const PageRead &read, const Exam &e, int page) {
+void expectReadAsMarked(const PageRead &read, const Exam &exam, int page, bool doubts = true) {
   ASSERT_FALSE(read.problem) << read.problem->title();
   ASSERT_TRUE(read.identity);
   EXPECT_EQ(read.identity->page, page);
-  ASSERT_TRUE(read.straightened);
-  EXPECT_TRUE(read.method);
-  const auto positions = SheetLayout(e).positions(page);
+  EXPECT_TRUE(read.straightened);
+  const auto positions = SheetLayout(exam).positions(page);
   ASSERT_EQ(read.questions.size(), positions.size());
-  for (size_t i = 0; i < read.questions.size(); ++i) {
-    const QuestionRead &row = read.questions[i];
-    EXPECT_EQ(row.position, positions[i]);
-    const auto expected = answerAt(row.position, e.choiceCount);
-    EXPECT_EQ(row.mark.choice, expected) << "position " << row.position;
-    if (!expected) {
-      EXPECT_EQ(row.mark.flag, MarkFlag::blank) << "position " << row.position;
+  for (size_t i = 0; i < positions.size(); ++i) {
+    const int position = positions[i];
+    const MarkRead &mark = read.questions[i].mark;
+    SCOPED_TRACE("position " + std::to_string(position));
+    EXPECT_EQ(read.questions[i].position, position);
+    switch (rowKind(position, doubts)) {
+    case Row::clean:
+      EXPECT_EQ(mark.choice, position % exam.choiceCount);
+      break;
+    case Row::twice: {
+      EXPECT_EQ(mark.flag, MarkFlag::double_);
+      auto both = MarkReading::marked(mark, {});
+      std::ranges::sort(both);
+      EXPECT_EQ(both, (std::vector{0, 2}));
+      break;
+    }
+    case Row::faint:
+      EXPECT_EQ(mark.flag, MarkFlag::faint);
+      EXPECT_EQ(mark.strongest, 1);
+      break;
+    case Row::blank:
+      EXPECT_EQ(mark.flag, MarkFlag::blank);
+      EXPECT_EQ(mark.strongest, std::nullopt);
+      break;
+    }
+  }
+  std::string digits;
+  for (const MarkRead &column : read.idColumns)
+    digits += column.choice ? static_cast<char>('0' + *column.choice) : '?';
+  EXPECT_EQ(digits, page == 1 ? bubbledID.substr(0, static_cast<size_t>(exam.idDigits)) : "");
+}
+
+SheetIdentity identityOf(const Exam &exam, int page) {
+  return {exam.examCode(), 0, page, exam.signature(), false};
+}
+
+struct Scan {
+  const char *name;
+  double dpi;
+  PageDistortion distortion;
+  const Exam *exam = &letterExam;
+  int page = 1;
+};
+
+class DistortedScan : public ::testing::TestWithParam<Scan> {};
+
+// Every row and ID digit reads as bubbled, and both corner finders put the squares' centres
+// within a pixel or two of where the distortion took them.
+TEST_P(DistortedScan, readsAsMarkedAndFindsTheSquares) {
+  const Scan &c = GetParam();
+  const Exam &exam = *c.exam;
+  const auto scan = testing::distort(markedPage(exam, c.dpi, c.page), c.distortion);
+  expectReadAsMarked(PageReader::read(scan.image, exam), exam, c.page);
+
+  const SheetLayout layout(exam);
+  const auto code = PageReader::findCode(scan.image);
+  ASSERT_TRUE(code);
+  const double side =
+      CornerFinder::expectedSquareSide(scan.image.width, scan.image.height, layout.pageSize.height);
+  const int ink = CornerFinder::inkThreshold(scan.image.pixels);
+  for (bool vision : {true, false}) {
+    SCOPED_TRACE(vision ? "vision" : "blobs");
+    const auto found = vision ? CornerFinder::findCornersVision(side, scan.image, ink)
+                              : CornerFinder::findCornersBlobs(side, scan.image, ink);
+    ASSERT_TRUE(found);
+    const Corners oriented = CornerFinder::orientCorners(*found, code->centre);
+    EXPECT_TRUE(CornerFinder::plausibleCorners(oriented, layout.pageSize));
+    for (size_t i = 0; i < 4; ++i) {
+      const Point centre = layout.cornerCenters()[i];
+      const Point expected = scan.map({centre.x * c.dpi / 72, centre.y * c.dpi / 72});
+      EXPECT_LT(std::hypot(oriented[i].x - expected.x, oriented[i].y - expected.y),
+                1.5 + c.dpi / 200)
+          << "corner " << i;
     }
   }
 }
 
-void expectStudentID(const PageRead &read) {
-  ASSERT_EQ(read.idColumns.size(), studentID.size());
-  for (size_t column = 0; column < studentID.size(); ++column)
-    EXPECT_EQ(read.idColumns[column].choice, studentID[column]) << "column " << column;
+INSTANTIATE_TEST_SUITE_P(
+    Scans, DistortedScan,
+    ::testing::Values(
+        Scan{"clean", 200, {}}, Scan{"fine", 300, {.rotationDegrees = -0.5, .margin = 0}},
+        Scan{"lowResolution", 100, {.rotationDegrees = 0.8, .jpegQuality = 85}},
+        Scan{"rotatedNoisyJpeg", 200, {.rotationDegrees = 3.5, .noise = 8, .jpegQuality = 70}},
+        Scan{"rotatedLeft", 200, {.rotationDegrees = -3}},
+        Scan{"noisy", 200, {.noise = 18, .seed = 5}},
+        Scan{"coarseJpeg", 200, {.rotationDegrees = 1.5, .jpegQuality = 40}},
+        Scan{"skewedPhoto",
+             200,
+             {.rotationDegrees = -2,
+              .keystone = 0.03,
+              .skew = 0.01,
+              .noise = 10,
+              .jpegQuality = 60}},
+        Scan{"downscaled", 300, {.scale = 0.4}},
+        Scan{"upsideDown", 200, {.rotationDegrees = 180.8, .jpegQuality = 70}},
+        Scan{"sideways", 150, {.rotationDegrees = 90}},
+        Scan{"a4SecondPageTurned",
+             200,
+             {.rotationDegrees = 90.7, .noise = 5, .jpegQuality = 75},
+             &a4Exam,
+             2}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// Repaints every pixel of a `dpi` image whose centre, in page points, lies where `inside` says.
+GrayImage painted(GrayImage image, double dpi, const std::function<bool(Point)> &inside,
+                  const std::function<uint8_t(uint8_t)> &paint) {
+  for (int64_t y = 0; y < image.height; ++y)
+    for (int64_t x = 0; x < image.width; ++x)
+      if (inside({(static_cast<double>(x) + 0.5) * 72 / dpi,
+                  (static_cast<double>(y) + 0.5) * 72 / dpi}))
+        image.set(x, y, paint(image.at(x, y)));
+  return image;
 }
 
-// Paints the identity symbol over with white, as a scan that lost it would show.
-GrayImage withoutSymbol(GrayImage page, double dpi) {
-  const Rect code = layout.codeRect();
-  const double scale = dpi / 72;
-  for (auto y = static_cast<int64_t>((code.minY() - 4) * scale);
-       y < static_cast<int64_t>((code.maxY() + 4) * scale); ++y)
-    for (auto x = static_cast<int64_t>((code.minX() - 4) * scale);
-         x < static_cast<int64_t>((code.maxX() + 4) * scale); ++x)
-      page.set(x, y, 255);
-  return page;
+std::function<bool(Point)> box(Point centre, double halfSide) {
+  return [=](Point p) {
+    return std::abs(p.x - centre.x) < halfSide && std::abs(p.y - centre.y) < halfSide;
+  };
 }
 
-SheetIdentity identityOf(const Exam &e, int page) {
-  return {e.examCode(), 0, page, e.signature(), false};
+uint8_t white(uint8_t) {
+  return 255;
 }
 
-TEST(PageReader, readsEveryRowAndTheStudentIDOfAFilledFirstPage) {
-  const PageRead read = PageReader::read(markedPage(200), exam, {});
-  expectFilledSheetRead(read, exam, 1);
-  expectStudentID(read);
-  EXPECT_EQ(read.identity, identityOf(exam, 1));
-  EXPECT_EQ(read.straightened->width, layout.imageSize(GrayImage::sheetFrameScale).width);
+const SheetLayout wideLayout(wideExam);
+
+const GrayImage &widePage() {
+  static const GrayImage rendered = markedPage(wideExam, 200, 1, false);
+  return rendered;
 }
+
+GrayImage withoutCorner(const GrayImage &image, int index) {
+  return painted(image, 200, box(wideLayout.cornerCenters()[static_cast<size_t>(index)], 12),
+                 white);
+}
+
+// A dark square in the margin between corner square `index` and the page's corner.
+GrayImage withMarginSquare(const GrayImage &image, int index) {
+  const Point corner = wideLayout.cornerCenters()[static_cast<size_t>(index)];
+  const Point mark{corner.x < 306 ? 13 : wideLayout.pageSize.width - 13,
+                   corner.y < 396 ? 13 : wideLayout.pageSize.height - 13};
+  return painted(image, 200, box(mark, 8), [](uint8_t) { return 35; });
+}
+
+GrayImage withPunchHoles(const GrayImage &image) {
+  return painted(
+      image, 200,
+      [](Point p) {
+        return std::ranges::any_of(std::array{90.0, 396.0, 702.0},
+                                   [&](double y) { return std::hypot(p.x - 30, p.y - y) < 10; });
+      },
+      [](uint8_t) { return 30; });
+}
+
+GrayImage photo(const GrayImage &image) {
+  return testing::distort(image,
+                          {.rotationDegrees = -2, .keystone = 0.03, .skew = 0.01, .noise = 4})
+      .image;
+}
+
+// The page photographed from further away: its long side `fraction` of a 4000 × 3000
+// picture's, turned by `degrees`, its top edge narrowed a little, on a darker desk.
+GrayImage smallInPhoto(const GrayImage &image, double fraction, double degrees) {
+  const int64_t width = 4000, height = 3000;
+  const double h = fraction * width, w = h * 612 / 792;
+  std::array<Point, 4> corners{
+      {{-w / 2 + 0.02 * w, -h / 2}, {w / 2 - 0.02 * w, -h / 2}, {w / 2, h / 2}, {-w / 2, h / 2}}};
+  const double a = degrees * std::numbers::pi / 180;
+  for (Point &p : corners)
+    p = {p.x * std::cos(a) - p.y * std::sin(a) + width / 2.0,
+         p.x * std::sin(a) + p.y * std::cos(a) + height / 2.0};
+  GrayImage shot = testing::projected(image, corners, width, height);
+  const GrayImage cover =
+      testing::projected(GrayImage::blank(image.width, image.height, 0), corners, width, height);
+  for (size_t i = 0; i < shot.pixels.size(); ++i) {
+    const double outside = cover.pixels[i] / 255.0;
+    shot.pixels[i] =
+        static_cast<uint8_t>(std::lround(shot.pixels[i] * (1 - outside) + 85 * outside));
+  }
+  return testing::distort(shot, {.margin = 0, .noise = 5, .jpegQuality = 85}).image;
+}
+
+struct Trouble {
+  const char *name;
+  std::function<GrayImage()> image;
+  CornerMethod method;
+};
+
+class TroubledPage : public ::testing::TestWithParam<Trouble> {};
+
+TEST_P(TroubledPage, readsAsFilledInWithTheRightCornerFinder) {
+  const PageRead read = PageReader::read(GetParam().image(), wideExam);
+  expectReadAsMarked(read, wideExam, 1, false);
+  EXPECT_EQ(read.method, GetParam().method);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Corners, TroubledPage,
+    ::testing::Values(
+        Trouble{"clean", [] { return widePage(); }, CornerMethod::vision},
+        Trouble{"cleanPhoto", [] { return photo(widePage()); }, CornerMethod::vision},
+        Trouble{"withoutTopLeft", [] { return withoutCorner(widePage(), 0); },
+                CornerMethod::threeCorners},
+        // The symbol's finder patterns sit by the top-right square and must not stand in.
+        Trouble{"withoutTopRight", [] { return withoutCorner(widePage(), 1); },
+                CornerMethod::threeCorners},
+        Trouble{"withoutTopRightInPhoto", [] { return photo(withoutCorner(widePage(), 1)); },
+                CornerMethod::threeCorners},
+        Trouble{
+            "withoutBottomRightTurned",
+            [] {
+              return testing::distort(withoutCorner(widePage(), 2), {.rotationDegrees = 177}).image;
+            },
+            CornerMethod::threeCorners},
+        // Nor may a round punch hole by the gap.
+        Trouble{"withoutBottomLeftPunched",
+                [] { return withPunchHoles(withoutCorner(widePage(), 3)); },
+                CornerMethod::threeCorners},
+        Trouble{"marginSquareNearerTheCorner", [] { return withMarginSquare(widePage(), 2); },
+                CornerMethod::blobs},
+        Trouble{"marginSquareWhereTopRightWas",
+                [] { return withMarginSquare(withoutCorner(widePage(), 1), 1); },
+                CornerMethod::threeCorners},
+        Trouble{"hardShadowThroughTheLeftSquares",
+                [] {
+                  return painted(
+                      widePage(), 200, [](Point p) { return p.x < 38; },
+                      [](uint8_t v) { return static_cast<uint8_t>(v * 0.5); });
+                },
+                CornerMethod::blobs},
+        Trouble{"smallInPhoto", [] { return smallInPhoto(widePage(), 0.4, 8); },
+                CornerMethod::blobs},
+        Trouble{"smallerUpsideDown", [] { return smallInPhoto(widePage(), 0.35, 182); },
+                CornerMethod::blobs}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+GrayImage withoutSymbol(const GrayImage &image) {
+  const Rect code = wideLayout.codeRect();
+  return painted(image, 200, box(code.center(), code.width / 2 + 3), white);
+}
+
+class AssumedIdentity : public ::testing::TestWithParam<double> {};
+
+// A page whose symbol can't be read is read for the version the teacher names, the right way up.
+TEST_P(AssumedIdentity, readsThePageTheRightWayUp) {
+  const GrayImage turned =
+      testing::distort(withoutSymbol(widePage()), {.rotationDegrees = GetParam(), .noise = 4})
+          .image;
+  ASSERT_FALSE(PageReader::findCode(turned));
+  EXPECT_EQ(PageReader::read(turned, wideExam).problem, PageProblem::noCode());
+  const PageRead read = PageReader::read(turned, wideExam, {}, identityOf(wideExam, 1));
+  expectReadAsMarked(read, wideExam, 1, false);
+  EXPECT_EQ(read.identity, identityOf(wideExam, 1));
+}
+
+INSTANTIATE_TEST_SUITE_P(Turns, AssumedIdentity, ::testing::Values(0.0, 1.5, 90.0, 178.0, 270.0));
+
+struct Unreadable {
+  const char *name;
+  std::function<GrayImage()> image;
+  Exam exam;
+  PageProblem problem;
+  std::optional<SheetIdentity> identity;
+  bool cornersFound;
+  std::optional<SheetIdentity> assumed = std::nullopt;
+};
+
+class UnreadablePage : public ::testing::TestWithParam<Unreadable> {};
+
+TEST_P(UnreadablePage, carriesItsProblemAndNoMarks) {
+  const Unreadable &c = GetParam();
+  const PageRead read = PageReader::read(c.image(), c.exam, {}, c.assumed);
+  EXPECT_EQ(read.problem, c.problem);
+  EXPECT_EQ(read.identity, c.identity);
+  EXPECT_EQ(read.method.has_value(), c.cornersFound);
+  EXPECT_TRUE(read.questions.empty());
+  EXPECT_FALSE(read.straightened);
+}
+
+const Exam otherExam = Exam::make(*Uuid::parse("9A1B2C3D-0000-4000-8000-000000000001"), "Other",
+                                  Date{}, 40, 4, 6, Paper::letter, 7);
+
+Exam withQuestions(Exam exam, int questions) {
+  exam.setQuestionCount(questions);
+  return exam;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Problems, UnreadablePage,
+    ::testing::Values(
+        Unreadable{"blankPaper", [] { return GrayImage::blank(1700, 2200, 255); }, letterExam,
+                   PageProblem::noCode(), std::nullopt, false},
+        Unreadable{"emptyImage", [] { return GrayImage{}; }, letterExam, PageProblem::noCode(),
+                   std::nullopt, false},
+        Unreadable{"otherTest", [] { return testing::renderSheetPage(otherExam, 1, 200); },
+                   letterExam, PageProblem::otherExam("9A1B2C3D"), identityOf(otherExam, 1), false},
+        Unreadable{"printedBeforeTheQuestionCountChanged",
+                   [] { return markedPage(letterExam, 200); }, withQuestions(letterExam, 45),
+                   PageProblem::layoutChanged(letterExam.signature()), identityOf(letterExam, 1),
+                   false},
+        // The squares are found but can't span a sheet.
+        Unreadable{
+            "tooSkewedPhoto",
+            [] { return testing::distort(markedPage(letterExam, 200), {.keystone = 0.08}).image; },
+            letterExam, PageProblem::noMarks(), identityOf(letterExam, 1), true},
+        // One missing square is placed from the other three; two can't be.
+        Unreadable{"twoSquaresGone", [] { return withoutCorner(withoutCorner(widePage(), 2), 3); },
+                   wideExam, PageProblem::noMarks(), identityOf(wideExam, 1), false},
+        // Four squares and nothing else printed: no side can be told from the other.
+        Unreadable{"onlyTheSquares",
+                   [] {
+                     return testing::distort(painted(
+                                                 GrayImage::blank(1700, 2200, 255), 200,
+                                                 [](Point p) {
+                                                   return std::ranges::any_of(
+                                                       wideLayout.cornerCenters(),
+                                                       [&](Point c) { return box(c, 9)(p); });
+                                                 },
+                                                 [](uint8_t) { return 0; }),
+                                             {.rotationDegrees = 180})
+                         .image;
+                   },
+                   wideExam, PageProblem::noMarks(), identityOf(wideExam, 1), true,
+                   identityOf(wideExam, 1)}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST(PageReader, readsTheHandwrittenNameOfAFirstPageOnly) {
-  const GrayImage page = GrayImage::rendered(layout.pageSize, 200.0 / 72, 255, [](Canvas &canvas) {
-    SheetRenderer::draw(exam, 0, 1, std::nullopt, canvas);
+  const SheetLayout layout(letterExam);
+  const GrayImage page = GrayImage::rendered(layout.pageSize, 200.0 / 72, 255, [&](Canvas &canvas) {
+    SheetRenderer::draw(letterExam, 0, 1, std::nullopt, canvas);
     canvas.translate(0, layout.pageSize.height);
     canvas.scale(1, -1);
     canvas.drawText(TextLine{"MARIA LOPEZ", Font{"Humor Sans", 14}, 0.25}, {94, 99});
   });
   const PageRead read =
-      PageReader::read(testing::distort(page, {.rotationDegrees = 2}).image, exam, {});
-  ASSERT_FALSE(read.problem);
+      PageReader::read(testing::distort(page, {.rotationDegrees = 2}).image, letterExam);
   ASSERT_TRUE(read.name);
   EXPECT_EQ(read.name->text, "MARIA LOPEZ");
-
-  EXPECT_FALSE(PageReader::read(markedPage(200), exam, {}).name) << "an empty name box";
-}
-
-TEST(PageReader, blankPaperHasNoCode) {
-  const PageRead read = PageReader::read(GrayImage::blank(1700, 2200, 255), exam, {});
-  EXPECT_EQ(read.problem, PageProblem::noCode());
-  EXPECT_FALSE(read.identity);
-  EXPECT_TRUE(read.questions.empty());
-  EXPECT_FALSE(read.straightened);
-  EXPECT_FALSE(read.method);
-}
-
-TEST(PageReader, emptyImageHasNoCode) {
-  EXPECT_EQ(PageReader::read(GrayImage{}, exam, {}).problem, PageProblem::noCode());
-}
-
-TEST(PageReader, pageOfAnotherTestKeepsItsIdentityAndCode) {
-  const Exam other = Exam::make(*Uuid::parse("9A1B2C3D-0000-4000-8000-000000000001"), "Other",
-                                Date{}, 40, 4, 6, Paper::letter, 7);
-  const PageRead read = PageReader::read(testing::renderSheetPage(other, 1, 200), exam, {});
-  ASSERT_TRUE(read.identity);
-  EXPECT_EQ(read.identity->examCode, "9A1B2C3D");
-  EXPECT_EQ(read.problem, PageProblem::otherExam("9A1B2C3D"));
-  EXPECT_TRUE(read.questions.empty());
-  EXPECT_FALSE(read.straightened);
-}
-
-TEST(PageReader, pagePrintedBeforeTheQuestionCountChangedCarriesTheOldSignature) {
-  Exam changed = exam;
-  changed.setQuestionCount(45);
-  const PageRead read = PageReader::read(markedPage(200), changed, {});
-  EXPECT_EQ(read.problem, PageProblem::layoutChanged(exam.signature()));
-  EXPECT_EQ(read.identity, identityOf(exam, 1));
-  EXPECT_TRUE(read.questions.empty());
-  EXPECT_EQ(read.problem->detail(), "It was printed for " + exam.signature().summary() +
-                                        ". Change the test back, or reprint the sheets.");
-}
-
-TEST(PageReader, readsUpsideDownScanLikeUpright) {
-  const PageRead upright = PageReader::read(markedPage(200), exam, {});
-  const PageRead flipped = PageReader::read(markedPage(200, {.rotationDegrees = 180}), exam, {});
-  expectFilledSheetRead(flipped, exam, 1);
-  ASSERT_EQ(flipped.questions.size(), upright.questions.size());
-  for (size_t i = 0; i < upright.questions.size(); ++i)
-    EXPECT_EQ(flipped.questions[i].mark.choice, upright.questions[i].mark.choice);
-  expectStudentID(flipped);
-}
-
-TEST(PageReader, readsASidewaysScan) {
-  const PageRead read = PageReader::read(markedPage(200, {.rotationDegrees = 90}), exam, {});
-  expectFilledSheetRead(read, exam, 1);
-  expectStudentID(read);
-}
-
-TEST(PageReader, assumedIdentityStandsInForAMissingSymbol) {
-  const GrayImage page = withoutSymbol(markedPage(200, {.margin = 0}), 200);
-  ASSERT_FALSE(PageReader::findCode(page));
-  EXPECT_EQ(PageReader::read(page, exam, {}).problem, PageProblem::noCode());
-
-  const PageRead read = PageReader::read(page, exam, {}, identityOf(exam, 1));
-  expectFilledSheetRead(read, exam, 1);
-  expectStudentID(read);
-  EXPECT_EQ(read.identity, identityOf(exam, 1));
-}
-
-TEST(PageReader, assumedIdentityReadsAnUpsideDownPageTheRightWayUp) {
-  const GrayImage page = withoutSymbol(markedPage(200, {.margin = 0}), 200);
-  const GrayImage flipped = testing::distort(page, {.rotationDegrees = 180, .margin = 0}).image;
-  const PageRead read = PageReader::read(flipped, exam, {}, identityOf(exam, 1));
-  expectFilledSheetRead(read, exam, 1);
-  expectStudentID(read);
-}
-
-TEST(PageReader, tooSkewedPhotoHasNoMarks) {
-  const PageRead read = PageReader::read(markedPage(200, {.keystone = 0.08}), exam, {});
-  EXPECT_EQ(read.problem, PageProblem::noMarks());
-  EXPECT_TRUE(read.method) << "the squares are found but cannot span a sheet";
-  EXPECT_EQ(read.identity, identityOf(exam, 1));
-  EXPECT_TRUE(read.questions.empty());
-  EXPECT_FALSE(read.straightened);
-}
-
-TEST(PageReader, pageWithoutCornerSquaresHasNoMarks) {
-  // One missing square is placed from the other three; two can't be.
-  GrayImage page = markedPage(200, {.margin = 0});
-  const double scale = 200.0 / 72;
-  for (int index : {2, 3}) {
-    const Rect corner = layout.cornerRect(index);
-    for (auto y = static_cast<int64_t>((corner.minY() - 3) * scale);
-         y < static_cast<int64_t>((corner.maxY() + 3) * scale); ++y)
-      for (auto x = static_cast<int64_t>((corner.minX() - 3) * scale);
-           x < static_cast<int64_t>((corner.maxX() + 3) * scale); ++x)
-        page.set(x, y, 255);
-  }
-  const PageRead read = PageReader::read(page, exam, {});
-  EXPECT_EQ(read.problem, PageProblem::noMarks());
-  EXPECT_FALSE(read.method);
-  EXPECT_TRUE(read.identity);
-}
-
-TEST(PageReader, secondPageOfALongTestReadsItsOwnPositionsWithoutID) {
-  const Exam longExam = testing::testExam(150, 5, 8, Paper::a4);
-  const GrayImage page =
-      testing::renderSheetPage(longExam, 2, 200, filledSheet(longExam, 2, false));
-  const PageRead read = PageReader::read(page, longExam, {});
-  expectFilledSheetRead(read, longExam, 2);
-  ASSERT_EQ(read.questions.size(), 50u);
-  EXPECT_EQ(read.questions.front().position, 100);
-  EXPECT_EQ(read.questions.back().position, 149);
-  EXPECT_TRUE(read.idColumns.empty());
-  EXPECT_FALSE(read.name);
+  EXPECT_FALSE(PageReader::read(markedPage(letterExam, 200), letterExam).name);
+  EXPECT_FALSE(PageReader::read(markedPage(a4Exam, 200, 2), a4Exam).name);
 }
 
 TEST(PageReader, thresholdsDecideBetweenFaintAndMarked) {
-  std::vector<testing::PencilMark> marks{testing::answerMark(layout, 0, 1, 0.55)};
-  const GrayImage page = testing::renderSheetPage(exam, 1, 200, marks);
-  const PageRead strict = PageReader::read(page, exam, {.mark = 0.9, .faint = 0.2, .margin = 0.35});
+  const GrayImage page = testing::renderSheetPage(
+      letterExam, 1, 200, {testing::answerMark(SheetLayout(letterExam), 0, 1, 0.55)});
+  const PageRead strict =
+      PageReader::read(page, letterExam, {.mark = 0.9, .faint = 0.2, .margin = 0.35});
   const PageRead lenient =
-      PageReader::read(page, exam, {.mark = 0.1, .faint = 0.05, .margin = 0.05});
+      PageReader::read(page, letterExam, {.mark = 0.1, .faint = 0.05, .margin = 0.05});
   ASSERT_FALSE(strict.problem);
   ASSERT_FALSE(lenient.problem);
   EXPECT_EQ(strict.questions[0].mark.flag, MarkFlag::faint);
   EXPECT_EQ(lenient.questions[0].mark.choice, 1);
 }
 
-TEST(PageReader, findCodeGivesTheSymbolCentreInPagePixels) {
-  const GrayImage page = testing::renderSheetPage(exam, 1, 200);
-  const auto found = PageReader::findCode(page);
-  ASSERT_TRUE(found);
-  EXPECT_EQ(found->identity, identityOf(exam, 1));
-  const Point expected = layout.codeRect().center();
-  EXPECT_NEAR(found->centre.x, expected.x * 200 / 72, 6);
-  EXPECT_NEAR(found->centre.y, expected.y * 200 / 72, 6);
+// Large pages are searched at half size first, small ones enlarged by corner.
+TEST(PageReader, findCodeGivesTheSymbolAndItsCornersInPagePixels) {
+  const SheetLayout layout(letterExam);
+  for (const double dpi : {300.0, 200.0, 40.0}) {
+    SCOPED_TRACE(dpi);
+    const auto found = PageReader::findCode(testing::renderSheetPage(letterExam, 1, dpi));
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->identity, identityOf(letterExam, 1));
+    const Rect code = layout.codeRect();
+    const double tolerance = 3 * dpi / 100;
+    EXPECT_NEAR(found->centre.x, code.midX() * dpi / 72, tolerance);
+    EXPECT_NEAR(found->centre.y, code.midY() * dpi / 72, tolerance);
+    for (const Point corner : found->corners) {
+      EXPECT_LT(std::abs(corner.x - found->centre.x), code.width * dpi / 72);
+      EXPECT_LT(std::abs(corner.y - found->centre.y), code.height * dpi / 72);
+    }
+  }
 }
 
-TEST(PageReader, findCodeFindsASmallSymbolInItsEnlargedCorner) {
-  // At 40 dpi the symbol's modules are under two pixels wide: too small for
-  // the whole-page search.
-  const GrayImage page = testing::renderSheetPage(exam, 1, 40);
-  const auto found = PageReader::findCode(page);
-  ASSERT_TRUE(found);
-  EXPECT_EQ(found->identity, identityOf(exam, 1));
-  const Point expected = layout.codeRect().center();
-  EXPECT_NEAR(found->centre.x, expected.x * 40 / 72, 3);
-  EXPECT_NEAR(found->centre.y, expected.y * 40 / 72, 3);
+TEST(PageReader, pagesReadConcurrentlyMatchSequentialReads) {
+  std::vector<GrayImage> scans;
+  for (int i = 0; i < 3; ++i)
+    scans.push_back(
+        testing::distort(
+            markedPage(letterExam, 150),
+            {.rotationDegrees = 1.0 + 89.0 * i, .noise = 6, .seed = static_cast<uint64_t>(i)})
+            .image);
+  std::vector<PageRead> concurrent(scans.size());
+  {
+    std::vector<std::jthread> threads;
+    for (size_t i = 0; i < scans.size(); ++i)
+      threads.emplace_back([&, i] { concurrent[i] = PageReader::read(scans[i], letterExam); });
+  }
+  for (size_t i = 0; i < scans.size(); ++i) {
+    EXPECT_EQ(concurrent[i], PageReader::read(scans[i], letterExam)) << i;
+    expectReadAsMarked(concurrent[i], letterExam, 1);
+  }
 }
-
-struct ScanCase {
-  const char *name;
-  double dpi;
-  PageDistortion distortion;
-};
-
-class PageReading : public ::testing::TestWithParam<ScanCase> {};
-
-TEST_P(PageReading, readsADegradedScanLikeTheCleanPage) {
-  const ScanCase &c = GetParam();
-  const PageRead read = PageReader::read(markedPage(c.dpi, c.distortion), exam, {});
-  expectFilledSheetRead(read, exam, 1);
-  expectStudentID(read);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Scans, PageReading,
-    ::testing::Values(ScanCase{"dpi100", 100, {}}, ScanCase{"dpi150", 150, {}},
-                      ScanCase{"dpi300", 300, {.margin = 0}},
-                      ScanCase{"rotated", 200, {.rotationDegrees = 4, .noise = 6}},
-                      ScanCase{"rotatedLeft", 200, {.rotationDegrees = -3}},
-                      ScanCase{"noisy", 200, {.noise = 18, .seed = 5}},
-                      ScanCase{"jpeg", 200, {.rotationDegrees = 1.5, .jpegQuality = 40}},
-                      ScanCase{"photo", 200, {.keystone = 0.03, .skew = 0.02, .noise = 4}},
-                      ScanCase{"downscaled", 300, {.scale = 0.4}}),
-    [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace ovalon
