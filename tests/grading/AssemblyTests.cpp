@@ -74,14 +74,6 @@ std::vector<FlagKind> kinds(const ScannedSheet &sheet) {
   return out;
 }
 
-TEST(Assembly, emptyScanGivesNothing) {
-  Scan scan(20);
-  AssemblyResult result = scan.assemble();
-  EXPECT_TRUE(result.sheets.empty());
-  EXPECT_TRUE(result.issues.empty());
-  EXPECT_TRUE(result.images.empty());
-}
-
 TEST(Assembly, onePageSheetsAreNumberedAfterTheDocumentsHighest) {
   Scan scan(20);
   for (std::string id : {"101", "102", "103", "104", "105"})
@@ -273,12 +265,6 @@ TEST(Assembly, pagesWithoutProblemOrIdentityAreSkipped) {
   EXPECT_TRUE(result.issues.empty());
   EXPECT_TRUE(result.images.empty());
 }
-
-} // namespace
-} // namespace ovalon
-
-namespace ovalon {
-namespace {
 
 // A student picked by hand who already has a sheet: the clash is an open item
 // until it goes (or is accepted); a rescan's prompt for another student stays

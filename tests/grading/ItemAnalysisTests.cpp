@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace ovalon {
@@ -174,20 +175,20 @@ TEST(ItemAnalysis, droppedAndUnkeyedQuestionsGetNoCorrelationNotesOrReliabilityS
 }
 
 // 22 sheets give groups of 6. The six strong sheets get Q2–Q5 right and answer Q1 (keyed
-// A or B) with A, B, B, D, D, D; eight weak sheets answer A on Q1 and eight answer C; all
-// sixteen answer B elsewhere.
+// A or B) as given; eight weak sheets answer C on Q1 and eight answer A; all sixteen answer B
+// elsewhere.
 TEST(ItemAnalysis, upperGroupPreferringAWrongAnswerFlagsTheKey) {
   Exam exam = examWithKey(5, 5, {A, A, A, A, A});
   exam.setKey(0, {A, B}, 1, false);
-  std::vector<Answers> answers;
-  for (int q1 : {D, A, B, D, B, D})
-    answers.push_back({q1, A, A, A, A});
-  for (int i = 0; i < 8; ++i)
-    answers.push_back({C, B, B, B, B});
-  for (int i = 0; i < 8; ++i)
-    answers.push_back({A, B, B, B, B});
-  ItemAnalysis analysis = ItemAnalysis::analyze(exam, sheetsAnswering(exam, answers));
-
+  auto analyze = [&](std::vector<int> strongQ1) {
+    std::vector<Answers> answers;
+    for (int q1 : strongQ1)
+      answers.push_back({q1, A, A, A, A});
+    answers.resize(14, {C, B, B, B, B});
+    answers.resize(22, {A, B, B, B, B});
+    return ItemAnalysis::analyze(exam, sheetsAnswering(exam, answers));
+  };
+  ItemAnalysis analysis = analyze({D, A, B, D, B, D});
   const ItemStats &q1 = analysis.items[0];
   EXPECT_EQ(q1.count, 22);
   EXPECT_EQ(q1.correctCount, 11);
@@ -204,19 +205,12 @@ TEST(ItemAnalysis, upperGroupPreferringAWrongAnswerFlagsTheKey) {
   EXPECT_EQ(q2.notes,
             (std::vector<ItemNote>{ItemNote::hard(), ItemNote::unusedDistractor(C),
                                    ItemNote::unusedDistractor(D), ItemNote::unusedDistractor(E)}));
-}
 
-TEST(ItemAnalysis, strongDistractorNeedsMoreUpperChoosersThanEveryKeyedChoice) {
-  Exam exam = examWithKey(5, 5, {A, A, A, A, A});
-  exam.setKey(0, {A, B}, 1, false);
-  std::vector<Answers> answers;
-  for (int q1 : {D, A, B, D, B, C}) // D ×2 only ties with B ×2
-    answers.push_back({q1, A, A, A, A});
-  for (int i = 0; i < 16; ++i)
-    answers.push_back({C, B, B, B, B});
-  ItemAnalysis analysis = ItemAnalysis::analyze(exam, sheetsAnswering(exam, answers));
-  EXPECT_EQ(analysis.items[0].notes,
-            (std::vector<ItemNote>{ItemNote::hard(), ItemNote::unusedDistractor(E)}));
+  // A wrong answer must beat every keyed choice, and of two tied the first letter is named.
+  EXPECT_EQ(analyze({D, A, B, D, B, C}).items[0].notes,
+            std::vector<ItemNote>{ItemNote::unusedDistractor(E)});
+  EXPECT_EQ(analyze({D, D, C, C, A, B}).items[0].notes,
+            (std::vector<ItemNote>{ItemNote::strongDistractor(C), ItemNote::unusedDistractor(E)}));
 }
 
 // Four sheets: groups of one. The best sheet misses Q3 with B, the last-ranked (a tie kept
@@ -234,7 +228,7 @@ TEST(ItemAnalysis, lowerScorersDoingBetterIsFlaggedInNoteOrder) {
   EXPECT_DOUBLE_EQ(analysis.items[0].discrimination, 1);
 }
 
-TEST(ItemAnalysis, unusedWrongAnswersAreNotedFromTenSheets) {
+TEST(ItemAnalysis, unusedWrongAnswersAreNotedFromTenSheetsAndThirtyPercentIsNotHard) {
   Exam exam = examWithKey(1, 3, {A});
   std::vector<Answers> answers(9, Answers{A});
   answers.push_back({B});
@@ -244,6 +238,12 @@ TEST(ItemAnalysis, unusedWrongAnswersAreNotedFromTenSheets) {
   answers.erase(answers.begin());
   ItemAnalysis nine = ItemAnalysis::analyze(exam, sheetsAnswering(exam, answers));
   EXPECT_TRUE(nine.items[0].notes.empty());
+
+  std::vector<Answers> thirty(3, Answers{A});
+  thirty.resize(10, Answers{B});
+  const ItemStats item = ItemAnalysis::analyze(exam, sheetsAnswering(exam, thirty)).items[0];
+  EXPECT_DOUBLE_EQ(item.p, 0.3);
+  EXPECT_EQ(std::ranges::count(item.notes, ItemNote::hard()), 0);
 }
 
 TEST(ItemAnalysis, histogramPutsFullMarksInTheLastBinAndTruncates) {
