@@ -15,65 +15,7 @@ namespace {
 
 using namespace testing;
 
-int pdfPages(const std::filesystem::path &path) {
-  auto facts = pdfFacts(FileIO::read(path).value_or(Bytes{}));
-  return facts ? facts->pageCount : 0;
-}
-
-TEST(AppModelPrint, pagesFollowTheRosterOrTheCopies) {
-  TempDir dir;
-  AppModel model(ExamLibrary{dir.path()});
-  EXPECT_TRUE(model.printPages().empty());
-  EXPECT_FALSE(model.sheetsPanel());
-  model.newTest();
-  model.update([](ExamDocument &d) {
-    d.exam.setQuestionCount(150);
-    d.exam.setVersionCount(2);
-    d.roster.students = {{"2", "Zoe", "Adams"}, {"1", "Bob", "Young"}};
-  });
-  model.setPrintCopies(0);
-  model.setPrintVersion(1);
-  EXPECT_EQ(model.printPages(), (std::vector<AppModel::PrintPage>{{1, 1, {}}, {1, 2, {}}}));
-
-  model.setPrintForRoster(true);
-  SheetFill zoe{"Zoe Adams", "2", false}, bob{"Bob Young", "1", false};
-  EXPECT_EQ(model.printPages(),
-            (std::vector<AppModel::PrintPage>{{1, 1, zoe}, {1, 2, zoe}, {1, 1, bob}, {1, 2, bob}}));
-  model.update([](ExamDocument &d) { d.roster.students.clear(); });
-  model.setPrintCopies(3);
-  EXPECT_EQ(model.printPages().size(), 6u); // no roster: blank copies after all
-}
-
-TEST(AppModelPrint, sheetsAndTheKeySheetAreSavedAsPDF) {
-  TempDir dir;
-  AppModel model(ExamLibrary{dir / "Library"});
-  model.newTest();
-  model.update([](ExamDocument &d) {
-    d.exam.title = "Quiz: Week 2";
-    d.exam.setVersionCount(2);
-    d.roster.students = {{"2", "Zoe", "Adams"}, {"1", "Bob", "Young"}, {"3", "Al", "Bo"}};
-  });
-  model.setPrintVersion(1);
-  model.setPrintCopies(2);
-  ASSERT_TRUE(model.sheetsPanel());
-  EXPECT_EQ(model.sheetsPanel()->fileName, "Quiz - Week 2 Version B Sheets.pdf");
-  EXPECT_EQ(model.sheetsPanel()->message, "Save the answer sheets as a PDF.");
-  model.saveSheetsPDF(dir / "blank.pdf");
-  EXPECT_EQ(pdfPages(dir / "blank.pdf"), 2);
-  model.setPrintForRoster(true);
-  model.saveSheetsPDF(dir / "roster.pdf");
-  EXPECT_EQ(pdfPages(dir / "roster.pdf"), 3);
-  EXPECT_NE(pdfPageText(*FileIO::read(dir / "roster.pdf"), 0).find("Zoe Adams"), std::string::npos);
-
-  EXPECT_EQ(model.answerKeySheetPanel()->fileName, "Quiz - Week 2 Answer Key Sheet.pdf");
-  EXPECT_EQ(model.answerKeySheetPanel()->message, "Save a sheet to bubble as the answer key.");
-  model.saveAnswerKeySheet(dir / "key.pdf");
-  EXPECT_EQ(pdfPages(dir / "key.pdf"), 1);
-  EXPECT_NE(pdfPageText(*FileIO::read(dir / "key.pdf"), 0).find("ANSWER KEY"), std::string::npos);
-  EXPECT_FALSE(model.message());
-}
-
-// The versions of a saved sheet PDF's pages, in order.
+// The versions of a saved sheet PDF's pages, as their codes say.
 std::vector<int> printedVersions(const std::filesystem::path &pdf, int pages) {
   Bytes bytes = FileIO::read(pdf).value_or(Bytes{});
   std::vector<int> versions;
@@ -85,64 +27,60 @@ std::vector<int> printedVersions(const std::filesystem::path &pdf, int pages) {
   return versions;
 }
 
-// Choose version C, then make the test "A only": the preview falls back to A, and so must
-// everything that prints or saves.
-TEST(AppModelPrint, theVersionPrintedIsTheVersionShown) {
+// The print settings decide the pages, and what prints or saves is what the preview shows.
+TEST(AppModelPrint, pagesFollowTheCopiesTheRosterAndTheVersionShown) {
   TempDir dir;
   ScriptedPanels panels;
   AppModel model(ExamLibrary{dir / "Library"});
   model.setPanels(&panels);
+  EXPECT_TRUE(model.printPages().empty());
   model.newTest();
   model.update([](ExamDocument &d) {
     d.exam.title = "Quiz";
+    d.exam.setQuestionCount(150);
     d.exam.setVersionCount(3);
+    d.roster.students = {{"2", "Zoe", "Adams"}, {"1", "Bob", "Young"}, {"3", "Al", "Bo"}};
   });
-  model.setPrintVersion(2);
   model.setPrintCopies(1);
-  EXPECT_EQ(model.printVersion(), 2);
-  model.update([](ExamDocument &d) { d.exam.setVersionCount(1); });
-  EXPECT_EQ(model.printVersion(), 0);
+  model.setPrintVersion(2);
+  EXPECT_EQ(model.printPages(), (std::vector<PrintPage>{{2, 1, {}}, {2, 2, {}}}));
+  EXPECT_EQ(model.sheetsPanel()->fileName, "Quiz Version C Sheets.pdf");
 
-  EXPECT_EQ(model.sheetsPanel()->fileName, "Quiz Version A Sheets.pdf");
+  // Made "A only", the test falls back to A everywhere, and a page past the end to the last.
+  model.update([](ExamDocument &d) {
+    d.exam.setVersionCount(1);
+    d.exam.setQuestionCount(20);
+  });
+  EXPECT_EQ(model.printVersion(), 0);
+  model.setPreviewPage(2);
+  EXPECT_EQ(model.previewPage(), 1);
   model.printSheets();
   ASSERT_EQ(panels.printed.size(), 1u);
-  for (const PrintPage &page : panels.printed[0].pages)
-    EXPECT_EQ(page.version, 0);
+  EXPECT_EQ(panels.printed[0].pages, (std::vector<PrintPage>{{0, 1, {}}}));
+  EXPECT_EQ(panels.printed[0].exam.title, "Quiz");
   model.saveSheetsPDF(dir / "sheets.pdf");
   EXPECT_EQ(printedVersions(dir / "sheets.pdf", 1), std::vector<int>{0});
 
-  model.setPrintVersion(3); // past the last version: the last one
-  EXPECT_EQ(model.printVersion(), 0);
-  model.setPreviewPage(2); // a 20-question test has one page
-  EXPECT_EQ(model.previewPage(), 1);
-}
-
-TEST(AppModelPrint, rosterSheetsCanDealTheVersionsInTurn) {
-  TempDir dir;
-  AppModel model(ExamLibrary{dir / "Library"});
-  model.newTest();
-  model.update([](ExamDocument &d) {
-    d.exam.title = "Quiz";
-    d.roster.students = {{"2", "Zoe", "Adams"}, {"1", "Bob", "Young"}, {"3", "Al", "Bo"}};
-  });
+  // For the roster: one sheet each in class-list order, dealt A, B, A when asked.
   model.setPrintForRoster(true);
   model.setPrintDealsVersions(true);
-  EXPECT_EQ(model.printPages().size(), 3u);
-  for (const PrintPage &page : model.printPages())
-    EXPECT_EQ(page.version, 0) << "one version: nothing to deal";
-
-  model.update([](ExamDocument &d) { d.exam.setVersionCount(2); });
   SheetFill adams{"Zoe Adams", "2", false}, bo{"Al Bo", "3", false}, young{"Bob Young", "1", false};
-  EXPECT_EQ(model.printPages(), (std::vector<PrintPage>{{0, 1, adams}, {1, 1, bo}, {0, 1, young}}))
-      << "A, B, A in class-list order";
+  EXPECT_EQ(model.printPages(), (std::vector<PrintPage>{{0, 1, adams}, {0, 1, bo}, {0, 1, young}}))
+      << "one version: nothing to deal";
+  model.update([](ExamDocument &d) { d.exam.setVersionCount(2); });
+  EXPECT_EQ(model.printPages(), (std::vector<PrintPage>{{0, 1, adams}, {1, 1, bo}, {0, 1, young}}));
   EXPECT_EQ(model.sheetsPanel()->fileName, "Quiz Sheets, Versions in Turn.pdf");
   model.saveSheetsPDF(dir / "dealt.pdf");
   EXPECT_EQ(printedVersions(dir / "dealt.pdf", 3), (std::vector<int>{0, 1, 0}));
+  EXPECT_NE(pdfPageText(*FileIO::read(dir / "dealt.pdf"), 0).find("Zoe Adams"), std::string::npos);
 
   model.setPrintDealsVersions(false);
   model.setPrintVersion(1);
-  for (const PrintPage &page : model.printPages())
-    EXPECT_EQ(page.version, 1);
+  EXPECT_EQ(model.printPages(), (std::vector<PrintPage>{{1, 1, adams}, {1, 1, bo}, {1, 1, young}}));
+  model.update([](ExamDocument &d) { d.roster.students.clear(); });
+  model.setPrintCopies(3);
+  EXPECT_EQ(model.printPages().size(), 3u) << "no roster: blank copies after all";
+  EXPECT_FALSE(model.message());
 }
 
 } // namespace

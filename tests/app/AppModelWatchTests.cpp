@@ -27,41 +27,6 @@ struct ChangedTests {
 // Well past the folder watch's short delay, with room for a busy machine.
 constexpr int seenWithin = 3000;
 
-void writeFile(const fs::path &path, std::string_view text) {
-  ASSERT_TRUE(FileIO::writeAtomically(path, Bytes(text.begin(), text.end())));
-}
-
-std::vector<std::string> unreadableNames(const AppModel &model) {
-  std::vector<std::string> names;
-  for (const ExamLibrary::Unreadable &file : model.unreadableDocuments()) {
-    EXPECT_FALSE(file.reason.empty()) << file.path;
-    names.push_back(file.path.filename().string());
-  }
-  return names;
-}
-
-TEST(AppModelWatch, unreadableFilesAreListedWithTheirReasonAndFollowTheFolder) {
-  TempDir dir;
-  ExamLibrary library{dir.path()};
-  ExamDocument quiz = testing::quizDocument();
-  ASSERT_TRUE(library.create(quiz));
-  fs::create_directories(library.testsFolder());
-  writeFile(library.testsFolder() / "truncated.json", R"({"exam":{"title":)");
-
-  AppModel model(library);
-  EXPECT_EQ(model.documents().size(), 1u);
-  EXPECT_EQ(unreadableNames(model), std::vector<std::string>{"truncated.json"});
-
-  QSignalSpy listed(&model, &AppModel::libraryChanged);
-  fs::remove(library.testsFolder() / "truncated.json");
-  writeFile(library.testsFolder() / "empty.json", "");
-  EXPECT_TRUE(QTest::qWaitFor(
-      [&] { return unreadableNames(model) == std::vector<std::string>{"empty.json"}; },
-      seenWithin));
-  EXPECT_GE(listed.count(), 1);
-  EXPECT_EQ(model.documents().size(), 1u) << "an unreadable file is never a test";
-}
-
 TEST(AppModelWatch, testsChangedAddedOrRemovedElsewhereReachTheScreensSignals) {
   TempDir dir;
   ExamLibrary library{dir.path()};

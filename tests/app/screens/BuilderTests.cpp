@@ -1,4 +1,3 @@
-#include "SampleLibrary.h"
 #include "ShellTestWindow.h"
 
 #include "screens/KeyRow.h"
@@ -140,22 +139,6 @@ TEST(Builder, aTypedVersionOrderIsCheckedBeforeItIsUsed) {
   EXPECT_EQ(exam(shell).versions[1].order, (std::vector<int>{3, 0, 1, 2}));
   EXPECT_FALSE(edit->isVisible());
   EXPECT_EQ(VersionEdit::parseOrder("1, x"), std::nullopt);
-}
-
-TEST(Builder, aGradedTestLocksItsLayoutButNotItsTitleOrKey) {
-  ShellTestWindow shell(copyGradedSampleLibrary);
-  shell.model->setTab(AppModel::Tab::builder);
-  for (const char *field : {"questions", "choices", "idDigits", "paper", "versionCount"})
-    EXPECT_FALSE(shell.find<QWidget>(field)->isEnabled()) << field;
-  EXPECT_TRUE(shell.find<QWidget>("layoutLock")->isVisible());
-  EXPECT_EQ(shell.find<QLabel>("layoutLockText")->text(),
-            "Sheets have been graded with this layout, so it\u2019s fixed now. Duplicate the test "
-            "to change it.");
-  EXPECT_TRUE(shell.find<QWidget>("title")->isEnabled());
-  KeyRow *first = keyRow(shell, 0);
-  ASSERT_TRUE(first);
-  EXPECT_TRUE(first->letterButton(0)->isEnabled());
-  EXPECT_EQ(shell.find<QLabel>("keyProgress")->text(), "Complete");
 }
 
 TEST(Builder, aRunningGradingLocksTheLayoutToo) {

@@ -70,7 +70,6 @@ TEST(ReportView, showsTheModelsAnalysisAndFollowsTheDocument) {
   EXPECT_EQ(reliability->text(), QString::asprintf("%.2f", *summary.reliability));
   EXPECT_TRUE(reliability->toolTip().startsWith("Cronbach's alpha"));
   EXPECT_EQ(view.findChild<Histogram *>()->counts(), summary.histogram);
-  EXPECT_EQ(Histogram::bandText(9), "90 to 100 percent");
 
   auto *items = view.findChild<QTreeView *>("itemList");
   const Exam &exam = model.selectedDocument()->exam;
@@ -109,9 +108,6 @@ TEST(ReportView, exportButtonsCallTheModelsExportsOnceReady) {
   ASSERT_FALSE(model.exportBlocker());
   auto *scores = view.findChild<QPushButton *>("exportScores");
   ASSERT_TRUE(scores->isEnabled());
-  EXPECT_EQ(scores->toolTip(), "Scores and answers for your gradebook (Ctrl+E)");
-  EXPECT_EQ(view.findChild<QPushButton *>("exportReport")->toolTip(),
-            "The question-by-question report (Ctrl+Shift+E)");
   panels.saveAnswers.push_back(dir / "scores.csv");
   scores->click();
   ASSERT_EQ(panels.savesAsked.size(), 1u);
