@@ -20,8 +20,10 @@ using testing::runCli;
 using testing::TempDir;
 namespace fs = std::filesystem;
 
-// Ada's page with every row right except the blank ones and the ones marked A and B.
-GrayImage adasPage(const Exam &exam, const std::set<int> &blank, const std::set<int> &twice) {
+// A page answering every row right, except the blank rows and those marked both A and B,
+// its four-digit ID bubbled from `firstDigit` up (1234 is Ada, 5678 is Grace).
+GrayImage page(const Exam &exam, int firstDigit, const std::set<int> &blank = {},
+               const std::set<int> &twice = {}) {
   const SheetLayout layout(exam);
   std::vector<testing::PencilMark> marks;
   for (int p = 0; p < exam.questionCount; ++p) {
@@ -33,17 +35,7 @@ GrayImage adasPage(const Exam &exam, const std::set<int> &blank, const std::set<
     }
   }
   for (int column = 0; column < 4; ++column)
-    marks.push_back(testing::idMark(layout, column, column + 1));
-  return testing::renderSheetPage(exam, 1, 200, marks);
-}
-
-GrayImage gracesPage(const Exam &exam) {
-  const SheetLayout layout(exam);
-  std::vector<testing::PencilMark> marks;
-  for (int p = 0; p < exam.questionCount; ++p)
-    marks.push_back(testing::answerMark(layout, p, p % 4));
-  for (int column = 0; column < 4; ++column)
-    marks.push_back(testing::idMark(layout, column, 5 + column));
+    marks.push_back(testing::idMark(layout, column, firstDigit + column));
   return testing::renderSheetPage(exam, 1, 200, marks);
 }
 
@@ -71,8 +63,7 @@ TEST(RescanCommand, replacesOneSheetAndPrintsWhatChanged) {
   doc.roster.students = {{"1234", "Ada", "Lovelace"}, {"5678", "Grace", "Hopper"}};
   ASSERT_TRUE(stored.save(doc));
 
-  std::string classScan =
-      pdf(files, "class.pdf", {adasPage(doc.exam, {9}, {5}), gracesPage(doc.exam)});
+  std::string classScan = pdf(files, "class.pdf", {page(doc.exam, 1, {9}, {5}), page(doc.exam, 5)});
   CliResult graded = runCli(library.path(), {"grade", "Unit test", classScan});
   ASSERT_EQ(graded.status, 0) << graded.err;
   doc = stored.loadAll().documents.at(0);
@@ -87,7 +78,7 @@ TEST(RescanCommand, replacesOneSheetAndPrintsWhatChanged) {
 
   // Refusals: nothing is read for a sheet the test doesn't have, and a scan of the whole
   // class changes nothing.
-  std::string again = pdf(files, "again.pdf", {adasPage(doc.exam, {}, {5})});
+  std::string again = pdf(files, "again.pdf", {page(doc.exam, 1, {}, {5})});
   CliResult noSheet = runCli(library.path(), {"rescan", "Unit test", "7", again});
   EXPECT_EQ(noSheet.status, 2);
   EXPECT_EQ(noSheet.err, "\u201CUnit test\u201D has no sheet 7.\n");
