@@ -59,34 +59,16 @@ TEST(ResultSlip, everythingRightLeavesNoMissesAndDroppedQuestionsNeverCount) {
 }
 
 TEST(ResultSlip, shuffledVersionShowsTheNumbersAndLettersPrintedOnIt) {
-  Exam exam = examWithKey(6, 5, {A, B, C, D, 4, A});
-  exam.setShuffleChoices(true);
-  exam.setVersionCount(2);
-  const ExamVersion &b = exam.versions[1];
-  const auto printedKey = exam.printedKey(1);
-  // Answer every printed row with the slot after the keyed one: all wrong.
-  std::vector<std::optional<int>> printed;
-  for (int p = 0; p < 6; ++p)
-    printed.push_back((*printedKey[static_cast<size_t>(p)].begin() + 1) % 5);
+  Exam exam = examWithKey(3, 4, {A, B, C});
+  // Version B prints master Q3, Q1, Q2; row 1 holds master choices B C D A, row 3 D C B A.
+  exam.versions.push_back(
+      {1, {2, 0, 1}, std::vector<std::vector<int>>{{1, 2, 3, 0}, {0, 1, 2, 3}, {3, 2, 1, 0}}});
   const ResultSlip slip =
-      ResultSlip::make(settled(sheetAnswering(exam, printed, 1)), exam, "Ben Ode", "7");
+      ResultSlip::make(settled(sheetAnswering(exam, {A, A, D}, 1)), exam, "Ben Ode", "7");
   EXPECT_TRUE(slip.showsVersion);
   EXPECT_EQ(slip.version, "B");
-  ASSERT_EQ(slip.misses.size(), 6u);
-  for (int p = 0; p < 6; ++p) {
-    const Miss &miss = slip.misses[static_cast<size_t>(p)];
-    EXPECT_EQ(miss.number, p + 1);
-    EXPECT_EQ(miss.given,
-              std::string(1, static_cast<char>('A' + *printed[static_cast<size_t>(p)])));
-    EXPECT_EQ(miss.correct,
-              std::string(1, static_cast<char>('A' + *printedKey[static_cast<size_t>(p)].begin())));
-  }
-  // The printed key differs from the master one somewhere, or the test proves nothing.
-  bool shuffled = false;
-  for (int p = 0; p < 6; ++p)
-    shuffled |= *printedKey[static_cast<size_t>(p)].begin() !=
-                *exam.key[static_cast<size_t>(b.question(p))].correct.begin();
-  EXPECT_TRUE(shuffled);
+  EXPECT_EQ(slip.earned, 1);
+  EXPECT_EQ(slip.misses, (std::vector<Miss>{{1, "A", "B"}, {3, "D", "C"}}));
 }
 
 TEST(ResultSlip, unknownVersionGivesQuestionMarkAndNoMisses) {
