@@ -70,7 +70,7 @@ TEST(Desktop, theSidebarListsNewestFirstFindsByTypingAndHighlightsTheTestShown) 
   EXPECT_EQ(list->selectionModel()->selectedIndexes().size(), 1);
 }
 
-TEST(Desktop, theViewMenusTabsAreOneChoiceAndDeleteIsInTheEditMenu) {
+TEST(Desktop, theViewMenusTabsAreOneChoiceThatFollowsTheTabBar) {
   ShellTestWindow shell;
   shell.model->newTest();
   OvalonCommands &commands = shell.window->commands();
@@ -90,17 +90,6 @@ TEST(Desktop, theViewMenusTabsAreOneChoiceAndDeleteIsInTheEditMenu) {
   EXPECT_EQ(checked(), QStringList{"tab4"});
   shell.window->content().tabBar()->setCurrentIndex(1);
   EXPECT_EQ(checked(), QStringList{"tab2"});
-
-  QAction *remove = commands.action("deleteTest");
-  QMenu *edit = nullptr;
-  for (QAction *menu : shell.window->menuBar()->actions())
-    if (menu->menu() && menu->menu()->actions().contains(remove))
-      edit = menu->menu();
-  ASSERT_TRUE(edit);
-  EXPECT_EQ(edit->title(), "&Edit");
-  remove->trigger();
-  ASSERT_TRUE(shell.box("deleteConfirmation"));
-  EXPECT_EQ(shell.model->testToDelete()->exam.id, shell.model->selectedDocument()->exam.id);
 }
 
 TEST(Desktop, theWindowComesBackWithItsSizeAndPanes) {

@@ -163,7 +163,7 @@ TEST(Shell, deletingAsksFirstWithTheTestsTitle) {
   ShellTestWindow shell;
   shell.model->newTest();
   Uuid id = shell.model->documents().front().exam.id;
-  shell.model->askToDelete(id);
+  shell.window->commands().action("deleteTest")->trigger();
   QMessageBox *confirm = shell.box("deleteConfirmation");
   ASSERT_TRUE(confirm);
   EXPECT_EQ(confirm->text(), "Delete \u201cUntitled Test\u201d?");
