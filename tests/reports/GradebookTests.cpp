@@ -140,17 +140,13 @@ TEST(Gradebook, escapesNamesAndGuardsFormulas) {
 
 TEST(Gradebook, answersInMasterOrderWithMasterLetters) {
   Exam exam = examWithKey(4, 4, {A, B, C, D});
-  exam.setShuffleChoices(true);
-  exam.setVersionCount(2);
-  const ExamVersion &version = exam.versions[1];
-  // Master answers wanted: Q1 C, Q2 blank, Q3 A, Q4 D, printed where version B put them.
-  const Answers master{C, std::nullopt, A, D};
-  Answers printed(4);
-  for (int p = 0; p < 4; ++p) {
-    int q = version.order[static_cast<size_t>(p)];
-    if (auto choice = master[static_cast<size_t>(q)])
-      printed[static_cast<size_t>(p)] = version.printedChoice(*choice, p);
-  }
+  // Version B prints master Q2, Q1, Q4, Q3; its third row holds master choices D C B A.
+  exam.versions.push_back(
+      {1,
+       {1, 0, 3, 2},
+       std::vector<std::vector<int>>{{0, 1, 2, 3}, {0, 1, 2, 3}, {3, 2, 1, 0}, {0, 1, 2, 3}}});
+  // Master answers Q1 C, Q2 blank, Q3 A, Q4 D, as version B prints them.
+  const Answers printed{std::nullopt, C, A, A};
   ScannedSheet sheet = numbered(sheetAnswering(exam, printed, 1, "77"), 1);
   auto lines = linesOf(Gradebook::csv(exam, {}, {sheet}, true));
   EXPECT_EQ(lines, (std::vector<std::string>{header + ",Q1,Q2,Q3,Q4", "77,,,B,1,4,25.0,C,,A,D"}));
