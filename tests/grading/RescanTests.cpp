@@ -37,40 +37,19 @@ ExamDocument classDocument() {
   return doc;
 }
 
-// How one row of a drawn page is filled.
-enum class Row { right, faint, blank, twiceAB, twiceAC, thriceACD };
-
-GrayImage drawnPage(const Exam &exam, const std::string &id, const std::map<int, Row> &rows = {}) {
+// A page answering position % 4 everywhere but in `rows`, which list the letters marked on a
+// row ("" for none) or say "faint".
+GrayImage drawnPage(const Exam &exam, const std::string &id,
+                    const std::map<int, std::string> &rows = {}) {
   const SheetLayout layout(exam);
   std::vector<PencilMark> marks;
   for (int p = 0; p < exam.questionCount; ++p) {
-    auto row = rows.contains(p) ? rows.at(p) : Row::right;
-    auto mark = [&](int slot, double gray = 0.2) {
-      marks.push_back(testing::answerMark(layout, p, slot, gray));
-    };
-    switch (row) {
-    case Row::right:
-      mark(p % 4);
-      break;
-    case Row::faint:
-      mark(p % 4, 0.72);
-      break;
-    case Row::blank:
-      break;
-    case Row::twiceAB:
-      mark(0);
-      mark(1);
-      break;
-    case Row::twiceAC:
-      mark(0);
-      mark(2);
-      break;
-    case Row::thriceACD:
-      mark(0);
-      mark(2);
-      mark(3);
-      break;
-    }
+    const auto row = rows.find(p);
+    if (row == rows.end() || row->second == "faint")
+      marks.push_back(testing::answerMark(layout, p, p % 4, row == rows.end() ? 0.2 : 0.72));
+    else
+      for (char letter : row->second)
+        marks.push_back(testing::answerMark(layout, p, letter - 'A', 0.2));
   }
   for (size_t column = 0; column < id.size(); ++column)
     if (id[column] != ' ')
@@ -84,13 +63,11 @@ protected:
   static void SetUpTestSuite() {
     const Exam exam = classDocument().exam;
     // Ada's first scan: a faint 2, doubles at 5 and 12, a blank 9.
-    GrayImage adaFirst = drawnPage(
-        exam, "1234", {{2, Row::faint}, {5, Row::twiceAB}, {9, Row::blank}, {12, Row::twiceAC}});
+    GrayImage adaFirst = drawnPage(exam, "1234", {{2, "faint"}, {5, "AB"}, {9, ""}, {12, "AC"}});
     // Her paper again, turned upside down on the glass: 2 darkened, a third mark on 12.
     GrayImage adaAgain =
-        testing::distort(
-            drawnPage(exam, "1234", {{5, Row::twiceAB}, {9, Row::blank}, {12, Row::thriceACD}}),
-            {.rotationDegrees = 180.6, .noise = 3, .jpegQuality = 85})
+        testing::distort(drawnPage(exam, "1234", {{5, "AB"}, {9, ""}, {12, "ACD"}}),
+                         {.rotationDegrees = 180.6, .noise = 3, .jpegQuality = 85})
             .image;
     GrayImage alan = drawnPage(exam, "1243");
     GrayImage grace = drawnPage(exam, "5678");

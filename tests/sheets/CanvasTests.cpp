@@ -75,17 +75,6 @@ TEST(BitmapCanvas, sizesPixelsByResolution) {
   EXPECT_EQ(blank, GrayBitmap::blank(200, 200));
 }
 
-TEST(BitmapCanvas, flippedDrawingLandsTopLeftAtScale) {
-  GrayBitmap image = drawPage(small, 144, [](Canvas &canvas) {
-    flip(canvas, 100);
-    canvas.setFillGray(0);
-    canvas.fillRect({10, 20, 30, 5});
-  });
-  auto box = darkBounds(image, {0, 0, 200, 200});
-  ASSERT_TRUE(box);
-  EXPECT_EQ(*box, (Rect{20, 40, 60, 10}));
-}
-
 TEST(Canvas, fillAndStrokeGraysAreSeparateAndRestored) {
   GrayBitmap image = drawPage(small, 72, [](Canvas &canvas) {
     flip(canvas, 100);
@@ -121,21 +110,6 @@ TEST(Canvas, ellipseClipKeepsTheInsideUntilRestored) {
   EXPECT_EQ(region(image, {0, 0, 4, 4}, 72).min, 255);    // corner outside the circle
   EXPECT_EQ(region(image, {45, 0, 55, 55}, 72).min, 255); // beyond the clip
   EXPECT_EQ(region(image, {61, 61, 8, 8}, 72).max, 0);    // clip lifted
-}
-
-TEST(Canvas, ellipsesAndRoundedRectsFillTheirShapes) {
-  GrayBitmap image = drawPage(small, 72, [](Canvas &canvas) {
-    flip(canvas, 100);
-    canvas.fillEllipse({10, 10, 40, 20});
-    canvas.fillRoundedRect({60, 60, 30, 30}, 10);
-    canvas.setLineWidth(2);
-    canvas.strokeEllipse({60, 10, 30, 30});
-  });
-  EXPECT_EQ(*darkBounds(image, {0, 0, 55, 55}), (Rect{10, 10, 40, 20}));
-  EXPECT_EQ(region(image, {60, 60, 2, 2}, 72).min, 255); // rounded-off corner
-  EXPECT_EQ(region(image, {65, 70, 20, 10}, 72).max, 0);
-  EXPECT_EQ(region(image, {70, 20, 10, 10}, 72).min, 255); // a stroked ellipse is hollow
-  EXPECT_LT(region(image, {74, 10, 2, 1}, 72).mean, 100);
 }
 
 TEST(TextLine, helveticaHasHelveticaMetrics) {
@@ -210,17 +184,6 @@ TEST(Canvas, textLandsWhereMeasurementSays) {
     EXPECT_NEAR(box->maxY(), 50 * s, 1.5);
     EXPECT_NEAR(box->minY(), (50 - 0.718 * 12) * s, 1.5);
   }
-}
-
-TEST(Canvas, textUsesItsOwnGrayNotTheFill) {
-  GrayBitmap image = drawPage(small, 144, [](Canvas &canvas) {
-    flip(canvas, 100);
-    canvas.setFillGray(0);
-    canvas.drawText({"IIII", Font::helveticaBold(30), 0.5}, {10, 50});
-  });
-  Region r = region(image, {10, 30, 40, 20}, 144);
-  EXPECT_GE(r.min, 120);
-  EXPECT_LE(r.min, 135);
 }
 
 } // namespace

@@ -116,24 +116,6 @@ TEST(SheetIdentity, payloadParsesBackForEveryValidIdentity) {
   EXPECT_GT(checked, 1000);
 }
 
-TEST(QRMatrix, isAVersionThreeSymbolWithoutQuietZone) {
-  auto matrix = QRMatrix::make(keyPage.payload());
-  ASSERT_TRUE(matrix);
-  EXPECT_EQ(matrix->size, 29);
-  ASSERT_EQ(matrix->cells.size(), 29u * 29u);
-  // Finder patterns sit in three corners: dark outer ring, light ring, dark centre.
-  for (auto [r0, c0] : {std::pair{0, 0}, std::pair{0, 22}, std::pair{22, 0}}) {
-    EXPECT_TRUE(matrix->dark(r0, c0));
-    EXPECT_TRUE(matrix->dark(r0 + 6, c0 + 6));
-    EXPECT_FALSE(matrix->dark(r0 + 1, c0 + 1));
-    EXPECT_TRUE(matrix->dark(r0 + 3, c0 + 3));
-  }
-  // The alignment pattern centred on (22, 22).
-  EXPECT_TRUE(matrix->dark(22, 22));
-  EXPECT_FALSE(matrix->dark(21, 21));
-  EXPECT_TRUE(matrix->dark(20, 20));
-}
-
 TEST(QRMatrix, decodesBackToThePayload) {
   for (const SheetIdentity &identity :
        {keyPage, SheetIdentity{"0000ABCD", 3, 1, {1, 2, 0, Paper::letter}, false}}) {
