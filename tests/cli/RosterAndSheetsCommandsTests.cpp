@@ -91,26 +91,31 @@ TEST_F(RosterAndSheets, listShowsTheRosterAsStoredAndTheIDColumnCanBeNamed) {
                           "13\tOkafor\tChidi\n");
 }
 
-TEST_F(RosterAndSheets, blankCopiesAreSheetMajor) {
-  std::string out = (files / "blank.pdf").string();
-  CliResult r = run({"sheets", "Bio", "-o", out, "--copies", "3", "--version", "b"});
+TEST_F(RosterAndSheets, blankCopiesRosterSheetsAndTheKeySheetArePrinted) {
+  // Blank copies are sheet-major: both pages of a copy before the next.
+  std::string blank = (files / "blank.pdf").string();
+  CliResult r = run({"sheets", "Bio", "-o", blank, "--copies", "3", "--version", "b"});
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "Wrote 6 pages to " + out + "\n");
-  auto facts = testing::pdfFacts(*FileIO::read(out));
+  EXPECT_EQ(r.out, "Wrote 6 pages to " + blank + "\n");
+  auto facts = testing::pdfFacts(*FileIO::read(blank));
   ASSERT_TRUE(facts);
   EXPECT_EQ(facts->pageCount, 6);
   EXPECT_EQ(facts->title, "Bio");
-  EXPECT_NE(testing::pdfPageText(*FileIO::read(out), 1).find("Page 2 of 2"), std::string::npos);
-}
+  EXPECT_NE(testing::pdfPageText(*FileIO::read(blank), 1).find("Page 2 of 2"), std::string::npos);
 
-TEST_F(RosterAndSheets, rosterSheetsFollowTheSortedRoster) {
+  // Roster sheets follow the class list sorted by last name.
   ASSERT_EQ(run({"roster", "Bio", write("c.csv", "ID,Last,First\n2,Zed,Al\n1,Adams,Bo\n")}).status,
             0);
-  std::string out = (files / "class.pdf").string();
-  ASSERT_EQ(run({"sheets", "Bio", "-o", out, "--roster"}).status, 0);
-  EXPECT_EQ(testing::pdfFacts(*FileIO::read(out))->pageCount, 4);
-  EXPECT_NE(testing::pdfPageText(*FileIO::read(out), 0).find("Bo Adams"), std::string::npos);
-  EXPECT_NE(testing::pdfPageText(*FileIO::read(out), 2).find("Al Zed"), std::string::npos);
+  std::string named = (files / "class.pdf").string();
+  ASSERT_EQ(run({"sheets", "Bio", "-o", named, "--roster"}).status, 0);
+  EXPECT_EQ(testing::pdfFacts(*FileIO::read(named))->pageCount, 4);
+  EXPECT_NE(testing::pdfPageText(*FileIO::read(named), 0).find("Bo Adams"), std::string::npos);
+  EXPECT_NE(testing::pdfPageText(*FileIO::read(named), 2).find("Al Zed"), std::string::npos);
+
+  std::string key = (files / "key.pdf").string();
+  ASSERT_EQ(run({"sheets", "Bio", "-o", key, "--key-sheet"}).status, 0);
+  EXPECT_EQ(testing::pdfFacts(*FileIO::read(key))->pageCount, 2);
+  EXPECT_NE(testing::pdfPageText(*FileIO::read(key), 0).find("ANSWER KEY"), std::string::npos);
 }
 
 TEST_F(RosterAndSheets, dealtVersionsAlternateInClassListOrder) {
@@ -148,13 +153,6 @@ TEST_F(RosterAndSheets, dealtVersionsAlternateInClassListOrder) {
   EXPECT_EQ(withVersion.err, "--deal-versions gives out every version in turn, so it can\u2019t "
                              "be used with --version.\n");
   EXPECT_EQ(run({"sheets", "Bio", "-o", out, "--deal-versions"}).status, 2);
-}
-
-TEST_F(RosterAndSheets, keySheetIsVersionAMarkedAsKey) {
-  std::string out = (files / "key.pdf").string();
-  ASSERT_EQ(run({"sheets", "Bio", "-o", out, "--key-sheet"}).status, 0);
-  EXPECT_EQ(testing::pdfFacts(*FileIO::read(out))->pageCount, 2);
-  EXPECT_NE(testing::pdfPageText(*FileIO::read(out), 0).find("ANSWER KEY"), std::string::npos);
 }
 
 TEST_F(RosterAndSheets, badRequestsWriteNothing) {
