@@ -1,3 +1,4 @@
+#include "scanning/NameMatcher.h"
 #include "support/GradingFixtures.h"
 #include "workflow/Settling.h"
 
@@ -39,7 +40,7 @@ TEST(Settling, marksGetWhatACarefulTeacherWouldDecide) {
   Class c;
   ScannedSheet rows = c.blankSheet();
   c.add({withFills(markFlag(rows, FlagKind::faint, 0), {0.3, 0.02, 0.01, 0.0}, 0),
-         withFills(markFlag(rows, FlagKind::double_, 1), {0.1, 1.0, 0.0, 0.7}, 1),
+         withFills(markFlag(rows, FlagKind::double_, 1), {0.1, 1.0, 0.0, 0.8}, 1),
          withFills(markFlag(rows, FlagKind::double_, 2), {0.0, 0.95, 1.0, 0.0}, 2),
          withFills(markFlag(rows, FlagKind::blank, 3), {0.0, 0.02, 0.01, 0.0}, std::nullopt)});
   std::vector<Settling::Step> steps = Settling::settle(c.doc);
@@ -65,14 +66,20 @@ TEST(Settling, idsGoToTheStudentTheNameLineClearlyMatches) {
   c.add({sheetFlag(FlagKind::studentID, "ID 204599 isn't on the roster.")},
         NameRead{"Avery Brooks", {}, 0.9});
   c.add({sheetFlag(FlagKind::studentID, "No ID was bubbled.")});
+  // Half of each student's name: a match, but no clear one.
+  const NameRead halves{"Avery Pike", {}, 0.9};
+  ASSERT_FALSE(NameMatcher::match(halves, c.doc.roster.students, 3).empty());
+  c.add({sheetFlag(FlagKind::studentID, "No ID was bubbled.")}, halves);
   std::vector<Settling::Step> steps = Settling::settle(c.doc);
-  ASSERT_EQ(steps.size(), 2u);
+  ASSERT_EQ(steps.size(), 3u);
   EXPECT_TRUE(steps[0].settled);
   EXPECT_EQ(steps[0].decision, "counted for Avery Brooks (204501), whom the name line matches");
   EXPECT_EQ(c.doc.sheets[0].studentID(), "204501");
   EXPECT_FALSE(steps[1].settled);
   EXPECT_EQ(steps[1].decision, "left open: the name line matches no roster student clearly");
   EXPECT_EQ(c.doc.sheets[1].openFlags().size(), 1u);
+  EXPECT_EQ(steps[2].decision, steps[1].decision);
+  EXPECT_FALSE(c.doc.sheets[2].studentID());
 }
 
 TEST(Settling, missingPagesAndSheetsLeftOutAreNotDecidedForTheTeacher) {
