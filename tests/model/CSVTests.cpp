@@ -78,52 +78,44 @@ TEST(CSVSeparator, commaWinsTiesAndIsTheDefault) {
   EXPECT_EQ(CSV::separator(""), ',');
 }
 
-TEST(CSVRows, quotedFieldsKeepSeparatorsLineBreaksAndDoubledQuotes) {
-  EXPECT_EQ(CSV::rows("1,\"Smith, John\",x\n"), (Rows{{"1", "Smith, John", "x"}}));
-  EXPECT_EQ(CSV::rows("1,\"two\nlines\"\n2,b"), (Rows{{"1", "two\nlines"}, {"2", "b"}}));
-  EXPECT_EQ(CSV::rows("\"say \"\"hi\"\"\",\"\"\"\""), (Rows{{"say \"hi\"", "\""}}));
-  EXPECT_EQ(CSV::rows("\"open to the end"), (Rows{{"open to the end"}}));
-}
-
-TEST(CSVRows, quoteOnlyOpensAtStartOfField) {
-  // White space before the opening quote is dropped; a quote inside a field is a character;
-  // text after the closing quote continues the same field.
-  EXPECT_EQ(CSV::rows("  \"a,b\",c"), (Rows{{"a,b", "c"}}));
-  EXPECT_EQ(CSV::rows("O\"Neil,5 \"ft\""), (Rows{{"O\"Neil", "5 \"ft\""}}));
-  EXPECT_EQ(CSV::rows("x \"y\",z"), (Rows{{"x \"y\"", "z"}}));
-  EXPECT_EQ(CSV::rows("\"ab\"cd,e"), (Rows{{"abcd", "e"}}));
-}
-
-TEST(CSVRows, everyKindOfLineBreakEndsARow) {
-  Rows expected{{"1", "a"}, {"2", "b"}, {"3", "c"}};
-  EXPECT_EQ(CSV::rows("1,a\r\n2,b\r\n3,c\r\n"), expected);
-  EXPECT_EQ(CSV::rows("1,a\r2,b\r3,c"), expected);
-  EXPECT_EQ(CSV::rows("1,a\n2,b\r\n3,c\r"), expected);
-}
-
-TEST(CSVRows, blankRowsVanishButFieldsAreNotTrimmed) {
-  EXPECT_EQ(CSV::rows("\n\n1, a \n,,,\n \t; \n\r\n2,b\n\n"),
-            (Rows{{"1", " a "}, {" \t; "}, {"2", "b"}}));
-  EXPECT_EQ(CSV::rows("a,,b,"), (Rows{{"a", "", "b", ""}}));
-  EXPECT_EQ(CSV::rows(""), Rows{});
-  EXPECT_EQ(CSV::rows("\"\",\"  \""), Rows{});
+TEST(CSVRows, splitsFieldsAndRows) {
+  const Rows threeRows{{"1", "a"}, {"2", "b"}, {"3", "c"}};
+  const std::vector<std::pair<std::string, Rows>> cases{
+      // Quoted fields keep separators, line breaks and doubled quotes.
+      {"1,\"Smith, John\",x\n", {{"1", "Smith, John", "x"}}},
+      {"1,\"two\nlines\"\n2,b", {{"1", "two\nlines"}, {"2", "b"}}},
+      {"\"say \"\"hi\"\"\",\"\"\"\"", {{"say \"hi\"", "\""}}},
+      {"\"open to the end", {{"open to the end"}}},
+      // A quote opens a field only at its start (after white space, which is dropped); text
+      // after the closing quote continues the field.
+      {"  \"a,b\",c", {{"a,b", "c"}}},
+      {"O\"Neil,5 \"ft\"", {{"O\"Neil", "5 \"ft\""}}},
+      {"x \"y\",z", {{"x \"y\"", "z"}}},
+      {"\"ab\"cd,e", {{"abcd", "e"}}},
+      // Every kind of line break ends a row.
+      {"1,a\r\n2,b\r\n3,c\r\n", threeRows},
+      {"1,a\r2,b\r3,c", threeRows},
+      {"1,a\n2,b\r\n3,c\r", threeRows},
+      // Blank rows vanish, but fields are not trimmed.
+      {"\n\n1, a \n,,,\n \t; \n\r\n2,b\n\n", {{"1", " a "}, {" \t; "}, {"2", "b"}}},
+      {"a,,b,", {{"a", "", "b", ""}}},
+      {"", {}},
+      {"\"\",\"  \"", {}},
+      // The separator is detected; a leading byte order mark is dropped.
+      {"a;b;c,d\n1;2,3", {{"a", "b", "c,d"}, {"1", "2,3"}}},
+      {"id\tname\n1\tAnn Lee", {{"id", "name"}, {"1", "Ann Lee"}}},
+      {"one\ntwo", {{"one"}, {"two"}}},
+      {"\xEF\xBB\xBF\"ID\";Name\n1;A", {{"ID", "Name"}, {"1", "A"}}},
+  };
+  for (const auto &[text, rows] : cases)
+    EXPECT_EQ(CSV::rows(text), rows) << text;
+  EXPECT_EQ(CSV::rows("a;b,c\n1;2,3", ';'), (Rows{{"a", "b,c"}, {"1", "2,3"}}));
 }
 
 TEST(CSVRows, rowsAreNumberedAsASpreadsheetShowsThem) {
   // Blank lines count; a quoted line break does not start a row; CR LF is one break.
   EXPECT_EQ(CSV::numberedRows("a,b\r\n\r\n\"x\ny\",z\r ,\nlast"),
             (std::vector<CSV::Row>{{1, {"a", "b"}}, {3, {"x\ny", "z"}}, {5, {"last"}}}));
-}
-
-TEST(CSVRows, separatorIsDetectedUnlessGiven) {
-  EXPECT_EQ(CSV::rows("a;b;c,d\n1;2,3"), (Rows{{"a", "b", "c,d"}, {"1", "2,3"}}));
-  EXPECT_EQ(CSV::rows("a;b,c\n1;2,3", ';'), (Rows{{"a", "b,c"}, {"1", "2,3"}}));
-  EXPECT_EQ(CSV::rows("id\tname\n1\tAnn Lee"), (Rows{{"id", "name"}, {"1", "Ann Lee"}}));
-  EXPECT_EQ(CSV::rows("one\ntwo"), (Rows{{"one"}, {"two"}}));
-}
-
-TEST(CSVRows, leadingByteOrderMarkIsDropped) {
-  EXPECT_EQ(CSV::rows("\xEF\xBB\xBF\"ID\";Name\n1;A"), (Rows{{"ID", "Name"}, {"1", "A"}}));
 }
 
 } // namespace

@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
-
 namespace ovalon {
 namespace {
 
@@ -84,21 +82,6 @@ TEST(TextCompare, caseInsensitiveButAccentSensitiveWithNumbersByValue) {
   EXPECT_EQ(localizedStandardCompare("x007", "x7"), std::weak_ordering::equivalent);
   EXPECT_NE(localizedStandardCompare("Rene", "René"), std::weak_ordering::equivalent);
   EXPECT_EQ(localizedStandardCompare("Émile", "Fabre"), std::weak_ordering::less);
-}
-
-TEST(TextCompare, comparesAlikeOnManyThreads) {
-  std::vector<std::thread> threads;
-  std::vector<int> wrong(4, 0);
-  for (size_t t = 0; t < wrong.size(); ++t)
-    threads.emplace_back([&wrong, t] {
-      for (int i = 0; i < 2000; ++i)
-        if (TextCompare::localizedStandardCompare("name " + std::to_string(i),
-                                                  "NAME " + std::to_string(i + 1)) >= 0)
-          ++wrong[t];
-    });
-  for (std::thread &thread : threads)
-    thread.join();
-  EXPECT_EQ(wrong, std::vector<int>(4, 0));
 }
 
 TEST(TextCompare, foldIgnoresCaseAccentsAndWidth) {

@@ -75,28 +75,6 @@ TEST(BitmapCanvas, sizesPixelsByResolution) {
   EXPECT_EQ(blank, GrayBitmap::blank(200, 200));
 }
 
-TEST(Canvas, fillAndStrokeGraysAreSeparateAndRestored) {
-  GrayBitmap image = drawPage(small, 72, [](Canvas &canvas) {
-    flip(canvas, 100);
-    canvas.setFillGray(0.2);
-    canvas.setStrokeGray(0.6);
-    canvas.setLineWidth(4);
-    canvas.save();
-    canvas.setFillGray(0.8);
-    canvas.translate(50, 0);
-    canvas.fillRect({0, 0, 10, 10}); // at x 50
-    canvas.restore();
-    canvas.fillRect({0, 20, 10, 10});
-    canvas.moveTo({0, 50});
-    canvas.lineTo({100, 50});
-    canvas.strokePath();
-  });
-  EXPECT_NEAR(region(image, {50, 0, 10, 10}, 72).mean, 0.8 * 255, 1);
-  EXPECT_EQ(region(image, {0, 0, 10, 10}, 72).min, 255); // translation undone
-  EXPECT_NEAR(region(image, {0, 20, 10, 10}, 72).mean, 0.2 * 255, 1);
-  EXPECT_NEAR(region(image, {0, 48, 100, 4}, 72).mean, 0.6 * 255, 1);
-}
-
 TEST(Canvas, ellipseClipKeepsTheInsideUntilRestored) {
   GrayBitmap image = drawPage(small, 72, [](Canvas &canvas) {
     flip(canvas, 100);

@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <numbers>
 
 namespace ovalon {
 namespace {
@@ -63,25 +62,6 @@ std::vector<int> filledDigits(const GrayBitmap &image, const SheetLayout &layout
   return digits;
 }
 
-TEST(SheetRenderer, cornerSquaresAreSolidBlackWithWhiteAround) {
-  for (Paper paper : {Paper::letter, Paper::a4}) {
-    Exam exam = makeExam(20, 4, 6, paper);
-    SheetLayout layout(exam);
-    GrayBitmap image = render(exam);
-    for (int i = 0; i < 4; ++i) {
-      Rect square = layout.cornerRect(i);
-      EXPECT_LE(region(image, {square.x + 0.5, square.y + 0.5, 17, 17}, dpi).max, 10) << i;
-      auto box = darkBounds(
-          image, {(square.x - 6) * scale, (square.y - 6) * scale, 30 * scale, 30 * scale});
-      ASSERT_TRUE(box);
-      EXPECT_NEAR(box->minX(), square.x * scale, 1);
-      EXPECT_NEAR(box->minY(), square.y * scale, 1);
-      EXPECT_NEAR(box->maxX(), square.maxX() * scale, 1);
-      EXPECT_NEAR(box->maxY(), square.maxY() * scale, 1);
-    }
-  }
-}
-
 TEST(SheetRenderer, symbolDecodesToThePagesIdentity) {
   Exam exam = makeExam(150, 5, 6, Paper::a4);
   struct Case {
@@ -99,29 +79,6 @@ TEST(SheetRenderer, symbolDecodesToThePagesIdentity) {
     EXPECT_EQ(texts[0], expected.payload());
     EXPECT_EQ(texts[0].ends_with("|K"), isKey);
     EXPECT_EQ(SheetIdentity::parse(texts[0]), expected);
-  }
-}
-
-TEST(SheetRenderer, bubbleOutlinesSitAtTheLayoutsCentres) {
-  for (int questions : {31, 60, 100}) {
-    Exam exam = makeExam(questions, 5, 6, Paper::a4);
-    SheetLayout layout(exam);
-    GrayBitmap image = render(exam);
-    int checked = 0;
-    for (int q : layout.positions(1))
-      for (int s = 0; s < 5; ++s) {
-        Point c = layout.bubbleCenter(q, s);
-        for (int a = 0; a < 8; ++a) {
-          double angle = a * std::numbers::pi / 4;
-          Point ring{c.x + 6 * std::cos(angle), c.y + 6 * std::sin(angle)};
-          Point outside{c.x + 8.2 * std::cos(angle), c.y + 8.2 * std::sin(angle)};
-          EXPECT_LT(pixelAt(image, ring), 170) << q << " " << s << " " << a;
-          EXPECT_GT(pixelAt(image, outside), 235) << q << " " << s << " " << a;
-        }
-        EXPECT_FALSE(filled(image, c));
-        ++checked;
-      }
-    EXPECT_EQ(checked, questions * 5);
   }
 }
 
