@@ -82,32 +82,16 @@ void expectDecodedLikeRendered(const fs::path &path, int index) {
 // A one-page PDF drawing one image stream with `content`; `pageExtra` goes into the page.
 Bytes imagePdf(const std::string &imageDict, const Bytes &samples, const std::string &content,
                const std::string &pageExtra = "", const std::string &resourcesExtra = "") {
-  std::string text = "%PDF-1.4\n";
-  std::vector<size_t> offsets;
-  auto object = [&](const std::string &body) {
-    offsets.push_back(text.size());
-    text += std::to_string(offsets.size()) + " 0 obj\n" + body + "\nendobj\n";
-  };
-  object("<< /Type /Catalog /Pages 2 0 R >>");
-  object("<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
-  object("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Contents 4 0 R "
-         "/Resources << /XObject << /Im0 5 0 R >> /Font << /F1 << /Type /Font /Subtype /Type1 "
-         "/BaseFont /Helvetica >> >> " +
-         resourcesExtra + " >> " + pageExtra + " >>");
-  object("<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content +
-         "\nendstream");
-  object("<< /Type /XObject /Subtype /Image " + imageDict + " /Length " +
-         std::to_string(samples.size()) + " >>\nstream\n" +
-         std::string(samples.begin(), samples.end()) + "\nendstream");
-  const size_t xref = text.size();
-  text += "xref\n0 " + std::to_string(offsets.size() + 1) + "\n0000000000 65535 f \n";
-  for (size_t offset : offsets) {
-    const std::string number = std::to_string(offset);
-    text += std::string(10 - number.size(), '0') + number + " 00000 n \n";
-  }
-  text += "trailer\n<< /Size " + std::to_string(offsets.size() + 1) +
-          " /Root 1 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
-  return Bytes(text.begin(), text.end());
+  return testing::handWrittenPdf(
+      {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+       "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Contents 4 0 R /Resources << "
+       "/XObject << /Im0 5 0 R >> /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont "
+       "/Helvetica >> >> " +
+           resourcesExtra + " >> " + pageExtra + " >>",
+       "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream",
+       "<< /Type /XObject /Subtype /Image " + imageDict + " /Length " +
+           std::to_string(samples.size()) + " >>\nstream\n" +
+           std::string(samples.begin(), samples.end()) + "\nendstream"});
 }
 
 std::string sizeKeys(const GrayImage &image) {
@@ -124,50 +108,6 @@ Bytes oneBitSamples(const GrayImage &image) {
         bits[static_cast<size_t>(y) * rowBytes + static_cast<size_t>(x / 8)] |=
             static_cast<uint8_t>(0x80 >> (x % 8));
   return bits;
-}
-
-// `jpeg` with an EXIF segment carrying `orientation` after its start marker.
-Bytes withExifOrientation(const Bytes &jpeg, uint16_t orientation) {
-  const uint8_t exif[] = {0xFF,
-                          0xE1,
-                          0x00,
-                          0x22,
-                          'E',
-                          'x',
-                          'i',
-                          'f',
-                          0,
-                          0,
-                          'M',
-                          'M',
-                          0,
-                          42,
-                          0,
-                          0,
-                          0,
-                          8,
-                          0,
-                          1,
-                          0x01,
-                          0x12,
-                          0,
-                          3,
-                          0,
-                          0,
-                          0,
-                          1,
-                          static_cast<uint8_t>(orientation >> 8),
-                          static_cast<uint8_t>(orientation),
-                          0,
-                          0,
-                          0,
-                          0,
-                          0,
-                          0};
-  Bytes out(jpeg.begin(), jpeg.begin() + 2);
-  out.insert(out.end(), std::begin(exif), std::end(exif));
-  out.insert(out.end(), jpeg.begin() + 2, jpeg.end());
-  return out;
 }
 
 const std::string fullPage = "q 612 0 0 792 0 0 cm /Im0 Do Q";
@@ -195,57 +135,23 @@ TEST(PdfImageProbe, rotatedPagesAreTurnedLikeTheRenderer) {
   }
 }
 
-TEST(PdfImageProbe, jpegOneBitAndMirroredPicturesDecodeLikeTheyRender) {
-  testing::TempDir dir;
-  const GrayImage page = scannedPages(200).front();
-
-  const auto jpeg = dir / "jpeg.pdf";
-  testing::writeBytes(jpeg, imagePdf(sizeKeys(page) + " /ColorSpace /DeviceGray "
-                                                      "/BitsPerComponent 8 /Filter /DCTDecode",
-                                     *page.jpegData(0.8), fullPage));
-  expectDecodedLikeRendered(jpeg, 0);
-  // Renderers ignore a JPEG's own orientation tag inside a PDF, and so does the probe.
-  const auto tagged = dir / "tagged.pdf";
-  testing::writeBytes(tagged, imagePdf(sizeKeys(page) + " /ColorSpace /DeviceGray "
-                                                        "/BitsPerComponent 8 /Filter /DCTDecode",
-                                       withExifOrientation(*page.jpegData(0.8), 6), fullPage));
-  expectDecodedLikeRendered(tagged, 0);
-
-  const auto oneBit = dir / "bw.pdf";
-  testing::writeBytes(oneBit,
-                      imagePdf(sizeKeys(page) + " /ColorSpace /DeviceGray /BitsPerComponent 1",
-                               oneBitSamples(page), fullPage, "/Rotate 90"));
-  expectDecodedLikeRendered(oneBit, 0);
-  EXPECT_EQ(PdfImageProbe::blackAndWhitePages(oneBit), std::set<int>{1});
-
-  const auto inverted = dir / "inverted.pdf";
-  Bytes flipped = oneBitSamples(page);
-  for (uint8_t &byte : flipped)
-    byte = static_cast<uint8_t>(~byte);
-  testing::writeBytes(inverted,
-                      imagePdf(sizeKeys(page) + " /ColorSpace /DeviceGray /BitsPerComponent 1 "
-                                                "/Decode [1 0]",
-                               flipped, fullPage));
-  expectDecodedLikeRendered(inverted, 0);
-
-  // Drawn upside down by its matrix: rows bottom first.
-  const auto mirrored = dir / "mirrored.pdf";
-  testing::writeBytes(mirrored, imagePdf(sizeKeys(page) + " /ColorSpace /DeviceGray "
-                                                          "/BitsPerComponent 8",
-                                         page.pixels, "q 612 0 0 -792 0 792 cm /Im0 Do Q"));
-  expectDecodedLikeRendered(mirrored, 0);
-}
-
-// Renderers show only a page's crop box (within its media box); the picture is
-// cut to it the same way, however it is placed, turned or encoded.
-TEST(PdfImageProbe, croppedPagesDecodeLikeTheyRender) {
+// However the picture is encoded, placed or turned, and whatever part of the page its crop
+// box shows, it decodes as the renderer draws it.
+TEST(PdfImageProbe, picturesDecodeLikeTheyRender) {
   testing::TempDir dir;
   const GrayImage page = scannedPages(200).front();
   const std::string gray = sizeKeys(page) + " /ColorSpace /DeviceGray /BitsPerComponent 8";
+  const std::string oneBit = sizeKeys(page) + " /ColorSpace /DeviceGray /BitsPerComponent 1";
+  const std::string jpegKeys = gray + " /Filter /DCTDecode";
   const std::string upsideDown = "q 612 0 0 -792 0 792 cm /Im0 Do Q";
   const std::string uneven = "/CropBox [30 10 600 700]";
   const Bytes jpeg = *page.jpegData(0.9);
-  const std::string jpegKeys = gray + " /Filter /DCTDecode";
+  // Renderers ignore a JPEG's own orientation tag inside a PDF, and so does the probe.
+  const Bytes tagged = testing::withExifOrientation(jpeg, 6);
+  const Bytes bits = oneBitSamples(page);
+  Bytes inverted = bits;
+  for (uint8_t &byte : inverted)
+    byte = static_cast<uint8_t>(~byte);
   struct Case {
     std::string name, keys;
     const Bytes &samples;
@@ -253,13 +159,18 @@ TEST(PdfImageProbe, croppedPagesDecodeLikeTheyRender) {
     std::pair<int64_t, int64_t> size; // pixels at 200 dpi
   };
   const std::vector<Case> cases{
+      {"jpeg", jpegKeys, jpeg, fullPage, "", {1700, 2200}},
+      {"tagged", jpegKeys, tagged, fullPage, "", {1700, 2200}},
+      {"oneBitTurned", oneBit, bits, fullPage, "/Rotate 90", {2200, 1700}},
+      {"inverted", oneBit + " /Decode [1 0]", inverted, fullPage, "", {1700, 2200}},
+      {"mirrored", gray, page.pixels, upsideDown, "", {1700, 2200}},
       {"inset", gray, page.pixels, fullPage, "/CropBox [20 20 592 772]", {1589, 2089}},
       {"uneven", gray, page.pixels, fullPage, uneven, {1583, 1917}},
-      {"mirrored", gray, page.pixels, upsideDown, uneven, {1583, 1917}},
-      {"turned", gray, page.pixels, fullPage, uneven + " /Rotate 90", {1917, 1583}},
-      {"turned back", gray, page.pixels, upsideDown, uneven + " /Rotate 270", {1917, 1583}},
-      {"jpeg", jpegKeys, jpeg, fullPage, uneven, {1583, 1917}},
-      {"beyond the page", gray, page.pixels, fullPage, "/CropBox [-50 -50 300 300]", {833, 833}},
+      {"unevenMirrored", gray, page.pixels, upsideDown, uneven, {1583, 1917}},
+      {"unevenTurned", gray, page.pixels, fullPage, uneven + " /Rotate 90", {1917, 1583}},
+      {"turnedBack", gray, page.pixels, upsideDown, uneven + " /Rotate 270", {1917, 1583}},
+      {"unevenJpeg", jpegKeys, jpeg, fullPage, uneven, {1583, 1917}},
+      {"beyondThePage", gray, page.pixels, fullPage, "/CropBox [-50 -50 300 300]", {833, 833}},
   };
   for (const Case &c : cases) {
     const auto path = dir / (c.name + ".pdf");
@@ -267,30 +178,29 @@ TEST(PdfImageProbe, croppedPagesDecodeLikeTheyRender) {
     EXPECT_EQ(PdfDocument::open(path)->renderedSize(0), c.size) << c.name;
     expectDecodedLikeRendered(path, 0);
   }
+  EXPECT_EQ(PdfImageProbe::blackAndWhitePages(dir / "oneBitTurned.pdf"), std::set<int>{1});
 }
 
 TEST(PdfImageProbe, pageWithACropBoxInsetReadsLikeTheWholePage) {
   testing::TempDir dir;
-  for (const GrayImage &page : scannedPages(200)) {
-    const std::string keys = sizeKeys(page) + " /ColorSpace /DeviceGray /BitsPerComponent 8";
-    const auto whole = dir / "whole.pdf", inset = dir / "inset.pdf";
-    testing::writeBytes(whole, imagePdf(keys, page.pixels, fullPage));
-    testing::writeBytes(inset, imagePdf(keys, page.pixels, fullPage, "/CropBox [20 20 592 772]"));
-    const auto expected = Grader::gradePDF(whole, exam());
-    const auto actual = Grader::gradePDF(inset, exam());
-    ASSERT_TRUE(expected && actual);
-    ASSERT_FALSE((*expected)[0].problem);
-    ASSERT_FALSE((*actual)[0].problem)
-        << (*actual)[0].problem->title() << ": " << (*actual)[0].problem->detail();
-    ASSERT_EQ((*actual)[0].questions.size(), (*expected)[0].questions.size());
-    for (size_t i = 0; i < (*expected)[0].questions.size(); ++i) {
-      EXPECT_EQ((*actual)[0].questions[i].mark.choice, (*expected)[0].questions[i].mark.choice);
-      EXPECT_EQ((*actual)[0].questions[i].mark.flag, (*expected)[0].questions[i].mark.flag);
-    }
-    ASSERT_EQ((*actual)[0].idColumns.size(), (*expected)[0].idColumns.size());
-    for (size_t i = 0; i < (*expected)[0].idColumns.size(); ++i)
-      EXPECT_EQ((*actual)[0].idColumns[i].choice, (*expected)[0].idColumns[i].choice) << i;
+  const GrayImage page = scannedPages(200).back();
+  const std::string keys = sizeKeys(page) + " /ColorSpace /DeviceGray /BitsPerComponent 8";
+  const auto whole = dir / "whole.pdf", inset = dir / "inset.pdf";
+  testing::writeBytes(whole, imagePdf(keys, page.pixels, fullPage));
+  testing::writeBytes(inset, imagePdf(keys, page.pixels, fullPage, "/CropBox [20 20 592 772]"));
+  const auto expected = Grader::gradePDF(whole, exam());
+  const auto actual = Grader::gradePDF(inset, exam());
+  ASSERT_TRUE(expected && actual);
+  ASSERT_FALSE((*expected)[0].problem);
+  ASSERT_FALSE((*actual)[0].problem) << (*actual)[0].problem->title();
+  ASSERT_EQ((*actual)[0].questions.size(), (*expected)[0].questions.size());
+  for (size_t i = 0; i < (*expected)[0].questions.size(); ++i) {
+    EXPECT_EQ((*actual)[0].questions[i].mark.choice, (*expected)[0].questions[i].mark.choice);
+    EXPECT_EQ((*actual)[0].questions[i].mark.flag, (*expected)[0].questions[i].mark.flag);
   }
+  ASSERT_EQ((*actual)[0].idColumns.size(), 6u);
+  for (size_t i = 0; i < 6; ++i)
+    EXPECT_EQ((*actual)[0].idColumns[i].choice, (*expected)[0].idColumns[i].choice) << i;
 }
 
 TEST(PdfImageProbe, pagesThatAreMoreThanOnePictureAreLeftToTheRenderer) {

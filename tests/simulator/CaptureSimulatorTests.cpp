@@ -95,50 +95,6 @@ TEST(CaptureConditions, eachIsNamedOnceAndDrawsTheSameCaptureForTheSameSheet) {
   EXPECT_GE(names.size(), 10u);
 }
 
-// What each condition promises about its sheets, checked over a class of them.
-TEST(CaptureConditions, sheetsStayWithinWhatTheConditionPromises) {
-  const SheetLayout layout(exam());
-  auto each = [&](const std::string &name, auto check) {
-    const CaptureCondition condition = *CaptureConditions::named(name);
-    for (int i = 0; i < 40; ++i) {
-      SCOPED_TRACE(name + " sheet " + std::to_string(i));
-      check(CaptureConditions::forSheet(condition, i, layout));
-    }
-  };
-  int damaged = 0, folded = 0;
-  each("photo-small", [](const PageCapture &c) {
-    EXPECT_GE(c.photo.pageFraction, 0.35 * 0.9);
-    EXPECT_LE(c.photo.pageFraction, 0.6);
-  });
-  each("photo-curled", [](const PageCapture &c) {
-    EXPECT_NE(c.warp.shape, PaperWarp::Shape::flat);
-    EXPECT_GE(c.warp.amplitude, 10);
-    EXPECT_LE(c.warp.amplitude, 25);
-  });
-  each("photo-shadow", [](const PageCapture &c) {
-    ASSERT_TRUE(c.shadow.has_value());
-    EXPECT_GE(c.shadow->light, 0.5);
-    EXPECT_LE(c.shadow->light, 0.75);
-  });
-  each("copier-folded", [](const PageCapture &c) {
-    ASSERT_EQ(c.creases.size(), 2u);
-    for (const FoldCrease &crease : c.creases) {
-      const double step = std::hypot(crease.step.x, crease.step.y);
-      EXPECT_GE(step, 1.5);
-      EXPECT_LE(step, 4);
-    }
-    EXPECT_NEAR(c.creases[0].y, 792.0 / 3, 8);
-    EXPECT_NEAR(c.creases[1].y, 2 * 792.0 / 3, 8);
-  });
-  each("copier-torn-corner", [&](const PageCapture &c) {
-    EXPECT_NE(c.corner.kind, CornerDamage::Kind::none);
-    ++damaged;
-    folded += c.corner.kind == CornerDamage::Kind::foldedOver;
-  });
-  EXPECT_EQ(damaged, 40);
-  EXPECT_GT(folded, 5); // some corners are folded over rather than torn
-}
-
 TEST(CaptureSimulator, aLostCornerLeavesNoSquareWhereItWasPrinted) {
   const SheetLayout layout(exam());
   for (const auto kind : {CornerDamage::Kind::torn, CornerDamage::Kind::foldedOver})
@@ -237,57 +193,30 @@ TEST(CaptureSimulator, marginMarksStayOffWhatIsReadAndHolesShowTheBacking) {
   EXPECT_GT(byCorners, 0.02);
 }
 
-// Whether `p` (fractions of the photo) lies inside the outline, and how far from its edge.
-std::pair<bool, double> placeIn(const std::vector<Point> &outline, Point p) {
-  bool inside = false;
-  double nearest = 1e9;
-  for (size_t i = 0, j = outline.size() - 1; i < outline.size(); j = i++) {
-    const Point a = outline[i], b = outline[j];
-    if ((a.y > p.y) != (b.y > p.y) && p.x < (b.x - a.x) * (p.y - a.y) / (b.y - a.y) + a.x)
-      inside = !inside;
-    const double t = std::clamp(((p.x - a.x) * (b.x - a.x) + (p.y - a.y) * (b.y - a.y)) /
-                                    (std::pow(b.x - a.x, 2) + std::pow(b.y - a.y, 2)),
-                                0.0, 1.0);
-    nearest =
-        std::min(nearest, std::hypot(p.x - a.x - t * (b.x - a.x), p.y - a.y - t * (b.y - a.y)));
-  }
-  return {inside, nearest};
-}
-
 TEST(CaptureSimulator, aShadowDarkensItsRegionToItsLightAndLeavesTheRest) {
-  Shadow square{{{{0.3, 0.3}, {0.7, 0.3}, {0.7, 0.6}, {0.3, 0.6}}}, 0.5, 1};
-  PageCapture drawn = photo();
-  drawn.shadow =
-      CaptureConditions::forSheet(*CaptureConditions::named("photo-shadow"), 0, SheetLayout(exam()))
-          .shadow;
-  for (const Shadow &shadow : {square, *drawn.shadow}) {
-    PageCapture lit = photo();
-    const GrayImage open = captured(lit);
-    lit.shadow = shadow;
-    const GrayImage shaded = captured(lit);
-    int inside = 0, outside = 0;
-    for (int64_t y = 2; y < shaded.height; y += 7)
-      for (int64_t x = 2; x < shaded.width; x += 7) {
-        bool in = false;
-        double edge = 1e9;
-        for (const auto &outline : shadow.outlines) {
-          const auto [within, distance] = placeIn(outline, {(x + 0.5) / 600.0, (y + 0.5) / 800.0});
-          in = in || within;
-          edge = std::min(edge, distance * 600);
-        }
-        if (edge < 4)
-          continue;
-        if (in) {
-          EXPECT_NEAR(shaded.at(x, y), open.at(x, y) * shadow.light, 1.5) << x << ", " << y;
-          ++inside;
-        } else {
-          EXPECT_EQ(shaded.at(x, y), open.at(x, y)) << x << ", " << y;
-          ++outside;
-        }
+  PageCapture lit = photo();
+  const GrayImage open = captured(lit);
+  lit.shadow = Shadow{{{{0.3, 0.3}, {0.7, 0.3}, {0.7, 0.6}, {0.3, 0.6}}}, 0.5, 1};
+  const GrayImage shaded = captured(lit);
+  int inside = 0, outside = 0;
+  for (int64_t y = 2; y < shaded.height; y += 7)
+    for (int64_t x = 2; x < shaded.width; x += 7) {
+      const double u = (x + 0.5) / 600.0, v = (y + 0.5) / 800.0;
+      const double edge = std::min({std::abs(u - 0.3), std::abs(u - 0.7), std::abs(v - 0.3) * 4 / 3,
+                                    std::abs(v - 0.6) * 4 / 3}) *
+                          600;
+      if (edge < 4)
+        continue;
+      if (u > 0.3 && u < 0.7 && v > 0.3 && v < 0.6) {
+        EXPECT_NEAR(shaded.at(x, y), open.at(x, y) * 0.5, 1.5) << x << ", " << y;
+        ++inside;
+      } else {
+        EXPECT_EQ(shaded.at(x, y), open.at(x, y)) << x << ", " << y;
+        ++outside;
       }
-    EXPECT_GT(inside, 200);
-    EXPECT_GT(outside, 200);
-  }
+    }
+  EXPECT_GT(inside, 200);
+  EXPECT_GT(outside, 200);
 }
 
 // The rows and columns holding paper (bright) rather than desk.

@@ -4,6 +4,7 @@
 #include <cairo.h>
 
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 namespace ovalon::testing {
@@ -91,6 +92,48 @@ Bytes scannedPdf(const std::vector<GrayImage> &pages, Size pageSize, ScanDepth d
   if (status != CAIRO_STATUS_SUCCESS)
     throw std::runtime_error("cairo could not write the scanned PDF");
   return bytes;
+}
+
+Bytes handWrittenPdf(const std::vector<std::string> &objects) {
+  std::string text = "%PDF-1.4\n";
+  std::string xref = "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
+  for (size_t i = 0; i < objects.size(); ++i) {
+    const std::string offset = std::to_string(text.size());
+    xref += std::string(10 - offset.size(), '0') + offset + " 00000 n \n";
+    text += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+  }
+  const size_t start = text.size();
+  text += xref + "trailer\n<< /Size " + std::to_string(objects.size() + 1) +
+          " /Root 1 0 R >>\nstartxref\n" + std::to_string(start) + "\n%%EOF\n";
+  return Bytes(text.begin(), text.end());
+}
+
+Bytes emptyPagesPdf(int pages, const std::string &mediaBox) {
+  std::string kids;
+  for (int page = 0; page < pages; ++page)
+    kids += std::to_string(page + 3) + " 0 R ";
+  std::vector<std::string> objects{"<< /Type /Catalog /Pages 2 0 R >>",
+                                   "<< /Type /Pages /Kids [" + kids + "] /Count " +
+                                       std::to_string(pages) + " >>"};
+  objects.resize(static_cast<size_t>(pages) + 2,
+                 "<< /Type /Page /Parent 2 0 R /MediaBox [" + mediaBox + "] /Resources << >> >>");
+  return handWrittenPdf(objects);
+}
+
+Bytes withExifOrientation(const Bytes &jpeg, uint16_t orientation) {
+  const uint8_t exif[] = {0xFF, 0xE1, 0x00, 0x22, 'E', 'x', 'i', 'f', 0, 0,
+                          // TIFF header, big-endian, IFD at offset 8
+                          'M', 'M', 0, 42, 0, 0, 0, 8,
+                          // one entry: tag 0x0112, SHORT, count 1, value
+                          0, 1, 0x01, 0x12, 0, 3, 0, 0, 0, 1,
+                          static_cast<uint8_t>(orientation >> 8), static_cast<uint8_t>(orientation),
+                          0, 0,
+                          // no next IFD
+                          0, 0, 0, 0};
+  Bytes out(jpeg.begin(), jpeg.begin() + 2);
+  out.insert(out.end(), std::begin(exif), std::end(exif));
+  out.insert(out.end(), jpeg.begin() + 2, jpeg.end());
+  return out;
 }
 
 void writeBytes(const std::filesystem::path &path, const Bytes &bytes) {

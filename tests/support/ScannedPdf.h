@@ -4,7 +4,9 @@
 #include "scanning/GrayImage.h"
 #include "sheets/Size.h"
 
+#include <cstdint>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 namespace ovalon::testing {
@@ -19,6 +21,15 @@ enum class ScanDepth {
 // A PDF whose pages are the given images, each stretched over a page of
 // `pageSize` points, the way a scanner writes a scan.
 Bytes scannedPdf(const std::vector<GrayImage> &pages, Size pageSize, ScanDepth depth);
+
+// A PDF written by hand: `objects` are the bodies of objects 1, 2, … (the catalog first),
+// joined with a cross-reference table.
+Bytes handWrittenPdf(const std::vector<std::string> &objects);
+// A PDF of `pages` pages with nothing on them but their media box ("0 0 612 792").
+Bytes emptyPagesPdf(int pages, const std::string &mediaBox);
+
+// `jpeg` with an EXIF segment carrying `orientation` right after its start marker.
+Bytes withExifOrientation(const Bytes &jpeg, uint16_t orientation);
 
 void writeBytes(const std::filesystem::path &path, const Bytes &bytes);
 
