@@ -117,17 +117,6 @@ TEST(SheetStudentID, followsTheFirstStudentIDFlag) {
   EXPECT_EQ(sheet.studentID(), std::nullopt) << "accepting an unclear ID gives no ID";
 }
 
-TEST(Scoring, testWithoutKeyedQuestionsScoresZeroOfZero) {
-  Exam exam = examWithKey(3, 4, {});
-  SheetScore score = Scoring::score(sheetAnswering(exam, {A, B, C}), exam);
-  EXPECT_EQ(score.earned, 0);
-  EXPECT_EQ(score.possible, 0);
-  EXPECT_EQ(score.percent(), 0);
-  EXPECT_EQ(score.correct, (std::vector<std::optional<bool>>(3, std::nullopt)));
-  EXPECT_EQ(score.responses, (std::vector<std::optional<int>>{A, B, C}));
-  EXPECT_FALSE(score.provisional);
-}
-
 TEST(Scoring, anyAcceptedAnswerEarnsThePointsAndBlankNever) {
   Exam exam = examWithKey(4, 4, {});
   for (int q = 0; q < 4; ++q)
@@ -153,6 +142,12 @@ TEST(Scoring, droppedAndUnkeyedQuestionsCountForNothing) {
     EXPECT_EQ(score.correct,
               (std::vector<std::optional<bool>>{true, std::nullopt, true, std::nullopt}));
   }
+  // Nothing keyed: nothing to earn, and no division by zero.
+  Exam unkeyed = examWithKey(3, 4, {});
+  SheetScore nothing = Scoring::score(sheetAnswering(unkeyed, {A, B, C}), unkeyed);
+  EXPECT_EQ(nothing.possible, 0);
+  EXPECT_EQ(nothing.percent(), 0);
+  EXPECT_EQ(nothing.responses, (std::vector<std::optional<int>>{A, B, C}));
 }
 
 TEST(Scoring, mapsShuffledPositionsAndSlotsBackToTheMaster) {
