@@ -104,64 +104,62 @@ TEST(Assembly, onePageSheetsAreNumberedAfterTheDocumentsHighest) {
   EXPECT_EQ(result.images.size(), 5u);
 }
 
-TEST(Assembly, repeatedLaterPageBecomesAnOrphan) {
-  Scan scan(150);
-  scan.page(1, "111");
-  scan.page(2);
-  scan.page(2);
-  AssemblyResult result = scan.assemble();
-  ASSERT_EQ(result.sheets.size(), 1u);
-  EXPECT_EQ(result.sheets[0].sourcePages, (std::vector<int>{1, 2}));
-  EXPECT_EQ(result.sheets[0].marks[120], clean(0));
-  EXPECT_TRUE(result.sheets[0].flags.empty());
-  ASSERT_EQ(result.issues.size(), 1u);
-  EXPECT_EQ(result.issues[0].orphanPage, 2);
-  EXPECT_FALSE(result.issues[0].problem);
-  EXPECT_EQ(result.issues[0].sourcePage, 3);
-  EXPECT_EQ(result.issues[0].title(), "Page 2 without page 1");
-  EXPECT_TRUE(result.issues[0].image);
-}
-
-TEST(Assembly, sheetWithoutItsSecondPageIsFlaggedAndTheNextTakesIt) {
-  Scan scan(150);
-  scan.page(1, "111");
-  scan.page(1, "222");
-  scan.page(2);
-  scan.page(2);
-  AssemblyResult result = scan.assemble();
-  ASSERT_EQ(result.sheets.size(), 2u);
-  const ScannedSheet &a = result.sheets[0];
-  EXPECT_EQ(kinds(a), std::vector<FlagKind>{FlagKind::missingPage});
-  EXPECT_EQ(a.flags[0].note, "Page 2 wasn't in the scan. Accept it with those answers blank, or "
-                             "leave the sheet out.");
-  EXPECT_EQ(a.marks[120], MarkRead::empty(4));
-  EXPECT_EQ(result.sheets[1].sourcePages, (std::vector<int>{2, 3}));
-  ASSERT_EQ(result.issues.size(), 1u);
-  EXPECT_EQ(result.issues[0].orphanPage, 2);
-}
-
-TEST(Assembly, unreadablePageBetweenPagesBecomesAnIssueAndTheSheetStaysOpen) {
-  Scan scan(150);
-  scan.page(1, "111");
-  scan.unreadable();
-  scan.page(2);
-  AssemblyResult result = scan.assemble();
-  ASSERT_EQ(result.sheets.size(), 1u);
-  EXPECT_EQ(result.sheets[0].sourcePages, (std::vector<int>{1, 3}));
-  ASSERT_EQ(result.issues.size(), 1u);
-  EXPECT_EQ(result.issues[0].problem, PageProblem::noCode());
-  EXPECT_EQ(result.issues[0].title(), "No Ovalon code found");
-  EXPECT_EQ(result.images.size(), 3u);
-}
-
-TEST(Assembly, laterPageOfAnotherVersionDoesNotJoin) {
-  Scan scan(150);
-  scan.page(1, "111", 0);
-  scan.page(2, "", 1);
-  AssemblyResult result = scan.assemble();
-  ASSERT_EQ(result.issues.size(), 1u);
-  EXPECT_EQ(result.issues[0].orphanPage, 2);
-  EXPECT_EQ(kinds(result.sheets[0]), std::vector<FlagKind>{FlagKind::missingPage});
+// A 150-question test: a later page joins the open sheet of its version; what can't join
+// is an issue, and a sheet without its page 2 is flagged.
+TEST(Assembly, laterPagesJoinTheOpenSheetOfTheirVersion) {
+  struct Case {
+    std::string name;
+    std::vector<std::pair<int, int>> pages;          // page and version; page 0 is unreadable
+    std::vector<std::vector<int>> sourcePages;       // of each sheet
+    std::vector<std::vector<FlagKind>> flags;        // of each sheet
+    std::vector<std::pair<int, std::string>> issues; // source page and title
+  };
+  const auto missing = FlagKind::missingPage;
+  const std::vector<Case> cases{
+      {"a page 2 twice", {{1, 0}, {2, 0}, {2, 0}}, {{1, 2}}, {{}}, {{3, "Page 2 without page 1"}}},
+      {"two first pages",
+       {{1, 0}, {1, 0}, {2, 0}, {2, 0}},
+       {{1}, {2, 3}},
+       {{missing}, {}},
+       {{4, "Page 2 without page 1"}}},
+      {"an unreadable page between",
+       {{1, 0}, {0, 0}, {2, 0}},
+       {{1, 3}},
+       {{}},
+       {{2, "No Ovalon code found"}}},
+      {"page 2 of another version",
+       {{1, 0}, {2, 1}},
+       {{1}},
+       {{missing}},
+       {{2, "Page 2 without page 1"}}},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    Scan scan(150);
+    for (auto [page, version] : c.pages)
+      page
+          ? (void)scan.page(page, page == 1 ? std::to_string(111 + scan.pages.size()) : "", version)
+          : (void)scan.unreadable();
+    AssemblyResult result = scan.assemble();
+    ASSERT_EQ(result.sheets.size(), c.sourcePages.size());
+    for (size_t i = 0; i < result.sheets.size(); ++i) {
+      const ScannedSheet &sheet = result.sheets[i];
+      EXPECT_EQ(sheet.sourcePages, c.sourcePages[i]);
+      EXPECT_EQ(kinds(sheet), c.flags[i]);
+      EXPECT_EQ(sheet.marks[120], sheet.sourcePages.size() == 2 ? clean(0) : MarkRead::empty(4));
+      if (!sheet.flags.empty()) {
+        EXPECT_EQ(sheet.flags[0].note, "Page 2 wasn't in the scan. Accept it with those answers "
+                                       "blank, or leave the sheet out.");
+      }
+    }
+    std::vector<std::pair<int, std::string>> issues;
+    for (const ScanIssue &issue : result.issues) {
+      issues.emplace_back(issue.sourcePage, issue.title());
+      EXPECT_TRUE(issue.image);
+    }
+    EXPECT_EQ(issues, c.issues);
+    EXPECT_EQ(result.images.size(), c.pages.size());
+  }
 }
 
 TEST(Assembly, idTextFromColumns) {
