@@ -252,25 +252,6 @@ TEST(Grader, everyPageOfAMultiPageTiffIsReadInOrder) {
   EXPECT_FALSE(Grader::gradeImageFile(dir / "missing.tif", exam));
 }
 
-TEST(Grader, filledScanInAPdfReadsLikeTheImage) {
-  testing::TempDir dir;
-  const GrayImage page = testing::distort(testing::renderSheetPage(exam, 1, 200, filledMarks()),
-                                          {.rotationDegrees = 1.5, .margin = 0})
-                             .image;
-  const auto path =
-      writtenPdf(dir, "scan.pdf", testing::scannedPdf({page}, letterPage, ScanDepth::gray));
-  const auto fromPdf = Grader::gradePDF(path, exam);
-  ASSERT_TRUE(fromPdf);
-  ASSERT_EQ(fromPdf->size(), 1u);
-  ASSERT_FALSE((*fromPdf)[0].problem);
-  const auto fromImage = Grader::gradeImages({page}, "scan", exam);
-  ASSERT_EQ((*fromPdf)[0].questions.size(), fromImage[0].questions.size());
-  for (size_t i = 0; i < fromImage[0].questions.size(); ++i) {
-    EXPECT_EQ((*fromPdf)[0].questions[i].mark.choice, fromImage[0].questions[i].mark.choice);
-    EXPECT_EQ((*fromPdf)[0].questions[i].mark.flag, fromImage[0].questions[i].mark.flag);
-  }
-}
-
 TEST(Grader, pageRotatedInThePdfRendersSidewaysAndStillReads) {
   testing::TempDir dir;
   const auto plain = writtenPdf(dir, "plain.pdf", blankSheets(1));

@@ -401,38 +401,6 @@ TEST(ResourceBounds, aTwelveHundredDpiScanIsDecodedReducedWithoutHoldingItWhole)
   }
 }
 
-// Ten times the pages need no more memory than the extra outcomes and the parsed page objects
-// (a few kilobytes a page); a rendered page kept by mistake would cost 40 KB a page here.
-TEST(ResourceBounds, tenThousandPagePdfNeedsNoMoreThanItsOutcomesBeyondAThousand) {
-#if defined(__SANITIZE_ADDRESS__)
-  GTEST_SKIP() << "the address sanitizer keeps freed memory, so resident size says nothing";
-#endif
-  testing::TempDir dir;
-  auto readPdf = [&](int pages) {
-    const auto path = dir / (std::to_string(pages) + ".pdf");
-    testing::writeBytes(path, testing::emptyPagesPdf(pages, "0 0 72 72"));
-    return inChild([&path] {
-      std::array<long, 3> result{};
-      if (auto outcomes = Grader::gradePDF(path, testing::testExam(20, 4, 0, Paper::letter))) {
-        result[0] = static_cast<long>(outcomes->size());
-        size_t bytes = 0;
-        for (const PageOutcome &outcome : *outcomes) {
-          bytes += sizeof(PageOutcome) + (outcome.preview ? outcome.preview->size() : 0);
-          for (const auto &[position, crop] : outcome.crops)
-            bytes += crop.size();
-        }
-        result[1] = static_cast<long>(bytes / 1024);
-      }
-      return result;
-    });
-  };
-  const auto small = readPdf(1'000), large = readPdf(10'000);
-  ASSERT_TRUE(small && large);
-  ASSERT_EQ((*small)[1], 1'000);
-  ASSERT_EQ((*large)[1], 10'000);
-  EXPECT_LT((*large)[0] - (*small)[0], (*large)[2] - (*small)[2] + 9'000 * 8);
-}
-
 TEST(GrayImage, downscaledKeepsAspectAndAverages) {
   const GrayImage fits = GrayImage::blank(1000, 600, 3);
   EXPECT_EQ(fits.downscaled(1000), fits);

@@ -216,29 +216,8 @@ TEST(Registration, movesABowedPageBackOntoItsLayout) {
     }
 }
 
-std::vector<MarkReading::Bubble> everyBubble() {
-  std::vector<MarkReading::Bubble> bubbles;
-  for (int position = 0; position < 60; ++position)
-    for (int slot = 0; slot < 5; ++slot)
-      bubbles.push_back({layout().bubbleCenter(position, slot), MarkReading::BubbleKind::answer});
-  for (int column = 0; column < 8; ++column)
-    for (int digit = 0; digit < 10; ++digit)
-      bubbles.push_back(
-          {layout().idBubbleCenter(column, digit), MarkReading::BubbleKind::studentID});
-  return bubbles;
-}
-
-TEST(PaperLevel, anEvenlyLitPageReadsExactlyAsItsPlainDarkness) {
-  const GrayImage flat = straightenedScan(captured(copier()), 200);
-  const auto bubbles = everyBubble();
-  const std::vector<double> raw = MarkReading::sampleAgainstPaper(flat, bubbles);
-  for (size_t i = 0; i < bubbles.size(); ++i)
-    ASSERT_EQ(raw[i], MarkReading::sample(flat, bubbles[i].centre, bubbles[i].kind)) << i;
-}
-
-// A hard-edged shadow over the answers, 55 % light within it, its slanted edge cutting
-// through bubbles and blank rows: no row reads differently except as a flag, and only the
-// odd bubble the edge cuts in two is flagged.
+// A hard-edged shadow at 55 % light, its slanted edge through bubbles and blank rows: no
+// row reads differently except as a flag, and only the odd bubble the edge cuts is flagged.
 TEST(PaperLevel, aHardShadowEdgeNeitherMakesMarksNorFloodsThePage) {
   const GrayImage page = captured(copier());
   GrayImage shaded = page;

@@ -251,21 +251,6 @@ TEST(CaptureSimulator, aPhotosPageSpansItsFractionOfTheLongSide) {
   }
 }
 
-TEST(CaptureSimulator, theSameSheetAndCaptureGiveTheSamePhotoAndJpeg) {
-  PageCapture capture = CaptureConditions::forSheet(*CaptureConditions::named("photo-curled"), 2,
-                                                    SheetLayout(exam()));
-  capture.photo.width = 450;
-  capture.photo.height = 600;
-  const CapturedPage first = CaptureSimulator::capture(exam(), sheet(), 1, capture);
-  EXPECT_EQ(first, CaptureSimulator::capture(exam(), sheet(), 1, capture));
-  ASSERT_TRUE(first.jpeg.has_value());
-  const GrayImage seen = CaptureSimulator::seen(first);
-  EXPECT_EQ(seen.width, 450);
-  EXPECT_EQ(seen.height, 600);
-  capture.warp.amplitude += 3;
-  EXPECT_NE(first.image, CaptureSimulator::capture(exam(), sheet(), 1, capture).image);
-}
-
 // The JPEG files a PDF holds, byte for byte: each from its start-of-image marker to the end
 // of its image data.
 std::vector<Bytes> jpegsIn(const Bytes &pdf) {
