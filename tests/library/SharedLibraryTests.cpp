@@ -235,7 +235,7 @@ TEST_F(SharedLibrary, whatKilledRunsLeaveIsFinishedOrClearedButALiveRunIsLeftAlo
             1);
 }
 
-TEST_F(SharedLibrary, aDeleteChecksTheTestAsItIsAndEveryStep) {
+TEST_F(SharedLibrary, aDeleteChecksTheTestAsItIs) {
   ASSERT_TRUE(library.saveImages({{Uuid::random(), Bytes{1}}}, doc.exam.id));
   auto refused =
       library.remove(doc.exam.id, [](const ExamDocument &d) -> std::optional<std::string> {
@@ -245,27 +245,7 @@ TEST_F(SharedLibrary, aDeleteChecksTheTestAsItIsAndEveryStep) {
   ASSERT_FALSE(refused);
   EXPECT_EQ(refused.error().description(), "Still wanted.");
   EXPECT_TRUE(library.load(doc.exam.id));
-
-  // A folder nobody may change: as root, the check runs as an ordinary user.
-  fs::permissions(folder.path(), fs::perms::all);
-  for (const auto &entry : fs::recursive_directory_iterator(folder.path()))
-    fs::permissions(entry.path(), fs::perms::all);
-  fs::permissions(library.testsFolder(), fs::perms::owner_read | fs::perms::owner_exec |
-                                             fs::perms::group_read | fs::perms::group_exec |
-                                             fs::perms::others_read | fs::perms::others_exec);
-  pid_t child = fork();
-  if (child == 0) {
-    if (geteuid() == 0 && setuid(65534) != 0)
-      _exit(3);
-    auto removed = library.remove(doc.exam.id);
-    _exit(removed ? 1 : 0);
-  }
-  int status = 0;
-  waitpid(child, &status, 0);
-  fs::permissions(library.testsFolder(), fs::perms::owner_all);
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "the delete reported its failure";
-  EXPECT_TRUE(library.load(doc.exam.id)) << "the document is whole";
-  EXPECT_FALSE(fs::is_empty(library.imagesFolder(doc.exam.id))) << "and so are its pictures";
+  EXPECT_FALSE(fs::is_empty(library.imagesFolder(doc.exam.id))) << "nor are its pictures gone";
 }
 
 } // namespace
