@@ -235,36 +235,37 @@ ExamDocument decidedID(const std::string &id, std::optional<Resolution> decision
   return doc;
 }
 
-TEST(RescanStudentID, pickedStudentStaysPickedAndAcceptedIDOnlyWhileItReadsTheSame) {
-  ExamDocument picked = decidedID("99", Resolution::student("1243"));
-  auto stillUnlisted = Rescan::replace(picked.sheets[0].id, picked.exam, picked.roster,
-                                       picked.sheets, {describedPage(picked.exam, "98")});
-  ASSERT_TRUE(stillUnlisted);
-  EXPECT_EQ(stillUnlisted->summary.keptDecisions, 1);
-  EXPECT_EQ(picked.sheets[0].studentID(), "1243");
-  EXPECT_FALSE(stillUnlisted->summary.differentStudent);
-
-  ExamDocument accepted = decidedID("99", Resolution::accept());
-  ExamDocument acceptedAgain = accepted;
-  auto same = Rescan::replace(accepted.sheets[0].id, accepted.exam, accepted.roster,
-                              accepted.sheets, {describedPage(accepted.exam, "99")});
-  EXPECT_EQ(same->summary.keptDecisions, 1);
-  EXPECT_EQ(accepted.sheets[0].studentID(), "99");
-  auto other = Rescan::replace(acceptedAgain.sheets[0].id, acceptedAgain.exam, acceptedAgain.roster,
-                               acceptedAgain.sheets, {describedPage(acceptedAgain.exam, "98")});
-  EXPECT_EQ(other->summary.keptDecisions, 0);
-  EXPECT_EQ(other->summary.openFlags, 1);
-  EXPECT_EQ(acceptedAgain.sheets[0].flags[0].note, "ID 98 isn't on the roster.");
-}
-
-TEST(RescanStudentID, leadingZerosAreTheSameStudent) {
-  ExamDocument doc = decidedID("1234", std::nullopt);
-  doc.roster.students[0].id = "01234";
-  auto done = Rescan::replace(doc.sheets[0].id, doc.exam, doc.roster, doc.sheets,
-                              {describedPage(doc.exam, "01234")});
-  ASSERT_TRUE(done);
-  EXPECT_FALSE(done->summary.differentStudent);
-  EXPECT_TRUE(doc.sheets[0].flags.empty());
+TEST(RescanStudentID, decisionsAreKeptOnlyWhileTheyStillApply) {
+  struct Case {
+    std::string readID;
+    std::optional<Resolution> decision;
+    std::string rescanID;
+    int kept, open;
+    std::optional<std::string> student;
+  };
+  const std::vector<Case> cases{
+      // A picked student stays picked, whatever unlisted ID the new scan reads.
+      {"99", Resolution::student("1243"), "98", 1, 0, "1243"},
+      // An accepted ID stays accepted only while it reads the same.
+      {"99", Resolution::accept(), "99", 1, 0, "99"},
+      {"99", Resolution::accept(), "98", 0, 1, std::nullopt},
+      // Leading zeros are the same student.
+      {"1234", std::nullopt, "01234", 0, 0, "01234"},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.readID + " then " + c.rescanID);
+    ExamDocument doc = decidedID(c.readID, c.decision);
+    auto done = Rescan::replace(doc.sheets[0].id, doc.exam, doc.roster, doc.sheets,
+                                {describedPage(doc.exam, c.rescanID)});
+    ASSERT_TRUE(done);
+    EXPECT_EQ(done->summary.keptDecisions, c.kept);
+    EXPECT_EQ(done->summary.openFlags, c.open);
+    EXPECT_FALSE(done->summary.differentStudent);
+    EXPECT_EQ(doc.sheets[0].studentID(), c.student);
+    if (c.open > 0) {
+      EXPECT_EQ(doc.sheets[0].flags[0].note, "ID " + c.rescanID + " isn't on the roster.");
+    }
+  }
 }
 
 TEST(RescanMissingPage, acceptingAMissingPageIsNeverCarried) {
