@@ -31,14 +31,6 @@ std::vector<ScannedSheet> sheetsAnswering(const Exam &exam, const std::vector<An
   return sheets;
 }
 
-TEST(ItemNote, textsNameTheMasterLetterWithoutFullStop) {
-  EXPECT_EQ(ItemNote::strongDistractor(3).text(), "Top students chose D. Check the key");
-  EXPECT_EQ(ItemNote::unusedDistractor(4).text(), "Nobody chose E");
-  EXPECT_EQ(ItemNote::hard().text(), "Hard: under 30% right");
-  EXPECT_EQ(ItemNote::easy().text(), "Nearly everyone got it");
-  EXPECT_EQ(ItemNote::negative().text(), "Lower scorers did better. Check the key");
-}
-
 TEST(ItemAnalysis, noSheetsGivesZerosAndNothingElse) {
   Exam exam = examWithKey(3, 4, {A, B, C});
   for (const auto &sheets : {std::vector<ScannedSheet>{}, [&] {
