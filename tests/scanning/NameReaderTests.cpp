@@ -1,8 +1,10 @@
 #include "scanning/NameReader.h"
 
 #include "scanning/NameMatcher.h"
+#include "scanning/PageReader.h"
 #include "sheets/SheetLayout.h"
 #include "sheets/SheetRenderer.h"
+#include "sheets/TextLine.h"
 #include "support/PageDistortion.h"
 #include "support/TestSheetPage.h"
 
@@ -18,30 +20,21 @@ using testing::PageDistortion;
 
 constexpr double dpi = 200;
 
-// Page 1 of the exam's sheet at 200 dpi with `name` handwritten on the name line (none
-// when empty), degraded like a scan and straightened again at its known corners.
-GrayImage straightenedPage(const Exam &exam, const std::string &name,
-                           const PageDistortion &distortion) {
+// Page `page` of the exam's sheet at 200 dpi with `name` handwritten on the name line (none
+// when empty), and `drawn` pen specks (points) on the page.
+GrayImage namedPage(const Exam &exam, const std::string &name, int page = 1,
+                    const std::vector<Point> &specks = {}) {
   const SheetLayout layout(exam);
-  const GrayImage page = GrayImage::rendered(layout.pageSize, dpi / 72, 255, [&](Canvas &canvas) {
-    SheetRenderer::draw(exam, 0, 1, std::nullopt, canvas);
-    if (name.empty())
-      return;
-    canvas.save();
+  return GrayImage::rendered(layout.pageSize, dpi / 72, 255, [&](Canvas &canvas) {
+    SheetRenderer::draw(exam, 0, page, std::nullopt, canvas);
     canvas.translate(0, layout.pageSize.height);
     canvas.scale(1, -1);
-    canvas.drawText(TextLine{name, Font{"Humor Sans", 14}, 0.25}, {94, 99});
-    canvas.restore();
+    canvas.setFillGray(0.1);
+    for (const Point speck : specks)
+      canvas.fillRect({speck.x, speck.y, 0.8, 0.8});
+    if (!name.empty())
+      canvas.drawText(TextLine{name, Font{"Humor Sans", 14}, 0.25}, {94, 99});
   });
-  const testing::DistortedPage scan = testing::distort(page, distortion);
-  std::array<Point, 4> corners;
-  for (size_t i = 0; i < 4; ++i) {
-    const Point c = layout.cornerCenters()[i];
-    corners[i] = scan.map({c.x * dpi / 72, c.y * dpi / 72});
-  }
-  auto straight = GrayImage::straightened(scan.image, corners, layout.pageSize);
-  EXPECT_TRUE(straight.has_value());
-  return straight.value_or(GrayImage{});
 }
 
 size_t editDistance(const std::string &a, const std::string &b) {
@@ -86,26 +79,23 @@ TEST(NameReaderCleaning, keepsLettersDigitsAndNamePunctuationOnly) {
   EXPECT_EQ(cleaned("(José)"), "José");
 }
 
-TEST(NameReader, anEmptyBoxGivesNoReading) {
-  const Exam exam = testing::testExam(30, 4, 6, Paper::letter);
-  const GrayImage page =
-      straightenedPage(exam, "", PageDistortion{.rotationDegrees = 1.5, .noise = 6, .seed = 3});
-  EXPECT_EQ(NameReader::readName(page, 612, 6), std::nullopt);
+// An empty box, a few specks, a later page or a box cropped from outside the image is no
+// writing.
+TEST(NameReader, noWritingGivesNoReading) {
+  const Exam exam = testing::testExam(150, 4, 6, Paper::letter);
+  const Rect box = NameReader::nameBox(SheetLayout(exam));
+  const std::vector<GrayImage> pages{
+      testing::distort(namedPage(exam, ""), {.rotationDegrees = 1.5, .noise = 6, .seed = 3}).image,
+      namedPage(exam, "", 1,
+                {{box.x + 16, box.y + 8}, {box.x + 52, box.y + 8}, {box.x + 88, box.y + 8}}),
+      namedPage(exam, "Maya Chen", 2)};
+  for (const GrayImage &page : pages) {
+    const PageRead read = PageReader::read(page, exam);
+    ASSERT_FALSE(read.problem);
+    EXPECT_EQ(read.name, std::nullopt);
+  }
   EXPECT_EQ(NameReader::readName(GrayImage::blank(1500, 1800, 255), 612, 6), std::nullopt);
-  // A box cropped from outside the image is no box at all.
   EXPECT_EQ(NameReader::readName(GrayImage::blank(10, 10, 0), 612, 6), std::nullopt);
-}
-
-TEST(NameReader, aFewSpecksAreNotWriting) {
-  const Exam exam = testing::testExam(30, 4, 6, Paper::letter);
-  GrayImage page = straightenedPage(exam, "", PageDistortion{});
-  const Rect box = SheetLayout(exam).toImage(NameReader::nameBox(SheetLayout(exam)), 2.5);
-  for (int i = 0; i < 3; ++i)
-    for (int dy = 0; dy < 2; ++dy)
-      for (int dx = 0; dx < 2; ++dx)
-        page.set(static_cast<int64_t>(box.x) + 40 + 90 * i + dx,
-                 static_cast<int64_t>(box.y) + 20 + dy, 30);
-  EXPECT_EQ(NameReader::readName(page, 612, 6), std::nullopt);
 }
 
 struct WrittenName {
@@ -121,8 +111,10 @@ class NameReading : public ::testing::TestWithParam<WrittenName> {};
 TEST_P(NameReading, readsTheHandwrittenNameAndFindsTheStudent) {
   const WrittenName &written = GetParam();
   const Exam exam = testing::testExam(30, 4, written.idDigits, written.paper);
-  const GrayImage page = straightenedPage(exam, written.name, written.distortion);
-  const auto read = NameReader::readName(page, SheetLayout(exam).pageSize.width, written.idDigits);
+  const auto read =
+      PageReader::read(testing::distort(namedPage(exam, written.name), written.distortion).image,
+                       exam)
+          .name;
   ASSERT_TRUE(read.has_value());
   EXPECT_LE(editDistance(NameMatcher::normalizeName(read->text),
                          NameMatcher::normalizeName(written.name)),

@@ -4,8 +4,6 @@
 
 #include "scanning/CornerFinder.h"
 #include "scanning/MarkReading.h"
-#include "sheets/SheetRenderer.h"
-#include "sheets/TextLine.h"
 #include "support/PageDistortion.h"
 #include "support/TestSheetPage.h"
 
@@ -401,22 +399,6 @@ INSTANTIATE_TEST_SUITE_P(
                    wideExam, PageProblem::noMarks(), identityOf(wideExam, 1), true,
                    identityOf(wideExam, 1)}),
     [](const auto &info) { return std::string(info.param.name); });
-
-TEST(PageReader, readsTheHandwrittenNameOfAFirstPageOnly) {
-  const SheetLayout layout(letterExam);
-  const GrayImage page = GrayImage::rendered(layout.pageSize, 200.0 / 72, 255, [&](Canvas &canvas) {
-    SheetRenderer::draw(letterExam, 0, 1, std::nullopt, canvas);
-    canvas.translate(0, layout.pageSize.height);
-    canvas.scale(1, -1);
-    canvas.drawText(TextLine{"MARIA LOPEZ", Font{"Humor Sans", 14}, 0.25}, {94, 99});
-  });
-  const PageRead read =
-      PageReader::read(testing::distort(page, {.rotationDegrees = 2}).image, letterExam);
-  ASSERT_TRUE(read.name);
-  EXPECT_EQ(read.name->text, "MARIA LOPEZ");
-  EXPECT_FALSE(PageReader::read(markedPage(letterExam, 200), letterExam).name);
-  EXPECT_FALSE(PageReader::read(markedPage(a4Exam, 200, 2), a4Exam).name);
-}
 
 TEST(PageReader, thresholdsDecideBetweenFaintAndMarked) {
   const GrayImage page = testing::renderSheetPage(
