@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
+#include <sstream>
 
 namespace ovalon {
 namespace {
@@ -19,44 +20,99 @@ using testing::TempDir;
 namespace fs = std::filesystem;
 
 constexpr const char *sampleID = "3C9E51A0";
+const std::string stem = "Sample Class - Cells & Organelles";
 
 ExamDocument sampleDocument(const TempDir &library) {
   return ExamLibrary{library.path()}.loadAll().documents.at(0);
 }
 
-size_t pictureCount(const TempDir &library, const ExamDocument &doc) {
-  return static_cast<size_t>(std::distance(
-      fs::directory_iterator(library / "Images" / doc.exam.id.text()), fs::directory_iterator{}));
+// Every file is there and reads as a PDF with pages, or a CSV of a header and 26 students.
+void expectExports(const std::vector<fs::path> &pdfs, const fs::path &csv) {
+  for (const fs::path &pdf : pdfs) {
+    auto bytes = FileIO::read(pdf);
+    ASSERT_TRUE(bytes) << pdf;
+    auto facts = testing::pdfFacts(*bytes);
+    ASSERT_TRUE(facts) << pdf;
+    EXPECT_GT(facts->pageCount, 0) << pdf;
+  }
+  auto text = CSV::decodeText(*FileIO::read(csv));
+  ASSERT_TRUE(text);
+  auto rows = CSV::rows(*text, CSV::separator(*text));
+  ASSERT_EQ(rows.size(), 27u);
+  for (const auto &row : rows)
+    EXPECT_EQ(row.size(), rows[0].size());
 }
 
-// The sample class is graded once for the suite; each test works on its own copy.
+// The sample class is graded once for the suite, from an empty library the way a new
+// user meets it; each test works on its own copy.
 class ReviewCommands : public ::testing::Test {
 protected:
   static void SetUpTestSuite() {
     graded = new TempDir;
-    TempDir out;
-    CliResult result = runCli(graded->path(), {"sample", "--out", out.path().string()});
-    ASSERT_EQ(result.status, 0) << result.err;
+    sampleOut = new TempDir;
+    first = runCli(graded->path(), {"sample", "--out", sampleOut->path().string()});
   }
   static void TearDownTestSuite() {
     delete graded;
-    graded = nullptr;
+    delete sampleOut;
   }
   void SetUp() override {
-    fs::copy(graded->path(), library.path(),
-             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    ASSERT_EQ(first.status, 0) << first.err;
+    fs::copy(graded->path(), library.path(), fs::copy_options::recursive);
   }
+  CliResult run(const std::vector<std::string> &args) { return runCli(library.path(), args); }
 
-  static TempDir *graded;
+  static inline TempDir *graded = nullptr, *sampleOut = nullptr;
+  static inline CliResult first;
   TempDir library, out;
 };
 
-TempDir *ReviewCommands::graded = nullptr;
+TEST_F(ReviewCommands, sampleIsGradedOnceAndReadsAsSimulated) {
+  for (const char *expected :
+       {"Graded 26 sheets\n", "marks need a look in Review before scores go out.",
+        "The scores, slips and report wait: 7 items still need a look in Review."})
+    EXPECT_NE(first.out.find(expected), std::string::npos) << expected << "\n" << first.out;
+  const fs::path scan = *sampleOut / "Sample Class Scan.pdf";
+  ASSERT_TRUE(fs::exists(scan));
+  EXPECT_TRUE(fs::exists(*sampleOut / (stem + " Answer Keys.pdf")));
+  EXPECT_FALSE(fs::exists(*sampleOut / (stem + " Scores.csv")));
+  ExamDocument doc = sampleDocument(library);
+  EXPECT_EQ(doc.sheets.size(), 26u);
+  EXPECT_TRUE(doc.issues.empty());
+  size_t pictures = 0;
+  for (const auto &sheet : doc.sheets)
+    pictures += sheet.pageImages.size();
+  EXPECT_EQ(pictures, 26u);
+  EXPECT_EQ(std::distance(fs::directory_iterator(library / "Images" / doc.exam.id.text()),
+                          fs::directory_iterator{}),
+            26);
+
+  CliResult again = run({"sample", "--out", out.path().string()});
+  ASSERT_EQ(again.status, 0);
+  EXPECT_EQ(again.out.find("Graded"), std::string::npos);
+  EXPECT_EQ(sampleDocument(library).sheets.size(), 26u);
+
+  CliResult read = run({"read", sampleID, scan.string(), "--json"});
+  ASSERT_EQ(read.status, 0) << read.err;
+  std::istringstream lines(read.out);
+  int pages = 0;
+  for (std::string line; std::getline(lines, line); ++pages) {
+    auto page = nlohmann::json::parse(line);
+    EXPECT_FALSE(page.contains("problem"));
+    EXPECT_EQ(page["questions"].size(), 30u);
+    EXPECT_EQ(page["readID"].get<std::string>().size(), 6u);
+  }
+  EXPECT_EQ(pages, 26);
+
+  CliResult blocked = run({"export", sampleID, "--csv", "x.csv"});
+  EXPECT_EQ(blocked.status, 1);
+  EXPECT_NE(blocked.err.find("Scores aren\u2019t ready to export: "), std::string::npos);
+  EXPECT_NE(run({"scores", sampleID}).out.find("provisional"), std::string::npos);
+}
 
 // The review list of the graded sample, settled by hand the way a teacher scripts it.
 TEST_F(ReviewCommands, everyOpenItemIsSettledFromTheCommandLine) {
-
-  CliResult open = runCli(library.path(), {"review", sampleID, "--open", "--json"});
+  CliResult open = run({"review", sampleID, "--open", "--json"});
   ASSERT_EQ(open.status, 0) << open.err;
   auto items = nlohmann::json::parse(open.out);
   // One item for each doubtful mark the sample class was drawn with, and no other.
@@ -72,7 +128,7 @@ TEST_F(ReviewCommands, everyOpenItemIsSettledFromTheCommandLine) {
 
   ExamDocument before = sampleDocument(library);
   for (const char *bad : {"9=B", "1=Z", "3=student:204501", "1", "6=darkest"}) {
-    CliResult refused = runCli(library.path(), {"resolve", sampleID, "1=B", bad});
+    CliResult refused = run({"resolve", sampleID, "1=B", bad});
     EXPECT_EQ(refused.status, 2) << bad;
     EXPECT_FALSE(refused.err.empty()) << bad;
   }
@@ -80,99 +136,61 @@ TEST_F(ReviewCommands, everyOpenItemIsSettledFromTheCommandLine) {
 
   std::string likely22 = items[5]["suggestions"][0]["id"];
   std::string likely24 = items[6]["suggestions"][0]["id"];
-  CliResult settled =
-      runCli(library.path(), {"resolve", sampleID, "1=darkest", "2=accept", "3=blank", "4=A", "5=D",
-                              "6=student:" + likely22, "7=student:" + likely24});
+  CliResult settled = run({"resolve", sampleID, "1=darkest", "2=accept", "3=blank", "4=A", "5=D",
+                           "6=student:" + likely22, "7=student:" + likely24});
   ASSERT_EQ(settled.status, 0) << settled.err;
   EXPECT_EQ(settled.out, "Saved 7 decisions.\n");
-  EXPECT_EQ(runCli(library.path(), {"review", sampleID, "--open"}).out, "");
-  CliResult scores = runCli(library.path(), {"scores", sampleID});
-  EXPECT_EQ(scores.out.find("provisional"), std::string::npos);
-  EXPECT_NE(runCli(library.path(), {"review", sampleID}).out.find("[settled: Set to D]"),
-            std::string::npos);
+  EXPECT_EQ(run({"review", sampleID, "--open"}).out, "");
+  EXPECT_EQ(run({"scores", sampleID}).out.find("provisional"), std::string::npos);
+  EXPECT_NE(run({"review", sampleID}).out.find("[settled: Set to D]"), std::string::npos);
 
-  // Settled, the class exports: every file, and a gradebook any CSV reader takes.
-  fs::path csv = out / "grades.csv", slips = out / "slips.pdf", report = out / "report.pdf",
-           keys = out / "keys.pdf";
-  CliResult exported =
-      runCli(library.path(), {"export", sampleID, "--csv", csv.string(), "--slips", slips.string(),
-                              "--report", report.string(), "--keys", keys.string()});
+  // Settled, the class exports every file, and a gradebook any CSV reader takes.
+  const fs::path csv = out / "grades.csv", slips = out / "slips.pdf", report = out / "report.pdf",
+                 keys = out / "keys.pdf";
+  CliResult exported = run({"export", sampleID, "--csv", csv.string(), "--slips", slips.string(),
+                            "--report", report.string(), "--keys", keys.string()});
   ASSERT_EQ(exported.status, 0) << exported.err;
-  for (const fs::path &pdf : {slips, report, keys}) {
-    auto facts = testing::pdfFacts(*FileIO::read(pdf));
-    ASSERT_TRUE(facts) << pdf;
-    EXPECT_GT(facts->pageCount, 0);
-  }
-  auto text = CSV::decodeText(*FileIO::read(csv));
-  ASSERT_TRUE(text);
-  auto rows = CSV::rows(*text, CSV::separator(*text));
-  ASSERT_EQ(rows.size(), 27u);
-  for (const auto &row : rows)
-    EXPECT_EQ(row.size(), rows[0].size());
+  expectExports({slips, report, keys}, csv);
 
-  CliResult reopened = runCli(library.path(), {"resolve", sampleID, "3=reopen"});
-  ASSERT_EQ(reopened.status, 0);
-  EXPECT_EQ(
-      nlohmann::json::parse(runCli(library.path(), {"review", sampleID, "--open", "--json"}).out)
-          .size(),
-      1u);
+  ASSERT_EQ(run({"resolve", sampleID, "3=reopen"}).status, 0);
+  EXPECT_EQ(nlohmann::json::parse(run({"review", sampleID, "--open", "--json"}).out).size(), 1u);
 }
 
 TEST_F(ReviewCommands, sheetsAreLeftOutTakenBackAndRemoved) {
   auto sheetLine = [&](const std::string &sheet) {
-    return runCli(library.path(), {"scores", sampleID}).out.find("Sheet " + sheet + "\t");
+    return run({"scores", sampleID}).out.find("Sheet " + sheet + "\t");
   };
-
-  CliResult left = runCli(library.path(), {"exclude", sampleID, "5"});
-  ASSERT_EQ(left.status, 0) << left.err;
+  ASSERT_EQ(run({"exclude", sampleID, "5"}).status, 0);
   EXPECT_EQ(sheetLine("5"), std::string::npos);
-  ASSERT_EQ(runCli(library.path(), {"exclude", sampleID, "5", "--include"}).status, 0);
+  ASSERT_EQ(run({"exclude", sampleID, "5", "--include"}).status, 0);
   EXPECT_NE(sheetLine("5"), std::string::npos);
 
-  ExamDocument doc = sampleDocument(library);
-  size_t pictures = pictureCount(library, doc);
-  CliResult removed = runCli(library.path(), {"remove-sheet", sampleID, "26"});
-  ASSERT_EQ(removed.status, 0) << removed.err;
+  ASSERT_EQ(run({"remove-sheet", sampleID, "26"}).status, 0);
   EXPECT_EQ(sampleDocument(library).sheets.size(), 25u);
-  EXPECT_EQ(pictureCount(library, doc), pictures - 1);
   EXPECT_EQ(sheetLine("26"), std::string::npos);
-
-  CliResult missing = runCli(library.path(), {"remove-sheet", sampleID, "26"});
+  CliResult missing = run({"remove-sheet", sampleID, "26"});
   EXPECT_EQ(missing.status, 2);
   EXPECT_EQ(missing.err, "\u201CSample Class: Cells & Organelles\u201D has no sheet 26.\n");
 }
 
 // The first promise of the README: one command shows the whole flow and leaves the files.
 TEST_F(ReviewCommands, settledSampleWritesEveryFile) {
-  CliResult first = runCli(library.path(), {"sample", "--out", out.path().string(), "--settle"});
-  ASSERT_EQ(first.status, 0) << first.err;
+  CliResult settled = run({"sample", "--out", out.path().string(), "--settle"});
+  ASSERT_EQ(settled.status, 0) << settled.err;
   for (const char *expected :
        {"already graded: 26 sheets, 7 items open in Review.", "Review:\n1. S3:Q6 [open] Faint mark",
         "Decisions:\n",
         "Sheet 19 \u00B7 Question 4: set to D, the darkest mark; the other looks erased",
         "Sheet 22: counted for Hazel Quinn (204517)", "Scores:\n", "Reliability (KR-20): "})
-    EXPECT_NE(first.out.find(expected), std::string::npos) << expected << "\n" << first.out;
-  EXPECT_EQ(first.out.find("provisional"), std::string::npos);
+    EXPECT_NE(settled.out.find(expected), std::string::npos) << expected << "\n" << settled.out;
+  EXPECT_EQ(settled.out.find("provisional"), std::string::npos);
+  expectExports({out / "Sample Class Scan.pdf", out / (stem + " Answer Keys.pdf"),
+                 out / (stem + " Result Slips.pdf"), out / (stem + " Item Analysis.pdf")},
+                out / (stem + " Scores.csv"));
 
-  const std::string stem = "Sample Class - Cells & Organelles";
-  for (const std::string &name : {std::string("Sample Class Scan.pdf"), stem + " Answer Keys.pdf",
-                                  stem + " Result Slips.pdf", stem + " Item Analysis.pdf"}) {
-    auto bytes = FileIO::read(out / name);
-    ASSERT_TRUE(bytes) << name;
-    auto facts = testing::pdfFacts(*bytes);
-    ASSERT_TRUE(facts) << name;
-    EXPECT_GT(facts->pageCount, 0) << name;
-  }
-  auto csv = FileIO::read(out / (stem + " Scores.csv"));
-  ASSERT_TRUE(csv);
-  EXPECT_EQ(std::ranges::count(*csv, '\n'), 27) << "a header and 26 students";
-
-  CliResult again = runCli(library.path(), {"sample", "--out", out.path().string(), "--settle"});
-  ASSERT_EQ(again.status, 0) << again.err;
-  EXPECT_EQ(again.out.find("Graded"), std::string::npos);
-  EXPECT_NE(again.out.find("already graded: 26 sheets, 0 items open in Review."),
-            std::string::npos);
-  EXPECT_EQ(sampleDocument(library).sheets.size(), 26u);
+  CliResult again = run({"sample", "--out", out.path().string(), "--settle"});
+  EXPECT_NE(again.out.find("already graded: 26 sheets, 0 items open in Review."), std::string::npos)
+      << again.out;
 }
 
 } // namespace

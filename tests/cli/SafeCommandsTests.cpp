@@ -92,17 +92,48 @@ TEST_F(SafeCommands, aStudentPickedForASecondSheetRaisesAnItemThatBlocksExport) 
   EXPECT_EQ(run({"export", title, "--csv", (library / "grades.csv").string()}).status, 0);
 }
 
-TEST_F(SafeCommands, aRescanThatReadsAnotherStudentIsRefusedUnlessSaidSo) {
+TEST_F(SafeCommands, aRescanReplacesOneSheetAndRefusesAnotherStudentUnlessSaidSo) {
+  ASSERT_EQ(run({"resolve", title, "S2:Q2=B"}).status, 0);
   const ExamDocument before = stored();
-  CliResult refused = run({"rescan", title, "1", scan("student2.pdf")});
-  EXPECT_EQ(refused.status, 1);
-  EXPECT_EQ(refused.err, "The new scan reads Student B (1002), but sheet 1 is Student A "
-                         "(1001)\u2019s. Nothing was replaced; to replace it anyway, add "
-                         "--different-student.\n");
+  const auto pictures = testing::pictureFolder(library.path(), id);
+  std::ofstream(library / "notes.txt") << "not a scan";
+  const std::string unreplaced = "The sheet wasn\u2019t replaced\n";
+  struct Case {
+    std::string sheet, file;
+    int status;
+    std::string err;
+  };
+  for (const Case &c : std::vector<Case>{
+           {"7", scan("student2.pdf"), 2, "\u201CUnit test\u201D has no sheet 7.\n"},
+           {"2", scan("class.pdf"), 1,
+            unreplaced + "The scan has 3 students\u2019 sheets. Rescan Sheet replaces one: scan "
+                         "just this student\u2019s sheet.\n"},
+           {"2", (library / "notes.txt").string(), 1,
+            unreplaced + "notes.txt isn\u2019t a PDF or an image Ovalon can open.\n"},
+           {"1", scan("student2.pdf"), 1,
+            "The new scan reads Student B (1002), but sheet 1 is Student A (1001)\u2019s. Nothing "
+            "was replaced; to replace it anyway, add --different-student.\n"}}) {
+    CliResult refused = run({"rescan", title, c.sheet, c.file});
+    EXPECT_EQ(refused.status, c.status) << c.file;
+    EXPECT_EQ(refused.err, c.err);
+  }
   EXPECT_EQ(stored(), before);
+  EXPECT_EQ(testing::pictureFolder(library.path(), id), pictures);
 
-  CliResult replaced = run({"rescan", title, "1", scan("student2.pdf"), "--different-student"});
-  ASSERT_EQ(replaced.status, 0) << replaced.err;
+  // The same student again: the blank row reads the same, so its decision stays.
+  CliResult same = run({"rescan", title, "2", scan("student2.pdf")});
+  ASSERT_EQ(same.status, 0) << same.err;
+  EXPECT_EQ(same.out, "Sheet 2 replaced\nThe score went from 100% to 100%. The rest of the class "
+                      "wasn\u2019t regraded.\n1 review answer was kept, where the new scan reads "
+                      "the same.\n");
+  const ExamDocument after = stored();
+  EXPECT_TRUE(after.sheets[1].rescanned);
+  EXPECT_EQ(after.sheets[1].source, "student2.pdf");
+  EXPECT_NE(after.sheets[1].pageImages, before.sheets[1].pageImages);
+  EXPECT_EQ(after.sheets[1].flags.at(0).resolution, Resolution::choice(1));
+  EXPECT_EQ(after.sheets[0], before.sheets[0]);
+
+  ASSERT_EQ(run({"rescan", title, "1", scan("student2.pdf"), "--different-student"}).status, 0);
   auto prompt = [&] {
     for (const auto &item : review())
       if (item["note"].get<std::string>().starts_with("This scan reads ID 1002"))

@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include <fstream>
+#include <map>
 #include <set>
 #include <sstream>
 
@@ -74,46 +75,36 @@ TEST_F(SimulateCommand, rosterClassOfATwoPageTestReadsBackPageByPage) {
   }
 }
 
-TEST_F(SimulateCommand, madeUpClassGradesAndTheSeedDecidesTheAnswers) {
-  create({"--title", "Quiz", "--questions", "20", "--key", "ABCDA BCDAB CDABC DABCD"});
-  for (auto [pdf, seed] : {std::pair{"a.pdf", "11"}, {"b.pdf", "11"}, {"c.pdf", "12"}})
-    ASSERT_EQ(run({"simulate", "Quiz", "-o", scan(pdf), "--students", "5", "--dpi", "200",
-                   "--distortion", "none", "--seed", seed})
+TEST_F(SimulateCommand, madeUpClassGradesTheSeedDecidesAndHarshScansStillRead) {
+  create({"--title", "Quiz", "--questions", "30", "--versions", "2"});
+  struct Case {
+    std::string pdf, seed, distortion;
+    size_t students;
+  };
+  std::map<std::string, std::vector<std::string>> read;
+  for (const Case &c : std::vector<Case>{{"a.pdf", "11", "none", 5},
+                                         {"b.pdf", "11", "none", 5},
+                                         {"c.pdf", "12", "none", 5},
+                                         {"harsh.pdf", "3", "harsh", 8}}) {
+    ASSERT_EQ(run({"simulate", "Quiz", "-o", scan(c.pdf), "--students", std::to_string(c.students),
+                   "--distortion", c.distortion, "--seed", c.seed})
                   .status,
               0);
-
-  auto answers = [&](const std::string &pdf) {
-    std::vector<std::string> read;
     std::set<std::string> ids;
-    for (const auto &page : readBack("Quiz", pdf)) {
-      EXPECT_FALSE(page.contains("problem")) << page.dump();
+    for (const auto &page : readBack("Quiz", scan(c.pdf))) {
+      EXPECT_FALSE(page.contains("problem")) << c.pdf << page.dump();
       ids.insert(page["readID"].get<std::string>());
-      read.push_back(page["readID"].get<std::string>() + page["questions"].dump());
+      read[c.pdf].push_back(page["readID"].get<std::string>() + page["questions"].dump());
     }
-    EXPECT_EQ(ids.size(), 5u);
-    return read;
-  };
-  const auto a = answers(scan("a.pdf"));
-  EXPECT_EQ(a.size(), 5u);
-  EXPECT_EQ(a, answers(scan("b.pdf")));
-  EXPECT_NE(a, answers(scan("c.pdf")));
+    EXPECT_EQ(ids.size(), c.students) << c.pdf;
+    EXPECT_EQ(ids.begin()->size(), 6u) << c.pdf;
+  }
+  EXPECT_EQ(read["a.pdf"], read["b.pdf"]);
+  EXPECT_NE(read["a.pdf"], read["c.pdf"]);
 
   CliResult graded = run({"grade", "Quiz", scan("a.pdf")});
   ASSERT_EQ(graded.status, 0) << graded.err;
   EXPECT_EQ(graded.out.substr(0, graded.out.find('\n')), "Graded 5 sheets");
-}
-
-TEST_F(SimulateCommand, harshScanStillReadsEveryPage) {
-  create({"--title", "Quiz", "--questions", "30", "--versions", "2"});
-  CliResult made = run({"simulate", "Quiz", "-o", scan("harsh.pdf"), "--students", "8",
-                        "--distortion", "harsh", "--seed", "3"});
-  ASSERT_EQ(made.status, 0) << made.err;
-  const auto pages = readBack("Quiz", scan("harsh.pdf"));
-  ASSERT_EQ(pages.size(), 8u);
-  for (const auto &page : pages) {
-    EXPECT_FALSE(page.contains("problem")) << page.dump();
-    EXPECT_EQ(page["readID"].get<std::string>().size(), 6u);
-  }
 }
 
 TEST_F(SimulateCommand, keySheetComesFirstAndGradeUsesIt) {
@@ -176,34 +167,29 @@ bool holdsJpeg(const fs::path &pdf) {
 
 TEST_F(SimulateCommand, pagesAreJpegsWhenAskedAndConditionsCaptureTheirOwnWay) {
   create({"--title", "Quiz", "--questions", "20"});
-  ASSERT_EQ(run({"simulate", "Quiz", "-o", scan("gray.pdf"), "--students", "2"}).status, 0);
-  EXPECT_FALSE(holdsJpeg(files / "gray.pdf"));
-  ASSERT_EQ(
-      run({"simulate", "Quiz", "-o", scan("jpeg.pdf"), "--students", "2", "--jpeg", "80"}).status,
-      0);
-  EXPECT_TRUE(holdsJpeg(files / "jpeg.pdf"));
-
-  CliResult torn = run({"simulate", "Quiz", "-o", scan("torn.pdf"), "--students", "2",
-                        "--conditions", "copier-torn-corner", "--dpi", "120"});
-  ASSERT_EQ(torn.status, 0) << torn.err;
-  EXPECT_EQ(torn.out,
-            "Wrote 2 students (2 pages) of \u201CQuiz\u201D to " + scan("torn.pdf") + "\n");
-  EXPECT_TRUE(holdsJpeg(files / "torn.pdf"));
-  const auto rendered = testing::renderPdfPage(*FileIO::read(files / "torn.pdf"), 0, 120);
-  ASSERT_TRUE(rendered.has_value());
-  EXPECT_EQ(rendered->width, 1020); // the copier's 8.5 inches at the resolution asked
-
-  // A phone's photo, 3000 × 4000 pixels, put in the PDF at 200 pixels an inch.
-  ASSERT_EQ(run({"simulate", "Quiz", "-o", scan("photo.pdf"), "--students", "1", "--conditions",
-                 "photo-small"})
-                .status,
-            0);
-  const auto facts = testing::pdfFacts(*FileIO::read(files / "photo.pdf"));
-  ASSERT_TRUE(facts.has_value());
-  EXPECT_EQ(facts->pageCount, 1);
-  EXPECT_NEAR(facts->pageSize.width, 1080, 0.5);
-  EXPECT_NEAR(facts->pageSize.height, 1440, 0.5);
-  EXPECT_TRUE(holdsJpeg(files / "photo.pdf"));
+  struct Case {
+    std::string pdf;
+    std::vector<std::string> args;
+    bool jpeg;
+    double width, height; // the first page's size in points
+  };
+  for (const Case &c : std::vector<Case>{
+           {"gray.pdf", {}, false, 612, 792},
+           {"jpeg.pdf", {"--jpeg", "80"}, true, 612, 792},
+           {"torn.pdf", {"--conditions", "copier-torn-corner", "--dpi", "120"}, true, 612, 792},
+           // A phone's photo, 3000 × 4000 pixels, put in the PDF at 200 pixels an inch.
+           {"photo.pdf", {"--conditions", "photo-small"}, true, 1080, 1440}}) {
+    std::vector<std::string> args{"simulate", "Quiz", "-o", scan(c.pdf), "--students", "2"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    CliResult made = run(args);
+    ASSERT_EQ(made.status, 0) << made.err;
+    EXPECT_EQ(made.out, "Wrote 2 students (2 pages) of \u201CQuiz\u201D to " + scan(c.pdf) + "\n");
+    EXPECT_EQ(holdsJpeg(files / c.pdf), c.jpeg) << c.pdf;
+    const auto facts = testing::pdfFacts(*FileIO::read(files / c.pdf));
+    ASSERT_TRUE(facts.has_value());
+    EXPECT_NEAR(facts->pageSize.width, c.width, 0.5) << c.pdf;
+    EXPECT_NEAR(facts->pageSize.height, c.height, 0.5) << c.pdf;
+  }
 }
 
 } // namespace
