@@ -13,28 +13,12 @@ using CornerFinder::findCornersBlobs;
 using CornerFinder::findCornersVision;
 
 const Exam letterExam = testing::testExam(40, 4, 6, Paper::letter);
-const Exam a4Exam = testing::testExam(100, 5, 10, Paper::a4);
-const SheetLayout a4(a4Exam);
 
 double distance(Point a, Point b) {
   return std::hypot(a.x - b.x, a.y - b.y);
 }
 
 using Finder = std::optional<Corners> (*)(double, const GrayImage &, int);
-
-TEST(CornerFinder, findsA4CornersInImageOrder) {
-  const GrayImage page = testing::renderSheetPage(a4Exam, 1, 200);
-  const double side = CornerFinder::expectedSquareSide(page.width, page.height, 841.89);
-  EXPECT_NEAR(side, 50, 0.5); // 18 pt at 200 dpi
-  const int threshold = CornerFinder::inkThreshold(page.pixels);
-  for (Finder finder : {&findCornersVision, &findCornersBlobs}) {
-    const auto found = finder(side, page, threshold);
-    ASSERT_TRUE(found);
-    const auto centres = a4.cornerCenters();
-    for (size_t i = 0; i < 4; ++i)
-      EXPECT_LT(distance((*found)[i], {centres[i].x * 200 / 72, centres[i].y * 200 / 72}), 1.0);
-  }
-}
 
 TEST(CornerFinder, failsOnAWhitePageAndOnAMissingSquare) {
   const GrayImage white = GrayImage::blank(1700, 2200, 255);

@@ -92,50 +92,24 @@ TEST(SampleClass, answersMapBackToAPlausibleClassOnEitherVersion) {
   EXPECT_GE(trickB, 5); // B is wrong for question 18, whose key is D
 }
 
+// Where the irregularities read is checked on the scan; here, that they are the only ones and
+// the unknown ID is unknown.
 TEST(SampleClass, irregularitiesSitOnTheirStudentsOnly) {
   const auto sheets = SampleClass::sampleSheets(sampleExam, sampleRoster);
   const auto sorted = sampleRoster.sorted();
-
-  EXPECT_EQ(sheets[2].styles, (std::map<int, PencilMark>{{5, PencilMark::light}}));
-  EXPECT_TRUE(sheets[2].answers[5].has_value());
-
-  ASSERT_EQ(sheets[6].extras.size(), 1u);
-  const ExtraMark doubled = sheets[6].extras[0];
-  EXPECT_EQ(doubled.position, 12);
-  EXPECT_EQ(doubled.style, PencilMark::solid);
-  EXPECT_EQ(doubled.choice, (sheets[6].answers[12].value_or(0) + 2) % 4);
-  EXPECT_NE(std::optional(doubled.choice), sheets[6].answers[12]);
-
-  EXPECT_EQ(sheets[10].answers[20], std::nullopt);
-  EXPECT_EQ(sheets[14].styles, (std::map<int, PencilMark>{{8, PencilMark::check}}));
-
-  ASSERT_EQ(sheets[18].extras.size(), 1u);
-  EXPECT_EQ(sheets[18].extras[0].position, 3);
-  EXPECT_EQ(sheets[18].extras[0].style, PencilMark::erased);
-  EXPECT_EQ(sheets[18].extras[0].choice, (sheets[18].answers[3].value_or(0) + 1) % 4);
-
   EXPECT_EQ(sheets[21].studentID, "204599");
   EXPECT_FALSE(sampleRoster.student("204599").has_value());
-  EXPECT_EQ(sheets[23].idStyle, PencilMark::light);
-
+  int blanks = 0;
   for (size_t i = 0; i < sheets.size(); ++i) {
     SCOPED_TRACE(i);
-    if (i != 2 && i != 14) {
-      EXPECT_TRUE(sheets[i].styles.empty());
-    }
-    if (i != 6 && i != 18) {
-      EXPECT_TRUE(sheets[i].extras.empty());
-    }
+    EXPECT_EQ(sheets[i].styles.empty(), i != 2 && i != 14);
+    EXPECT_EQ(sheets[i].extras.size(), i == 6 || i == 18 ? 1u : 0u);
+    EXPECT_EQ(sheets[i].idStyle == PencilMark::solid, i != 23);
     if (i != 21) {
       EXPECT_EQ(sheets[i].studentID, sorted[i].id);
     }
-    if (i != 23) {
-      EXPECT_EQ(sheets[i].idStyle, PencilMark::solid);
-    }
+    blanks += static_cast<int>(std::ranges::count(sheets[i].answers, std::optional<int>{}));
   }
-  int blanks = 0;
-  for (const SimulatedSheet &sheet : sheets)
-    blanks += static_cast<int>(std::ranges::count(sheet.answers, std::optional<int>{}));
   EXPECT_EQ(blanks, 1);
 }
 

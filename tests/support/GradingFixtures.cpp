@@ -18,10 +18,6 @@ MarkRead clearMark(int choices, int slot) {
   return mark;
 }
 
-MarkRead blankMark(int choices) {
-  return MarkRead::empty(choices);
-}
-
 MarkRead doubleMark(int choices, int first, int second) {
   MarkRead mark = MarkRead::empty(choices);
   mark.fills[static_cast<size_t>(first)] = 0.9;
@@ -42,7 +38,8 @@ ScannedSheet sheetAnswering(const Exam &exam, const std::vector<std::optional<in
   for (int p = 0; p < exam.questionCount; ++p) {
     std::optional<int> slot =
         p < static_cast<int>(printed.size()) ? printed[static_cast<size_t>(p)] : std::nullopt;
-    sheet.marks.push_back(slot ? clearMark(exam.choiceCount, *slot) : blankMark(exam.choiceCount));
+    sheet.marks.push_back(slot ? clearMark(exam.choiceCount, *slot)
+                               : MarkRead::empty(exam.choiceCount));
   }
   for (int p = 0; p < exam.questionCount; ++p)
     if (!sheet.marks[static_cast<size_t>(p)].choice)

@@ -14,9 +14,8 @@ namespace ovalon::fixtures {
 // one point each. Questions beyond `answers` stay unkeyed.
 Exam examWithKey(int questions, int choices, const std::vector<int> &answers);
 
-// Clean readings: one bubble filled dark, the others empty.
+// A clean reading: one bubble filled dark, the others empty.
 MarkRead clearMark(int choices, int slot);
-MarkRead blankMark(int choices);
 // Two bubbles filled, the first darker.
 MarkRead doubleMark(int choices, int first, int second);
 
