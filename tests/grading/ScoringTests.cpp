@@ -57,20 +57,6 @@ TEST(SheetAnswers, decisionsOverrideReadingsAndTheLaterDecisionWins) {
   EXPECT_EQ(sheet.answers(), (std::vector<std::optional<int>>{std::nullopt, std::nullopt, C, B}));
 }
 
-TEST(SheetAnswers, ignoresFlagsWithoutOrOutsideAPosition) {
-  Exam exam = examWithKey(2, 4, {A, B});
-  ScannedSheet sheet = sheetAnswering(exam, {A, B});
-  ReviewFlag outside = fixtures::markFlag(sheet, FlagKind::faint, 1);
-  outside.position = 5;
-  outside.resolution = Resolution::choice(C);
-  ReviewFlag negative = outside;
-  negative.position = -1;
-  ReviewFlag id = fixtures::sheetFlag(FlagKind::studentID);
-  id.resolution = Resolution::choice(C); // no row to apply it to
-  sheet.flags = {outside, negative, id};
-  EXPECT_EQ(sheet.answers(), (std::vector<std::optional<int>>{A, B}));
-}
-
 TEST(SheetOpenFlags, keepsUndecidedFlagsInOrderAndNoneWhenExcluded) {
   Exam exam = examWithKey(4, 4, {A, B, C, D});
   ScannedSheet sheet = sheetAnswering(exam, {std::nullopt, A, std::nullopt, std::nullopt});
@@ -242,21 +228,6 @@ TEST(Scoring, missingPageAcceptedScoresItsRowsBlank) {
   EXPECT_TRUE(sheet.openFlags().empty());
   EXPECT_FALSE(Scoring::score(sheet, exam).provisional);
   EXPECT_DOUBLE_EQ(Scoring::score(sheet, exam).earned, 100);
-}
-
-TEST(Scoring, keyAndMarksOfDifferentLengthsNeverReadOutside) {
-  Exam exam = examWithKey(4, 4, {A, A, A, A});
-  ScannedSheet shortSheet = sheetAnswering(exam, {A, A, A, A});
-  shortSheet.marks.resize(2);
-  SheetScore score = Scoring::score(shortSheet, exam);
-  EXPECT_DOUBLE_EQ(score.earned, 2);
-  EXPECT_EQ(score.responses.size(), 4u);
-
-  Exam shortKey = exam;
-  shortKey.key.resize(2);
-  SheetScore keyed = Scoring::score(sheetAnswering(exam, {A, A, A, A}), shortKey);
-  EXPECT_DOUBLE_EQ(keyed.possible, 2);
-  EXPECT_EQ(keyed.correct.size(), 2u);
 }
 
 } // namespace

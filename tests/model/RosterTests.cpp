@@ -93,19 +93,5 @@ TEST(TextCompare, foldIgnoresCaseAccentsAndWidth) {
   EXPECT_EQ(TextCompare::fold(""), "");
 }
 
-TEST(TextCompare, codePointsRoundTripAndClassify) {
-  std::string text = "Zoë 李 \U0001F600";
-  std::u32string points = TextCompare::codePoints(text);
-  EXPECT_EQ(points, U"Zoë 李 \U0001F600");
-  EXPECT_EQ(TextCompare::utf8(points), text);
-  EXPECT_EQ(TextCompare::codePoints("a\xFF"), U"a\uFFFD");
-  EXPECT_TRUE(TextCompare::isLetter(U'ë'));
-  EXPECT_TRUE(TextCompare::isLetter(U'李'));
-  EXPECT_FALSE(TextCompare::isLetter(U'5'));
-  EXPECT_FALSE(TextCompare::isLetter(U'\''));
-  EXPECT_TRUE(TextCompare::isWhiteSpace(U'\u00A0'));
-  EXPECT_FALSE(TextCompare::isWhiteSpace(U'x'));
-}
-
 } // namespace
 } // namespace ovalon

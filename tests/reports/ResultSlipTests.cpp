@@ -207,15 +207,5 @@ TEST(SlipsPDF, fourPerPagePlacesSlipsInReadingOrder) {
   EXPECT_TRUE(mentions(pdfPageLines(pdf, 0), "Student Number 2"));
 }
 
-// The PDF surface always writes a page; with no slips it stays blank.
-TEST(SlipsPDF, emptyListGivesNoSlipPages) {
-  const std::optional<Bytes> pdf = Reports::slipsPDF({}, Exam{}, SlipLayout::fourPerPage, today);
-  ASSERT_TRUE(pdf);
-  const auto facts = pdfFacts(*pdf);
-  ASSERT_TRUE(facts);
-  for (int page = 0; page < facts->pageCount; ++page)
-    EXPECT_TRUE(pdfPageLines(*pdf, page).empty());
-}
-
 } // namespace
 } // namespace ovalon
