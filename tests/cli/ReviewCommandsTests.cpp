@@ -9,7 +9,6 @@
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
-#include <sstream>
 
 namespace ovalon {
 namespace {
@@ -79,30 +78,15 @@ TEST_F(ReviewCommands, sampleIsGradedOnceAndReadsAsSimulated) {
   ExamDocument doc = sampleDocument(library);
   EXPECT_EQ(doc.sheets.size(), 26u);
   EXPECT_TRUE(doc.issues.empty());
-  size_t pictures = 0;
-  for (const auto &sheet : doc.sheets)
-    pictures += sheet.pageImages.size();
-  EXPECT_EQ(pictures, 26u);
   EXPECT_EQ(std::distance(fs::directory_iterator(library / "Images" / doc.exam.id.text()),
                           fs::directory_iterator{}),
-            26);
+            26)
+      << "a picture for each page";
 
   CliResult again = run({"sample", "--out", out.path().string()});
   ASSERT_EQ(again.status, 0);
   EXPECT_EQ(again.out.find("Graded"), std::string::npos);
   EXPECT_EQ(sampleDocument(library).sheets.size(), 26u);
-
-  CliResult read = run({"read", sampleID, scan.string(), "--json"});
-  ASSERT_EQ(read.status, 0) << read.err;
-  std::istringstream lines(read.out);
-  int pages = 0;
-  for (std::string line; std::getline(lines, line); ++pages) {
-    auto page = nlohmann::json::parse(line);
-    EXPECT_FALSE(page.contains("problem"));
-    EXPECT_EQ(page["questions"].size(), 30u);
-    EXPECT_EQ(page["readID"].get<std::string>().size(), 6u);
-  }
-  EXPECT_EQ(pages, 26);
 
   CliResult blocked = run({"export", sampleID, "--csv", "x.csv"});
   EXPECT_EQ(blocked.status, 1);
