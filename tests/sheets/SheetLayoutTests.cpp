@@ -90,6 +90,9 @@ TEST(SheetLayout, columnsAreBalancedNotFilledGreedily) {
   EXPECT_EQ(layout(60).columns(1).rows, 20);
   EXPECT_EQ(layout(60).place(20).column, 1);
   EXPECT_EQ(layout(60).place(20).row, 0);
+  // Uneven counts round the rows up: 31 questions are columns of 16 and 15.
+  EXPECT_EQ(layout(31).columns(1).rows, 16);
+  EXPECT_EQ(layout(31).place(16).column, 1);
 }
 
 TEST(SheetLayout, secondPageHoldsTheRest) {
