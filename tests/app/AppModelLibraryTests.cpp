@@ -3,7 +3,6 @@
 #include "model/AppModel.h"
 #include "support/TempDir.h"
 
-#include <QBuffer>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -118,29 +117,6 @@ TEST(AppModelLibrary, aFailedSaveOrDeleteBecomesAMessage) {
   model.waitForBackgroundWrites();
   ASSERT_TRUE(QTest::qWaitFor([&] { return model.message().has_value(); }, 2000));
   EXPECT_EQ(model.message()->title, "\u201CBlocked\u201D couldn\u2019t be deleted");
-}
-
-TEST(AppModelLibrary, pageImagesAreDecodedOnceAndMissingOnesAreAbsent) {
-  TempDir dir;
-  AppModel model(ExamLibrary{dir.path()});
-  EXPECT_FALSE(model.image(Uuid::random())) << "nothing selected";
-  model.newTest();
-  Uuid examID = *model.selectedID();
-  QImage picture(8, 6, QImage::Format_Grayscale8);
-  picture.fill(128);
-  QByteArray jpeg;
-  QBuffer buffer(&jpeg);
-  buffer.open(QIODevice::WriteOnly);
-  ASSERT_TRUE(picture.save(&buffer, "JPG"));
-  Uuid good = Uuid::random(), broken = Uuid::random();
-  ASSERT_TRUE(model.library().saveImages(
-      {{good, Bytes(jpeg.begin(), jpeg.end())}, {broken, Bytes{1, 2, 3}}}, examID));
-  ASSERT_TRUE(model.image(good));
-  EXPECT_EQ(model.image(good)->size(), QSize(8, 6));
-  model.library().deleteImages({good}, examID);
-  EXPECT_TRUE(model.image(good)) << "served from the cache";
-  EXPECT_FALSE(model.imageData(good));
-  EXPECT_FALSE(model.image(broken));
 }
 
 } // namespace

@@ -32,45 +32,33 @@ public:
     savesAsked.push_back(panel);
     if (whileOpen)
       whileOpen();
-    if (saveAnswers.empty())
-      return std::nullopt;
-    auto answer = saveAnswers.front();
-    saveAnswers.pop_front();
-    return answer;
+    return next(saveAnswers, {});
   }
-
   std::vector<std::filesystem::path> chooseFiles(const OpenPanel &panel) override {
     opensAsked.push_back(panel);
     if (whileOpen)
       whileOpen();
-    if (openAnswers.empty())
-      return {};
-    auto answer = openAnswers.front();
-    openAnswers.pop_front();
-    return answer;
+    return next(openAnswers, {});
   }
-
   // A question with no scripted answer left is answered no.
   bool confirm(const Question &question) override {
     questionsAsked.push_back(question);
-    if (confirmAnswers.empty())
-      return false;
-    bool answer = confirmAnswers.front();
-    confirmAnswers.pop_front();
-    return answer;
+    return next(confirmAnswers, false);
   }
-
-  // A choice with no scripted answer left is cancelled.
   std::optional<size_t> choose(const Choice &choice) override {
     choicesAsked.push_back(choice);
-    if (chooseAnswers.empty())
-      return std::nullopt;
-    auto answer = chooseAnswers.front();
-    chooseAnswers.pop_front();
+    return next<std::optional<size_t>>(chooseAnswers, std::nullopt);
+  }
+  void print(const PrintJob &job) override { printed.push_back(job); }
+
+private:
+  template <typename T> static T next(std::deque<T> &answers, T otherwise) {
+    if (answers.empty())
+      return otherwise;
+    T answer = std::move(answers.front());
+    answers.pop_front();
     return answer;
   }
-
-  void print(const PrintJob &job) override { printed.push_back(job); }
 };
 
 } // namespace ovalon::testing
