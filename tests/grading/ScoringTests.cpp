@@ -195,17 +195,6 @@ TEST(Scoring, doubleMarkIsWrongAndProvisionalUntilDecided) {
   EXPECT_FALSE(blank.provisional);
 }
 
-TEST(Scoring, acceptedBlankStaysBlankButIsFinal) {
-  Exam exam = examWithKey(2, 4, {A, A});
-  ScannedSheet sheet = sheetAnswering(exam, {A, std::nullopt});
-  EXPECT_TRUE(Scoring::score(sheet, exam).provisional);
-  sheet.flags[0].resolution = Resolution::accept();
-  SheetScore score = Scoring::score(sheet, exam);
-  EXPECT_FALSE(score.provisional);
-  EXPECT_EQ(score.responses[1], std::nullopt);
-  EXPECT_EQ(score.correct[1], false);
-}
-
 TEST(Scoring, missingPageAcceptedScoresItsRowsBlank) {
   Exam exam = examWithKey(150, 4, std::vector<int>(150, A));
   ScannedSheet sheet = sheetAnswering(exam, std::vector<std::optional<int>>(100, A));

@@ -162,15 +162,6 @@ TEST(DocumentJSON, refusesMalformedRecords) {
   EXPECT_FALSE(DocumentJSON::decode(""));
 }
 
-TEST(DocumentJSON, nonFiniteNumbersCannotBeSaved) {
-  ExamDocument doc = fullDocument();
-  doc.sheets[0].marks[0].fills[0] = std::nan("");
-  EXPECT_FALSE(DocumentJSON::encode(doc));
-  doc = fullDocument();
-  doc.exam.key[0].points = INFINITY;
-  EXPECT_FALSE(DocumentJSON::encode(doc));
-}
-
 TEST(DocumentJSON, signatureAndIdentityEncodeAloneAndIsKeyDefaultsToFalse) {
   LayoutSignature signature{150, 5, 0, Paper::a4};
   EXPECT_EQ(DocumentJSON::decodeSignature(DocumentJSON::encode(signature)), signature);
