@@ -144,8 +144,7 @@ TEST_P(DistortedScan, readsAsMarkedAndFindsTheSquares) {
     for (size_t i = 0; i < 4; ++i) {
       const Point centre = layout.cornerCenters()[i];
       const Point expected = scan.map({centre.x * c.dpi / 72, centre.y * c.dpi / 72});
-      EXPECT_LT(std::hypot(oriented[i].x - expected.x, oriented[i].y - expected.y),
-                1 + c.dpi / 200)
+      EXPECT_LT(std::hypot(oriented[i].x - expected.x, oriented[i].y - expected.y), 1 + c.dpi / 200)
           << "corner " << i;
     }
   }

@@ -1,3 +1,5 @@
+#include "scanning/Homography.h"
+#include "scanning/ImageProcessing.h"
 #include "scanning/QrReader.h"
 #include "scanning/RectangleDetector.h"
 #include "scanning/TextRecognizer.h"
@@ -9,6 +11,7 @@
 
 #include <algorithm>
 #include <thread>
+#include <vector>
 
 namespace ovalon {
 namespace {
@@ -144,6 +147,94 @@ TEST(TextRecognizer, ignoresTextBelowTheMinimumHeightAndWorksOnEveryThread) {
   }
   EXPECT_EQ(read[0], "ADA");
   EXPECT_EQ(read[1], "GRACE");
+}
+
+// Left half dark gray, right half light gray.
+GrayImage stepEdge() {
+  GrayImage image = GrayImage::blank(40, 20, 200);
+  for (int64_t y = 0; y < 20; ++y)
+    for (int64_t x = 0; x < 20; ++x)
+      image.set(x, y, 60);
+  return image;
+}
+
+TEST(ImageProcessing, lanczosDoublesTheImageAndKeepsEdgesInPlace) {
+  const GrayImage big = ImageProcessing::lanczosScaled(stepEdge(), 2);
+  EXPECT_EQ(big.width, 80);
+  EXPECT_EQ(big.height, 40);
+  EXPECT_NEAR(big.at(10, 20), 60, 2);
+  EXPECT_NEAR(big.at(70, 20), 200, 2);
+  // The edge between source columns 19 and 20 lands between 39 and 40.
+  EXPECT_LT(big.at(37, 20), 100);
+  EXPECT_GT(big.at(42, 20), 160);
+}
+
+TEST(ImageProcessing, unsharpMaskSteepensEdgesAndLeavesFlatAreas) {
+  const GrayImage sharp = ImageProcessing::unsharpMasked(stepEdge(), 2.5, 0.8);
+  EXPECT_EQ(sharp.width, 40);
+  EXPECT_EQ(sharp.at(2, 10), 60);
+  EXPECT_EQ(sharp.at(37, 10), 200);
+  EXPECT_LT(sharp.at(18, 10), 60);  // undershoot on the dark side
+  EXPECT_GT(sharp.at(21, 10), 200); // overshoot on the light side
+}
+
+TEST(ImageProcessing, enlargedAndSharpenedSmallSymbolStillDecodes) {
+  // A symbol of 2-pixel modules, blurred by area-averaging to half size, then
+  // enlarged and sharpened again as the symbol search does for corner regions.
+  const GrayImage small = testing::drawnImage(
+      200, 200, [](cairo_t *cr) { testing::drawQr(cr, "OVALON|A|1", 40, 40, 4); });
+  const GrayImage blurred = ImageProcessing::resizedByArea(small, 100, 100);
+  const GrayImage restored =
+      ImageProcessing::unsharpMasked(ImageProcessing::lanczosScaled(blurred, 2), 2.5, 0.8);
+  const auto found = QrReader::detect(restored);
+  ASSERT_FALSE(found.empty());
+  EXPECT_EQ(found[0].payload, "OVALON|A|1");
+}
+
+void expectNear(Point actual, Point expected) {
+  EXPECT_NEAR(actual.x, expected.x, 1e-6);
+  EXPECT_NEAR(actual.y, expected.y, 1e-6);
+}
+
+const std::vector<Point> square{{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+
+TEST(Homography, fourPairsGiveTheProjectiveMapThroughThem) {
+  // A square onto a trapezoid: the centre lands where the trapezoid's
+  // diagonals cross, (0.5, 2/3), not at the mean of its corners.
+  const std::vector<Point> trapezoid{{0, 0}, {1, 0}, {0.75, 1}, {0.25, 1}};
+  const auto h = Homography::fitted(square, trapezoid);
+  ASSERT_TRUE(h);
+  for (size_t i = 0; i < 4; ++i)
+    expectNear(h->map(square[i]), trapezoid[i]);
+  expectNear(h->map({0.5, 0.5}), {0.5, 2.0 / 3});
+  // Along the top edge the trapezoid keeps the square's scale.
+  expectNear(h->steps({0.5, 0})[0], {1, 0});
+}
+
+TEST(Homography, affineFitFollowsThreePairsExactlyAndAveragesMore) {
+  // Scaled by 2, turned a quarter clockwise (y down), moved by (10, 20).
+  auto move = [](Point p) { return Point{10 - 2 * p.y, 20 + 2 * p.x}; };
+  std::vector<Point> moved;
+  for (Point p : square)
+    moved.push_back(move(p));
+  const auto three =
+      Homography::fittedAffine(std::span(square).first(3), std::span(moved).first(3));
+  ASSERT_TRUE(three);
+  expectNear(three->map({0, 1}), move({0, 1}));
+  expectNear(three->map({7, -3}), move({7, -3}));
+
+  // One corner pushed off: least squares spreads it over all four.
+  moved[2].x += 1;
+  const auto four = Homography::fittedAffine(square, moved);
+  ASSERT_TRUE(four);
+  EXPECT_NEAR(four->map({1, 1}).x, move({1, 1}).x + 0.75, 1e-6);
+}
+
+TEST(Homography, degeneratePointsHaveNoFit) {
+  const std::vector<Point> line{{0, 0}, {1, 1}, {2, 2}, {3, 3}};
+  EXPECT_FALSE(Homography::fitted(square, line));
+  EXPECT_FALSE(Homography::fittedAffine(std::span(line).first(3), std::span(square).first(3)));
+  EXPECT_FALSE(Homography::fitted(std::span(square).first(3), std::span(square).first(3)));
 }
 
 } // namespace
