@@ -227,6 +227,7 @@ TEST(GrayImageCodecs, orientationTagsAreApplied) {
   testing::TempDir dir;
   const GrayImage image = markedCorner(64, 32);
   const auto jpeg = *image.jpegData(0.9);
+  EXPECT_EQ(GrayImage::fromImageData(tiffOf(dir, image, ORIENTATION_TOPLEFT)), image);
   struct Case {
     uint16_t orientation;
     int corner;
