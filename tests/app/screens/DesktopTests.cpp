@@ -1,20 +1,15 @@
 #include "ShellTestWindow.h"
 
-#include "screens/ContentView.h"
 #include "screens/OvalonCommands.h"
-#include "screens/Shortcuts.h"
 #include "screens/TestListModel.h"
 
 #include <QAction>
-#include <QActionGroup>
 #include <QFile>
 #include <QListView>
 #include <QMenuBar>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSplitter>
-#include <QTabBar>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -68,28 +63,6 @@ TEST(Desktop, theSidebarListsNewestFirstFindsByTypingAndHighlightsTheTestShown) 
   EXPECT_EQ(rowTitle(list, 0), "Biology 2");
   EXPECT_EQ(list->currentIndex().row(), 0);
   EXPECT_EQ(list->selectionModel()->selectedIndexes().size(), 1);
-}
-
-TEST(Desktop, theViewMenusTabsAreOneChoiceThatFollowsTheTabBar) {
-  ShellTestWindow shell;
-  shell.model->newTest();
-  OvalonCommands &commands = shell.window->commands();
-  QActionGroup *group = commands.action("tab1")->actionGroup();
-  ASSERT_TRUE(group);
-  EXPECT_TRUE(group->isExclusive());
-  auto checked = [&] {
-    QStringList names;
-    for (QAction *tab : group->actions())
-      if (tab->isChecked())
-        names << tab->objectName();
-    return names;
-  };
-  EXPECT_EQ(checked(), QStringList{"tab1"});
-  commands.action("tab4")->trigger();
-  EXPECT_EQ(shell.model->tab(), AppModel::Tab::review);
-  EXPECT_EQ(checked(), QStringList{"tab4"});
-  shell.window->content().tabBar()->setCurrentIndex(1);
-  EXPECT_EQ(checked(), QStringList{"tab2"});
 }
 
 TEST(Desktop, theWindowComesBackWithItsSizeAndPanes) {

@@ -4,12 +4,10 @@
 
 #include "model/AppModel.h"
 #include "screens/Histogram.h"
-#include "screens/ItemList.h"
 #include "screens/ReportView.h"
 #include "support/TempDir.h"
 
 #include <QApplication>
-#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -24,32 +22,6 @@ namespace {
 
 using namespace testing;
 namespace fs = std::filesystem;
-
-// A question with every note there is: in a narrow list its notes take more lines
-// rather than ending in "…".
-TEST(ReportView, itemNotesWrapOntoMoreLinesInsteadOfBeingCut) {
-  ItemStats busy;
-  busy.notes = {ItemNote::negative(), ItemNote::unusedDistractor(0), ItemNote::unusedDistractor(2),
-                ItemNote::unusedDistractor(3), ItemNote::strongDistractor(1)};
-  ItemStats quiet;
-  quiet.question = 1;
-  ItemAnalysis analysis;
-  analysis.items = {busy, quiet};
-  ItemList list;
-  list.resize(640, 500);
-  list.show();
-  list.setAnalysis(analysis, 4);
-  QApplication::processEvents();
-  QTreeView *view = list.view();
-  QModelIndex notes = view->model()->index(0, 5);
-  QString text = notes.data().toString();
-  int width = view->header()->sectionSize(5);
-  QRect needed =
-      view->fontMetrics().boundingRect(QRect(0, 0, width - 8, 10000), Qt::TextWordWrap, text);
-  ASSERT_GT(needed.height(), view->fontMetrics().height()) << "the notes are long enough to wrap";
-  EXPECT_GE(view->visualRect(notes).height(), needed.height());
-  EXPECT_LT(view->visualRect(view->model()->index(1, 5)).height(), needed.height());
-}
 
 TEST(ReportView, showsTheModelsAnalysisAndFollowsTheDocument) {
   TempDir dir;
@@ -117,19 +89,6 @@ TEST(ReportView, exportButtonsCallTheModelsExportsOnceReady) {
   ASSERT_EQ(panels.savesAsked.size(), 1u);
   EXPECT_TRUE(panels.savesAsked[0].fileName.ends_with(" Result Slips.pdf"));
   EXPECT_TRUE(fs::exists(dir / "slips.pdf"));
-}
-
-TEST(ReportView, saysThereAreNoResultsBeforeGrading) {
-  TempDir dir;
-  ExamLibrary library{dir / "Library"};
-  ASSERT_TRUE(library.save(ExamDocument::make(Exam::untitled())));
-  AppModel model(library);
-  ReportView view(model);
-  view.show();
-  auto labels = view.findChildren<QLabel *>();
-  EXPECT_TRUE(std::ranges::any_of(
-      labels, [](QLabel *l) { return l->text() == "No Results Yet" && l->isVisible(); }));
-  EXPECT_FALSE(view.findChild<QPushButton *>("exportScores")->isVisible());
 }
 
 } // namespace
