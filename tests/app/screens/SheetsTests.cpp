@@ -30,9 +30,6 @@ TEST(Sheets, thePreviewFollowsVersionPageAndTheRostersFirstStudent) {
   ShellTestWindow shell;
   shell.model->newTest();
   shell.model->setTab(AppModel::Tab::sheets);
-  auto *noRoster = shell.find<QLabel>("rosterNote");
-  EXPECT_EQ(noRoster->text(),
-            "Import a roster on the Test step to print names and IDs on the sheets.");
   EXPECT_FALSE(shell.find<QRadioButton>("printForRoster")->isEnabled());
   EXPECT_TRUE(shell.find<QLabel>("keyWarning")->isVisible());
   EXPECT_FALSE(shell.find<QPushButton>("previewPage2")->isVisible());

@@ -132,22 +132,6 @@ TEST(Shell, shortcutsSwitchTabsAndTheReviewTabCountsOpenItems) {
   EXPECT_TRUE(shell.model->isOpen(*shell.model->reviewSelection()));
 }
 
-TEST(Shell, aMessageIsAnAlertWhoseOKClearsIt) {
-  ShellTestWindow shell;
-  shell.model->showMessage("The roster wasn\u2019t imported", "The file is empty.");
-  QMessageBox *alert = shell.box("alert");
-  ASSERT_TRUE(alert);
-  EXPECT_EQ(alert->text(), "The roster wasn\u2019t imported");
-  // A newer message replaces the text of the alert already up.
-  shell.model->showMessage("Graded 3 sheets", "");
-  alert = shell.box("alert");
-  ASSERT_TRUE(alert);
-  EXPECT_EQ(alert->text(), "Graded 3 sheets");
-  QTest::mouseClick(alert->findChild<QAbstractButton *>("alertOK"), Qt::LeftButton);
-  EXPECT_FALSE(shell.model->message());
-  EXPECT_FALSE(shell.box("alert"));
-}
-
 TEST(Shell, deletingAsksFirstWithTheTestsTitle) {
   ShellTestWindow shell;
   shell.model->newTest();
