@@ -1,6 +1,5 @@
 #include "scanning/Grader.h"
 
-#include "scanning/PdfDocument.h"
 #include "scanning/PdfImageProbe.h"
 #include "sheets/SheetLayout.h"
 #include "sheets/SheetPDF.h"
@@ -250,50 +249,6 @@ TEST(Grader, everyPageOfAMultiPageTiffIsReadInOrder) {
   EXPECT_EQ(pages[1], clean);
   EXPECT_EQ(pages[2], GrayImage::blankPage());
   EXPECT_FALSE(Grader::gradeImageFile(dir / "missing.tif", exam));
-}
-
-TEST(Grader, pageRotatedInThePdfRendersSidewaysAndStillReads) {
-  testing::TempDir dir;
-  const auto plain = writtenPdf(dir, "plain.pdf", blankSheets(1));
-  const auto rotated = dir / "rotated.pdf";
-  run("qpdf --rotate=270 '" + plain.string() + "' '" + rotated.string() + "'");
-
-  const auto upright = PdfDocument::open(plain)->renderPage(0);
-  const auto sideways = PdfDocument::open(rotated)->renderPage(0);
-  ASSERT_TRUE(upright);
-  ASSERT_TRUE(sideways);
-  EXPECT_EQ(upright->width, 1700);
-  EXPECT_EQ(upright->height, 2200);
-  EXPECT_EQ(sideways->width, 2200);
-  EXPECT_EQ(sideways->height, 1700);
-
-  const auto outcomes = Grader::gradePDF(rotated, exam);
-  ASSERT_TRUE(outcomes);
-  ASSERT_EQ(outcomes->size(), 1u);
-  EXPECT_FALSE((*outcomes)[0].problem);
-  EXPECT_EQ((*outcomes)[0].questions.size(), 40u);
-}
-
-// A poster-sized page renders with its longer side capped; a speck of a page can't be
-// rendered at all and reads as blank paper.
-TEST(Grader, oversizedAndUnrenderablePages) {
-  testing::TempDir dir;
-  const auto poster = writtenPdf(dir, "poster.pdf", testing::emptyPagesPdf(1, "0 0 2000 1000"));
-  const auto page = PdfDocument::open(poster)->renderPage(0);
-  ASSERT_TRUE(page);
-  EXPECT_EQ(page->width, 4200);
-  EXPECT_EQ(page->height, 2100);
-  EXPECT_EQ(*std::ranges::min_element(page->pixels), 255);
-
-  const auto speck = writtenPdf(dir, "speck.pdf", testing::emptyPagesPdf(1, "0 0 0.5 0.5"));
-  EXPECT_FALSE(PdfDocument::open(speck)->renderPage(0));
-  const auto outcomes = Grader::gradePDF(speck, exam);
-  ASSERT_TRUE(outcomes);
-  ASSERT_EQ(outcomes->size(), 1u);
-  EXPECT_EQ((*outcomes)[0].problem, PageProblem::noCode());
-  const GrayImage preview = decoded((*outcomes)[0].preview);
-  EXPECT_EQ(preview.width, 850);
-  EXPECT_EQ(preview.height, 1100);
 }
 
 TEST(Grader, oneBitScanIsMarkedBlackAndWhiteButAMixedOneIsNot) {

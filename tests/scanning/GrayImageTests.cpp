@@ -1,8 +1,6 @@
 #include "scanning/GrayImage.h"
 
 #include "scanning/Grader.h"
-#include "sheets/Canvas.h"
-#include "support/PageDistortion.h"
 #include "support/ScannedPdf.h"
 #include "support/TempDir.h"
 #include "support/TestSheetPage.h"
@@ -174,30 +172,6 @@ Bytes jpegClaiming(uint16_t width, uint16_t height) {
       return jpeg;
     }
   return {};
-}
-
-TEST(GrayImage, blankRaisesSizesToOnePixelAndRenderedRoundsThePixelSize) {
-  EXPECT_EQ(GrayImage::blank(0, 0, 7).pixels, std::vector<uint8_t>{7});
-  EXPECT_EQ(GrayImage::blank(3, 2, 9).pixels.size(), 6u);
-  // 100.2 × 50.5 pt at 2 px/pt: 200 × 101 pixels, drawn with the origin at the bottom-left.
-  const GrayImage image = GrayImage::rendered({100.2, 50.5}, 2, 200, [](Canvas &canvas) {
-    canvas.setFillGray(0);
-    canvas.fillRect({0, 0, 50.1, 50.5});
-    canvas.fillRect({50.1, 0, 50.1, 10});
-  });
-  EXPECT_EQ(image.width, 200);
-  EXPECT_EQ(image.height, 101);
-  EXPECT_EQ(image.at(99, 100), 0);
-  EXPECT_EQ(image.at(150, 10), 200);
-  EXPECT_EQ(image.at(150, 95), 0);
-  EXPECT_EQ(GrayImage::rendered({0, 0}, 2, 7, [](Canvas &) {}), GrayImage::blank(1, 1, 7));
-}
-
-TEST(GrayImageDeathTest, checkedConstructionAndIndicesStopTheProgram) {
-  EXPECT_DEATH(GrayImage(3, 3, std::vector<uint8_t>(8, 0)), "pixel count");
-  const GrayImage image = GrayImage::blank(2, 2, 0);
-  EXPECT_DEATH((void)image.at(2, 0), "out of range");
-  EXPECT_DEATH((void)image.at(0, -1), "out of range");
 }
 
 TEST(GrayImageCodecs, roundTripsKeepSizeAndTone) {
@@ -397,108 +371,6 @@ TEST(ResourceBounds, aTwelveHundredDpiScanIsDecodedReducedWithoutHoldingItWhole)
     EXPECT_EQ((*report)[2], 4000) << name;
     EXPECT_LT((*report)[0], long{width} * height / 1024 / 2) << name;
   }
-}
-
-TEST(GrayImage, downscaledKeepsAspectAndAverages) {
-  const GrayImage fits = GrayImage::blank(1000, 600, 3);
-  EXPECT_EQ(fits.downscaled(1000), fits);
-  const GrayImage wide = GrayImage::blank(3000, 10, 0).downscaled(1000);
-  EXPECT_EQ(wide.width, 1000);
-  EXPECT_EQ(wide.height, 3);
-  GrayImage stripes = GrayImage::blank(400, 400, 255);
-  for (int64_t y = 0; y < 400; ++y)
-    for (int64_t x = 0; x < 400; x += 2)
-      stripes.set(x, y, 0);
-  EXPECT_NEAR(stripes.downscaled(100).at(50, 50), 128, 2);
-}
-
-TEST(GrayImage, croppedUsesTheIntegralRectangleClippedToTheImage) {
-  const GrayImage image = noiseImage(100, 100, 9);
-  const GrayImage corner = image.cropped({-5.5, -5.5, 10, 10});
-  EXPECT_EQ(corner.width, 5);
-  EXPECT_EQ(corner.height, 5);
-  EXPECT_EQ(corner.at(4, 4), image.at(4, 4));
-  const GrayImage inner = image.cropped({10.2, 20.7, 5.1, 3.0});
-  EXPECT_EQ(inner.width, 6);  // 10 … 16
-  EXPECT_EQ(inner.height, 4); // 20 … 24
-  EXPECT_EQ(inner.at(0, 0), image.at(10, 20));
-  EXPECT_EQ(inner.at(5, 3), image.at(15, 23));
-  EXPECT_EQ(image.cropped({200, 200, 10, 10}), GrayImage::blank(1, 1, 255));
-  EXPECT_EQ(image.cropped({10, 10, 0, 0}), GrayImage::blank(1, 1, 255));
-}
-
-TEST(GrayImage, darknessAveragesPixelsWhoseCentresLieInTheCircle) {
-  const GrayImage black = GrayImage::blank(10, 10, 0);
-  EXPECT_DOUBLE_EQ(black.darkness(0.5, 0.5, 0.4), 1.0);
-  EXPECT_DOUBLE_EQ(black.darkness(0.0, 0.0, 0.4), 0.0);
-  EXPECT_DOUBLE_EQ(black.darkness(-20, 5, 3), 0.0);
-  EXPECT_DOUBLE_EQ(black.darkness(5, 50, 3), 0.0);
-  GrayImage image = GrayImage::blank(10, 10, 255);
-  image.set(4, 4, 0);
-  image.set(4, 5, 51);
-  image.set(5, 5, 204);
-  image.set(3, 5, 0); // centre 1.58 from (5, 5): outside a circle of radius 1
-  EXPECT_DOUBLE_EQ(image.darkness(5, 5, 1), (255.0 + 0 + 204 + 51) / (4 * 255.0));
-  // The boundary counts: the centre of (1, 0) lies exactly 1 from (0.5, 0.5).
-  GrayImage edge = GrayImage::blank(3, 3, 255);
-  edge.set(1, 0, 0);
-  EXPECT_DOUBLE_EQ(edge.darkness(0.5, 0.5, 1.0), 1.0 / 3.0);
-}
-
-TEST(GrayImageStraightening, givesTheSheetFrameSizeOrNothingForCollapsedCorners) {
-  for (const double scale : {100 / 72.0, 300 / 72.0}) {
-    const GrayImage page =
-        GrayImage::blank(std::lround(612 * scale), std::lround(792 * scale), 255);
-    const std::array<Point, 4> corners{{{36 * scale, 36 * scale},
-                                        {576 * scale, 36 * scale},
-                                        {576 * scale, 756 * scale},
-                                        {36 * scale, 756 * scale}}};
-    const auto letter = GrayImage::straightened(page, corners, {612, 792});
-    ASSERT_TRUE(letter);
-    EXPECT_EQ(letter->width, 1350);
-    EXPECT_EQ(letter->height, 1800);
-    const auto a4 = GrayImage::straightened(page, corners, {595.28, 841.89});
-    ASSERT_TRUE(a4);
-    EXPECT_EQ(a4->width, 1308);
-    EXPECT_EQ(a4->height, 1925);
-  }
-  const GrayImage page = GrayImage::blank(500, 500, 255);
-  for (const std::array<Point, 4> &collapsed :
-       {std::array<Point, 4>{{{100, 100}, {108, 100}, {108, 400}, {100, 400}}},
-        std::array<Point, 4>{{{100, 100}, {400, 100}, {400, 105}, {100, 105}}},
-        std::array<Point, 4>{{{100, 100}, {400, 100}, {400, NAN}, {100, 400}}}})
-    EXPECT_FALSE(GrayImage::straightened(page, collapsed, {612, 792}));
-  // Corners far outside the image: where there is no source the frame is white.
-  const auto outside = GrayImage::straightened(
-      GrayImage::blank(400, 500, 0), {{{-1000, -1000}, {1400, -1000}, {1400, 1500}, {-1000, 1500}}},
-      {612, 792});
-  ASSERT_TRUE(outside);
-  EXPECT_EQ(outside->at(5, 5), 255);
-  EXPECT_EQ(outside->at(675, 900), 0);
-}
-
-TEST(GrayImageStraightening, undoesRotationAndPerspective) {
-  // A frame-sized picture with dark dots on a grid, projected into a tilted photo.
-  GrayImage frame = GrayImage::blank(1350, 1800, 255);
-  std::vector<Point> dots;
-  for (double y = 100; y < 1800; y += 200)
-    for (double x = 100; x < 1350; x += 200)
-      dots.push_back({x, y});
-  for (const auto &dot : dots)
-    for (int64_t y = static_cast<int64_t>(dot.y) - 12; y < static_cast<int64_t>(dot.y) + 12; ++y)
-      for (int64_t x = static_cast<int64_t>(dot.x) - 12; x < static_cast<int64_t>(dot.x) + 12; ++x)
-        frame.set(x, y, 0);
-  const auto photo = testing::distort(
-      frame, {.rotationDegrees = 7, .scale = 1.3, .keystone = 0.06, .skew = 0.02, .margin = 40});
-  const std::array<Point, 4> corners{photo.map({0, 0}), photo.map({1350, 0}),
-                                     photo.map({1350, 1800}), photo.map({0, 1800})};
-  const auto straight = GrayImage::straightened(photo.image, corners, {612, 792});
-  ASSERT_TRUE(straight);
-  for (const auto &dot : dots) {
-    EXPECT_GT(straight->darkness(dot.x, dot.y, 8), 0.95) << dot.x << "," << dot.y;
-    EXPECT_LT(straight->darkness(dot.x + 40, dot.y, 8), 0.02) << dot.x << "," << dot.y;
-  }
-  EXPECT_LT(meanAbsoluteDifference(*straight, frame), 3.0);
 }
 
 } // namespace

@@ -1,7 +1,5 @@
 #include "scanning/MarkReading.h"
 
-#include "support/TestSheetPage.h"
-
 #include <gtest/gtest.h>
 
 namespace ovalon {
@@ -91,39 +89,6 @@ TEST(MarkCalibration, normalizeClampsToZeroAndOneAndAHalf) {
     EXPECT_NEAR(fills.at(i), expected[i], 1e-12) << i;
   // A span under 0.05 is widened to 0.05.
   EXPECT_NEAR(MarkReading::normalize({0.5, 0.51}, std::vector{0.52})[0], 0.4, 1e-9);
-}
-
-// Sampled at the exact corner centres: the printed outline stays outside the sample, only
-// the small choice letter shows, and a pencil mark fills it.
-TEST(MarkSampling, emptyBubblesReadLowAndFilledOnesHigh) {
-  const Exam exam = testing::testExam(20, 5, 10, Paper::letter);
-  const SheetLayout layout(exam);
-  const GrayImage page = testing::renderSheetPage(
-      exam, 1, 180, {testing::answerMark(layout, 4, 3), testing::idMark(layout, 9, 0)});
-  std::array<Point, 4> corners;
-  for (size_t i = 0; i < 4; ++i)
-    corners[i] = {layout.cornerCenters()[i].x * 2.5, layout.cornerCenters()[i].y * 2.5};
-  const auto straight = GrayImage::straightened(page, corners, layout.pageSize);
-  ASSERT_TRUE(straight);
-  using Kind = MarkReading::BubbleKind;
-  for (int position = 0; position < 20; ++position)
-    for (int slot = 0; slot < 5; ++slot) {
-      const double fill =
-          MarkReading::sample(*straight, layout.bubbleCenter(position, slot), Kind::answer);
-      if (position == 4 && slot == 3)
-        EXPECT_GT(fill, 0.75);
-      else
-        EXPECT_LT(fill, 0.15) << position << " " << slot;
-    }
-  for (int column = 0; column < 10; ++column)
-    for (int digit = 0; digit < 10; ++digit) {
-      const double fill =
-          MarkReading::sample(*straight, layout.idBubbleCenter(column, digit), Kind::studentID);
-      if (column == 9 && digit == 0)
-        EXPECT_GT(fill, 0.75);
-      else
-        EXPECT_LT(fill, 0.15) << column << " " << digit;
-    }
 }
 
 } // namespace

@@ -13,7 +13,6 @@
 #include <cmath>
 #include <functional>
 #include <numbers>
-#include <thread>
 
 namespace ovalon {
 namespace {
@@ -410,45 +409,6 @@ TEST(PageReader, thresholdsDecideBetweenFaintAndMarked) {
   ASSERT_FALSE(lenient.problem);
   EXPECT_EQ(strict.questions[0].mark.flag, MarkFlag::faint);
   EXPECT_EQ(lenient.questions[0].mark.choice, 1);
-}
-
-// Large pages are searched at half size first, small ones enlarged by corner.
-TEST(PageReader, findCodeGivesTheSymbolAndItsCornersInPagePixels) {
-  const SheetLayout layout(letterExam);
-  for (const double dpi : {300.0, 200.0, 40.0}) {
-    SCOPED_TRACE(dpi);
-    const auto found = PageReader::findCode(testing::renderSheetPage(letterExam, 1, dpi));
-    ASSERT_TRUE(found);
-    EXPECT_EQ(found->identity, identityOf(letterExam, 1));
-    const Rect code = layout.codeRect();
-    const double tolerance = 3 * dpi / 100;
-    EXPECT_NEAR(found->centre.x, code.midX() * dpi / 72, tolerance);
-    EXPECT_NEAR(found->centre.y, code.midY() * dpi / 72, tolerance);
-    for (const Point corner : found->corners) {
-      EXPECT_LT(std::abs(corner.x - found->centre.x), code.width * dpi / 72);
-      EXPECT_LT(std::abs(corner.y - found->centre.y), code.height * dpi / 72);
-    }
-  }
-}
-
-TEST(PageReader, pagesReadConcurrentlyMatchSequentialReads) {
-  std::vector<GrayImage> scans;
-  for (int i = 0; i < 3; ++i)
-    scans.push_back(
-        testing::distort(
-            markedPage(letterExam, 150),
-            {.rotationDegrees = 1.0 + 89.0 * i, .noise = 6, .seed = static_cast<uint64_t>(i)})
-            .image);
-  std::vector<PageRead> concurrent(scans.size());
-  {
-    std::vector<std::jthread> threads;
-    for (size_t i = 0; i < scans.size(); ++i)
-      threads.emplace_back([&, i] { concurrent[i] = PageReader::read(scans[i], letterExam); });
-  }
-  for (size_t i = 0; i < scans.size(); ++i) {
-    EXPECT_EQ(concurrent[i], PageReader::read(scans[i], letterExam)) << i;
-    expectReadAsMarked(concurrent[i], letterExam, 1);
-  }
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 #include "scanning/PdfImageProbe.h"
 
-#include "scanning/Grader.h"
 #include "scanning/ImageProcessing.h"
 #include "scanning/PdfDocument.h"
 #include "sheets/SheetLayout.h"
@@ -173,28 +172,6 @@ TEST(PdfImageProbe, picturesDecodeLikeTheyRender) {
     expectDecodedLikeRendered(path, 0);
   }
   EXPECT_EQ(PdfImageProbe::blackAndWhitePages(dir / "oneBitTurned.pdf"), std::set<int>{1});
-}
-
-TEST(PdfImageProbe, pageWithACropBoxInsetReadsLikeTheWholePage) {
-  testing::TempDir dir;
-  const GrayImage page = scannedPages(200).back();
-  const std::string keys = sizeKeys(page) + " /ColorSpace /DeviceGray /BitsPerComponent 8";
-  const auto whole = dir / "whole.pdf", inset = dir / "inset.pdf";
-  testing::writeBytes(whole, imagePdf(keys, page.pixels, fullPage));
-  testing::writeBytes(inset, imagePdf(keys, page.pixels, fullPage, "/CropBox [20 20 592 772]"));
-  const auto expected = Grader::gradePDF(whole, exam());
-  const auto actual = Grader::gradePDF(inset, exam());
-  ASSERT_TRUE(expected && actual);
-  ASSERT_FALSE((*expected)[0].problem);
-  ASSERT_FALSE((*actual)[0].problem) << (*actual)[0].problem->title();
-  ASSERT_EQ((*actual)[0].questions.size(), (*expected)[0].questions.size());
-  for (size_t i = 0; i < (*expected)[0].questions.size(); ++i) {
-    EXPECT_EQ((*actual)[0].questions[i].mark.choice, (*expected)[0].questions[i].mark.choice);
-    EXPECT_EQ((*actual)[0].questions[i].mark.flag, (*expected)[0].questions[i].mark.flag);
-  }
-  ASSERT_EQ((*actual)[0].idColumns.size(), 6u);
-  for (size_t i = 0; i < 6; ++i)
-    EXPECT_EQ((*actual)[0].idColumns[i].choice, (*expected)[0].idColumns[i].choice) << i;
 }
 
 TEST(PdfImageProbe, pagesThatAreMoreThanOnePictureAreLeftToTheRenderer) {

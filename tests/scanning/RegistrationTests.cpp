@@ -1,5 +1,3 @@
-#include "scanning/Registration.h"
-
 #include "scanning/PageReader.h"
 #include "simulator/CaptureConditions.h"
 #include "simulator/CaptureSimulator.h"
@@ -176,64 +174,6 @@ TEST(Registration, flagsRowsMovedFurtherThanItLooks) {
   EXPECT_EQ(tally.silent, 0);
   EXPECT_EQ(tally.unaligned, 60);
   EXPECT_EQ(tally.unalignedSuggested, 0);
-}
-
-GrayImage straightenedScan(const GrayImage &page, double dpi) {
-  std::array<Point, 4> corners{};
-  for (size_t i = 0; i < 4; ++i) {
-    const Point centre = layout().cornerCenters()[i];
-    corners[i] = {centre.x * dpi / 72, centre.y * dpi / 72};
-  }
-  return *GrayImage::straightened(page, corners, layout().pageSize);
-}
-
-TEST(Registration, leavesAFlatPageAsItIs) {
-  const GrayImage flat = straightenedScan(captured(copier()), 200);
-  const RegisteredPage registered = Registration::registered(flat, layout(), 1);
-  EXPECT_EQ(registered.image, flat);
-  EXPECT_EQ(registered.largestShift, 0);
-  EXPECT_EQ(registered.rowsLinedUp, std::vector<bool>(60, true));
-  EXPECT_EQ(registered.idColumnsLinedUp, std::vector<bool>(8, true));
-}
-
-TEST(Registration, movesABowedPageBackOntoItsLayout) {
-  const PageCapture bowed = copier({Shape::bow, 20, 0, false});
-  const RegisteredPage registered =
-      Registration::registered(straightenedScan(captured(bowed), 200), layout(), 1);
-  // The bow is 20 pt at the middle of the page; the answer columns sit a little off it.
-  EXPECT_GT(registered.largestShift, 12);
-  EXPECT_LT(registered.largestShift, 22);
-  EXPECT_EQ(registered.rowsLinedUp, std::vector<bool>(60, true));
-}
-
-// A hard-edged shadow at 55 % light, its slanted edge through bubbles and blank rows: no
-// row reads differently except as a flag, and only the odd bubble the edge cuts is flagged.
-TEST(PaperLevel, aHardShadowEdgeNeitherMakesMarksNorFloodsThePage) {
-  const GrayImage page = captured(copier());
-  GrayImage shaded = page;
-  const auto width = static_cast<double>(page.width), height = static_cast<double>(page.height);
-  for (int64_t y = static_cast<int64_t>(0.2 * height); y < static_cast<int64_t>(0.9 * height); ++y)
-    for (int64_t x = 0; x < page.width; ++x)
-      if (static_cast<double>(x) > 0.45 * width + 0.3 * static_cast<double>(y))
-        shaded.set(x, y, static_cast<uint8_t>(std::lround(0.55 * page.at(x, y))));
-  const PageRead lit = PageReader::read(page, exam());
-  const PageRead dim = PageReader::read(shaded, exam());
-  ASSERT_FALSE(dim.problem);
-  ASSERT_EQ(dim.questions.size(), lit.questions.size());
-  int changed = 0;
-  for (size_t row = 0; row < dim.questions.size(); ++row) {
-    const MarkRead &seen = dim.questions[row].mark;
-    if (seen.choice) {
-      EXPECT_EQ(seen.choice, lit.questions[row].mark.choice) << "question " << row + 1;
-    }
-    changed +=
-        seen.choice != lit.questions[row].mark.choice || seen.flag != lit.questions[row].mark.flag;
-  }
-  EXPECT_LE(changed, 2);
-  for (size_t column = 0; column < dim.idColumns.size(); ++column)
-    if (dim.idColumns[column].choice) {
-      EXPECT_EQ(dim.idColumns[column].choice, lit.idColumns[column].choice) << column;
-    }
 }
 
 } // namespace

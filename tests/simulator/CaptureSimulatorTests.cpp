@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <set>
 
 namespace ovalon {
@@ -41,40 +40,14 @@ PageCapture copier() {
   return capture;
 }
 
-// A small photo (the same framing at any size) straight over the page, in even light.
+// A small photo straight over the page.
 PageCapture photo() {
   PageCapture capture;
   capture.medium = CaptureMedium::photo;
   capture.scanner.seed = 4;
-  capture.scanner.paper = 240;
   capture.photo.width = 600;
   capture.photo.height = 800;
-  capture.photo.pageFraction = 0.8;
-  capture.photo.blur = 0;
-  capture.photo.noise = 0;
-  capture.photo.desk = 80;
   return capture;
-}
-
-GrayImage captured(const PageCapture &capture) {
-  return CaptureSimulator::capture(exam(), sheet(), 1, capture).image;
-}
-
-// Pixels of a copier page under a rectangle of page points.
-std::vector<uint8_t> under(const GrayImage &page, const Rect &points) {
-  std::vector<uint8_t> values;
-  const double s = dpi / 72;
-  for (auto y = static_cast<int64_t>(points.minY() * s); y < points.maxY() * s; ++y)
-    for (auto x = static_cast<int64_t>(points.minX() * s); x < points.maxX() * s; ++x)
-      if (x >= 0 && y >= 0 && x < page.width && y < page.height)
-        values.push_back(page.at(x, y));
-  return values;
-}
-
-double darkShare(const GrayImage &page, const Rect &points) {
-  const auto values = under(page, points);
-  return static_cast<double>(std::ranges::count_if(values, [](uint8_t v) { return v < 128; })) /
-         static_cast<double>(std::max<size_t>(1, values.size()));
 }
 
 TEST(CaptureConditions, eachIsNamedOnceAndDrawsTheSameCaptureForTheSameSheet) {
@@ -93,162 +66,6 @@ TEST(CaptureConditions, eachIsNamedOnceAndDrawsTheSameCaptureForTheSameSheet) {
   }
   EXPECT_EQ(CaptureConditions::named("copier-crumpled"), std::nullopt);
   EXPECT_GE(names.size(), 10u);
-}
-
-TEST(CaptureSimulator, aLostCornerLeavesNoSquareWhereItWasPrinted) {
-  const SheetLayout layout(exam());
-  for (const auto kind : {CornerDamage::Kind::torn, CornerDamage::Kind::foldedOver})
-    for (int corner = 0; corner < 4; ++corner) {
-      // Folded over, the top right corner's flap would cover the symbol; it is only torn.
-      if (kind == CornerDamage::Kind::foldedOver && corner == 1)
-        continue;
-      SCOPED_TRACE(corner);
-      PageCapture capture = copier();
-      capture.corner = {kind, corner, 104, 100, 9};
-      const GrayImage page = captured(capture);
-      for (int other = 0; other < 4; ++other)
-        if (other == corner)
-          EXPECT_EQ(darkShare(page, layout.cornerRect(other)), 0);
-        else
-          EXPECT_GT(darkShare(page, layout.cornerRect(other)), 0.6);
-      // The rest of the page is the page as printed.
-      EXPECT_EQ(under(page, layout.codeRect()), under(captured(copier()), layout.codeRect()));
-    }
-}
-
-// How far the print around `at` (points) moved between two copier pages: the shift, in
-// points, that best lines a 40-point patch of `moved` up with `flat`.
-Point shiftAt(const GrayImage &flat, const GrayImage &moved, Point at) {
-  const double s = dpi / 72;
-  const auto cx = std::lround(at.x * s), cy = std::lround(at.y * s);
-  const long half = std::lround(20 * s), reach = std::lround(30 * s);
-  auto value = [](const GrayImage &image, long x, long y) -> int {
-    return x < 0 || y < 0 || x >= image.width || y >= image.height ? 255 : image.at(x, y);
-  };
-  long best = -1, bx = 0, by = 0;
-  for (long dy = -reach; dy <= reach; ++dy)
-    for (long dx = -reach; dx <= reach; ++dx) {
-      long sum = 0;
-      for (long y = -half; y <= half; y += 2)
-        for (long x = -half; x <= half; x += 2)
-          sum += std::abs(value(flat, cx + x, cy + y) - value(moved, cx + x + dx, cy + y + dy));
-      if (best < 0 || sum < best)
-        best = sum, bx = dx, by = dy;
-    }
-  return {static_cast<double>(bx) / s, static_cast<double>(by) / s};
-}
-
-TEST(CaptureSimulator, bentAndFoldedPaperMovesThePrintByWhatItSays) {
-  const SheetLayout layout(exam());
-  const Point centre{306, 396};
-  const Point nearCorner = layout.cornerCenters()[0];
-  struct Case {
-    PaperWarp warp;
-    std::vector<FoldCrease> creases;
-    Point at;
-    Point shift;
-  };
-  const std::vector<Case> cases{
-      {{PaperWarp::Shape::bow, 20, 0, false, false}, {}, centre, {20, 0}},
-      {{PaperWarp::Shape::bow, 20, 0, false, false}, {}, nearCorner, {0, 0}},
-      {{PaperWarp::Shape::bow, 14, 90, true, false}, {}, centre, {0, 14}},
-      {{PaperWarp::Shape::foldedOpen, 25, 180, true, false}, {}, centre, {-25, 0}},
-      {{PaperWarp::Shape::foldedOpen, 25, 180, true, false}, {}, nearCorner, {0, 0}},
-      {{}, {{300, {3, 2}, 0.2}}, {306, 420}, {3, 2}},
-      {{}, {{300, {3, 2}, 0.2}}, {396, 150}, {0, 0}},
-  };
-  const GrayImage flat = captured(copier());
-  for (size_t i = 0; i < cases.size(); ++i) {
-    SCOPED_TRACE(i);
-    PageCapture capture = copier();
-    capture.warp = cases[i].warp;
-    capture.creases = cases[i].creases;
-    const Point shift = shiftAt(flat, captured(capture), cases[i].at);
-    EXPECT_NEAR(shift.x, cases[i].shift.x, 1.5);
-    EXPECT_NEAR(shift.y, cases[i].shift.y, 1.5);
-  }
-}
-
-TEST(CaptureSimulator, marginMarksStayOffWhatIsReadAndHolesShowTheBacking) {
-  const SheetLayout layout(exam());
-  PageCapture capture = copier();
-  capture.backing = 40;
-  capture.margins = {8, 2, MarginMarks::Punched::left, 20, 28, 77};
-  const GrayImage marked = captured(capture);
-  const GrayImage clean = captured(copier());
-  for (int position = 0; position < 60; ++position)
-    ASSERT_EQ(under(marked, layout.rowRect(position)), under(clean, layout.rowRect(position)));
-  for (const Rect &printed : {layout.codeRect(), *layout.idRect(), layout.cornerRect(0),
-                              layout.cornerRect(1), layout.cornerRect(2), layout.cornerRect(3)})
-    EXPECT_EQ(under(marked, printed), under(clean, printed));
-  // Three dark holes down the left edge of US Letter paper…
-  for (const double y : {90.0, 396.0, 702.0})
-    EXPECT_GT(darkShare(marked, {22, y - 6, 12, 12}), 0.9) << y;
-  // …and pencil in the margins, some of it dark by a corner.
-  EXPECT_NE(marked, clean);
-  double byCorners = 0;
-  for (const Rect nook :
-       {Rect{0, 0, 25, 70}, Rect{587, 0, 25, 70}, Rect{0, 722, 25, 70}, Rect{587, 722, 25, 70}})
-    byCorners += darkShare(marked, nook);
-  EXPECT_GT(byCorners, 0.02);
-}
-
-TEST(CaptureSimulator, aShadowDarkensItsRegionToItsLightAndLeavesTheRest) {
-  PageCapture lit = photo();
-  const GrayImage open = captured(lit);
-  lit.shadow = Shadow{{{{0.3, 0.3}, {0.7, 0.3}, {0.7, 0.6}, {0.3, 0.6}}}, 0.5, 1};
-  const GrayImage shaded = captured(lit);
-  int inside = 0, outside = 0;
-  for (int64_t y = 2; y < shaded.height; y += 7)
-    for (int64_t x = 2; x < shaded.width; x += 7) {
-      const double u = (x + 0.5) / 600.0, v = (y + 0.5) / 800.0;
-      const double edge = std::min({std::abs(u - 0.3), std::abs(u - 0.7), std::abs(v - 0.3) * 4 / 3,
-                                    std::abs(v - 0.6) * 4 / 3}) *
-                          600;
-      if (edge < 4)
-        continue;
-      if (u > 0.3 && u < 0.7 && v > 0.3 && v < 0.6) {
-        EXPECT_NEAR(shaded.at(x, y), open.at(x, y) * 0.5, 1.5) << x << ", " << y;
-        ++inside;
-      } else {
-        EXPECT_EQ(shaded.at(x, y), open.at(x, y)) << x << ", " << y;
-        ++outside;
-      }
-    }
-  EXPECT_GT(inside, 200);
-  EXPECT_GT(outside, 200);
-}
-
-// The rows and columns holding paper (bright) rather than desk.
-Rect paperBounds(const GrayImage &photo) {
-  int64_t left = photo.width, right = -1, top = photo.height, bottom = -1;
-  for (int64_t y = 0; y < photo.height; ++y)
-    for (int64_t x = 0; x < photo.width; ++x)
-      if (photo.at(x, y) > 170) {
-        left = std::min(left, x), right = std::max(right, x);
-        top = std::min(top, y), bottom = std::max(bottom, y);
-      }
-  return {static_cast<double>(left), static_cast<double>(top),
-          static_cast<double>(right - left + 1), static_cast<double>(bottom - top + 1)};
-}
-
-TEST(CaptureSimulator, aPhotosPageSpansItsFractionOfTheLongSide) {
-  PageCapture straight = photo();
-  straight.photo.pageFraction = 0.4;
-  const Rect exact = paperBounds(captured(straight));
-  EXPECT_NEAR(exact.height / 800, 0.4, 0.006);
-  EXPECT_NEAR(exact.width / exact.height, 612.0 / 792, 0.01);
-
-  // The small-page condition's own photos, tilted and turned, a reduced copy of each.
-  const CaptureCondition small = *CaptureConditions::named("photo-small");
-  for (int i = 0; i < 3; ++i) {
-    PageCapture capture = CaptureConditions::forSheet(small, i, SheetLayout(exam()));
-    capture.photo.width = 600;
-    capture.photo.height = 800;
-    const Rect found = paperBounds(captured(capture));
-    EXPECT_GE(found.height / 800, capture.photo.pageFraction * 0.95) << i;
-    EXPECT_LE(found.height / 800, capture.photo.pageFraction * 1.2) << i;
-  }
 }
 
 // The JPEG files a PDF holds, byte for byte: each from its start-of-image marker to the end

@@ -56,32 +56,6 @@ TEST(ScanSimulatorDrawing, theSameSheetAndSeedDrawTheSamePage) {
   EXPECT_NE(page, ScanSimulator::drawPage(exam, sheet, 1, dpi, 6)); // the pencil wobbles
 }
 
-TEST(ScanSimulatorDrawing, eachPencilStyleShadesItsBubbleDifferently) {
-  const Exam exam = makeExam(20);
-  const SheetLayout layout(exam);
-  SimulatedSheet sheet = sheetWith(20, {{0, 0}, {1, 1}, {2, 2}, {3, 3}});
-  sheet.styles = {{1, PencilMark::light}, {2, PencilMark::erased}, {3, PencilMark::check}};
-  sheet.extras = {{5, 2, PencilMark::solid}, {30, 0, PencilMark::solid}};
-  const GrayImage page = ScanSimulator::drawPage(exam, sheet, 1, dpi, 1);
-  auto at = [&](int position, int slot) {
-    const Point centre = layout.bubbleCenter(position, slot);
-    return page.darkness(centre.x * dpi / 72, centre.y * dpi / 72, 3.72 * dpi / 72);
-  };
-  const double solid = at(0, 0), light = at(1, 1), erased = at(2, 2), check = at(3, 3);
-  const double blank = at(4, 0);
-  EXPECT_GT(solid, 0.7);
-  EXPECT_GT(light, 0.2);
-  EXPECT_LT(light, 0.5);
-  EXPECT_GT(erased, light);
-  EXPECT_LT(erased, solid - 0.1);
-  EXPECT_GT(check, blank + 0.05);
-  EXPECT_LT(check, solid);
-  EXPECT_LT(blank, 0.12);                                 // the printed letter
-  EXPECT_GT(at(5, 2), 0.7);                               // the extra mark
-  for (double neighbour : {at(0, 1), at(1, 0), at(2, 3)}) // neighbours stay clean
-    EXPECT_LT(neighbour, 0.12);
-}
-
 // The sample class's scan shows first pages; a later page has its own answers and
 // neither name nor ID.
 TEST(ScanSimulatorDrawing, laterPagesCarryTheirOwnAnswersOnly) {
@@ -138,51 +112,6 @@ INSTANTIATE_TEST_SUITE_P(
                       ScanDistortion{180.6, 0.002, 0.985, {2, 2}, 5, 20, 250, 3},
                       ScanDistortion{90, 0, 1, {0, 0}, 4, 0, 255, 8},
                       ScanDistortion{-89.5, 0.003, 0.98, {-3, 6}, 6, 30, 240, 12}));
-
-struct Noise {
-  int noise = 0, specks = 0;
-  uint8_t paper = 255;
-  uint64_t seed = 0;
-};
-
-ScanDistortion distortion(Noise n) {
-  ScanDistortion d;
-  d.noise = n.noise;
-  d.specks = n.specks;
-  d.paper = n.paper;
-  d.seed = n.seed;
-  return d;
-}
-
-TEST(ScannerNoise, paperToneNoiseAndSpecksComeFromTheSeed) {
-  const Size pageSize{100, 80};
-  const GrayImage white = GrayImage::blank(208, 167, 255);
-  const GrayImage toned = ScanSimulator::scanned(white, pageSize, distortion({.paper = 200}), dpi);
-  EXPECT_TRUE(std::ranges::all_of(toned.pixels, [](uint8_t v) { return v == 200; }));
-
-  ScanDistortion noisy = distortion({.noise = 10, .paper = 200, .seed = 41});
-  const GrayImage first = ScanSimulator::scanned(white, pageSize, noisy, dpi);
-  EXPECT_EQ(first, ScanSimulator::scanned(white, pageSize, noisy, dpi));
-  double sum = 0;
-  int changed = 0;
-  for (uint8_t v : first.pixels) {
-    EXPECT_TRUE(v >= 190 && v <= 210);
-    sum += v;
-    changed += v != 200;
-  }
-  EXPECT_NEAR(sum / static_cast<double>(first.pixels.size()), 200, 0.5);
-  EXPECT_GT(changed, static_cast<int>(first.pixels.size()) / 2);
-  noisy.seed = 42;
-  EXPECT_NE(first, ScanSimulator::scanned(white, pageSize, noisy, dpi));
-
-  const GrayImage specked =
-      ScanSimulator::scanned(white, pageSize, distortion({.specks = 25, .seed = 9}), dpi);
-  const auto dark = std::ranges::count_if(specked.pixels, [](uint8_t v) { return v < 128; });
-  EXPECT_GE(dark, 20);
-  EXPECT_LE(dark, 25 * 9);
-  EXPECT_TRUE(std::ranges::all_of(specked.pixels,
-                                  [](uint8_t v) { return v == 255 || (v >= 40 && v < 120); }));
-}
 
 TEST(ScanPDF, onePageOfEightBitGrayPerImageAtTheFirstImagesSize) {
   EXPECT_EQ(ScanSimulator::scanPDF({}), std::nullopt);

@@ -108,18 +108,6 @@ Bytes handWrittenPdf(const std::vector<std::string> &objects) {
   return Bytes(text.begin(), text.end());
 }
 
-Bytes emptyPagesPdf(int pages, const std::string &mediaBox) {
-  std::string kids;
-  for (int page = 0; page < pages; ++page)
-    kids += std::to_string(page + 3) + " 0 R ";
-  std::vector<std::string> objects{"<< /Type /Catalog /Pages 2 0 R >>",
-                                   "<< /Type /Pages /Kids [" + kids + "] /Count " +
-                                       std::to_string(pages) + " >>"};
-  objects.resize(static_cast<size_t>(pages) + 2,
-                 "<< /Type /Page /Parent 2 0 R /MediaBox [" + mediaBox + "] /Resources << >> >>");
-  return handWrittenPdf(objects);
-}
-
 Bytes withExifOrientation(const Bytes &jpeg, uint16_t orientation) {
   const uint8_t exif[] = {0xFF, 0xE1, 0x00, 0x22, 'E', 'x', 'i', 'f', 0, 0,
                           // TIFF header, big-endian, IFD at offset 8

@@ -25,8 +25,6 @@ Bytes scannedPdf(const std::vector<GrayImage> &pages, Size pageSize, ScanDepth d
 // A PDF written by hand: `objects` are the bodies of objects 1, 2, … (the catalog first),
 // joined with a cross-reference table.
 Bytes handWrittenPdf(const std::vector<std::string> &objects);
-// A PDF of `pages` pages with nothing on them but their media box ("0 0 612 792").
-Bytes emptyPagesPdf(int pages, const std::string &mediaBox);
 
 // `jpeg` with an EXIF segment carrying `orientation` right after its start marker.
 Bytes withExifOrientation(const Bytes &jpeg, uint16_t orientation);
