@@ -131,7 +131,8 @@ TEST(AppModelGrading, filesThatCantBeGradedAreNamedInTheMessage) {
   EXPECT_TRUE(setup.current().issues.empty());
 }
 
-TEST(AppModelGrading, aBubbledKeyIsReadIntoTheKeyCheckOrSaysWhyNot) {
+// A key sheet read alone, and a cancelled key check, are the key check screen's tests.
+TEST(AppModelGrading, aBubbledKeyAmongTheScansIsReadIntoTheKeyCheck) {
   GradingSetup setup;
   AppModel &model = *setup.model;
   fs::path scan = setup.dir / "with key.pdf";
@@ -153,19 +154,6 @@ TEST(AppModelGrading, aBubbledKeyIsReadIntoTheKeyCheckOrSaysWhyNot) {
   EXPECT_EQ(setup.current().exam.key[9].correct, (std::set<int>{2}));
   EXPECT_TRUE(model.hasPendingSave(setup.doc.exam.id));
 
-  // Read on its own, a key sheet grades nothing; cancelled, the typed key stays.
-  writeScan(setup.dir / "key.pdf", setup.doc.exam,
-            {keySheet(setup.doc.exam, {3, 2, 1, 0, 3, 2, 1, 0, 3, 2})});
-  model.scanAnswerKey(setup.dir / "key.pdf");
-  ASSERT_TRUE(model.progress());
-  ASSERT_TRUE(waitUntilIdle(model));
-  ASSERT_TRUE(model.keyCheck());
-  EXPECT_EQ(model.keyCheck()->gradingNote, std::nullopt);
-  EXPECT_EQ(model.keyCheck()->key.answers[0].choice, 3);
-  const auto key = setup.current().exam.key;
-  model.cancelKeyCheck();
-  EXPECT_EQ(setup.current().exam.key, key);
-  EXPECT_EQ(setup.current().sheets.size(), 1u);
 }
 
 // A sheet graded once, with the teacher's decision on its blank row, scanned again.

@@ -87,21 +87,21 @@ TEST(Desktop, theWindowComesBackWithItsSizeAndPanes) {
 }
 
 TEST(Desktop, helpAndVersionPrintWithoutADisplay) {
-  for (const char *option : {"--help", "--version"}) {
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  for (const char *variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+    environment.remove(variable);
+  for (const auto &[option, expected] :
+       {std::pair{"--help", "Usage:.*--version"}, std::pair{"--version", "^Ovalon \\d+\\.\\d+"}}) {
     QProcess app;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char *variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-      environment.remove(variable);
     app.setProcessEnvironment(environment);
     app.start(OVALON_APP, {option});
     ASSERT_TRUE(app.waitForFinished(30000)) << option;
     QString out = QString::fromUtf8(app.readAllStandardOutput());
     EXPECT_EQ(app.exitStatus(), QProcess::NormalExit) << option;
     EXPECT_EQ(app.exitCode(), 0) << option << app.readAllStandardError().toStdString();
-    if (std::string(option) == "--help")
-      EXPECT_TRUE(out.contains("Usage:") && out.contains("--version")) << out.toStdString();
-    else
-      EXPECT_TRUE(out.contains(QRegularExpression("^Ovalon \\d+\\.\\d+"))) << out.toStdString();
+    EXPECT_TRUE(
+        out.contains(QRegularExpression(expected, QRegularExpression::DotMatchesEverythingOption)))
+        << out.toStdString();
   }
 }
 
