@@ -5,29 +5,24 @@
 namespace ovalon {
 namespace {
 
-TEST(CSVLine, joinsPlainCellsWithCommas) {
-  EXPECT_EQ(CSV::line({"1042", "Nguyen", "An", "", "87.5"}), "1042,Nguyen,An,,87.5");
-  EXPECT_EQ(CSV::line({}), "");
-  EXPECT_EQ(CSV::line({""}), "");
-}
-
 TEST(CSVLine, guardsFormulaButNotNegativeNumber) {
-  EXPECT_EQ(CSV::line({"=SUM(A1)"}), "'=SUM(A1)");
-  EXPECT_EQ(CSV::line({"-Smith"}), "'-Smith");
-  EXPECT_EQ(CSV::line({"+cmd"}), "'+cmd");
-  EXPECT_EQ(CSV::line({"@A1"}), "'@A1");
   EXPECT_EQ(CSV::line({"=", "-", "+."}), "'=,'-,'+.");
   for (const char *number : {"-3", "-5", "+1.5e3", "-2.", "-.5", "+0", "-1E-7"})
     EXPECT_EQ(CSV::line({number}), number);
-  // Not plain decimal numbers: trailing text, spaces, hexadecimal, infinity, bare exponent.
-  for (const char *text : {"- 3", "-3x", "+0x1p3", "-inf", "-nan", "-1e", "+e5", "-1e+"})
+  // Formulas, and what isn't a plain decimal number: trailing text, spaces, hexadecimal,
+  // infinity, bare exponent.
+  for (const char *text : {"=SUM(A1)", "-Smith", "+cmd", "@A1", "- 3", "-3x", "+0x1p3", "-inf",
+                           "-nan", "-1e", "+e5", "-1e+"})
     EXPECT_EQ(CSV::line({text}), "'" + std::string(text));
   EXPECT_EQ(CSV::line({"-3 "}), "\"'-3 \"");
   // A number that does not start with a formula character is never touched.
   EXPECT_EQ(CSV::line({"3e"}), "3e");
 }
 
-TEST(CSVLine, quotesCellsThatWouldBreakTheLine) {
+TEST(CSVLine, joinsCellsQuotingThoseThatWouldBreakTheLine) {
+  EXPECT_EQ(CSV::line({"1042", "Nguyen", "An", "", "87.5"}), "1042,Nguyen,An,,87.5");
+  EXPECT_EQ(CSV::line({}), "");
+  EXPECT_EQ(CSV::line({""}), "");
   EXPECT_EQ(CSV::line({"O'Brien, Jr.", "x"}), "\"O'Brien, Jr.\",x");
   EXPECT_EQ(CSV::line({"Say \"hi\""}), "\"Say \"\"hi\"\"\"");
   EXPECT_EQ(CSV::line({"two\nlines", "cr\rhere"}), "\"two\nlines\",\"cr\rhere\"");

@@ -8,32 +8,24 @@ namespace ovalon {
 namespace {
 
 // Sets the formatting locale for one test and puts the previous one back.
-class LocaleScope {
-public:
-  explicit LocaleScope(const char *name) : previous_(icu::Locale::getDefault()) {
+struct LocaleScope {
+  icu::Locale previous = icu::Locale::getDefault();
+  explicit LocaleScope(const char *name) { set(icu::Locale(name)); }
+  ~LocaleScope() { set(previous); }
+  static void set(const icu::Locale &locale) {
     UErrorCode status = U_ZERO_ERROR;
-    icu::Locale::setDefault(icu::Locale(name), status);
+    icu::Locale::setDefault(locale, status);
   }
-  ~LocaleScope() {
-    UErrorCode status = U_ZERO_ERROR;
-    icu::Locale::setDefault(previous_, status);
-  }
-
-private:
-  icu::Locale previous_;
 };
 
 // Midday UTC, so the calendar day is the same in every time zone within twelve hours.
 const Date midday = Date::fromUnixTime(1'780'142'400); // 2026-05-30 12:00 UTC
 
-TEST(DateText, americanEnglishLongAndAbbreviatedStylesWithoutTime) {
+TEST(DateText, longAndAbbreviatedStylesWithoutTimeInTheUsersLocale) {
   LocaleScope english("en_US");
   EXPECT_EQ(DateText::longStyle(midday), "May 30, 2026");
   EXPECT_EQ(DateText::abbreviated(Date::fromUnixTime(1'765'022'400)), "Dec 6, 2025");
   EXPECT_EQ(DateText::longStyle(Date::fromUnixTime(1'765'022'400)), "December 6, 2025");
-}
-
-TEST(DateText, followsTheUsersLocale) {
   LocaleScope german("de_DE");
   EXPECT_EQ(DateText::longStyle(midday), "30. Mai 2026");
 }

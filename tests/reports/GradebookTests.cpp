@@ -31,33 +31,17 @@ ScannedSheet numbered(ScannedSheet sheet, int number) {
   return sheet;
 }
 
-TEST(Gradebook, emptyClassIsByteOrderMarkAndHeader) {
-  Exam exam = examWithKey(3, 4, {A, B, C});
-  Bytes bytes = Gradebook::data(exam, {}, {}, false);
-  std::string expected = "\xEF\xBB\xBF" + header + "\r\n";
-  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), expected);
-}
-
 TEST(Gradebook, listsAbsentStudentsWithThePossiblePointsOnly) {
   Exam exam = examWithKey(4, 4, {A, B, C, D});
-  exam.setKey(3, {D}, 2, false);
+  exam.setKey(3, {D}, 2.5, false);
   std::vector<Student> roster{
       {"1001", "Carla", "Young"}, {"1002", "Ben", "Adams"}, {"1003", "Dana", "Moss"}};
   std::vector<ScannedSheet> sheets{numbered(sheetAnswering(exam, {A, B, C, D}, 0, "1003"), 1),
-                                   numbered(sheetAnswering(exam, {A, A, A, A}, 0, "01001"), 2)};
-  EXPECT_EQ(linesOf(Gradebook::csv(exam, roster, sheets, false)),
-            (std::vector<std::string>{header, "1002,Adams,Ben,,,5,", "1003,Moss,Dana,A,5,5,100.0",
-                                      "1001,Young,Carla,A,1,5,20.0"}));
-}
-
-TEST(Gradebook, fractionalScoresAndPercentWithOneDecimal) {
-  Exam exam = examWithKey(4, 4, {});
-  for (int q = 0; q < 4; ++q)
-    exam.setKey(q, {A}, 2.5, false);
-  auto lines = linesOf(
-      Gradebook::csv(exam, {}, {numbered(sheetAnswering(exam, {A, A, A, B}, 0, "7"), 1)}, false));
-  ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(lines[1], "7,,,A,7.5,10,75.0");
+                                   numbered(sheetAnswering(exam, {A, A, A, D}, 0, "01001"), 2)};
+  EXPECT_EQ(
+      linesOf(Gradebook::csv(exam, roster, sheets, false)),
+      (std::vector<std::string>{header, "1002,Adams,Ben,,,5.5,", "1003,Moss,Dana,A,5.5,5.5,100.0",
+                                "1001,Young,Carla,A,3.5,5.5,63.6"}));
 }
 
 TEST(Gradebook, unmatchedSheetsFollowTheClassByIDThenNumber) {
@@ -67,7 +51,7 @@ TEST(Gradebook, unmatchedSheetsFollowTheClassByIDThenNumber) {
   std::vector<ScannedSheet> sheets{
       numbered(sheetAnswering(exam, {A, B}, 0, ""), 4),
       numbered(sheetAnswering(exam, {A, B}, 0, "900"), 3),
-      numbered(sheetAnswering(exam, {D, D}, 1, "10?4"), 2), // unclear: no student ID
+      numbered(sheetAnswering(exam, {D, D}, 6, "10?4"), 2), // unclear ID, unknown version
       numbered(sheetAnswering(exam, {A, A}, 0, "5"), 9),
       numbered(sheetAnswering(exam, {A, A}, 0, "0005"), 7),
       numbered(sheetAnswering(exam, {A, A}, 0, "80"), 1),
@@ -78,7 +62,7 @@ TEST(Gradebook, unmatchedSheetsFollowTheClassByIDThenNumber) {
                        "6,adams,al,,,2,",
                        "5,Zimmer,Zoë,A,1,2,50.0", // the same student twice, by sheet number
                        "5,Zimmer,Zoë,A,1,2,50.0",
-                       ",,Sheet 2,B,0,2,0.0", // no ID sorts first among the unmatched
+                       ",,Sheet 2,?,0,2,0.0", // no ID sorts first among the unmatched
                        ",,Sheet 4,A,2,2,100.0",
                        "80,,,A,1,2,50.0", // IDs compare by numeric value
                        "900,,,A,2,2,100.0",
@@ -95,10 +79,10 @@ TEST(Gradebook, sortsNamesCaseInsensitivelyWithAbsentStudentsAfterSheetsOfTheSam
   std::vector<Student> roster{{"3", "Ann", "baker"}, {"1", "Ann", "Baker"}, {"2", "Bo", "Adams"}};
   std::vector<ScannedSheet> sheets{numbered(sheetAnswering(exam, {A}, 0, "1"), 1)};
   auto rows = Gradebook::rows(exam, roster, sheets, false);
-  ASSERT_EQ(rows.size(), 3u);
-  EXPECT_EQ(rows[0].fields[0], "2");
-  EXPECT_EQ(rows[1].fields[0], "1") << "sheet rows come before absent students of equal name";
-  EXPECT_EQ(rows[2].fields[0], "3");
+  std::vector<std::string> ids;
+  for (const auto &row : rows)
+    ids.push_back(row.fields[0]);
+  EXPECT_EQ(ids, (std::vector<std::string>{"2", "1", "3"}));
 }
 
 TEST(Gradebook, excludedSheetsAreLeftOutAndTheirStudentListedAbsent) {
@@ -108,8 +92,9 @@ TEST(Gradebook, excludedSheetsAreLeftOutAndTheirStudentListedAbsent) {
   excluded.excluded = true;
   ScannedSheet stranger = numbered(sheetAnswering(exam, {A, B}, 0, "44"), 2);
   stranger.excluded = true;
-  EXPECT_EQ(linesOf(Gradebook::csv(exam, roster, {excluded, stranger}, false)),
-            (std::vector<std::string>{header, "1,Lee,Ann,,,2,"}));
+  const Bytes bytes = Gradebook::data(exam, roster, {excluded, stranger}, false);
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()),
+            "\xEF\xBB\xBF" + header + "\r\n1,Lee,Ann,,,2,\r\n");
 }
 
 TEST(Gradebook, followsTheTeachersIDDecision) {
@@ -154,13 +139,6 @@ TEST(Gradebook, answersInMasterOrderWithMasterLetters) {
   // Absent students get empty answer cells.
   auto absent = linesOf(Gradebook::csv(exam, {{"9", "Al", "Ray"}}, {}, true));
   EXPECT_EQ(absent[1], "9,Ray,Al,,,4,,,,,");
-}
-
-TEST(Gradebook, versionBeyondTheLettersShowsAQuestionMark) {
-  Exam exam = examWithKey(1, 4, {A});
-  auto lines =
-      linesOf(Gradebook::csv(exam, {}, {numbered(sheetAnswering(exam, {A}, 6, ""), 1)}, false));
-  EXPECT_EQ(lines[1], ",,Sheet 1,?,0,1,0.0");
 }
 
 } // namespace

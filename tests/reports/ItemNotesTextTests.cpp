@@ -9,9 +9,7 @@ namespace ovalon {
 namespace {
 
 // Every character one unit wide, so line widths can be counted by eye.
-double characters(std::string_view text) {
-  return static_cast<double>(text.size());
-}
+const auto characters = [](std::string_view text) { return static_cast<double>(text.size()); };
 
 TEST(ItemNotesText, notesShareLinesWhileTheyFitAndNothingIsCut) {
   const std::vector<ItemNote> three{ItemNote::unusedDistractor(0), ItemNote::unusedDistractor(2),

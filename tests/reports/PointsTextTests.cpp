@@ -6,14 +6,15 @@ namespace ovalon {
 namespace {
 
 TEST(PointsText, wholeNumbersHaveNoDecimalsAndOthersAtMostTwo) {
-  EXPECT_EQ(pointsText(3), "3");
-  EXPECT_EQ(pointsText(0), "0");
-  EXPECT_EQ(pointsText(12), "12");
-  EXPECT_EQ(pointsText(2.5), "2.5");
-  EXPECT_EQ(pointsText(2.25), "2.25");
-  EXPECT_EQ(pointsText(1.0 / 3), "0.33");
-  EXPECT_EQ(pointsText(0.999), "1");
-  EXPECT_EQ(pointsText(-1.5), "-1.5");
+  for (auto [points, text] : {std::pair{3.0, "3"},
+                              {0.0, "0"},
+                              {12.0, "12"},
+                              {2.5, "2.5"},
+                              {2.25, "2.25"},
+                              {1.0 / 3, "0.33"},
+                              {0.999, "1"},
+                              {-1.5, "-1.5"}})
+    EXPECT_EQ(pointsText(points), text) << points;
 }
 
 } // namespace

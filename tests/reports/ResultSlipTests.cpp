@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace ovalon {
@@ -33,29 +33,25 @@ ScannedSheet settled(ScannedSheet sheet, int number = 1) {
   return sheet;
 }
 
-TEST(ResultSlip, listsWrongAndBlankAnswersInPrintedTerms) {
+TEST(ResultSlip, listsWrongAndBlankAnswersInPrintedTermsButNeverDroppedQuestions) {
   Exam exam = examWithKey(5, 4, {A, B, C, D, A});
   exam.setKey(4, {A, C}, 2, false);
-  const ResultSlip slip = ResultSlip::make(
-      settled(sheetAnswering(exam, {A, C, std::nullopt, D, B})), exam, "Ada Park", "1001");
-  EXPECT_EQ(slip.name, "Ada Park");
-  EXPECT_EQ(slip.studentID, "1001");
-  EXPECT_EQ(slip.version, "A");
-  EXPECT_FALSE(slip.showsVersion);
-  EXPECT_EQ(slip.earned, 2);
-  EXPECT_EQ(slip.possible, 6);
+  exam.setKey(3, {D}, 1, true);
+  ResultSlip slip = ResultSlip::make(settled(sheetAnswering(exam, {A, C, std::nullopt, B, B})),
+                                     exam, "Ada Park", "1001");
+  EXPECT_EQ(std::tie(slip.name, slip.studentID, slip.version, slip.showsVersion),
+            std::make_tuple("Ada Park", "1001", "A", false));
+  EXPECT_EQ(std::pair(slip.earned, slip.possible), std::pair(1.0, 5.0));
   EXPECT_EQ(slip.misses,
             (std::vector<Miss>{{2, "C", "B"}, {3, std::nullopt, "C"}, {5, "B", "A/C"}}));
-}
-
-TEST(ResultSlip, everythingRightLeavesNoMissesAndDroppedQuestionsNeverCount) {
-  Exam exam = examWithKey(4, 4, {A, B, C, D});
-  exam.setKey(2, {C}, 1, true);
-  const ResultSlip slip =
-      ResultSlip::make(settled(sheetAnswering(exam, {A, B, D, D})), exam, "Sheet 1", "");
+  slip = ResultSlip::make(settled(sheetAnswering(exam, {A, B, C, A, C})), exam, "Sheet 1", "");
   EXPECT_TRUE(slip.misses.empty());
-  EXPECT_EQ(slip.earned, 3);
-  EXPECT_EQ(slip.possible, 3);
+  EXPECT_EQ(slip.earned, 5);
+  ScannedSheet unknown = settled(sheetAnswering(exam, {D, D, D, D, D}));
+  unknown.version = 3;
+  slip = ResultSlip::make(unknown, exam, "Sheet 1", "");
+  EXPECT_EQ(slip.version, "?");
+  EXPECT_TRUE(slip.misses.empty());
 }
 
 TEST(ResultSlip, shuffledVersionShowsTheNumbersAndLettersPrintedOnIt) {
@@ -69,15 +65,6 @@ TEST(ResultSlip, shuffledVersionShowsTheNumbersAndLettersPrintedOnIt) {
   EXPECT_EQ(slip.version, "B");
   EXPECT_EQ(slip.earned, 1);
   EXPECT_EQ(slip.misses, (std::vector<Miss>{{1, "A", "B"}, {3, "D", "C"}}));
-}
-
-TEST(ResultSlip, unknownVersionGivesQuestionMarkAndNoMisses) {
-  Exam exam = examWithKey(3, 4, {A, B, C});
-  ScannedSheet sheet = settled(sheetAnswering(exam, {D, D, D}));
-  sheet.version = 3;
-  const ResultSlip slip = ResultSlip::make(sheet, exam, "Sheet 1", "");
-  EXPECT_EQ(slip.version, "?");
-  EXPECT_TRUE(slip.misses.empty());
 }
 
 TEST(ResultSlip, allNamesSheetsAndKeepsTheGradebookOrder) {
@@ -126,43 +113,32 @@ Bytes slipsPDF(const std::vector<ResultSlip> &slips, SlipLayout layout, Exam exa
 }
 
 TEST(SlipsPDF, onePerPageShowsScoreDetailsMissesAndFooter) {
-  const std::vector<ResultSlip> slips{
-      slipFor("Ada Park", {{3, std::nullopt, "C"}, {12, "B", "A/D"}}), slipFor("Ben Ode")};
+  std::vector<ResultSlip> slips{slipFor("Ada Park", {{3, std::nullopt, "C"}, {12, "B", "A/D"}}),
+                                slipFor("Ben Ode"), slipFor("Sheet 4", {{1, "A", "B"}})};
+  slips[2].studentID.clear();
+  slips[2].showsVersion = false;
   const Bytes pdf = slipsPDF(slips, SlipLayout::onePerPage);
   const auto facts = pdfFacts(pdf);
   ASSERT_TRUE(facts);
-  EXPECT_EQ(facts->pageCount, 2);
+  EXPECT_EQ(facts->pageCount, 3);
   EXPECT_EQ(facts->title, "Unit Quiz Result Slips");
   EXPECT_EQ(facts->pageSize, (Size{612, 792}));
 
-  const auto first = pdfPageLines(pdf, 0);
-  EXPECT_TRUE(hasLine(first, "Unit Quiz")) << ::testing::PrintToString(first);
-  EXPECT_TRUE(hasLine(first, "Ada Park 75.0%"));
-  EXPECT_TRUE(hasLine(first, "ID 1001 · Version B · " + DateText::abbreviated(today)));
-  EXPECT_TRUE(hasLine(first, "7.5 of 10 points"));
-  EXPECT_TRUE(hasLine(first, "2 questions to look at again"));
-  EXPECT_TRUE(hasLine(first, "# Your answer Right answer"));
-  EXPECT_TRUE(mentions(first, "3. blank C"));
-  EXPECT_TRUE(mentions(first, "12. B A/D"));
-  EXPECT_TRUE(hasLine(first, "Ovalon · Page 1 of 2"));
+  const auto first = pdfPageLines(pdf, 0), second = pdfPageLines(pdf, 1);
+  for (const std::string &line : std::vector<std::string>{
+           "Unit Quiz", "Ada Park 75.0%", "7.5 of 10 points",
+           "ID 1001 · Version B · " + DateText::abbreviated(today), "2 questions to look at again",
+           "# Your answer Right answer", "Ovalon · Page 1 of 3"})
+    EXPECT_TRUE(hasLine(first, line)) << line << ::testing::PrintToString(first);
+  for (const char *line : {"Unit Quiz", "Every question right. Well done!", "Ovalon · Page 2 of 3"})
+    EXPECT_TRUE(hasLine(second, line)) << line;
+  EXPECT_TRUE(mentions(first, "3. blank C") && mentions(first, "12. B A/D"));
   EXPECT_FALSE(mentions(first, "Well done"));
-
-  const auto second = pdfPageLines(pdf, 1);
-  EXPECT_TRUE(hasLine(second, "Unit Quiz"));
-  EXPECT_TRUE(hasLine(second, "Every question right. Well done!"));
-  EXPECT_FALSE(mentions(second, "Your answer"));
-  EXPECT_FALSE(mentions(second, "look at again"));
-  EXPECT_TRUE(hasLine(second, "Ovalon · Page 2 of 2"));
-}
-
-TEST(SlipsPDF, leavesOutVersionWithOneVersionAndIDWhenThereIsNone) {
-  ResultSlip slip = slipFor("Sheet 4", {{1, "A", "B"}});
-  slip.studentID.clear();
-  slip.showsVersion = false;
-  const auto lines = pdfPageLines(slipsPDF({slip}, SlipLayout::onePerPage), 0);
-  EXPECT_TRUE(hasLine(lines, DateText::abbreviated(today))) << ::testing::PrintToString(lines);
-  EXPECT_FALSE(mentions(lines, "Version"));
-  EXPECT_TRUE(hasLine(lines, "1 question to look at again"));
+  const auto third = pdfPageLines(pdf, 2);
+  EXPECT_TRUE(hasLine(third, DateText::abbreviated(today)) &&
+              hasLine(third, "1 question to look at again"));
+  EXPECT_FALSE(mentions(third, "Version"));
+  EXPECT_FALSE(mentions(second, "Your answer") || mentions(second, "look at again"));
 }
 
 TEST(SlipsPDF, tooManyMissesEndWithCountOfThoseNotShown) {
@@ -175,9 +151,8 @@ TEST(SlipsPDF, tooManyMissesEndWithCountOfThoseNotShown) {
   int shown = 0;
   for (int n = 1; n <= 200; ++n)
     shown += mentions(lines, std::to_string(n) + ". A B") ? 1 : 0;
-  ASSERT_GT(shown, 20);
-  ASSERT_LT(shown, 200);
-  EXPECT_TRUE(mentions(lines, "+" + std::to_string(200 - shown))) << shown;
+  ASSERT_TRUE(shown > 20 && shown < 200) << shown;
+  EXPECT_TRUE(mentions(lines, "+" + std::to_string(200 - shown)));
   EXPECT_TRUE(mentions(lines, std::to_string(shown) + ". A B"));
   EXPECT_FALSE(mentions(lines, std::to_string(shown + 1) + ". A B"));
 }
@@ -189,22 +164,11 @@ TEST(SlipsPDF, fourPerPagePlacesSlipsInReadingOrder) {
   const Bytes pdf = slipsPDF(slips, SlipLayout::fourPerPage);
   ASSERT_EQ(pdfFacts(pdf)->pageCount, 3);
   for (int page = 0; page < 3; ++page) {
-    SCOPED_TRACE(page);
     const auto lines = pdfPageLines(pdf, page);
     EXPECT_FALSE(mentions(lines, "Ovalon · Page"));
-    // Each occupied quarter has its slip, the empty ones none.
-    const auto image = testing::renderPdfPage(pdf, page, 72);
-    ASSERT_TRUE(image);
-    for (int place = 0; place < 4; ++place) {
-      const Rect quarter{place % 2 ? 330.0 : 24.0, place < 2 ? 24.0 : 420.0, 258, 348};
-      EXPECT_EQ(testing::region(*image, quarter, 72).darkCount > 0, page * 4 + place < 9)
-          << "place " << place;
-    }
+    for (int i = 1; i <= 9; ++i)
+      EXPECT_EQ(mentions(lines, "Student Number " + std::to_string(i)), (i - 1) / 4 == page) << i;
   }
-  const auto last = pdfPageLines(pdf, 2);
-  EXPECT_TRUE(mentions(last, "Student Number 9"));
-  EXPECT_FALSE(mentions(last, "Student Number 8"));
-  EXPECT_TRUE(mentions(pdfPageLines(pdf, 0), "Student Number 2"));
 }
 
 } // namespace
