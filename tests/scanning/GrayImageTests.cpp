@@ -1,9 +1,7 @@
 #include "scanning/GrayImage.h"
 
-#include "scanning/Grader.h"
 #include "support/ScannedPdf.h"
 #include "support/TempDir.h"
-#include "support/TestSheetPage.h"
 
 #include <cairo.h>
 #include <gtest/gtest.h>
@@ -271,42 +269,6 @@ TEST(GrayImageCodecs, badAndHugePicturesGiveNothing) {
   for (const auto &[name, bytes] : refused) {
     EXPECT_LT(bytes.size(), 1'000'000u) << name;
     EXPECT_FALSE(GrayImage::fromImageData(bytes)) << name;
-  }
-}
-
-// A letter sheet at 860 dpi, 7310 × 9460 pixels, and a long strip: decoded reduced so the
-// longer side is 4000 pixels, and the sheet still grades.
-TEST(GrayImageCodecs, largePicturesAreDecodedReducedToTheCap) {
-  testing::TempDir dir;
-  const auto strip = GrayImage::fromImageData(*GrayImage::blank(5000, 1, 30).pngData());
-  ASSERT_TRUE(strip);
-  EXPECT_EQ(strip->width, 4000);
-  EXPECT_EQ(strip->at(1234, 0), 30);
-
-  const Exam exam = testing::testExam(20, 4, 0, Paper::letter);
-  const SheetLayout layout(exam);
-  std::vector<testing::PencilMark> marks;
-  for (int position = 0; position < exam.questionCount; ++position)
-    marks.push_back(testing::answerMark(layout, position, (position * 3) % 4));
-  const GrayImage sheet = testing::renderSheetPage(exam, 1, 860, marks);
-  const std::vector<std::pair<std::string, Bytes>> files{
-      {"sheet.jpg", *sheet.jpegData(0.85)},
-      {"sheet.png", *sheet.pngData()},
-      {"sheet.tif", tiffOf(dir, sheet, ORIENTATION_TOPLEFT)},
-  };
-  for (const auto &[name, bytes] : files) {
-    SCOPED_TRACE(name);
-    const auto decoded = GrayImage::fromImageData(bytes);
-    ASSERT_TRUE(decoded);
-    EXPECT_EQ(decoded->height, 4000);
-    EXPECT_NEAR(static_cast<double>(decoded->width), 4000.0 * 612 / 792, 2);
-    testing::writeBytes(dir / name, bytes);
-    const auto outcomes = Grader::gradeImageFile(dir / name, exam);
-    ASSERT_TRUE(outcomes);
-    ASSERT_EQ(outcomes->size(), 1u);
-    ASSERT_FALSE((*outcomes)[0].problem);
-    for (const QuestionRead &row : (*outcomes)[0].questions)
-      EXPECT_EQ(row.mark.choice, (row.position * 3) % 4) << row.position;
   }
 }
 

@@ -78,19 +78,29 @@ void expectDecodedLikeRendered(const fs::path &path, int index) {
   EXPECT_LT(d.farShare, 0.02) << path << " page " << index;
 }
 
-// A one-page PDF drawing one image stream with `content`; `pageExtra` goes into the page.
+// A one-page PDF, written by hand, drawing one image stream with `content`; `pageExtra` goes
+// into the page.
 Bytes imagePdf(const std::string &imageDict, const Bytes &samples, const std::string &content,
                const std::string &pageExtra = "", const std::string &resourcesExtra = "") {
-  return testing::handWrittenPdf(
-      {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-       "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Contents 4 0 R /Resources << "
-       "/XObject << /Im0 5 0 R >> /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont "
-       "/Helvetica >> >> " +
-           resourcesExtra + " >> " + pageExtra + " >>",
-       "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream",
-       "<< /Type /XObject /Subtype /Image " + imageDict + " /Length " +
-           std::to_string(samples.size()) + " >>\nstream\n" +
-           std::string(samples.begin(), samples.end()) + "\nendstream"});
+  const std::vector<std::string> objects{
+      "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+      "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Contents 4 0 R /Resources << "
+      "/XObject << /Im0 5 0 R >> /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont "
+      "/Helvetica >> >> " +
+          resourcesExtra + " >> " + pageExtra + " >>",
+      "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream",
+      "<< /Type /XObject /Subtype /Image " + imageDict + " /Length " +
+          std::to_string(samples.size()) + " >>\nstream\n" +
+          std::string(samples.begin(), samples.end()) + "\nendstream"};
+  std::string text = "%PDF-1.4\n", xref = "xref\n0 6\n0000000000 65535 f \n";
+  for (size_t i = 0; i < objects.size(); ++i) {
+    const std::string offset = std::to_string(text.size());
+    xref += std::string(10 - offset.size(), '0') + offset + " 00000 n \n";
+    text += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+  }
+  text += xref + "trailer\n<< /Size 6 /Root 1 0 R >>\nstartxref\n" + std::to_string(text.size()) +
+          "\n%%EOF\n";
+  return Bytes(text.begin(), text.end());
 }
 
 std::string sizeKeys(const GrayImage &image) {

@@ -2,11 +2,12 @@
 #include "simulator/CaptureConditions.h"
 #include "simulator/CaptureSimulator.h"
 #include "simulator/ClassSimulator.h"
-#include "support/PageWarp.h"
 #include "support/TestSheetPage.h"
 
 #include <gtest/gtest.h>
+#include <opencv2/imgproc.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -152,10 +153,21 @@ GrayImage answersMoved(Point shift) {
     return t * t * (3 - 2 * t);
   };
   const GrayImage page = CaptureSimulator::capture(exam(), student(), 1, copier()).image;
-  return testing::warped(page, layout().pageSize, [&](Point p) {
-    const double weight = ramp(p.y, 205, 245) * (1 - ramp(p.y, 728, 743));
-    return Point{shift.x * weight, shift.y * weight};
-  });
+  const double scale = static_cast<double>(page.width) / layout().pageSize.width;
+  cv::Mat mapX(static_cast<int>(page.height), static_cast<int>(page.width), CV_32F);
+  cv::Mat mapY(mapX.size(), CV_32F);
+  for (int y = 0; y < mapX.rows; ++y)
+    for (int x = 0; x < mapX.cols; ++x) {
+      // The shift is smooth, so it is taken at the place it lands.
+      const double along = (y + 0.5) / scale;
+      const double weight = ramp(along, 205, 245) * (1 - ramp(along, 728, 743));
+      mapX.at<float>(y, x) = static_cast<float>(x - shift.x * weight * scale);
+      mapY.at<float>(y, x) = static_cast<float>(y - shift.y * weight * scale);
+    }
+  cv::Mat out;
+  cv::remap(cv::Mat(mapX.size(), CV_8UC1, const_cast<uint8_t *>(page.pixels.data())), out, mapX,
+            mapY, cv::INTER_LINEAR, cv::BORDER_CONSTANT, cv::Scalar(255));
+  return GrayImage(out.cols, out.rows, std::vector<uint8_t>(out.datastart, out.dataend));
 }
 
 // Where the rows sit a whole row or a whole bubble away from their places, every bubble still

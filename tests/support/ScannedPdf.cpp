@@ -94,20 +94,6 @@ Bytes scannedPdf(const std::vector<GrayImage> &pages, Size pageSize, ScanDepth d
   return bytes;
 }
 
-Bytes handWrittenPdf(const std::vector<std::string> &objects) {
-  std::string text = "%PDF-1.4\n";
-  std::string xref = "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
-  for (size_t i = 0; i < objects.size(); ++i) {
-    const std::string offset = std::to_string(text.size());
-    xref += std::string(10 - offset.size(), '0') + offset + " 00000 n \n";
-    text += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
-  }
-  const size_t start = text.size();
-  text += xref + "trailer\n<< /Size " + std::to_string(objects.size() + 1) +
-          " /Root 1 0 R >>\nstartxref\n" + std::to_string(start) + "\n%%EOF\n";
-  return Bytes(text.begin(), text.end());
-}
-
 Bytes withExifOrientation(const Bytes &jpeg, uint16_t orientation) {
   const uint8_t exif[] = {0xFF, 0xE1, 0x00, 0x22, 'E', 'x', 'i', 'f', 0, 0,
                           // TIFF header, big-endian, IFD at offset 8

@@ -22,10 +22,6 @@ enum class ScanDepth {
 // `pageSize` points, the way a scanner writes a scan.
 Bytes scannedPdf(const std::vector<GrayImage> &pages, Size pageSize, ScanDepth depth);
 
-// A PDF written by hand: `objects` are the bodies of objects 1, 2, … (the catalog first),
-// joined with a cross-reference table.
-Bytes handWrittenPdf(const std::vector<std::string> &objects);
-
 // `jpeg` with an EXIF segment carrying `orientation` right after its start marker.
 Bytes withExifOrientation(const Bytes &jpeg, uint16_t orientation);
 
