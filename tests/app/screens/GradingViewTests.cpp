@@ -1,8 +1,6 @@
 #include "../ScriptedPanels.h"
 #include "AppTestScans.h"
-#include "Dragging.h"
-#include "SampleLibrary.h"
-#include "ViewCells.h"
+#include "ScreenHelpers.h"
 
 #include "library/FileIO.h"
 #include "model/AppModel.h"

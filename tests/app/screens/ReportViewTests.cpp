@@ -1,6 +1,5 @@
 #include "../ScriptedPanels.h"
-#include "SampleLibrary.h"
-#include "ViewCells.h"
+#include "ScreenHelpers.h"
 
 #include "model/AppModel.h"
 #include "screens/Histogram.h"

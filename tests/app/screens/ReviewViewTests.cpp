@@ -1,5 +1,5 @@
 #include "AppTestScans.h"
-#include "SampleLibrary.h"
+#include "ScreenHelpers.h"
 
 #include "grading/Assembly.h"
 #include "library/FileIO.h"

@@ -1,4 +1,4 @@
-#include "SampleLibrary.h"
+#include "ScreenHelpers.h"
 #include "ShellTestWindow.h"
 
 #include "library/FileIO.h"

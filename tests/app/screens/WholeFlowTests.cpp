@@ -1,5 +1,5 @@
 #include "AppTestScans.h"
-#include "Dragging.h"
+#include "ScreenHelpers.h"
 #include "ShellTestWindow.h"
 
 #include "library/FileIO.h"
