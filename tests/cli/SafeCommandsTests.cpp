@@ -68,8 +68,7 @@ TEST_F(SafeCommands, itemsAreNamedAndASettledItemChangesOnlyWhenReopenedOrForced
 
   EXPECT_EQ(run({"resolve", title, "S2:Q2=reopen", "S2:Q2=C"}).status, 0);
   EXPECT_EQ(run({"resolve", title, "--force", "S2:Q2=D"}).status, 0);
-  EXPECT_EQ(run({"review", title}).out.find("S2:Q2 [settled: Set to D]") != std::string::npos, true)
-      << run({"review", title}).out;
+  EXPECT_NE(run({"review", title}).out.find("S2:Q2 [settled: Set to D]"), std::string::npos);
   EXPECT_EQ(run({"resolve", title, "S9:Q9=A"}).status, 2);
 }
 
