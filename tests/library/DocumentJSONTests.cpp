@@ -161,22 +161,6 @@ TEST(DocumentJSON, refusesMalformedRecords) {
   EXPECT_FALSE(DocumentJSON::decode(""));
 }
 
-TEST(DocumentJSON, signatureAndIdentityEncodeAloneAndIsKeyDefaultsToFalse) {
-  LayoutSignature signature{150, 5, 0, Paper::a4};
-  EXPECT_EQ(DocumentJSON::decodeSignature(DocumentJSON::encode(signature)), signature);
-  SheetIdentity identity{"E621E1F8", 1, 2, {150, 5, 0, Paper::a4}, true};
-  auto back = DocumentJSON::decodeIdentity(DocumentJSON::encode(identity));
-  ASSERT_TRUE(back);
-  EXPECT_EQ(*back, identity);
-  json j = json::parse(DocumentJSON::encode(identity));
-  j.erase("isKey");
-  auto withoutKey = DocumentJSON::decodeIdentity(j.dump());
-  ASSERT_TRUE(withoutKey);
-  EXPECT_FALSE(withoutKey->isKey);
-  j.erase("page");
-  EXPECT_FALSE(DocumentJSON::decodeIdentity(j.dump()));
-}
-
 TEST(DocumentJSON, pageOutcomeEncodesWhatTheReaderFoundWithoutPictures) {
   PageOutcome page;
   page.source = "scan.pdf";

@@ -49,13 +49,9 @@ ExamDocument soundDocument() {
   return doc;
 }
 
-struct Case {
-  const char *name;
-  std::function<std::string(const std::string &)> damage; // the sound JSON in, the file out
-  const char *reason;                                     // part of the sentence given
-};
+using Damage = std::function<std::string(const std::string &)>; // the sound JSON in, the file out
 
-std::function<std::string(const std::string &)> edited(std::function<void(json &)> change) {
+Damage edited(std::function<void(json &)> change) {
   return [change](const std::string &text) {
     json j = json::parse(text);
     change(j);
@@ -63,62 +59,49 @@ std::function<std::string(const std::string &)> edited(std::function<void(json &
   };
 }
 
+Damage set(const char *pointer, json value) {
+  return edited([=](json &j) { j[json::json_pointer(pointer)] = value; });
+}
+
 std::string replaced(std::string text, const std::string &from, const std::string &to) {
   text.replace(text.find(from), from.size(), to);
   return text;
 }
 
-const std::vector<Case> &cases() {
-  static const std::vector<Case> all{
-      {"more questions than keys", edited([](json &j) { j["exam"]["questionCount"] = 8; }),
-       "The key has 5 answers for 8 questions."},
-      {"an empty key", edited([](json &j) { j["exam"]["key"] = json::array(); }),
-       "The key has 0 answers for 5 questions."},
-      {"a billion questions", edited([](json &j) { j["exam"]["questionCount"] = 1'000'000'000; }),
-       "it can have 1 to 200"},
-      {"a million ID digits", edited([](json &j) { j["exam"]["idDigits"] = 1'000'000; }),
-       "it can have 0 to 10"},
-      {"question 999 in an order",
-       edited([](json &j) { j["exam"]["versions"][1]["order"][0] = 999; }),
+// Each damage and a part of the sentence that refuses it.
+const std::vector<std::pair<Damage, const char *>> &cases() {
+  static const std::vector<std::pair<Damage, const char *>> all{
+      {set("/exam/questionCount", 8), "The key has 5 answers for 8 questions."},
+      {set("/exam/key", json::array()), "The key has 0 answers for 5 questions."},
+      {set("/exam/questionCount", 1'000'000'000), "it can have 1 to 200"},
+      {set("/exam/idDigits", 1'000'000), "it can have 0 to 10"},
+      {set("/exam/versions/1/order/0", 999),
        "Version B\u2019s order isn\u2019t the questions 1 to 5 each once."},
-      {"question -1 in an order",
-       edited([](json &j) { j["exam"]["versions"][1]["order"][0] = -1; }),
-       "Version B\u2019s order"},
-      {"a 5 MB title", edited([](json &j) { j["exam"]["title"] = std::string(5'000'000, 'x'); }),
+      {set("/exam/versions/1/order/0", -1), "Version B\u2019s order"},
+      {set("/exam/title", std::string(5'000'000, 'x')),
        "The title is longer than 1000 characters."},
-      {"-50 points", edited([](json &j) { j["exam"]["key"][0]["points"] = -50; }),
-       "Question 1 is worth -50 points"},
-      {"a key named twice",
-       [](const std::string &text) {
+      {set("/exam/key/0/points", -50), "Question 1 is worth -50 points"},
+      {[](const std::string &text) {
          return replaced(text, R"("title":"Quiz")", R"("title":"Quiz","title":"Other")");
        },
        "names \u201Ctitle\u201D twice"},
-      {"one bad Base64 crop", edited([](json &j) { j["sheets"][0]["flags"][0]["crop"] = "@@"; }),
-       "sheets[0].flags[0].crop isn\u2019t Base64 data."},
-      {"30.0 for a sheet number",
-       [](const std::string &text) { return replaced(text, R"("number":1)", R"("number":30.0)"); },
+      {set("/sheets/0/flags/0/crop", "@@"), "sheets[0].flags[0].crop isn\u2019t Base64 data."},
+      {[](const std::string &text) { return replaced(text, R"("number":1)", R"("number":30.0)"); },
        "sheets[0].number isn\u2019t a whole number."},
-      {"a truncated file", [](const std::string &text) { return text.substr(0, text.size() - 40); },
-       "ends too early"},
-      {"a sheet with a mark too few", edited([](json &j) { j["sheets"][0]["marks"].erase(4); }),
+      {[](const std::string &text) { return text.substr(0, text.size() - 40); }, "ends too early"},
+      {edited([](json &j) { j["sheets"][0]["marks"].erase(4); }),
        "Sheet 1 has 4 answers for 5 questions."},
-      {"an answer beyond the choices",
-       edited([](json &j) { j["sheets"][0]["marks"][0]["choice"] = 4; }),
-       "Sheet 1 has an answer row that doesn\u2019t fit"},
-      {"a flag on question 6", edited([](json &j) { j["sheets"][0]["flags"][0]["position"] = 5; }),
-       "flag on question 6"},
-      {"a sheet numbered 0", edited([](json &j) { j["sheets"][0]["number"] = 0; }),
-       "A sheet is numbered 0."},
-      {"a second page said to follow nothing", edited([](json &j) {
+      {set("/sheets/0/marks/0/choice", 4), "Sheet 1 has an answer row that doesn\u2019t fit"},
+      {set("/sheets/0/flags/0/position", 5), "flag on question 6"},
+      {set("/sheets/0/number", 0), "A sheet is numbered 0."},
+      {edited([](json &j) {
          j["issues"][0].erase("problem");
          j["issues"][0]["orphanPage"] = 1;
        }),
        "can\u2019t follow"},
-      {"a corner method for each of 100 pages",
-       edited([](json &j) { j["sheets"][0]["cornerMethods"] = json::array_t(100, "vision"); }),
+      {set("/sheets/0/cornerMethods", json::array_t(100, "vision")),
        "Sheet 1 has more pages than a sheet of this test can have."},
-      {"a page with two reasons", edited([](json &j) { j["issues"][0]["orphanPage"] = 2; }),
-       "has no single reason"},
+      {set("/issues/0/orphanPage", 2), "has no single reason"},
   };
   return all;
 }
@@ -132,34 +115,34 @@ TEST(InconsistentDocuments, eachIsRefusedWithItsReasonAndListedAsUnreadable) {
     ASSERT_TRUE(library.save(sound));
     ASSERT_TRUE(library.load(sound.exam.id)) << "the sound document itself loads";
   }
-  for (const Case &c : cases()) {
-    SCOPED_TRACE(c.name);
+  for (const auto &[damage, reason] : cases()) {
+    SCOPED_TRACE(reason);
     TempDir folder;
     ExamLibrary library{folder.path()};
     std::filesystem::create_directories(library.testsFolder());
     const auto path = library.documentPath(sound.exam.id);
-    std::ofstream(path, std::ios::binary) << c.damage(text);
+    std::ofstream(path, std::ios::binary) << damage(text);
 
     auto loaded = library.load(sound.exam.id);
     ASSERT_FALSE(loaded);
     EXPECT_EQ(loaded.error().kind, ExamLibrary::Failure::Kind::unreadable);
-    EXPECT_NE(loaded.error().description().find(c.reason), std::string::npos)
+    EXPECT_NE(loaded.error().description().find(reason), std::string::npos)
         << loaded.error().description();
 
     for (const auto &unreadable : {library.list().unreadable, library.loadAll().unreadable}) {
       ASSERT_EQ(unreadable.size(), 1u);
       EXPECT_EQ(unreadable[0].path, path);
-      EXPECT_NE(unreadable[0].reason.find(c.reason), std::string::npos) << unreadable[0].reason;
+      EXPECT_NE(unreadable[0].reason.find(reason), std::string::npos) << unreadable[0].reason;
     }
     EXPECT_TRUE(library.list().tests.empty());
 
     auto listed = testing::runCli(folder.path(), {"list"});
     EXPECT_EQ(listed.status, 0);
     EXPECT_NE(listed.out.find("unreadable\t"), std::string::npos) << listed.out;
-    EXPECT_NE(listed.out.find(c.reason), std::string::npos) << listed.out;
+    EXPECT_NE(listed.out.find(reason), std::string::npos) << listed.out;
     auto shown = testing::runCli(folder.path(), {"show", "6A1B"});
     EXPECT_EQ(shown.status, 1) << shown.err;
-    EXPECT_NE(shown.err.find(c.reason), std::string::npos) << shown.err;
+    EXPECT_NE(shown.err.find(reason), std::string::npos) << shown.err;
   }
 }
 

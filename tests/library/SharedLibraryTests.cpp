@@ -9,8 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fstream>
-#include <functional>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -38,42 +38,6 @@ protected:
     };
   }
   std::string storedTitle() const { return library.load(doc.exam.id)->document.exam.title; }
-};
-
-// Runs `body` in a child that signals once it is ready and exits when told to:
-// a program of its own that holds something while the test looks.
-class Child {
-public:
-  explicit Child(const std::function<void()> &body) {
-    int ready[2], done[2];
-    if (pipe(ready) != 0 || pipe(done) != 0)
-      throw std::runtime_error("pipe");
-    pid_ = fork();
-    if (pid_ == 0) {
-      close(ready[0]);
-      close(done[1]);
-      body();
-      char byte = 1;
-      (void)!write(ready[1], &byte, 1);
-      (void)!read(done[0], &byte, 1);
-      _exit(0);
-    }
-    close(ready[1]);
-    close(done[0]);
-    char byte;
-    (void)!read(ready[0], &byte, 1);
-    close(ready[0]);
-    done_ = done[1];
-  }
-  pid_t pid() const { return pid_; }
-  void finish() {
-    close(done_);
-    waitpid(pid_, nullptr, 0);
-  }
-
-private:
-  pid_t pid_ = -1;
-  int done_ = -1;
 };
 
 TEST_F(SharedLibrary, anEditIsAppliedToTheDocumentOnDiskNotToAnOlderCopy) {
@@ -124,18 +88,24 @@ TEST_F(SharedLibrary, anEditThatRefusesOrBreaksARuleWritesNothing) {
 }
 
 TEST_F(SharedLibrary, aTestHeldByAnotherProgramWaitsThenNamesTheHolder) {
-  Child program([&] {
-    static std::optional<ExamLock> held;
-    held.emplace(ExamLock::acquire(library.lockPath(doc.exam.id)).value());
-  });
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t holder = fork();
+  if (holder == 0) {
+    auto held = ExamLock::acquire(library.lockPath(doc.exam.id));
+    (void)!write(ready[1], "1", 1);
+    pause();
+  }
+  char byte;
+  ASSERT_EQ(read(ready[0], &byte, 1), 1);
   auto refused = library.update(doc.exam.id, setTitle("Blocked"));
   ASSERT_FALSE(refused);
   EXPECT_EQ(refused.error().kind, Kind::locked);
-  EXPECT_NE(refused.error().description().find("process " + std::to_string(program.pid())),
-            std::string::npos)
+  EXPECT_TRUE(refused.error().description().contains("process " + std::to_string(holder)))
       << refused.error().description();
   EXPECT_FALSE(library.remove(doc.exam.id)) << "a delete waits for the lock too";
-  program.finish();
+  kill(holder, SIGKILL);
+  waitpid(holder, nullptr, 0);
   EXPECT_TRUE(library.update(doc.exam.id, setTitle("Free")));
   EXPECT_EQ(storedTitle(), "Free");
 }
