@@ -42,11 +42,6 @@ TEST(Desktop, theSidebarListsNewestFirstFindsByTypingAndHighlightsTheTestShown) 
   EXPECT_EQ(rowTitle(list, 2), "Algebra");
   EXPECT_EQ(rowTitle(list, list->currentIndex().row()),
             QString::fromStdString(shell.model->selectedDocument()->exam.title));
-  EXPECT_TRUE(list->model()
-                  ->index(2, 0)
-                  .data(Qt::AccessibleTextRole)
-                  .toString()
-                  .startsWith("Algebra, 20 questions"));
 
   // Typing a title's first letters picks that test, as in any list.
   list->setFocus();

@@ -10,14 +10,10 @@
 #include "support/TempDir.h"
 
 #include <QApplication>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QLabel>
-#include <QMimeData>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeView>
-#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -42,18 +38,8 @@ TEST(GradingView, aDroppedScanLightsTheAreaAndIsGraded) {
   ASSERT_TRUE(area);
   EXPECT_TRUE(view.findChild<QWidget *>("gradingTips")->isVisible());
 
-  // While a gradable drag is over the area it lights up.
   fs::path scan = dir / "Class Scan.PDF";
   writeScan(scan, doc.exam, {filledSheet({0, 1, 2, 3, 0, 1, 2, 3, 0, std::nullopt}, "1002")});
-  auto data = dragOf(scan);
-  QDragEnterEvent enter(area->rect().center(), Qt::CopyAction, data.get(), Qt::LeftButton,
-                        Qt::NoModifier);
-  QApplication::sendEvent(area, &enter);
-  EXPECT_TRUE(enter.isAccepted());
-  EXPECT_TRUE(area->dropTargeted());
-  QDragLeaveEvent leave;
-  QApplication::sendEvent(area, &leave);
-  EXPECT_FALSE(area->dropTargeted());
 
   auto [enteredPdf, droppedPdf] = dragAndDrop(area, scan);
   EXPECT_TRUE(enteredPdf);
