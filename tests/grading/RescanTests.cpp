@@ -11,16 +11,6 @@
 
 #include <algorithm>
 #include <map>
-#include <ostream>
-
-namespace ovalon::Rescan {
-// So that a summary that differs shows its fields.
-void PrintTo(const Summary &s, std::ostream *out) {
-  *out << "{kept " << s.keptDecisions << ", open " << s.openFlags << ", ignored " << s.ignoredPages
-       << ", different " << s.differentStudent << ", " << s.oldScore << "% → " << s.newScore
-       << "%}";
-}
-} // namespace ovalon::Rescan
 
 namespace ovalon {
 namespace {
@@ -129,29 +119,23 @@ TEST_F(RescanSheet, newSheetTakesTheOldOnesPlaceAndKeepsDecisionsWhereTheRowRead
 
   ASSERT_EQ(doc.sheets.size(), 2u);
   const ScannedSheet &now = doc.sheets[0];
-  EXPECT_EQ(now.id, old.id);
-  EXPECT_EQ(now.number, old.number);
-  EXPECT_FALSE(now.excluded);
-  EXPECT_EQ(now.rescanned, rescanTime);
-  EXPECT_EQ(now.source, "scan 3.pdf");
-  EXPECT_EQ(now.readID, "1234");
-  EXPECT_TRUE(doc.sheets[1] == before.sheets[1]);
-  EXPECT_TRUE(doc.issues.empty());
+  EXPECT_EQ(std::tuple(now.id, now.number, now.excluded, now.rescanned, now.source, now.readID),
+            std::tuple(old.id, old.number, false, std::optional(rescanTime),
+                       std::string("scan 3.pdf"), std::string("1234")));
+  EXPECT_TRUE(doc.sheets[1] == before.sheets[1] && doc.issues.empty());
 
   // 2 is now dark and has no flag; 5 and 9 read as before and keep their decisions; the third
   // mark on 12 reopens it.
   ASSERT_EQ(positions(now), (std::vector<int>{5, 9, 12}));
-  EXPECT_EQ(now.flags[0].resolution, Resolution::choice(1));
-  EXPECT_EQ(now.flags[1].resolution, Resolution::accept());
+  EXPECT_EQ(std::tuple(now.flags[0].resolution, now.flags[1].resolution, now.flags[2].resolution),
+            std::tuple(Resolution::choice(1), Resolution::accept(), std::nullopt));
   EXPECT_EQ(now.flags[2].kind, FlagKind::double_);
-  EXPECT_FALSE(now.flags[2].resolution);
 
   // Before: only 9 wrong. After: 9 and the open 12 wrong.
   EXPECT_EQ(done->summary, (Rescan::Summary{2, 1, 2, false, 95, 90}));
   EXPECT_EQ(done->replacedImages, old.pageImages);
   ASSERT_EQ(now.pageImages.size(), 1u);
-  ASSERT_EQ(done->images.size(), 1u);
-  EXPECT_TRUE(done->images.at(now.pageImages[0]) == page("adaAgain").preview);
+  EXPECT_EQ(done->images, (std::map<Uuid, Bytes>{{now.pageImages[0], *page("adaAgain").preview}}));
 }
 
 // Another student's page, whether or not they have a sheet of their own: the
@@ -166,15 +150,11 @@ TEST_F(RescanSheet, anotherStudentsIDAsksTheTeacherToPick) {
     const ScannedSheet &now = doc.sheets[0];
     ASSERT_EQ(std::ranges::count(now.flags, FlagKind::studentID, &ReviewFlag::kind), 1);
     const ReviewFlag &flag = now.flags[0];
-    EXPECT_EQ(flag.kind, FlagKind::studentID);
     EXPECT_EQ(flag.note, "This scan reads ID " + std::string(id) +
                              "; the sheet it replaced was 1234\u2019s. Pick the student.");
     EXPECT_FALSE(flag.position || flag.resolution || flag.suggestion || flag.crop);
-    EXPECT_NE(flag.id, Uuid{});
-    EXPECT_FALSE(now.studentID());
-    EXPECT_TRUE(done->summary.differentStudent);
-    EXPECT_EQ(done->summary.openFlags, 1);
-    EXPECT_EQ(done->summary.keptDecisions, 0);
+    EXPECT_TRUE(flag.id != Uuid{} && !now.studentID());
+    EXPECT_EQ(done->summary, (Rescan::Summary{0, 1, 0, true, 95, 100}));
     auto refreshed = Assembly::refreshIDFlags(doc.sheets, doc.exam, doc.roster.students);
     EXPECT_EQ(refreshed[0].flags[0], flag) << "the prompt stays until decided";
   }
@@ -258,9 +238,9 @@ TEST(RescanStudentID, decisionsAreKeptOnlyWhileTheyStillApply) {
     auto done = Rescan::replace(doc.sheets[0].id, doc.exam, doc.roster, doc.sheets,
                                 {describedPage(doc.exam, c.rescanID)});
     ASSERT_TRUE(done);
-    EXPECT_EQ(done->summary.keptDecisions, c.kept);
-    EXPECT_EQ(done->summary.openFlags, c.open);
-    EXPECT_FALSE(done->summary.differentStudent);
+    EXPECT_EQ(std::tuple(done->summary.keptDecisions, done->summary.openFlags,
+                         done->summary.differentStudent),
+              std::tuple(c.kept, c.open, false));
     EXPECT_EQ(doc.sheets[0].studentID(), c.student);
     if (c.open > 0) {
       EXPECT_EQ(doc.sheets[0].flags[0].note, "ID " + c.rescanID + " isn't on the roster.");
@@ -277,8 +257,8 @@ TEST(RescanMissingPage, acceptingAMissingPageIsNeverCarried) {
 
   auto stillMissing = Rescan::replace(doc.sheets[0].id, doc.exam, doc.roster, doc.sheets,
                                       {describedPage(doc.exam, "7")});
-  EXPECT_EQ(stillMissing->summary.keptDecisions, 0);
-  EXPECT_EQ(stillMissing->summary.openFlags, 1);
+  EXPECT_EQ(std::pair(stillMissing->summary.keptDecisions, stillMissing->summary.openFlags),
+            std::pair(0, 1));
   EXPECT_EQ(doc.sheets[0].flags.at(0).kind, FlagKind::missingPage);
 
   auto bothPages =
