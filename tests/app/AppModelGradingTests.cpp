@@ -153,7 +153,6 @@ TEST(AppModelGrading, aBubbledKeyAmongTheScansIsReadIntoTheKeyCheck) {
   EXPECT_FALSE(model.keyCheck());
   EXPECT_EQ(setup.current().exam.key[9].correct, (std::set<int>{2}));
   EXPECT_TRUE(model.hasPendingSave(setup.doc.exam.id));
-
 }
 
 // A sheet graded once, with the teacher's decision on its blank row, scanned again.

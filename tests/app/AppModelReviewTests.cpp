@@ -51,7 +51,7 @@ struct ReviewSetup {
   ExamDocument stored() const { return *storedDocument(model->library(), doc.exam.id); }
 };
 
-TEST(AppModelReview, decisionsAreStampedSavedAndUnknownIdsChangeNothing) {
+TEST(AppModelReview, decisionsAndRemovalsAreStampedSavedAndUnknownIdsChangeNothing) {
   ReviewSetup setup;
   AppModel &model = *setup.model;
   Uuid sheet1 = setup.sheet(1).id;
@@ -77,25 +77,22 @@ TEST(AppModelReview, decisionsAreStampedSavedAndUnknownIdsChangeNothing) {
   model.dismissIssue(Uuid::random());
   model.removeSheet(Uuid::random());
   EXPECT_EQ(setup.current(), unchanged);
-  model.select(std::nullopt);
-  EXPECT_FALSE(model.analysis());
-  EXPECT_TRUE(model.reviewItems().empty());
-}
 
-TEST(AppModelReview, removingASheetDropsItsPicturesAndSelection) {
-  ReviewSetup setup;
-  AppModel &model = *setup.model;
-  Uuid sheetID = setup.sheet(1).id, picture = setup.sheet(1).pageImages[0];
-  model.setSelectedSheet(sheetID);
+  // Removing a sheet drops its picture and any selection on it.
+  Uuid picture = setup.sheet(1).pageImages[0];
+  model.setSelectedSheet(sheet1);
   model.setReviewSelection(
-      AppModel::ReviewItem{AppModel::ReviewItem::Flag{sheetID, setup.blankFlag}});
-  model.removeSheet(sheetID);
+      AppModel::ReviewItem{AppModel::ReviewItem::Flag{sheet1, setup.blankFlag}});
+  model.removeSheet(sheet1);
   EXPECT_FALSE(model.selectedSheet());
   EXPECT_FALSE(model.reviewSelection());
   model.waitForBackgroundWrites();
   EXPECT_FALSE(model.library().loadImage(picture, setup.doc.exam.id));
   waitForSaves();
   EXPECT_EQ(setup.stored().sheets.size(), 1u);
+  model.select(std::nullopt);
+  EXPECT_FALSE(model.analysis());
+  EXPECT_TRUE(model.reviewItems().empty());
 }
 
 TEST(AppModelReview, exportsSayWhatBlocksThemElseWriteWhereTheUserChose) {
