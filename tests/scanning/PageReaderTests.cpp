@@ -130,6 +130,12 @@ TEST_P(DistortedScan, readsAsMarkedAndFindsTheSquares) {
   const SheetLayout layout(exam);
   const auto code = PageReader::findCode(scan.image);
   ASSERT_TRUE(code);
+  Point middle{0, 0};
+  for (const Point corner : code->corners)
+    middle = {middle.x + corner.x / 4, middle.y + corner.y / 4};
+  EXPECT_LT(std::hypot(middle.x - code->centre.x, middle.y - code->centre.y),
+            0.15 * layout.codeRect().width * c.dpi / 72)
+      << "the symbol's corners lie around its centre";
   const double side =
       CornerFinder::expectedSquareSide(scan.image.width, scan.image.height, layout.pageSize.height);
   const int ink = CornerFinder::inkThreshold(scan.image.pixels);

@@ -2,10 +2,8 @@
 
 #include <cstdlib>
 #include <fcntl.h>
-#include <fstream>
 #include <poll.h>
 #include <signal.h>
-#include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -18,13 +16,6 @@ namespace {
 constexpr int heldChild = 100;
 constexpr int goChild = 101;
 constexpr int waitMilliseconds = 180'000;
-
-std::string slurp(const std::filesystem::path &path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 } // namespace
 
@@ -110,11 +101,7 @@ CliProcess::~CliProcess() {
 CliResult CliProcess::wait() {
   int status = 0;
   waitpid(std::exchange(pid_, -1), &status, 0);
-  CliResult result;
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  result.out = slurp(capture_ / "out");
-  result.err = slurp(capture_ / "err");
-  return result;
+  return finishedRun(status, capture_);
 }
 
 } // namespace ovalon::testing

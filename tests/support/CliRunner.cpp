@@ -28,6 +28,11 @@ std::string slurp(const std::filesystem::path &path) {
 
 } // namespace
 
+CliResult finishedRun(int waitStatus, const std::filesystem::path &folder) {
+  return {WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : -1, slurp(folder / "out"),
+          slurp(folder / "err")};
+}
+
 CliResult runCli(const std::filesystem::path &library, const std::vector<std::string> &arguments) {
   const char *cli = std::getenv("OVALON_CLI");
   if (!cli)
@@ -38,12 +43,7 @@ CliResult runCli(const std::filesystem::path &library, const std::vector<std::st
     command += " " + quoted(argument);
   command += " </dev/null >" + quoted((capture / "out").string()) + " 2>" +
              quoted((capture / "err").string());
-  int raw = std::system(command.c_str());
-  CliResult result;
-  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  result.out = slurp(capture / "out");
-  result.err = slurp(capture / "err");
-  return result;
+  return finishedRun(std::system(command.c_str()), capture.path());
 }
 
 } // namespace ovalon::testing

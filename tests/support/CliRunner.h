@@ -13,6 +13,9 @@ struct CliResult {
   std::string err;
 };
 
+// A finished run: its wait status and what it wrote to `out` and `err` in `folder`.
+CliResult finishedRun(int waitStatus, const std::filesystem::path &folder);
+
 // Runs the built ovalon-cli (path from $OVALON_CLI) on a library folder.
 CliResult runCli(const std::filesystem::path &library, const std::vector<std::string> &arguments);
 

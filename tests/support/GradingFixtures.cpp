@@ -13,8 +13,7 @@ MarkRead clearMark(int choices, int slot) {
   MarkRead mark = MarkRead::empty(choices);
   mark.fills[static_cast<size_t>(slot)] = 0.9;
   mark.flag.reset();
-  mark.choice = slot;
-  mark.strongest = slot;
+  mark.choice = mark.strongest = slot;
   return mark;
 }
 
@@ -40,23 +39,10 @@ ScannedSheet sheetAnswering(const Exam &exam, const std::vector<std::optional<in
         p < static_cast<int>(printed.size()) ? printed[static_cast<size_t>(p)] : std::nullopt;
     sheet.marks.push_back(slot ? clearMark(exam.choiceCount, *slot)
                                : MarkRead::empty(exam.choiceCount));
-  }
-  for (int p = 0; p < exam.questionCount; ++p)
-    if (!sheet.marks[static_cast<size_t>(p)].choice)
+    if (!slot)
       sheet.flags.push_back(markFlag(sheet, FlagKind::blank, p));
+  }
   return sheet;
-}
-
-ReviewFlag markFlag(const ScannedSheet &sheet, FlagKind kind, int position) {
-  ReviewFlag flag;
-  flag.id = Uuid::random();
-  flag.kind = kind;
-  flag.position = position;
-  const MarkRead &mark = sheet.marks.at(static_cast<size_t>(position));
-  flag.fills = mark.fills;
-  flag.suggestion = mark.strongest;
-  flag.note = "flagged";
-  return flag;
 }
 
 ReviewFlag sheetFlag(FlagKind kind, std::string note) {
@@ -64,6 +50,15 @@ ReviewFlag sheetFlag(FlagKind kind, std::string note) {
   flag.id = Uuid::random();
   flag.kind = kind;
   flag.note = std::move(note);
+  return flag;
+}
+
+ReviewFlag markFlag(const ScannedSheet &sheet, FlagKind kind, int position) {
+  ReviewFlag flag = sheetFlag(kind, "flagged");
+  flag.position = position;
+  const MarkRead &mark = sheet.marks.at(static_cast<size_t>(position));
+  flag.fills = mark.fills;
+  flag.suggestion = mark.strongest;
   return flag;
 }
 

@@ -10,21 +10,8 @@
 
 namespace ovalon::testing {
 
-namespace {
-
-cv::Mat viewOf(const GrayImage &image) {
-  return cv::Mat(static_cast<int>(image.height), static_cast<int>(image.width), CV_8UC1,
-                 const_cast<uint8_t *>(image.pixels.data()));
-}
-
-GrayImage imageOf(const cv::Mat &mat) {
-  cv::Mat continuous = mat.isContinuous() ? mat : mat.clone();
-  return GrayImage(continuous.cols, continuous.rows,
-                   std::vector<uint8_t>(continuous.datastart, continuous.dataend));
-}
-
 // Homography between continuous coordinates (pixel centres at +0.5).
-cv::Mat homographyBetween(const std::array<Point, 4> &from, const std::array<Point, 4> &to) {
+static cv::Mat homographyBetween(const std::array<Point, 4> &from, const std::array<Point, 4> &to) {
   std::array<cv::Point2f, 4> a, b;
   for (size_t i = 0; i < 4; ++i) {
     a[i] = cv::Point2f(static_cast<float>(from[i].x), static_cast<float>(from[i].y));
@@ -32,15 +19,6 @@ cv::Mat homographyBetween(const std::array<Point, 4> &from, const std::array<Poi
   }
   return cv::getPerspectiveTransform(a.data(), b.data(), cv::DECOMP_LU);
 }
-
-// The same mapping expressed for OpenCV, whose pixel centres sit on integers.
-cv::Mat forOpenCv(const cv::Mat &h) {
-  cv::Mat shiftIn = (cv::Mat_<double>(3, 3) << 1, 0, 0.5, 0, 1, 0.5, 0, 0, 1);
-  cv::Mat shiftOut = (cv::Mat_<double>(3, 3) << 1, 0, -0.5, 0, 1, -0.5, 0, 0, 1);
-  return shiftOut * h * shiftIn;
-}
-
-} // namespace
 
 Point DistortedPage::map(Point p) const {
   const auto &h = homography;
@@ -51,12 +29,18 @@ Point DistortedPage::map(Point p) const {
 GrayImage projected(const GrayImage &source, const std::array<Point, 4> &corners, int64_t width,
                     int64_t height) {
   const double w = static_cast<double>(source.width), h = static_cast<double>(source.height);
-  cv::Mat homography = homographyBetween({{{0, 0}, {w, 0}, {w, h}, {0, h}}}, corners);
+  // OpenCV's pixel centres sit on integers, ours at +0.5.
+  const cv::Mat shiftIn = (cv::Mat_<double>(3, 3) << 1, 0, 0.5, 0, 1, 0.5, 0, 0, 1);
+  const cv::Mat shiftOut = (cv::Mat_<double>(3, 3) << 1, 0, -0.5, 0, 1, -0.5, 0, 0, 1);
+  const cv::Mat view(static_cast<int>(source.height), static_cast<int>(source.width), CV_8UC1,
+                     const_cast<uint8_t *>(source.pixels.data()));
   cv::Mat out;
-  cv::warpPerspective(viewOf(source), out, forOpenCv(homography),
+  cv::warpPerspective(view, out,
+                      shiftOut * homographyBetween({{{0, 0}, {w, 0}, {w, h}, {0, h}}}, corners) *
+                          shiftIn,
                       cv::Size(static_cast<int>(width), static_cast<int>(height)), cv::INTER_LINEAR,
                       cv::BORDER_CONSTANT, cv::Scalar(255));
-  return imageOf(out);
+  return GrayImage(out.cols, out.rows, std::vector<uint8_t>(out.datastart, out.dataend));
 }
 
 DistortedPage distort(const GrayImage &page, const PageDistortion &d) {
@@ -74,10 +58,8 @@ DistortedPage distort(const GrayImage &page, const PageDistortion &d) {
   }
   double minX = corners[0].x, minY = corners[0].y, maxX = minX, maxY = minY;
   for (const auto &p : corners) {
-    minX = std::min(minX, p.x);
-    minY = std::min(minY, p.y);
-    maxX = std::max(maxX, p.x);
-    maxY = std::max(maxY, p.y);
+    minX = std::min(minX, p.x), maxX = std::max(maxX, p.x);
+    minY = std::min(minY, p.y), maxY = std::max(maxY, p.y);
   }
   for (auto &p : corners)
     p = {p.x - minX + d.margin, p.y - minY + d.margin};

@@ -19,12 +19,10 @@ GrayBitmap imageOf(const QRMatrix &matrix, int scale, int quiet) {
   int side = (matrix.size + 2 * quiet) * scale;
   GrayBitmap image = GrayBitmap::blank(side, side);
   for (int y = 0; y < side; ++y)
-    for (int x = 0; x < side; ++x) {
-      int r = y / scale - quiet;
-      int c = x / scale - quiet;
-      if (r >= 0 && c >= 0 && r < matrix.size && c < matrix.size && matrix.dark(r, c))
+    for (int x = 0; x < side; ++x)
+      if (const int r = y / scale - quiet, c = x / scale - quiet;
+          r >= 0 && c >= 0 && r < matrix.size && c < matrix.size && matrix.dark(r, c))
         image.at(x, y) = 0;
-    }
   return image;
 }
 

@@ -107,10 +107,8 @@ std::optional<Rect> darkBounds(const GrayBitmap &image, Rect pixels, int thresho
   for (int y = y0; y < y1; ++y)
     for (int x = x0; x < x1; ++x)
       if (image.at(x, y) < threshold) {
-        left = std::min(left, x);
-        right = std::max(right, x);
-        top = std::min(top, y);
-        bottom = std::max(bottom, y);
+        left = std::min(left, x), right = std::max(right, x);
+        top = std::min(top, y), bottom = std::max(bottom, y);
       }
   if (right < 0)
     return std::nullopt;
@@ -119,4 +117,3 @@ std::optional<Rect> darkBounds(const GrayBitmap &image, Rect pixels, int thresho
 }
 
 } // namespace ovalon::testing
-

@@ -17,35 +17,22 @@ cairo_status_t append(void *closure, const unsigned char *data, unsigned int len
   return CAIRO_STATUS_SUCCESS;
 }
 
-cairo_surface_t *graySurface(const GrayImage &image) {
-  cairo_surface_t *surface = cairo_image_surface_create(
-      CAIRO_FORMAT_RGB24, static_cast<int>(image.width), static_cast<int>(image.height));
+// The page as a gray image, or its ink (below mid-gray) as the set bits of a 1-bit mask.
+cairo_surface_t *surfaceOf(const GrayImage &image, bool inkOnly) {
+  cairo_surface_t *surface =
+      cairo_image_surface_create(inkOnly ? CAIRO_FORMAT_A1 : CAIRO_FORMAT_RGB24,
+                                 static_cast<int>(image.width), static_cast<int>(image.height));
   unsigned char *data = cairo_image_surface_get_data(surface);
   const int stride = cairo_image_surface_get_stride(surface);
   for (int64_t y = 0; y < image.height; ++y) {
     auto *row = reinterpret_cast<uint32_t *>(data + y * stride);
     for (int64_t x = 0; x < image.width; ++x) {
       const uint32_t v = image.at(x, y);
-      row[x] = 0xFF000000u | v << 16 | v << 8 | v;
+      if (!inkOnly)
+        row[x] = 0xFF000000u | v << 16 | v << 8 | v;
+      else if (v < 128)
+        row[x / 32] |= 1u << (x % 32);
     }
-  }
-  cairo_surface_mark_dirty(surface);
-  return surface;
-}
-
-// Ink (below mid-gray) as set bits of a 1-bit mask.
-cairo_surface_t *inkMask(const GrayImage &image) {
-  cairo_surface_t *surface = cairo_image_surface_create(
-      CAIRO_FORMAT_A1, static_cast<int>(image.width), static_cast<int>(image.height));
-  unsigned char *data = cairo_image_surface_get_data(surface);
-  const int stride = cairo_image_surface_get_stride(surface);
-  for (int64_t y = 0; y < image.height; ++y) {
-    auto *row = reinterpret_cast<uint32_t *>(data + y * stride);
-    for (int64_t x = 0; x < image.width; ++x)
-      if (image.at(x, y) < 128) {
-        const uint32_t bit = 1u << (x % 32);
-        row[x / 32] |= bit;
-      }
   }
   cairo_surface_mark_dirty(surface);
   return surface;
@@ -65,12 +52,12 @@ Bytes scannedPdf(const std::vector<GrayImage> &pages, Size pageSize, ScanDepth d
     cairo_scale(cr, pageSize.width / static_cast<double>(page.width),
                 pageSize.height / static_cast<double>(page.height));
     if (depth == ScanDepth::gray) {
-      cairo_surface_t *image = graySurface(page);
+      cairo_surface_t *image = surfaceOf(page, false);
       cairo_set_source_surface(cr, image, 0, 0);
       cairo_paint(cr);
       cairo_surface_destroy(image);
     } else {
-      cairo_surface_t *mask = inkMask(page);
+      cairo_surface_t *mask = surfaceOf(page, true);
       cairo_set_source_rgb(cr, 0, 0, 0);
       cairo_mask_surface(cr, mask, 0, 0);
       cairo_surface_destroy(mask);
@@ -78,7 +65,7 @@ Bytes scannedPdf(const std::vector<GrayImage> &pages, Size pageSize, ScanDepth d
     cairo_restore(cr);
     if (depth == ScanDepth::mixed) {
       // A small gray stamp in the lower margin, clear of everything the reader looks at.
-      cairo_surface_t *stamp = graySurface(GrayImage::blank(40, 10, 200));
+      cairo_surface_t *stamp = surfaceOf(GrayImage::blank(40, 10, 200), false);
       cairo_set_source_surface(cr, stamp, pageSize.width / 2, pageSize.height - 20);
       cairo_paint(cr);
       cairo_surface_destroy(stamp);

@@ -5,26 +5,6 @@
 
 namespace ovalon::testing {
 
-namespace {
-
-Rect around(Point centre, double width, double height) {
-  return {centre.x - width / 2, centre.y - height / 2, width, height};
-}
-
-void drawMarks(Canvas &canvas, const std::vector<PencilMark> &marks) {
-  for (const auto &mark : marks) {
-    canvas.setFillGray(mark.gray);
-    canvas.fillEllipse(around(mark.centre, mark.width, mark.height));
-  }
-}
-
-GrayImage imageOf(const BitmapCanvas &bitmap) {
-  GrayBitmap pixels = bitmap.bitmap();
-  return GrayImage(pixels.width, pixels.height, std::move(pixels.pixels));
-}
-
-} // namespace
-
 Exam testExam(int questions, int choices, int idDigits, Paper paper) {
   return Exam::make(*Uuid::parse("3F2504E0-4F89-41D3-9A0C-0305E82C3301"), "Unit test", Date{},
                     questions, choices, idDigits, paper, 7);
@@ -39,8 +19,13 @@ GrayImage renderSheetPage(const Exam &exam, int page, double dpi,
   SheetRenderer::draw(exam, version, page, fill, canvas);
   canvas.translate(0, layout.pageSize.height);
   canvas.scale(1, -1);
-  drawMarks(canvas, marks);
-  return imageOf(bitmap);
+  for (const PencilMark &mark : marks) {
+    canvas.setFillGray(mark.gray);
+    canvas.fillEllipse(
+        {mark.centre.x - mark.width / 2, mark.centre.y - mark.height / 2, mark.width, mark.height});
+  }
+  GrayBitmap pixels = bitmap.bitmap();
+  return GrayImage(pixels.width, pixels.height, std::move(pixels.pixels));
 }
 
 PencilMark answerMark(const SheetLayout &layout, int position, int slot, double gray) {
