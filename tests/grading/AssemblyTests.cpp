@@ -96,11 +96,14 @@ TEST(Assembly, onePageSheetsAreNumberedAfterTheDocumentsHighest) {
   EXPECT_TRUE(result.sheets[0].flags.empty());
   ASSERT_EQ(result.sheets[2].flags.size(), 1u);
   const ReviewFlag &flag = result.sheets[2].flags[0];
-  EXPECT_EQ(flag.kind, FlagKind::blank);
-  EXPECT_EQ(flag.position, 4);
-  EXPECT_EQ(flag.crop, (Bytes{7, 7}));
-  EXPECT_EQ(flag.note, "No bubble is filled.");
-  EXPECT_FALSE(flag.suggestion);
+  EXPECT_EQ(flag, (ReviewFlag{flag.id,
+                              FlagKind::blank,
+                              4,
+                              Bytes{7, 7},
+                              blankRead().fills,
+                              {},
+                              "No bubble is filled.",
+                              {}}));
   EXPECT_EQ(result.images.size(), 5u);
 }
 
@@ -162,6 +165,18 @@ TEST(Assembly, laterPagesJoinTheOpenSheetOfTheirVersion) {
   }
 }
 
+TEST(Assembly, eachPageKeepsItsCornerMethodOnTheSheet) {
+  Scan scan(150);
+  scan.page(1).method = CornerMethod::vision;
+  scan.page(2).method = CornerMethod::threeCorners;
+  scan.page(1, "111");
+  const auto result = scan.assemble();
+  ASSERT_EQ(result.sheets.size(), 2u);
+  EXPECT_EQ(result.sheets[0].cornerMethods, (std::vector<std::optional<CornerMethod>>{
+                                                CornerMethod::vision, CornerMethod::threeCorners}));
+  EXPECT_EQ(result.sheets[1].cornerMethods, std::vector<std::optional<CornerMethod>>{std::nullopt});
+}
+
 TEST(Assembly, idTextFromColumns) {
   EXPECT_EQ(Assembly::readID(idColumns(" 1 23 ")), "1?23");
   EXPECT_EQ(Assembly::readID(idColumns("   ")), "");
@@ -200,8 +215,7 @@ TEST(Assembly, excludedFirstSheetNeitherFlaggedNorClaimsItsID) {
   Uuid flagID = sheets[1].flags[0].id;
   sheets[0].excluded = true;
   auto refreshed = Assembly::refreshIDFlags(sheets, scan.exam, {});
-  EXPECT_TRUE(refreshed[0].flags.empty());
-  EXPECT_TRUE(refreshed[1].flags.empty());
+  EXPECT_TRUE(refreshed[0].flags.empty() && refreshed[1].flags.empty());
   sheets[0].excluded = false;
   sheets[1].flags[0].note = "stale";
   refreshed = Assembly::refreshIDFlags(sheets, scan.exam, {});
@@ -259,9 +273,7 @@ TEST(Assembly, pagesWithoutProblemOrIdentityAreSkipped) {
   nothing.preview = Bytes{1};
   scan.pages.push_back(nothing);
   AssemblyResult result = scan.assemble();
-  EXPECT_TRUE(result.sheets.empty());
-  EXPECT_TRUE(result.issues.empty());
-  EXPECT_TRUE(result.images.empty());
+  EXPECT_TRUE(result.sheets.empty() && result.issues.empty() && result.images.empty());
 }
 
 // A student picked by hand who already has a sheet: the clash is an open item
@@ -292,17 +304,41 @@ TEST(Assembly, aPickedStudentWithAnEarlierSheetRaisesAnItemUntilTheClashGoes) {
       << "the clash went with the other sheet";
 
   ScannedSheet prompted = sheets[0];
-  prompted.flags = {{Uuid::random(),
-                     FlagKind::studentID,
-                     {},
-                     {},
-                     {},
-                     {},
-                     "This scan reads ID 42; the sheet it replaced was 7\u2019s. Pick the student.",
-                     {}}};
+  prompted.flags = {sheets[1].flags[0]};
+  prompted.flags[0].resolution.reset();
+  prompted.flags[0].note =
+      "This scan reads ID 42; the sheet it replaced was 7\u2019s. Pick the student.";
   auto kept = Assembly::refreshIDFlags({prompted}, scan.exam, roster);
   EXPECT_EQ(kept[0].flags, prompted.flags);
   EXPECT_FALSE(kept[0].studentID());
+}
+
+TEST(CornerMethods, placementNoteNamesThePagesPlacedFromThreeSquares) {
+  using Methods = std::vector<std::optional<CornerMethod>>;
+  struct Case {
+    std::vector<int> sourcePages;
+    Methods methods;
+    std::optional<std::string> note;
+  };
+  const auto three = CornerMethod::threeCorners;
+  const std::vector<Case> cases{
+      {{4}, {CornerMethod::vision}, std::nullopt},
+      {{4}, {}, std::nullopt},
+      {{4}, {three}, "A corner square was missing, so the page was placed from the other three."},
+      {{4, 5},
+       {CornerMethod::blobs, three},
+       "A corner square was missing on scan page 5, so that page was placed from the other three."},
+      {{4, 5, 9},
+       {three, std::nullopt, three},
+       "A corner square was missing on scan pages 4 and 9, so those pages were placed from the "
+       "other three."},
+  };
+  for (const Case &c : cases) {
+    ScannedSheet sheet;
+    sheet.sourcePages = c.sourcePages;
+    sheet.cornerMethods = c.methods;
+    EXPECT_EQ(sheet.placementNote(), c.note) << c.sourcePages.size() << " pages";
+  }
 }
 
 } // namespace
