@@ -48,40 +48,41 @@ TEST(SheetIdentity, parsesTrimmedPayloadsWithLooseNumbersAndVersionLetters) {
 }
 
 TEST(SheetIdentity, rejectsMalformedFields) {
-  const char *bad[] = {
-      "",
-      "OV1",
-      "OV1|E621E1F8|A|1|20|4|6",       // 7 fields
-      "OV1|E621E1F8|A|1|20|4|6|L|X",   // ninth field not K
-      "OV1|E621E1F8|A|1|20|4|6|L|k",   // K is case-sensitive
-      "OV1|E621E1F8|A|1|20|4|6|L|K|K", // ten fields
-      "OV1|E621E1F8|A|1|20 |4|6|L",    // white space inside a field
-      "OV1|E621E1F8|E|1|20|4|6|L",
-      "OV1|E621E1F8||1|20|4|6|L",
-      "OV1|E621E1F8|1|1|20|4|6|L",
-      "OV1|E621E1F8|A|1|20|4|6|L|",  // empty ninth field
-      "OV2|E621E1F8|A|1|20|4|6|L",   // wrong magic
-      "ov1|E621E1F8|A|1|20|4|6|L",   // magic is case-sensitive
-      "OV1|E621E1F|A|1|20|4|6|L",    // 7-character code
-      "OV1|E621E1F8X|A|1|20|4|6|L",  // 9-character code
-      "OV1|E621E1F8|A|one|20|4|6|L", // not a number
-      "OV1|E621E1F8|A|1|20|4||L",    // empty number
-      "OV1|E621E1F8|A|1|+|4|6|L",    // sign alone
-      "OV1|E621E1F8|A|1|+-20|4|6|L", // two signs
-      "OV1|E621E1F8|A|1|20.0|4|6|L", // not an integer
-      "OV1|E621E1F8|A|1|99999999999|4|6|L",
-      "OV1|E621E1F8|A|1|20|4|6|l", // paper is case-sensitive
-      "OV1|E621E1F8|A|1|20|4|6|Letter",
-      "OV1|E621E1F8|A|1|201|4|6|L",
-      "OV1|E621E1F8|A|1|0|4|6|L",
-      "OV1|E621E1F8|A|1|20|6|6|L",
-      "OV1|E621E1F8|A|1|20|1|6|L",
-      "OV1|E621E1F8|A|1|20|4|11|L",
-      "OV1|E621E1F8|A|1|20|4|-1|L",
-      "OV1|E621E1F8|A|0|20|4|6|L",
-      "OV1|E621E1F8|A|3|200|4|6|L", // a 200-question test has 2 pages
-      "OV1|E621E1F8|A|2|100|4|6|L",
-  };
+  // Wrong field counts, ninth fields, magic and code lengths; numbers that aren't plain
+  // integers or are out of range (a 200-question test has 2 pages); case-sensitive K and paper.
+  const char *bad[] = {"",
+                       "OV1",
+                       "OV1|E621E1F8|A|1|20|4|6",
+                       "OV1|E621E1F8|A|1|20|4|6|L|X",
+                       "OV1|E621E1F8|A|1|20|4|6|L|k",
+                       "OV1|E621E1F8|A|1|20|4|6|L|K|K",
+                       "OV1|E621E1F8|A|1|20 |4|6|L",
+                       "OV1|E621E1F8|E|1|20|4|6|L",
+                       "OV1|E621E1F8||1|20|4|6|L",
+                       "OV1|E621E1F8|1|1|20|4|6|L",
+                       "OV1|E621E1F8|A|1|20|4|6|L|",
+                       "OV2|E621E1F8|A|1|20|4|6|L",
+                       "ov1|E621E1F8|A|1|20|4|6|L",
+                       "OV1|E621E1F|A|1|20|4|6|L",
+                       "OV1|E621E1F8X|A|1|20|4|6|L",
+                       "OV1|E621E1F8|A|one|20|4|6|L",
+                       "OV1|E621E1F8|A|1|20|4||L",
+                       "OV1|E621E1F8|A|1|+|4|6|L",
+                       "OV1|E621E1F8|A|1|+-20|4|6|L",
+                       "OV1|E621E1F8|A|1|20.0|4|6|L",
+                       "OV1|E621E1F8|A|1|99999999999|4|6|L",
+                       "OV1|E621E1F8|A|1|20|4|6|l",
+                       "OV1|E621E1F8|A|1|20|4|6|Letter",
+                       "OV1|E621E1F8|A|1|201|4|6|L",
+                       "OV1|E621E1F8|A|1|0|4|6|L",
+                       "OV1|E621E1F8|A|1|20|6|6|L",
+                       "OV1|E621E1F8|A|1|20|1|6|L",
+                       "OV1|E621E1F8|A|1|20|4|11|L",
+                       "OV1|E621E1F8|A|1|20|4|-1|L",
+                       "OV1|E621E1F8|A|0|20|4|6|L",
+                       "OV1|E621E1F8|A|3|200|4|6|L",
+                       "OV1|E621E1F8|A|2|100|4|6|L"};
+
   for (const char *text : bad)
     EXPECT_FALSE(SheetIdentity::parse(text)) << text;
   EXPECT_TRUE(SheetIdentity::parse("OV1|E621E1F8|A|2|200|4|6|L"));
@@ -113,8 +114,7 @@ TEST(QRMatrix, decodesBackToThePayload) {
 TEST(QrCodec, generatesAtOnePixelPerModuleAndRefusesWhatCannotBeEncoded) {
   auto symbol = QrCodec::generate("OV1|E621E1F8|A|1|20|4|6|L", 'Q');
   ASSERT_TRUE(symbol);
-  EXPECT_EQ(symbol->width, 29);
-  EXPECT_EQ(symbol->height, 29);
+  EXPECT_EQ(std::pair(symbol->width, symbol->height), std::pair(29, 29));
   // Level L holds the same text in a smaller symbol.
   EXPECT_EQ(QrCodec::generate("OV1|E621E1F8|A|1|20|4|6|L", 'L')->width, 25);
   EXPECT_FALSE(QrCodec::generate("OV1", 'X'));

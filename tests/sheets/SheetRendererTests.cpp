@@ -144,39 +144,29 @@ TEST(SheetPDF, printsJobsInOrderWithFillsInArrayOrderAndEveryPageOfASheetTogethe
   ASSERT_TRUE(pdf);
   auto facts = testing::pdfFacts(*pdf);
   ASSERT_TRUE(facts);
-  EXPECT_EQ(facts->title, "Final");
-  EXPECT_EQ(facts->creator, "Ovalon");
+  EXPECT_TRUE(facts->title == "Final" && facts->creator == "Ovalon");
   EXPECT_NEAR(facts->pageSize.width, 595.28, 0.01);
   EXPECT_NEAR(facts->pageSize.height, 841.89, 0.01);
   // Sheets of two pages each: one of version B per fill, whatever the job's count; two blank
   // ones of C; the key.
-  struct Expected {
-    int version;
-    int digit;
-    bool isKey;
-    std::string name;
-  };
-  const std::vector<Expected> sheets{{1, 3, false, "Bo"},
-                                     {1, 8, false, "Al"},
-                                     {2, -1, false, ""},
-                                     {2, -1, false, ""},
-                                     {0, -1, true, "ANSWER KEY"}};
+  const std::vector<std::tuple<int, int, bool, std::string>> sheets{{1, 3, false, "Bo"},
+                                                                    {1, 8, false, "Al"},
+                                                                    {2, -1, false, ""},
+                                                                    {2, -1, false, ""},
+                                                                    {0, -1, true, "ANSWER KEY"}};
   ASSERT_EQ(facts->pageCount, 10);
   for (int i = 0; i < 10; ++i) {
     SCOPED_TRACE(i);
-    const Expected &e = sheets[static_cast<size_t>(i / 2)];
+    const auto &[version, digit, isKey, name] = sheets[static_cast<size_t>(i / 2)];
     auto page = testing::renderPdfPage(*pdf, i, dpi);
     ASSERT_TRUE(page);
     auto identity = SheetIdentity::parse(testing::readQRCodes(*page).at(0));
     ASSERT_TRUE(identity);
-    EXPECT_EQ(identity->page, i % 2 + 1);
-    EXPECT_EQ(identity->version, e.version);
-    EXPECT_EQ(identity->isKey, e.isKey);
+    EXPECT_EQ(std::tuple(identity->page, identity->version, identity->isKey),
+              std::tuple(i % 2 + 1, version, isKey));
     if (i % 2 == 0) {
-      EXPECT_EQ(filledDigits(*page, layout), std::vector<int>{e.digit});
-      if (!e.name.empty()) {
-        EXPECT_NE(testing::pdfPageText(*pdf, i).find(e.name), std::string::npos);
-      }
+      EXPECT_EQ(filledDigits(*page, layout), std::vector<int>{digit});
+      EXPECT_TRUE(testing::pdfPageText(*pdf, i).contains(name));
     }
   }
 }
@@ -186,25 +176,21 @@ TEST(SheetPDF, pagesCarryTheirInstructionsAndInformationLines) {
   auto pdf =
       SheetPDF::make(twoPages, {SheetJob{0, 1, {}}, SheetJob{0, 1, {SheetFill::answerKey()}}});
   ASSERT_TRUE(pdf);
-  std::string first = testing::pdfPageText(*pdf, 0);
-  std::string second = testing::pdfPageText(*pdf, 1);
-  std::string key = testing::pdfPageText(*pdf, 2);
-  EXPECT_NE(first.find("Page 1 of 2"), std::string::npos);
-  EXPECT_NE(first.find("Use a dark pencil or pen. Fill each bubble completely."),
-            std::string::npos);
-  EXPECT_NE(second.find("Page 2 of 2"), std::string::npos);
-  EXPECT_NE(second.find("Page 2: write your name above."), std::string::npos);
-  EXPECT_NE(second.find("Fill each bubble completely. One answer per question."),
-            std::string::npos);
-  EXPECT_NE(key.find("Answer key: fill the right answer for every question."), std::string::npos);
-  EXPECT_NE(key.find("Scan it with the class. Leave the student ID blank."), std::string::npos);
-  EXPECT_NE(first.find("Ovalon · Keep the four corner squares clear. Don't fold."),
-            std::string::npos);
+  const std::vector<std::pair<int, std::string>> phrases{
+      {0, "Page 1 of 2"},
+      {0, "Use a dark pencil or pen. Fill each bubble completely."},
+      {0, "Ovalon · Keep the four corner squares clear. Don't fold."},
+      {1, "Page 2 of 2"},
+      {1, "Page 2: write your name above."},
+      {1, "Fill each bubble completely. One answer per question."},
+      {2, "Answer key: fill the right answer for every question."},
+      {2, "Scan it with the class. Leave the student ID blank."}};
+  for (const auto &[page, phrase] : phrases)
+    EXPECT_TRUE(testing::pdfPageText(*pdf, page).contains(phrase)) << phrase;
 
   Exam onePage = makeExam(100);
   std::string single = testing::pdfPageText(*SheetPDF::make(onePage, {SheetJob{}}), 0);
-  EXPECT_NE(single.find("Test " + onePage.examCode()), std::string::npos);
-  EXPECT_EQ(single.find("Page 1 of"), std::string::npos);
+  EXPECT_TRUE(single.contains("Test " + onePage.examCode()) && !single.contains("Page 1 of"));
 }
 
 } // namespace
