@@ -17,21 +17,8 @@ namespace {
 using namespace testing;
 namespace fs = std::filesystem;
 
-struct GradingSetup {
-  TempDir dir;
-  ExamDocument doc = quizDocument();
-  std::unique_ptr<AppModel> model;
-
-  GradingSetup() {
-    ExamLibrary library{dir / "Library"};
-    EXPECT_TRUE(library.save(doc));
-    model = std::make_unique<AppModel>(library);
-  }
-  const ExamDocument &current() const { return *model->document(doc.exam.id); }
-};
-
 TEST(AppModelGrading, runStoresTheSheetsReportsAndKeepsThePictures) {
-  GradingSetup setup;
+  QuizModel setup;
   AppModel &model = *setup.model;
   fs::path scan = setup.dir / "Period 1.pdf";
   writeScan(scan, setup.doc.exam,
@@ -80,7 +67,7 @@ TEST(AppModelGrading, runStoresTheSheetsReportsAndKeepsThePictures) {
 }
 
 TEST(AppModelGrading, cancelledRunLeavesTheTestAsItWasAndSaysNothing) {
-  GradingSetup setup;
+  QuizModel setup;
   AppModel &model = *setup.model;
   fs::path scan = setup.dir / "scan.pdf";
   writeScan(scan, setup.doc.exam,
@@ -99,7 +86,7 @@ TEST(AppModelGrading, cancelledRunLeavesTheTestAsItWasAndSaysNothing) {
 }
 
 TEST(AppModelGrading, filesThatCantBeGradedAreNamedInTheMessage) {
-  GradingSetup setup;
+  QuizModel setup;
   AppModel &model = *setup.model;
   std::ofstream(setup.dir / "notes.docx") << "words";
   std::ofstream(setup.dir / "photo.PNG") << "not really a picture";
@@ -133,7 +120,7 @@ TEST(AppModelGrading, filesThatCantBeGradedAreNamedInTheMessage) {
 
 // A key sheet read alone, and a cancelled key check, are the key check screen's tests.
 TEST(AppModelGrading, aBubbledKeyAmongTheScansIsReadIntoTheKeyCheck) {
-  GradingSetup setup;
+  QuizModel setup;
   AppModel &model = *setup.model;
   fs::path scan = setup.dir / "with key.pdf";
   std::vector<int> bubbled{0, 1, 2, 3, 0, 1, 2, 3, 0, 2}; // the last differs from the typed key
@@ -157,7 +144,7 @@ TEST(AppModelGrading, aBubbledKeyAmongTheScansIsReadIntoTheKeyCheck) {
 
 // A sheet graded once, with the teacher's decision on its blank row, scanned again.
 TEST(AppModelGrading, aRescanReplacesOneSheetKeepsItsPlaceAndReports) {
-  GradingSetup setup;
+  QuizModel setup;
   AppModel &model = *setup.model;
   const Uuid id = setup.doc.exam.id;
   model.select(id);

@@ -17,25 +17,15 @@ namespace {
 using namespace testing;
 namespace fs = std::filesystem;
 
-// A keyed quiz in a fresh library, with scripted panels answering the model.
-struct PanelSetup {
-  TempDir dir;
+// The quiz, its title one that can't be a file name as it is.
+ExamDocument weekTwo() {
   ExamDocument doc = quizDocument();
-  ScriptedPanels panels;
-  std::unique_ptr<AppModel> model;
-
-  PanelSetup() {
-    doc.exam.title = "Quiz: Week 2";
-    ExamLibrary library{dir / "Library"};
-    EXPECT_TRUE(library.save(doc));
-    model = std::make_unique<AppModel>(library);
-    model->setPanels(&panels);
-  }
-  const ExamDocument &current() const { return *model->document(doc.exam.id); }
-};
+  doc.exam.title = "Quiz: Week 2";
+  return doc;
+}
 
 TEST(AppModelPanels, savesAskWithTheSuggestedNameAndWriteOnlyWhereChosen) {
-  PanelSetup setup;
+  QuizModel setup(weekTwo());
   AppModel &model = *setup.model;
   setup.panels.saveAnswers = {setup.dir / "sheets.pdf", setup.dir / "keysheet.pdf",
                               setup.dir / "keys.pdf"};
@@ -76,7 +66,7 @@ TEST(AppModelPanels, nothingIsAskedWithoutATestAndNoPanelsIsNoCrash) {
 }
 
 TEST(AppModelPanels, openChoosersLeadToTheirJobsAndMarkThemselvesOpen) {
-  PanelSetup setup;
+  QuizModel setup(weekTwo());
   AppModel &model = *setup.model;
   fs::path first = setup.dir / "Period 1.pdf", second = setup.dir / "Period 2.pdf";
   writeScan(first, setup.doc.exam, {filledSheet({0, 1, 2, 3, 0, 1, 2, 3, 0, 1}, "1001")});
@@ -119,7 +109,7 @@ TEST(AppModelPanels, openChoosersLeadToTheirJobsAndMarkThemselvesOpen) {
 // stops a debug build at once instead of racing the screens.
 TEST(AppModelPanelsDeathTest, changingTheModelOffTheInterfaceThreadStopsADebugBuild) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  PanelSetup setup;
+  QuizModel setup(weekTwo());
   EXPECT_DEATH(std::thread([&] { setup.model->setTab(AppModel::Tab::report); }).join(),
                "interface thread");
 }

@@ -17,30 +17,24 @@ using namespace fixtures;
 
 // The quiz with its three students and graded sheets that carry a written name; sheet 2
 // (9999), 6 (8888) and the twins (7777) are off the roster, sheet 3's ID is unclear.
-struct RosterSetup {
-  TempDir dir;
+ExamDocument rosterQuiz() {
   ExamDocument doc = quizDocument();
-  ScriptedPanels panels;
-  std::unique_ptr<AppModel> model;
+  auto sheet = [&](int number, std::string id, std::string name) {
+    ScannedSheet s = sheetAnswering(doc.exam, {0, 1, 2, 3, 0, 1, 2, 3, 0, 1}, 0, std::move(id));
+    s.number = number;
+    s.name = NameRead{std::move(name), {}, 0.95};
+    return s;
+  };
+  doc.sheets = Assembly::refreshIDFlags(
+      {sheet(1, "1001", "ADA LOVELACE"), sheet(2, "9999", "FARAH CASTILLO"),
+       sheet(3, "10?3", "GRACE HOPPER"), sheet(4, "7777", "TWIN ONE"), sheet(5, "7777", "TWIN TWO"),
+       sheet(6, "8888", "NOOR HADDAD")},
+      doc.exam, doc.roster.students);
+  return doc;
+}
 
-  RosterSetup() {
-    auto sheet = [&](int number, std::string id, std::string name) {
-      ScannedSheet s = sheetAnswering(doc.exam, {0, 1, 2, 3, 0, 1, 2, 3, 0, 1}, 0, std::move(id));
-      s.number = number;
-      s.name = NameRead{std::move(name), {}, 0.95};
-      return s;
-    };
-    doc.sheets = Assembly::refreshIDFlags(
-        {sheet(1, "1001", "ADA LOVELACE"), sheet(2, "9999", "FARAH CASTILLO"),
-         sheet(3, "10?3", "GRACE HOPPER"), sheet(4, "7777", "TWIN ONE"),
-         sheet(5, "7777", "TWIN TWO"), sheet(6, "8888", "NOOR HADDAD")},
-        doc.exam, doc.roster.students);
-    ExamLibrary library{dir / "Library"};
-    EXPECT_TRUE(library.save(doc));
-    model = std::make_unique<AppModel>(library);
-    model->setPanels(&panels);
-  }
-  const ExamDocument &current() const { return *model->selectedDocument(); }
+struct RosterSetup : QuizModel {
+  RosterSetup() : QuizModel(rosterQuiz()) {}
   const ScannedSheet &sheet(int number) const {
     return *std::ranges::find(current().sheets, number, &ScannedSheet::number);
   }

@@ -23,6 +23,13 @@ ExamDocument quizDocument() {
   return doc;
 }
 
+QuizModel::QuizModel(ExamDocument document) : doc(std::move(document)) {
+  ExamLibrary library{dir / "Library"};
+  EXPECT_TRUE(library.save(doc));
+  model = std::make_unique<AppModel>(library);
+  model->setPanels(&panels);
+}
+
 SimulatedSheet filledSheet(const std::vector<std::optional<int>> &answers, std::string studentID) {
   SimulatedSheet sheet;
   sheet.answers = answers;

@@ -1,10 +1,14 @@
 #pragma once
 
+#include "ScriptedPanels.h"
+
 #include "library/ExamDocument.h"
 #include "model/AppModel.h"
 #include "simulator/SimulatedSheet.h"
+#include "support/TempDir.h"
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,6 +19,18 @@ namespace ovalon::testing {
 
 // A keyed 10-question test with 4-digit IDs and three roster students (1001 to 1003).
 ExamDocument quizDocument();
+
+// A test saved in a fresh library (the quiz unless given), and the model over it, its
+// choosers answered by `panels`.
+struct QuizModel {
+  TempDir dir;
+  ExamDocument doc;
+  ScriptedPanels panels;
+  std::unique_ptr<AppModel> model;
+
+  explicit QuizModel(ExamDocument document = quizDocument());
+  const ExamDocument &current() const { return *model->document(doc.exam.id); }
+};
 
 // A filled-in sheet: `answers` per printed position on version A, the ID bubbled.
 SimulatedSheet filledSheet(const std::vector<std::optional<int>> &answers, std::string studentID);

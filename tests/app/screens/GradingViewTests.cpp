@@ -26,11 +26,10 @@ using namespace testing;
 namespace fs = std::filesystem;
 
 TEST(GradingView, aDroppedScanLightsTheAreaAndIsGraded) {
-  TempDir dir;
-  ExamDocument doc = quizDocument();
-  ExamLibrary library{dir / "Library"};
-  ASSERT_TRUE(library.save(doc));
-  AppModel model(library);
+  QuizModel quiz;
+  const ExamDocument &doc = quiz.doc;
+  const fs::path &dir = quiz.dir.path();
+  AppModel &model = *quiz.model;
   GradingView view(model);
   view.resize(1280, 820);
   view.show();

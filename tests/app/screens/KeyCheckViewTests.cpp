@@ -17,24 +17,15 @@ using namespace testing;
 namespace fs = std::filesystem;
 
 // The quiz with its key read from a bubbled key sheet whose question 4 was left blank.
-struct ScannedKeyCheck {
-  TempDir dir;
-  ExamDocument doc = quizDocument();
-  std::unique_ptr<AppModel> model;
-
+struct ScannedKeyCheck : QuizModel {
   ScannedKeyCheck() {
-    ExamLibrary library{dir / "Library"};
-    EXPECT_TRUE(library.save(doc));
-    model = std::make_unique<AppModel>(library);
     SimulatedSheet key = keySheet(doc.exam, {3, 2, 1, 0, 3, 2, 1, 0, 3, 2});
     key.answers[3] = std::nullopt;
-    fs::path scan = dir / "key.pdf";
-    writeScan(scan, doc.exam, {key});
-    model->scanAnswerKey(scan);
+    writeScan(dir / "key.pdf", doc.exam, {key});
+    model->scanAnswerKey(dir / "key.pdf");
     EXPECT_TRUE(waitUntilIdle(*model));
     EXPECT_TRUE(model->keyCheck());
   }
-
   const Exam &exam() const { return model->document(doc.exam.id)->exam; }
 };
 

@@ -164,13 +164,10 @@ TEST(ReviewView, theBulkButtonsSettleEveryBlankOfASheetAndEveryOffRosterID) {
 }
 
 TEST(ReviewView, anUnreadPageIsLeftOutWithDeleteAndTheListSaysSo) {
-  TempDir dir;
   ExamDocument doc = quizDocument();
-  ScanIssue issue = unreadPage("scan.pdf", 3);
-  doc.issues = {issue};
-  ExamLibrary library{dir / "Library"};
-  ASSERT_TRUE(library.save(doc));
-  AppModel model(library);
+  doc.issues = {unreadPage("scan.pdf", 3)};
+  QuizModel quiz(doc);
+  AppModel &model = *quiz.model;
   ReviewView review(model);
   showActive(review);
   review.setFocus();
