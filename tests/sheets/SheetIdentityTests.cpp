@@ -25,11 +25,8 @@ TEST(SheetIdentity, payloadJoinsTheFieldsWithBars) {
 
 TEST(SheetIdentity, parsesTrimmedPayloadsWithLooseNumbersAndVersionLetters) {
   const SheetIdentity example{"E621E1F8", 0, 1, {20, 4, 6, Paper::letter}, false};
-  auto with = [&](int version, bool isKey = false) {
-    SheetIdentity identity = example;
-    identity.version = version;
-    identity.isKey = isKey;
-    return identity;
+  const auto with = [&](int version, bool isKey = false) {
+    return SheetIdentity{"E621E1F8", version, 1, example.signature, isKey};
   };
   const std::vector<std::pair<std::string, SheetIdentity>> cases{
       {"OV1|E621E1F8|A|1|20|4|6|L", example},

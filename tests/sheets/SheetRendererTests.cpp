@@ -34,11 +34,6 @@ GrayBitmap render(const Exam &exam, int version = 0, int page = 1,
   });
 }
 
-uint8_t pixelAt(const GrayBitmap &image, Point point) {
-  return image.at(static_cast<int>(std::floor(point.x * scale)),
-                  static_cast<int>(std::floor(point.y * scale)));
-}
-
 Rect around(Point centre, double half) {
   return {centre.x - half, centre.y - half, 2 * half, 2 * half};
 }
@@ -62,26 +57,6 @@ std::vector<int> filledDigits(const GrayBitmap &image, const SheetLayout &layout
   return digits;
 }
 
-TEST(SheetRenderer, symbolDecodesToThePagesIdentity) {
-  Exam exam = makeExam(150, 5, 6, Paper::a4);
-  struct Case {
-    int version;
-    int page;
-    std::optional<SheetFill> fill;
-  };
-  for (const Case &c : {Case{0, 1, std::nullopt}, Case{2, 2, SheetFill{"Ann", "7", false}},
-                        Case{1, 2, SheetFill::answerKey()}}) {
-    GrayBitmap image = render(exam, c.version, c.page, c.fill);
-    bool isKey = c.fill && c.fill->isKey;
-    SheetIdentity expected{exam.examCode(), c.version, c.page, exam.signature(), isKey};
-    auto texts = testing::readQRCodes(image);
-    ASSERT_EQ(texts.size(), 1u);
-    EXPECT_EQ(texts[0], expected.payload());
-    EXPECT_EQ(texts[0].ends_with("|K"), isKey);
-    EXPECT_EQ(SheetIdentity::parse(texts[0]), expected);
-  }
-}
-
 TEST(SheetRenderer, secondPageHoldsTheRemainingQuestions) {
   Exam exam = makeExam(150);
   SheetLayout layout(exam);
@@ -89,32 +64,29 @@ TEST(SheetRenderer, secondPageHoldsTheRemainingQuestions) {
   // Two columns of 25 for positions 100…149; nothing where a third would be.
   EXPECT_EQ(layout.columns(2).count, 2);
   Point last = layout.bubbleCenter(149, 3);
-  EXPECT_LT(pixelAt(image, {last.x + 6, last.y}), 170);
+  EXPECT_LT(image.at(static_cast<int>((last.x + 6) * scale), static_cast<int>(last.y * scale)),
+            170);
   EXPECT_GT(region(image, {last.x + 20, SheetLayout::answerTop, 80, 475}, dpi).min, 250);
 }
 
 TEST(SheetRenderer, prefilledIDIsPaddedCutAndFilled) {
   Exam exam = makeExam(20, 4, 6);
   SheetLayout layout(exam);
-  struct Case {
-    std::string id;
-    std::vector<int> digits; // -1: column left empty
-  };
-  for (const Case &c : {
-           Case{"12345", {0, 1, 2, 3, 4, 5}},
-           Case{"1234567", {2, 3, 4, 5, 6, 7}},
-           Case{"A-12", {0, 0, 0, 0, 1, 2}},
-           Case{"000942", {0, 0, 0, 9, 4, 2}},
-           Case{"1½", {0, 0, 0, 0, 1, -1}},          // numeric, but not a whole digit
-           Case{"\u0661\u0662", {0, 0, 0, 0, 1, 2}}, // Arabic-Indic digits
-           Case{"", {-1, -1, -1, -1, -1, -1}},
-       }) {
-    GrayBitmap image = render(exam, 0, 1, SheetFill{"Sam", c.id, false});
-    EXPECT_EQ(filledDigits(image, layout), c.digits) << c.id;
+  // -1: column left empty. "1½" is numeric but not a whole digit; then Arabic-Indic digits.
+  for (const auto &c :
+       std::vector<std::pair<std::string, std::vector<int>>>{{"12345", {0, 1, 2, 3, 4, 5}},
+                                                             {"1234567", {2, 3, 4, 5, 6, 7}},
+                                                             {"A-12", {0, 0, 0, 0, 1, 2}},
+                                                             {"000942", {0, 0, 0, 9, 4, 2}},
+                                                             {"1½", {0, 0, 0, 0, 1, -1}},
+                                                             {"\u0661\u0662", {0, 0, 0, 0, 1, 2}},
+                                                             {"", {-1, -1, -1, -1, -1, -1}}}) {
+    GrayBitmap image = render(exam, 0, 1, SheetFill{"Sam", c.first, false});
+    EXPECT_EQ(filledDigits(image, layout), c.second) << c.first;
     for (int j = 0; j < 6; ++j) {
       Rect box = layout.idDigitBox(j);
       bool written = region(image, {box.x + 2, box.y + 2, 8, 11}, dpi).darkCount > 0;
-      EXPECT_EQ(written, c.digits[static_cast<std::size_t>(j)] >= 0) << c.id << " " << j;
+      EXPECT_EQ(written, c.second[static_cast<std::size_t>(j)] >= 0) << c.first << " " << j;
     }
   }
   // Blank sheets leave the grid empty.
@@ -162,8 +134,8 @@ TEST(SheetPDF, printsJobsInOrderWithFillsInArrayOrderAndEveryPageOfASheetTogethe
     ASSERT_TRUE(page);
     auto identity = SheetIdentity::parse(testing::readQRCodes(*page).at(0));
     ASSERT_TRUE(identity);
-    EXPECT_EQ(std::tuple(identity->page, identity->version, identity->isKey),
-              std::tuple(i % 2 + 1, version, isKey));
+    EXPECT_EQ(*identity,
+              (SheetIdentity{exam.examCode(), version, i % 2 + 1, exam.signature(), isKey}));
     if (i % 2 == 0) {
       EXPECT_EQ(filledDigits(*page, layout), std::vector<int>{digit});
       EXPECT_TRUE(testing::pdfPageText(*pdf, i).contains(name));
