@@ -68,15 +68,6 @@ TEST(Builder, theLayoutFieldsAreEditsOfTheTestAndTheKeyRowsFollowTheCount) {
   questions->setValue(12);
   EXPECT_FALSE(keyRow(shell, 12));
 
-  // Thirty questions share the columns evenly: 8, 8, 8 and 6, numbered down each column.
-  questions->setValue(30);
-  QApplication::processEvents();
-  for (int top : {0, 8, 16, 24})
-    EXPECT_EQ(keyRow(shell, top)->y(), keyRow(shell, 0)->y()) << top;
-  EXPECT_GT(keyRow(shell, 8)->x(), keyRow(shell, 7)->x());
-  EXPECT_EQ(keyRow(shell, 7)->x(), keyRow(shell, 0)->x());
-  EXPECT_GT(keyRow(shell, 7)->y(), keyRow(shell, 6)->y());
-
   shell.find<QSpinBox>("idDigits")->setValue(4);
   shell.model->update([](ExamDocument &d) {
     d.roster.students = {{"12345678", "Ann", "Lee"}, {"7", "Bo", "Ng"}};
