@@ -24,17 +24,12 @@ TEST(SplitMix64, matchesPublishedFirstOutput) {
 
 TEST(ExamDefaults, newTestHasDefaultKeyAndIdentityVersion) {
   Exam exam = Exam::untitled();
-  EXPECT_EQ(exam.title, "Untitled Test");
-  EXPECT_EQ(exam.key.size(), 20u);
-  EXPECT_EQ(exam.key[0], QuestionKey{});
-  ASSERT_EQ(exam.versions.size(), 1u);
   std::vector<int> identity(20);
   std::iota(identity.begin(), identity.end(), 0);
-  EXPECT_EQ(exam.versions[0].order, identity);
-  EXPECT_FALSE(exam.versions[0].choiceOrder);
-  EXPECT_EQ(exam.unkeyedQuestions().size(), 20u);
+  EXPECT_EQ(std::tuple(exam.title, exam.key, exam.unkeyedQuestions(), exam.pageCount()),
+            std::tuple(std::string("Untitled Test"), std::vector<QuestionKey>(20), identity, 1));
+  EXPECT_EQ(exam.versions, (std::vector<ExamVersion>{{0, identity, std::nullopt}}));
   EXPECT_EQ(exam.signature().summary(), "20 questions, A\u2013D, 6-digit ID, US Letter");
-  EXPECT_EQ(exam.pageCount(), 1);
 }
 
 TEST(ExamDefaults, examCodeIsFirstEightHexDigits) {
@@ -46,28 +41,21 @@ TEST(ExamDefaults, examCodeIsFirstEightHexDigits) {
 
 TEST(ExamClamping, countsAreClampedNeverRejected) {
   Exam exam = makeExam();
-  exam.setQuestionCount(0);
-  EXPECT_EQ(exam.questionCount, 1);
-  exam.setQuestionCount(500);
-  EXPECT_EQ(exam.questionCount, 200);
-  EXPECT_EQ(exam.key.size(), 200u);
+  const auto counts = [&] {
+    return std::tuple(exam.questionCount, exam.key.size(), exam.choiceCount, exam.idDigits,
+                      exam.versions.size(), exam.key[0].points);
+  };
+  for (auto [questions, choices, digits, versions, points, expected] :
+       {std::tuple{0, 6, 11, 9, 250.0, std::tuple(1, 1uz, 5, 10, 4uz, 100.0)},
+        {500, 1, -3, 0, -1.0, std::tuple(200, 200uz, 2, 0, 1uz, 0.0)}}) {
+    exam.setQuestionCount(questions);
+    exam.setChoiceCount(choices);
+    exam.setIDDigits(digits);
+    exam.setVersionCount(versions);
+    exam.setKey(0, {0}, points, false);
+    EXPECT_EQ(counts(), expected);
+  }
   EXPECT_EQ(exam.pageCount(), 2);
-  exam.setChoiceCount(6);
-  EXPECT_EQ(exam.choiceCount, 5);
-  exam.setChoiceCount(1);
-  EXPECT_EQ(exam.choiceCount, 2);
-  exam.setIDDigits(11);
-  EXPECT_EQ(exam.idDigits, 10);
-  exam.setIDDigits(-3);
-  EXPECT_EQ(exam.idDigits, 0);
-  exam.setVersionCount(9);
-  EXPECT_EQ(exam.versions.size(), 4u);
-  exam.setVersionCount(0);
-  EXPECT_EQ(exam.versions.size(), 1u);
-  exam.setKey(0, {0}, 250, false);
-  EXPECT_EQ(exam.key[0].points, 100);
-  exam.setKey(0, {0}, -1, false);
-  EXPECT_EQ(exam.key[0].points, 0);
   // Titles keep at most 1000 characters, however many bytes those take.
   auto titled = [](std::string title) {
     return Exam::make(Uuid::random(), title, Date{}, 5, 4, 0, Paper::letter, 1).title;
@@ -84,8 +72,7 @@ TEST(ExamClamping, growingKeepsKeysAndLoweringChoicesTrimsThem) {
   exam.setKey(3, {4}, 2, false);
   exam.setKey(4, {0, 3}, 1, false);
   exam.setQuestionCount(25);
-  EXPECT_EQ(exam.key.size(), 25u);
-  EXPECT_EQ(exam.key[3].correct, std::set<int>{4});
+  EXPECT_EQ(std::pair(exam.key.size(), exam.key[3].correct), std::pair(25uz, std::set<int>{4}));
   EXPECT_EQ(exam.key[24], QuestionKey{});
   exam.setChoiceCount(3);
   EXPECT_TRUE(exam.key[3].correct.empty());
@@ -112,16 +99,17 @@ TEST(ExamKey, keyOperationsIgnoreOutOfRangeQuestionsAndChoices) {
 
 TEST(ExamKey, applyKeyTextSkipsNonLettersAndUsesUpUnavailableChoices) {
   Exam exam = makeExam(6, 4);
+  const auto keyText = [](const Exam &e) {
+    std::vector<std::string> texts;
+    for (const QuestionKey &k : e.key)
+      texts.push_back(Choices::text(k.correct));
+    return texts;
+  };
   EXPECT_EQ(exam.applyKeyText("bcad a", 0), 5);
-  EXPECT_EQ(Choices::text(exam.key[0].correct), "B");
-  EXPECT_EQ(Choices::text(exam.key[4].correct), "A");
-  EXPECT_TRUE(exam.key[5].correct.empty());
-
+  EXPECT_EQ(keyText(exam), (std::vector<std::string>{"B", "C", "A", "D", "A", ""}));
   Exam other = makeExam(3, 4);
   EXPECT_EQ(other.applyKeyText("AEB C D", 0), 2);
-  EXPECT_EQ(Choices::text(other.key[0].correct), "A");
-  EXPECT_TRUE(other.key[1].correct.empty());
-  EXPECT_EQ(Choices::text(other.key[2].correct), "B");
+  EXPECT_EQ(keyText(other), (std::vector<std::string>{"A", "", "B"}));
 }
 
 TEST(ExamKey, possiblePointsIgnoresDroppedQuestions) {
@@ -136,9 +124,8 @@ TEST(ExamKey, possiblePointsIgnoresDroppedQuestions) {
 }
 
 TEST(ExamKey, choicesTextAndLetters) {
-  EXPECT_EQ(Choices::text({2, 0}), "A/C");
-  EXPECT_EQ(Choices::text({0, 7}), "A/?");
-  EXPECT_EQ(Choices::text({}), "");
+  EXPECT_EQ(std::tuple(Choices::text({2, 0}), Choices::text({0, 7}), Choices::text({})),
+            std::tuple("A/C", "A/?", ""));
   EXPECT_EQ(Choices::letter(5), "?");
   EXPECT_EQ(Choices::index("e"), 4);
   EXPECT_FALSE(Choices::index("F"));
@@ -217,17 +204,13 @@ TEST(ExamVersions, printedKeyMapsThroughOrderAndChoiceOrder) {
   exam.setKey(0, {0}, 1, false);
   exam.setKey(1, {1, 2}, 1, false);
   exam.versions.push_back({1, {1, 0}, std::vector<std::vector<int>>{{2, 0, 1}, {1, 2, 0}}});
-  auto printed = exam.printedKey(1);
-  ASSERT_EQ(printed.size(), 2u);
-  EXPECT_EQ(printed[0], (std::set<int>{0, 2})); // master Q2 = {B, C} at slots 2 (B) and 0 (C)
-  EXPECT_EQ(printed[1], std::set<int>{2});      // master Q1 = A sits in slot 2
+  // Master Q2 = {B, C} at slots 2 (B) and 0 (C); master Q1 = A sits in slot 2.
+  EXPECT_EQ(exam.printedKey(1), (std::vector<std::set<int>>{{0, 2}, {2}}));
   EXPECT_TRUE(exam.printedKey(5).empty());
   const ExamVersion &v = exam.versions[1];
-  EXPECT_EQ(v.printedChoice(0, 1), 2);
-  EXPECT_EQ(v.masterChoice(2, 1), 0);
-  EXPECT_EQ(v.masterChoice(-1, 1), -1);
-  EXPECT_EQ(v.position(0), 1);
-  EXPECT_EQ(v.position(9), 0);
+  EXPECT_EQ(std::tuple(v.printedChoice(0, 1), v.masterChoice(2, 1), v.masterChoice(-1, 1)),
+            std::tuple(2, 0, -1));
+  EXPECT_EQ(std::pair(v.position(0), v.position(9)), std::pair(1, 0));
 }
 
 } // namespace
