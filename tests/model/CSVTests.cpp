@@ -21,61 +21,52 @@ Bytes utf16(std::u16string_view text, bool littleEndian) {
   return out;
 }
 
-TEST(CSVDecoding, utf8WithAndWithoutByteOrderMark) {
-  EXPECT_EQ(CSV::decodeText(bytes("ID,Name\n1,Jos\xC3\xA9\n")), "ID,Name\n1,Jos\xC3\xA9\n");
-  EXPECT_EQ(CSV::decodeText(bytes("\xEF\xBB\xBFID,Name\n")), "ID,Name\n");
-  EXPECT_EQ(CSV::decodeText({}), "");
+TEST(CSVDecoding, decodesUtf8Utf16AndWindows1252AndRefusesWhatIsNotText) {
+  Bytes oddLength = utf16(u"ID", true);
+  oddLength.push_back('x');
+  const std::u16string text = u"ID,Name\r\n7,Zo\u00EB \u00C5berg \U0001F600\r\n";
+  const std::string decoded = "ID,Name\r\n7,Zo\xC3\xAB \xC3\x85"
+                              "berg \xF0\x9F\x98\x80\r\n";
+  const std::vector<std::pair<Bytes, std::optional<std::string>>> cases{
+      {bytes("ID,Name\n1,Jos\xC3\xA9\n"), "ID,Name\n1,Jos\xC3\xA9\n"},
+      {bytes("\xEF\xBB\xBFID,Name\n"), "ID,Name\n"},
+      {{}, ""},
+      {utf16(text, true), decoded},
+      {utf16(text, false), decoded},
+      {oddLength, std::nullopt},
+      {utf16(u"A\xD800", true), std::nullopt}, // lone high surrogate
+      {utf16(u"\xDC00"
+             u"A",
+             false),
+       std::nullopt}, // lone low surrogate
+      // é, the euro sign, curly quotes and Œ as a Windows spreadsheet saves them; overlong
+      // and surrogate encodings are not UTF-8 either.
+      {bytes("1,Ren\xE9\x80\x93Q\x94\x8C"),
+       "1,Ren\xC3\xA9\xE2\x82\xAC\xE2\x80\x9CQ\xE2\x80\x9D\xC5\x92"},
+      {bytes("\xC0\xAF"), "\xC3\x80\xC2\xAF"},
+      {bytes("\xED\xA0\x80"), "\xC3\xAD\xC2\xA0\xE2\x82\xAC"},
+      {bytes("PK\x03\x04\x81\x00"), std::nullopt},   // unassigned in 1252
+      {bytes("\xEF\xBB\xBFJos\xE9"), std::nullopt}}; // the BOM promises UTF-8
+  for (size_t i = 0; i < cases.size(); ++i)
+    EXPECT_EQ(CSV::decodeText(cases[i].first), cases[i].second) << i;
 }
 
-TEST(CSVDecoding, utf16WithByteOrderMarkInEitherOrder) {
-  std::u16string text = u"ID,Name\r\n7,Zo\u00EB \u00C5berg \U0001F600\r\n";
-  std::string expected = "ID,Name\r\n7,Zo\xC3\xAB \xC3\x85"
-                         "berg \xF0\x9F\x98\x80\r\n";
-  EXPECT_EQ(CSV::decodeText(utf16(text, true)), expected);
-  EXPECT_EQ(CSV::decodeText(utf16(text, false)), expected);
-}
-
-TEST(CSVDecoding, brokenUtf16IsNotText) {
-  Bytes odd = utf16(u"ID", true);
-  odd.push_back('x');
-  EXPECT_EQ(CSV::decodeText(odd), std::nullopt);
-  EXPECT_EQ(CSV::decodeText(utf16(u"A\xD800", true)), std::nullopt); // lone high surrogate
-  EXPECT_EQ(CSV::decodeText(utf16(u"\xDC00"
-                                  u"A",
-                                  false)),
-            std::nullopt);
-}
-
-TEST(CSVDecoding, invalidUtf8FallsBackToWindows1252) {
-  // é, the euro sign, curly quotes and Œ as a Windows spreadsheet saves them.
-  EXPECT_EQ(CSV::decodeText(bytes("1,Ren\xE9\x80\x93Q\x94\x8C")),
-            "1,Ren\xC3\xA9\xE2\x82\xAC\xE2\x80\x9CQ\xE2\x80\x9D\xC5\x92");
-  // Overlong and surrogate encodings are not UTF-8 either.
-  EXPECT_EQ(CSV::decodeText(bytes("\xC0\xAF")), "\xC3\x80\xC2\xAF");
-  EXPECT_EQ(CSV::decodeText(bytes("\xED\xA0\x80")), "\xC3\xAD\xC2\xA0\xE2\x82\xAC");
-}
-
-TEST(CSVDecoding, bytesTextCannotHoldAreRefused) {
-  EXPECT_EQ(CSV::decodeText(bytes("PK\x03\x04\x81\x00")), std::nullopt);  // unassigned in 1252
-  EXPECT_EQ(CSV::decodeText(bytes("\xEF\xBB\xBFJos\xE9")), std::nullopt); // BOM promises UTF-8
-}
-
-TEST(CSVSeparator, mostFrequentOutsideQuotesOnFirstLine) {
-  EXPECT_EQ(CSV::separator("ID;Name;Grade\n1;\"Smith, John\";9"), ';');
-  EXPECT_EQ(CSV::separator("\"Last, First\";ID\n"), ';');
-  EXPECT_EQ(CSV::separator("ID\tName\tEmail\n1\ta,b,c\tx"), '\t');
-  EXPECT_EQ(CSV::separator("a;b\r\n1,2,3,4,5"), ';'); // only the first line counts
-  EXPECT_EQ(CSV::separator("a;b\r1,2,3,4,5"), ';');
-  // A quoted line break does not end the first line.
-  EXPECT_EQ(CSV::separator("\"a\nb;c;d;e\",x\n"), ',');
-}
-
-TEST(CSVSeparator, commaWinsTiesAndIsTheDefault) {
-  EXPECT_EQ(CSV::separator("a,b;c"), ',');
-  EXPECT_EQ(CSV::separator("a,b\tc"), ',');
-  EXPECT_EQ(CSV::separator("a,b;c\td"), ',');
-  EXPECT_EQ(CSV::separator("names"), ',');
-  EXPECT_EQ(CSV::separator(""), ',');
+TEST(CSVSeparator, mostFrequentOutsideQuotesOnFirstLineWithCommaWinningTies) {
+  // Only the first line counts, and a quoted line break does not end it.
+  const std::vector<std::pair<std::string_view, char>> cases{
+      {"ID;Name;Grade\n1;\"Smith, John\";9", ';'},
+      {"\"Last, First\";ID\n", ';'},
+      {"ID\tName\tEmail\n1\ta,b,c\tx", '\t'},
+      {"a;b\r\n1,2,3,4,5", ';'},
+      {"a;b\r1,2,3,4,5", ';'},
+      {"\"a\nb;c;d;e\",x\n", ','},
+      {"a,b;c", ','},
+      {"a,b\tc", ','},
+      {"a,b;c\td", ','},
+      {"names", ','},
+      {"", ','}};
+  for (const auto &[text, separator] : cases)
+    EXPECT_EQ(CSV::separator(text), separator) << text;
 }
 
 TEST(CSVRows, splitsFieldsAndRows) {

@@ -38,17 +38,6 @@ std::vector<Student> students(std::string_view text) {
   return imported(text).roster.students;
 }
 
-TEST(RosterImportFailure, messagesAreTheUsersSentences) {
-  EXPECT_EQ(Failure::unreadable().description(),
-            "That file isn\u2019t text Ovalon can read. Save it from your spreadsheet as CSV.");
-  EXPECT_EQ(Failure::noIDColumn().description(),
-            "No student ID column was found. Name a column \u201CID\u201D or \u201CStudent "
-            "ID\u201D (digits only).");
-  EXPECT_EQ(Failure::empty().description(), "No students were found in that file.");
-  EXPECT_EQ(Failure::noSuchColumn("Locker").description(),
-            "That file has no column \u201CLocker\u201D.");
-}
-
 TEST(RosterImportFailure, filesWithoutStudentsOrIDsAreRefused) {
   const std::vector<std::pair<std::string_view, Failure>> cases{
       {"", Failure::empty()},
@@ -187,14 +176,10 @@ TEST(RosterImportIDs, skippedAndRepeatedRowsAreNamedAsTheSpreadsheetNumbersThem)
   for (const Case &c : cases) {
     SCOPED_TRACE(c.text);
     const Result result = imported(c.text);
-    EXPECT_EQ(result.skippedRows, c.skippedRows);
-    EXPECT_EQ(result.repeatedRows, c.repeatedRows);
+    EXPECT_EQ(std::tie(result.skippedRows, result.repeatedRows, result.warnings),
+              std::tie(c.skippedRows, c.repeatedRows, c.warnings));
     EXPECT_EQ(result.skipped, static_cast<int>(c.skippedRows.size()));
-    EXPECT_EQ(result.warnings, c.warnings);
   }
-  // The first of a repeated ID stays.
-  EXPECT_EQ(students("ID,Name\n0042,Ann Lee\n42,Bo Chen\n"),
-            (std::vector<Student>{{"0042", "Ann", "Lee"}}));
 }
 
 TEST(RosterImportNames, fullNameIsSplitIntoFirstAndLast) {
@@ -242,16 +227,9 @@ TEST(RosterImportBounds, hugeAndBinaryFilesAreNotRosters) {
   Bytes huge(100u * 1024 * 1024, 'x');
   for (size_t i = 0; i < huge.size(); i += 64)
     huge[i] = '\n';
-  auto tooLarge = RosterImport::importData(huge, "everything.csv");
-  ASSERT_FALSE(tooLarge);
-  EXPECT_EQ(tooLarge.error(), RosterImport::Failure::unreadable());
-
-  EXPECT_EQ(RosterImport::importData(bytes("PK\x03\x04\x81\x8D binary"), "class.xlsx").error(),
-            RosterImport::Failure::unreadable());
-  Bytes binary{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R'};
-  auto picture = RosterImport::importData(binary, "photo.csv");
-  ASSERT_FALSE(picture);
-  EXPECT_EQ(picture.error(), RosterImport::Failure::unreadable());
+  const Bytes picture{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R'};
+  for (const Bytes &data : {huge, bytes("PK\x03\x04\x81\x8D binary"), picture})
+    EXPECT_EQ(RosterImport::importData(data, "class.csv").error(), Failure::unreadable());
 }
 
 } // namespace
