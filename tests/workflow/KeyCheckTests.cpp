@@ -12,13 +12,12 @@ TEST(KeyCheck, checkedAnswersReplaceTheKeyOnlyWhereItDisagrees) {
   exam.setKey(4, {}, 1, true);
   int changed = KeyCheck::applyKey(exam, {2, 3, std::nullopt, 4, 1, 0});
   EXPECT_EQ(changed, 2);
-  EXPECT_EQ(exam.key[0].correct, (std::set<int>{2}));
-  EXPECT_EQ(exam.key[1].correct, (std::set<int>{1, 3})) << "3 is already accepted";
-  EXPECT_EQ(exam.key[1].points, 2);
-  EXPECT_EQ(exam.key[2].correct, (std::set<int>{2})) << "no answer keeps the typed key";
-  EXPECT_TRUE(exam.key[3].correct.empty()) << "E is not a choice";
-  EXPECT_EQ(exam.key[4].correct, (std::set<int>{1}));
-  EXPECT_TRUE(exam.key[4].dropped) << "dropping stays the teacher's call";
+  // Q2: 3 is already accepted; Q3: no answer keeps the typed key; Q4: E is not a choice.
+  std::vector<std::set<int>> keys;
+  for (const QuestionKey &k : exam.key)
+    keys.push_back(k.correct);
+  EXPECT_EQ(keys, (std::vector<std::set<int>>{{2}, {1, 3}, {2}, {}, {1}}));
+  EXPECT_TRUE(exam.key[1].points == 2 && exam.key[4].dropped) << "points and dropping stay";
 }
 
 TEST(KeyCheck, onlyCleanReadsOfTheKeySheetCount) {
