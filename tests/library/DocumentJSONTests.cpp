@@ -40,33 +40,28 @@ ExamDocument fullDocument() {
   sheet.nameCrop = Bytes{1, 2, 3, 4};
   sheet.rescanned = Date{812345800};
   sheet.cornerMethods = {CornerMethod::threeCorners, std::nullopt};
-  ReviewFlag flag{Uuid::random(),
-                  FlagKind::double_,
-                  1,
-                  Bytes{9, 8},
-                  {0.9, 0.85, 0, 0, 0},
-                  0,
-                  "Two bubbles are filled.",
-                  Resolution::choice(1)};
-  ReviewFlag idFlag{Uuid::random(), FlagKind::studentID,         {}, {}, {}, {},
-                    "No ID",        Resolution::student("00123")};
-  ReviewFlag open{Uuid::random(), FlagKind::missingPage, {}, {}, {}, {}, "Page 2", {}};
-  sheet.flags = {idFlag, flag, open};
+  const std::vector<double> noFills;
+  sheet.flags.push_back({Uuid::random(), FlagKind::studentID, std::nullopt, std::nullopt, noFills,
+                         std::nullopt, "No ID", Resolution::student("00123")});
+  sheet.flags.push_back({Uuid::random(), FlagKind::double_, 1, Bytes{9, 8},
+                         std::vector<double>{0.9, 0.85, 0, 0, 0}, 0, "Two bubbles are filled.",
+                         Resolution::choice(1)});
+  sheet.flags.push_back({Uuid::random(), FlagKind::missingPage, std::nullopt, std::nullopt, noFills,
+                         std::nullopt, "Page 2", std::nullopt});
   for (Resolution r : {Resolution::blank(), Resolution::accept(), Resolution::exclude()})
     sheet.flags.push_back({Uuid::random(), FlagKind::blank, 2, {}, {}, {}, "", r});
   doc.sheets = {sheet};
 
-  doc.issues = {{Uuid::random(), "scan.pdf", 1, PageProblem::noCode(), {}, Uuid::random(), false},
-                {Uuid::random(), "scan.pdf", 2, PageProblem::noMarks(), {}, {}, true},
-                {Uuid::random(), "photo.jpg", 1, PageProblem::otherExam("ABCD1234"), {}, {}, false},
-                {Uuid::random(),
-                 "scan.pdf",
-                 3,
-                 PageProblem::layoutChanged({30, 4, 6, Paper::letter}),
-                 {},
-                 {},
-                 false},
-                {Uuid::random(), "scan.pdf", 7, {}, 2, {}, false}};
+  const auto none = std::nullopt;
+  doc.issues.push_back(
+      {Uuid::random(), "scan.pdf", 1, PageProblem::noCode(), none, Uuid::random(), false});
+  doc.issues.push_back({Uuid::random(), "scan.pdf", 2, PageProblem::noMarks(), none, none, true});
+  doc.issues.push_back(
+      {Uuid::random(), "photo.jpg", 1, PageProblem::otherExam("ABCD1234"), none, none, false});
+  doc.issues.push_back({Uuid::random(), "scan.pdf", 3,
+                        PageProblem::layoutChanged(LayoutSignature{30, 4, 6, Paper::letter}), none,
+                        none, false});
+  doc.issues.push_back({Uuid::random(), "scan.pdf", 7, none, 2, none, false});
   return doc;
 }
 

@@ -36,14 +36,9 @@ ExamDocument soundDocument() {
     sheet.marks.push_back({{0.9, 0, 0, 0}, 0, {}, 0});
   sheet.marks[2] = {{0, 0, 0, 0}, {}, MarkFlag::blank, {}};
   sheet.idColumns.assign(4, MarkRead::empty(10));
-  sheet.flags.push_back({Uuid::random(),
-                         FlagKind::blank,
-                         2,
-                         Bytes{1, 2, 3},
-                         {0, 0, 0, 0},
-                         {},
-                         "No bubble is filled.",
-                         {}});
+  sheet.flags.push_back({Uuid::random(), FlagKind::blank, 2, Bytes{1, 2, 3},
+                         std::vector<double>(4, 0), std::nullopt, "No bubble is filled.",
+                         std::nullopt});
   doc.sheets.push_back(sheet);
   doc.issues.push_back({Uuid::random(), "scan.pdf", 2, PageProblem::noCode(), {}, {}, false});
   return doc;
