@@ -25,7 +25,7 @@ namespace {
 using namespace testing;
 namespace fs = std::filesystem;
 
-TEST(GradingView, aDroppedScanLightsTheAreaAndIsGraded) {
+TEST(GradingView, aDroppedScanIsGradedIntoTheTable) {
   QuizModel quiz;
   const ExamDocument &doc = quiz.doc;
   const fs::path &dir = quiz.dir.path();
