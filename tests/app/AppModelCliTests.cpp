@@ -26,41 +26,22 @@ namespace fs = std::filesystem;
 
 constexpr const char *title = "Unit test";
 
-// A seven-student class not graded yet, and the scan of their sheets.
-class AppBesideCli : public ::testing::Test {
-protected:
-  static void SetUpTestSuite() {
-    setenv("OVALON_CLI", OVALON_CLI_BUILT, 0); // ctest sets it; a direct run uses the one built
-    prepared = new TempDir;
-    ExamDocument doc = testing::smallClass();
-    id = doc.exam.id;
-    ASSERT_TRUE(ExamLibrary{prepared->path() / "Library"}.create(doc));
-    testing::writeClassScan(*prepared / "class.pdf", doc.exam, {1, 2, 3, 4, 5, 6, 7});
-  }
-  static void TearDownTestSuite() { delete prepared; }
-  void SetUp() override {
-    fs::copy(*prepared / "Library", library.path(), fs::copy_options::recursive);
-  }
-
-  void cli(const std::vector<std::string> &arguments) {
+TEST(AppBesideCli, whatTheCommandLineSavesShowsInTheAppAndSurvivesItsNextEdit) {
+  setenv("OVALON_CLI", OVALON_CLI_BUILT, 0); // ctest sets it; a direct run uses the one built
+  TempDir library, scans;
+  const ExamDocument seven = testing::smallClass();
+  const Uuid id = seven.exam.id;
+  ASSERT_TRUE(ExamLibrary{library.path()}.create(seven));
+  testing::writeClassScan(scans / "class.pdf", seven.exam, {1, 2, 3, 4, 5, 6, 7});
+  auto cli = [&](const std::vector<std::string> &arguments) {
     CliResult result = runCli(library.path(), arguments);
-    ASSERT_EQ(result.status, 0) << result.err;
-  }
-  void gradeTheClass() { cli({"grade", title, (*prepared / "class.pdf").string()}); }
-  ExamDocument stored() const { return *testing::storedDocument(ExamLibrary{library.path()}, id); }
+    EXPECT_EQ(result.status, 0) << result.err;
+  };
+  auto stored = [&] { return *testing::storedDocument(ExamLibrary{library.path()}, id); };
 
-  static TempDir *prepared;
-  static Uuid id;
-  TempDir library;
-};
-
-TempDir *AppBesideCli::prepared = nullptr;
-Uuid AppBesideCli::id;
-
-TEST_F(AppBesideCli, whatTheCommandLineSavesShowsInTheAppAndSurvivesItsNextEdit) {
   AppModel model(ExamLibrary{library.path()});
   model.select(id);
-  gradeTheClass();
+  cli({"grade", title, (scans / "class.pdf").string()});
   ASSERT_EQ(stored().sheets.size(), 7u);
 
   // Saved at once, before the app has looked at the folder again: its copy still
