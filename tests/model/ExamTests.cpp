@@ -105,25 +105,6 @@ TEST(ExamKey, applyKeyTextSkipsNonLettersAndUsesUpUnavailableChoices) {
   EXPECT_EQ(keyText(other), (std::vector<std::string>{"A", "", "B"}));
 }
 
-TEST(ExamKey, possiblePointsIgnoresDroppedQuestions) {
-  Exam exam = makeExam(3, 4);
-  exam.setKey(0, {0}, 2, false);
-  exam.setKey(1, {0}, 3, true);
-  EXPECT_EQ(exam.possiblePoints(), 3);
-  for (int q = 0; q < 3; ++q)
-    exam.setKey(q, {0}, 1, true);
-  EXPECT_EQ(exam.possiblePoints(), 0);
-  EXPECT_TRUE(exam.unkeyedQuestions().empty());
-}
-
-TEST(ExamKey, choicesTextAndLetters) {
-  EXPECT_EQ(std::tuple(Choices::text({2, 0}), Choices::text({0, 7}), Choices::text({})),
-            std::tuple("A/C", "A/?", ""));
-  EXPECT_EQ(Choices::letter(5), "?");
-  EXPECT_EQ(Choices::index("e"), 4);
-  EXPECT_FALSE(Choices::index("F"));
-}
-
 TEST(ExamVersions, sameSeedGivesSameVersionsAndGrowingMatchesRegenerating) {
   Exam a = makeExam(30, 4, 123);
   a.setShuffleChoices(true);
