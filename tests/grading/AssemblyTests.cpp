@@ -258,8 +258,7 @@ TEST(Assembly, pagesWithoutProblemOrIdentityAreSkipped) {
 }
 
 // A student picked by hand who already has a sheet: the clash is an open item
-// until it goes (or is accepted); a rescan's prompt for another student stays
-// until it is decided.
+// until it goes (or is accepted).
 TEST(Assembly, aPickedStudentWithAnEarlierSheetRaisesAnItemUntilTheClashGoes) {
   Scan scan(10, 6);
   scan.page(1, "42");
@@ -283,15 +282,6 @@ TEST(Assembly, aPickedStudentWithAnEarlierSheetRaisesAnItemUntilTheClashGoes) {
   refreshed[0].excluded = true;
   EXPECT_EQ(Assembly::refreshIDFlags(refreshed, scan.exam, roster)[1].flags.size(), 1u)
       << "the clash went with the other sheet";
-
-  ScannedSheet prompted = sheets[0];
-  prompted.flags = {sheets[1].flags[0]};
-  prompted.flags[0].resolution.reset();
-  prompted.flags[0].note =
-      "This scan reads ID 42; the sheet it replaced was 7\u2019s. Pick the student.";
-  auto kept = Assembly::refreshIDFlags({prompted}, scan.exam, roster);
-  EXPECT_EQ(kept[0].flags, prompted.flags);
-  EXPECT_FALSE(kept[0].studentID());
 }
 
 TEST(CornerMethods, placementNoteNamesThePagesPlacedFromThreeSquares) {
