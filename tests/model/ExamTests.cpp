@@ -68,11 +68,10 @@ TEST(ExamClamping, growingKeepsKeysAndLoweringChoicesTrimsThem) {
   EXPECT_EQ(std::pair(exam.key.size(), exam.key[3].correct), std::pair(25uz, std::set<int>{4}));
   EXPECT_EQ(exam.key[24], QuestionKey{});
   exam.setChoiceCount(3);
-  EXPECT_TRUE(exam.key[3].correct.empty());
-  EXPECT_EQ(exam.key[4].correct, std::set<int>{0});
-  auto unkeyed = exam.unkeyedQuestions();
-  EXPECT_TRUE(std::ranges::find(unkeyed, 3) != unkeyed.end());
-  EXPECT_TRUE(std::ranges::find(unkeyed, 4) == unkeyed.end());
+  EXPECT_EQ(std::pair(exam.key[3].correct, exam.key[4].correct),
+            std::pair(std::set<int>{}, std::set<int>{0}));
+  EXPECT_EQ(exam.unkeyedQuestions().size(), 24u); // all but Q5
+  EXPECT_EQ(exam.unkeyedQuestions()[3], 3);
 }
 
 TEST(ExamKey, keyOperationsIgnoreOutOfRangeQuestionsAndChoices) {
@@ -83,11 +82,11 @@ TEST(ExamKey, keyOperationsIgnoreOutOfRangeQuestionsAndChoices) {
   exam.setAnswer(7, 1);
   EXPECT_EQ(exam, before);
   exam.setKey(0, {1, 4, -1}, 1, false);
-  EXPECT_EQ(exam.key[0].correct, std::set<int>{1});
   exam.setAnswer(1, 9);
-  EXPECT_TRUE(exam.key[1].correct.empty());
-  exam.setAnswer(1, 2);
-  EXPECT_EQ(exam.key[1].correct, std::set<int>{2});
+  exam.setAnswer(2, 9);
+  exam.setAnswer(2, 2);
+  EXPECT_EQ(std::tuple(exam.key[0].correct, exam.key[1].correct, exam.key[2].correct),
+            std::tuple(std::set<int>{1}, std::set<int>{}, std::set<int>{2}));
 }
 
 TEST(ExamKey, applyKeyTextSkipsNonLettersAndUsesUpUnavailableChoices) {
@@ -165,12 +164,10 @@ TEST(ExamVersions, setOrderValidatesTypedOrders) {
   ASSERT_FALSE(repeated);
   EXPECT_EQ(repeated.error().description(),
             "Type each question number from 1 to 4 once, in the order version prints them.");
-  EXPECT_FALSE(exam.setOrder({1, 2, 3}, 1));
-  EXPECT_FALSE(exam.setOrder({0, 1, 2, 3}, 1));
+  EXPECT_FALSE(exam.setOrder({1, 2, 3}, 1) || exam.setOrder({0, 1, 2, 3}, 1));
   EXPECT_EQ(exam, before);
   ASSERT_TRUE(exam.setOrder({4, 3, 2, 1}, 1));
-  EXPECT_EQ(exam.versions[1].order, (std::vector<int>{3, 2, 1, 0}));
-  EXPECT_FALSE(exam.versions[1].choiceOrder);
+  EXPECT_EQ(exam.versions[1], (ExamVersion{1, {3, 2, 1, 0}, std::nullopt}));
 }
 
 TEST(ExamVersions, printedKeyMapsThroughOrderAndChoiceOrder) {
