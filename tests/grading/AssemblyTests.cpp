@@ -87,23 +87,17 @@ TEST(Assembly, onePageSheetsAreNumberedAfterTheDocumentsHighest) {
   ASSERT_EQ(result.sheets.size(), 5u);
   for (int i = 0; i < 5; ++i) {
     const ScannedSheet &sheet = result.sheets[static_cast<size_t>(i)];
-    EXPECT_EQ(sheet.number, 13 + i);
-    EXPECT_EQ(sheet.sourcePages, std::vector<int>{i + 1});
-    EXPECT_EQ(sheet.marks.size(), 20u);
-    EXPECT_EQ(sheet.pageImages.size(), 1u);
-    EXPECT_EQ(result.images.at(sheet.pageImages[0]), *scan.pages[static_cast<size_t>(i)].preview);
+    ASSERT_EQ(sheet.pageImages.size(), 1u);
+    EXPECT_EQ(std::tuple(sheet.number, sheet.sourcePages, sheet.marks.size(),
+                         result.images.at(sheet.pageImages[0])),
+              std::tuple(13 + i, std::vector<int>{i + 1}, 20uz,
+                         *scan.pages[static_cast<size_t>(i)].preview));
   }
   EXPECT_TRUE(result.sheets[0].flags.empty());
   ASSERT_EQ(result.sheets[2].flags.size(), 1u);
   const ReviewFlag &flag = result.sheets[2].flags[0];
-  EXPECT_EQ(flag, (ReviewFlag{flag.id,
-                              FlagKind::blank,
-                              4,
-                              Bytes{7, 7},
-                              blankRead().fills,
-                              {},
-                              "No bubble is filled.",
-                              {}}));
+  EXPECT_EQ(flag, (ReviewFlag{flag.id, FlagKind::blank, 4, Bytes{7, 7}, blankRead().fills,
+                              std::nullopt, "No bubble is filled.", std::nullopt}));
   EXPECT_EQ(result.images.size(), 5u);
 }
 
@@ -286,13 +280,8 @@ TEST(Assembly, aPickedStudentWithAnEarlierSheetRaisesAnItemUntilTheClashGoes) {
 
 TEST(CornerMethods, placementNoteNamesThePagesPlacedFromThreeSquares) {
   using Methods = std::vector<std::optional<CornerMethod>>;
-  struct Case {
-    std::vector<int> sourcePages;
-    Methods methods;
-    std::optional<std::string> note;
-  };
   const auto three = CornerMethod::threeCorners;
-  const std::vector<Case> cases{
+  const std::vector<std::tuple<std::vector<int>, Methods, std::optional<std::string>>> cases{
       {{4}, {CornerMethod::vision}, std::nullopt},
       {{4}, {}, std::nullopt},
       {{4}, {three}, "A corner square was missing, so the page was placed from the other three."},
@@ -304,11 +293,11 @@ TEST(CornerMethods, placementNoteNamesThePagesPlacedFromThreeSquares) {
        "A corner square was missing on scan pages 4 and 9, so those pages were placed from the "
        "other three."},
   };
-  for (const Case &c : cases) {
+  for (const auto &[sourcePages, methods, note] : cases) {
     ScannedSheet sheet;
-    sheet.sourcePages = c.sourcePages;
-    sheet.cornerMethods = c.methods;
-    EXPECT_EQ(sheet.placementNote(), c.note) << c.sourcePages.size() << " pages";
+    sheet.sourcePages = sourcePages;
+    sheet.cornerMethods = methods;
+    EXPECT_EQ(sheet.placementNote(), note) << sourcePages.size() << " pages";
   }
 }
 
