@@ -105,33 +105,23 @@ TEST(Assembly, onePageSheetsAreNumberedAfterTheDocumentsHighest) {
 // is an issue, and a sheet without its page 2 is flagged.
 TEST(Assembly, laterPagesJoinTheOpenSheetOfTheirVersion) {
   struct Case {
-    std::string name;
     std::vector<std::pair<int, int>> pages;          // page and version; page 0 is unreadable
     std::vector<std::vector<int>> sourcePages;       // of each sheet
     std::vector<std::vector<FlagKind>> flags;        // of each sheet
     std::vector<std::pair<int, std::string>> issues; // source page and title
   };
   const auto missing = FlagKind::missingPage;
+  const std::string orphan = "Page 2 without page 1";
+  // A page 2 twice; two first pages; an unreadable page between; page 2 of another version.
   const std::vector<Case> cases{
-      {"a page 2 twice", {{1, 0}, {2, 0}, {2, 0}}, {{1, 2}}, {{}}, {{3, "Page 2 without page 1"}}},
-      {"two first pages",
-       {{1, 0}, {1, 0}, {2, 0}, {2, 0}},
-       {{1}, {2, 3}},
-       {{missing}, {}},
-       {{4, "Page 2 without page 1"}}},
-      {"an unreadable page between",
-       {{1, 0}, {0, 0}, {2, 0}},
-       {{1, 3}},
-       {{}},
-       {{2, "No Ovalon code found"}}},
-      {"page 2 of another version",
-       {{1, 0}, {2, 1}},
-       {{1}},
-       {{missing}},
-       {{2, "Page 2 without page 1"}}},
+      {{{1, 0}, {2, 0}, {2, 0}}, {{1, 2}}, {{}}, {{3, orphan}}},
+      {{{1, 0}, {1, 0}, {2, 0}, {2, 0}}, {{1}, {2, 3}}, {{missing}, {}}, {{4, orphan}}},
+      {{{1, 0}, {0, 0}, {2, 0}}, {{1, 3}}, {{}}, {{2, "No Ovalon code found"}}},
+      {{{1, 0}, {2, 1}}, {{1}}, {{missing}}, {{2, orphan}}},
   };
-  for (const Case &c : cases) {
-    SCOPED_TRACE(c.name);
+  for (size_t n = 0; n < cases.size(); ++n) {
+    const Case &c = cases[n];
+    SCOPED_TRACE(n);
     Scan scan(150);
     for (auto [page, version] : c.pages)
       page
