@@ -81,10 +81,9 @@ protected:
     doc.sheets = graded.sheets;
     ScannedSheet &ada = doc.sheets[0];
     ASSERT_EQ(positions(ada), (std::vector<int>{2, 5, 9, 12}));
-    decide(ada, 2, Resolution::choice(2));
-    decide(ada, 5, Resolution::choice(1));
-    decide(ada, 9, Resolution::accept());
-    decide(ada, 12, Resolution::choice(0));
+    for (size_t i = 0; Resolution r : {Resolution::choice(2), Resolution::choice(1),
+                                       Resolution::accept(), Resolution::choice(0)})
+      ada.flags[i++].resolution = r;
   }
 
   static const PageOutcome &page(const std::string &name) { return pages->at(name); }
@@ -94,12 +93,6 @@ protected:
     for (const ReviewFlag &flag : sheet.flags)
       out.push_back(flag.position.value_or(-1));
     return out;
-  }
-
-  static void decide(ScannedSheet &sheet, int position, Resolution decision) {
-    auto flag = std::ranges::find(sheet.flags, std::optional(position), &ReviewFlag::position);
-    ASSERT_NE(flag, sheet.flags.end()) << position;
-    flag->resolution = decision;
   }
 
   static inline std::map<std::string, PageOutcome> *pages = nullptr;
