@@ -122,21 +122,15 @@ TEST(RosterImport, theTeacherCanNameTheIDColumn) {
     return RosterImport::importText(text, "class.csv", {std::move(column)});
   };
   const std::string_view text = "ID,Locker,Name\n1,5001,Ann Lee\n2,5002,Bo Chen\n";
-  auto byLocker = import(text, " LOCKER ");
-  ASSERT_TRUE(byLocker);
-  EXPECT_EQ(byLocker->roster.students,
-            (std::vector<Student>{{"5001", "Ann", "Lee"}, {"5002", "Bo", "Chen"}}));
-  EXPECT_EQ(byLocker->roster.sourceName, "class.csv");
+  EXPECT_EQ(import(text, " LOCKER ").value().roster,
+            (Roster{{{"5001", "Ann", "Lee"}, {"5002", "Bo", "Chen"}}, "class.csv"}));
   EXPECT_EQ(import(text, "Desk").error(), Failure::noSuchColumn("Desk"));
   EXPECT_EQ(import(text, "Name").error(), Failure::empty());
   // A column that also names students is the ID column once chosen.
-  auto student = import("Student,Name\n7,Ann Lee\n", "student");
-  ASSERT_TRUE(student);
-  EXPECT_EQ(student->roster.students, (std::vector<Student>{{"7", "Ann", "Lee"}}));
-
-  auto headings = RosterImport::headings(bytes("\xEF\xBB\xBF Student ID ;Name\n1;Ann\n"));
-  ASSERT_TRUE(headings);
-  EXPECT_EQ(*headings, (std::vector<std::string>{"Student ID", "Name"}));
+  EXPECT_EQ(import("Student,Name\n7,Ann Lee\n", "student").value().roster.students,
+            (std::vector<Student>{{"7", "Ann", "Lee"}}));
+  EXPECT_EQ(RosterImport::headings(bytes("\xEF\xBB\xBF Student ID ;Name\n1;Ann\n")).value(),
+            (std::vector<std::string>{"Student ID", "Name"}));
   EXPECT_EQ(RosterImport::headings(bytes("")).error(), Failure::empty());
   EXPECT_EQ(RosterImport::headings(bytes("PK\x03\x04\x81\x8D")).error(), Failure::unreadable());
 }
@@ -213,9 +207,7 @@ TEST(RosterImportExports, encodedFilesImport) {
   auto utf16 = RosterImport::importData(
       utf16LE(u"Student ID\tFirst Name\tLast Name\r\n1\tRen\u00E9e\tL\u00E9vesque\r\n"),
       "export.txt");
-  ASSERT_TRUE(utf16);
-  EXPECT_EQ(utf16->roster.students, (std::vector<Student>{{"1", "Ren\u00E9e", "L\u00E9vesque"}}));
-  EXPECT_EQ(utf16->roster.sourceName, "export.txt");
+  EXPECT_EQ(utf16.value().roster, (Roster{{{"1", "Ren\u00E9e", "L\u00E9vesque"}}, "export.txt"}));
 }
 
 TEST(RosterImportBounds, hugeAndBinaryFilesAreNotRosters) {
