@@ -19,6 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using Edited = ExamLibrary::Edited;
+using Result = std::expected<Edited, std::string>;
 using Kind = ExamLibrary::Failure::Kind;
 using testing::TempDir;
 
@@ -32,7 +33,7 @@ protected:
   void SetUp() override { ASSERT_TRUE(library.create(doc)); }
 
   ExamLibrary::Edit setTitle(std::string title) {
-    return [title](ExamDocument &d) -> std::expected<Edited, std::string> {
+    return [title](ExamDocument &d) -> Result {
       d.exam.title = title;
       return Edited::changed;
     };
@@ -42,11 +43,10 @@ protected:
 
 TEST_F(SharedLibrary, anEditIsAppliedToTheDocumentOnDiskNotToAnOlderCopy) {
   auto before = library.load(doc.exam.id);
-  ASSERT_TRUE(
-      library.update(doc.exam.id, [](ExamDocument &d) -> std::expected<Edited, std::string> {
-        d.roster.students.push_back({"1001", "Ada", "Lovelace"});
-        return Edited::changed;
-      }));
+  ASSERT_TRUE(library.update(doc.exam.id, [](ExamDocument &d) -> Result {
+    d.roster.students.push_back({"1001", "Ada", "Lovelace"});
+    return Edited::changed;
+  }));
   ExamLibrary::UpdateOptions stale;
   stale.loadedAt = before->stamp;
   auto updated = library.update(doc.exam.id, setTitle("Renamed"), stale);
@@ -66,7 +66,6 @@ TEST_F(SharedLibrary, anEditIsAppliedToTheDocumentOnDiskNotToAnOlderCopy) {
 
 TEST_F(SharedLibrary, anEditThatRefusesOrBreaksARuleWritesNothing) {
   const auto stamp = library.load(doc.exam.id)->stamp;
-  using Result = std::expected<Edited, std::string>;
   auto refused = library.update(doc.exam.id, [](ExamDocument &d) -> Result {
     d.exam.title = "Half done";
     return std::unexpected("Not now.");
@@ -137,9 +136,9 @@ TEST_F(SharedLibrary, picturesArriveOnlyWithTheDocumentThatNamesThem) {
     options.pictures = &staging;
     ASSERT_TRUE(library.update(
         doc.exam.id,
-        [&](ExamDocument &d) -> std::expected<Edited, std::string> {
-          ScanIssue issue{Uuid::random(), "scan.pdf", 1, PageProblem::noCode(), {}, kept, false};
-          d.issues.push_back(issue);
+        [&](ExamDocument &d) -> Result {
+          d.issues.push_back(
+              {Uuid::random(), "scan.pdf", 1, PageProblem::noCode(), std::nullopt, kept, false});
           return Edited::changed;
         },
         options));
@@ -148,8 +147,8 @@ TEST_F(SharedLibrary, picturesArriveOnlyWithTheDocumentThatNamesThem) {
     auto failed = ImageStaging::open(library, doc.exam.id).value();
     ASSERT_TRUE(failed.add(Uuid::random(), Bytes{3}));
   }
-  EXPECT_EQ(library.loadImage(kept, doc.exam.id), Bytes{1});
-  EXPECT_FALSE(library.loadImage(dropped, doc.exam.id));
+  EXPECT_TRUE(library.loadImage(kept, doc.exam.id) == Bytes{1} &&
+              !library.loadImage(dropped, doc.exam.id));
   EXPECT_EQ(std::distance(fs::directory_iterator(library.imagesFolder(doc.exam.id)), {}), 1)
       << "a run that never saved leaves nothing";
 }
@@ -163,8 +162,8 @@ TEST_F(SharedLibrary, aDeleteChecksTheTestAsItIs) {
       });
   ASSERT_FALSE(refused);
   EXPECT_EQ(refused.error().description(), "Still wanted.");
-  EXPECT_TRUE(library.load(doc.exam.id));
-  EXPECT_FALSE(fs::is_empty(library.imagesFolder(doc.exam.id))) << "nor are its pictures gone";
+  EXPECT_TRUE(library.load(doc.exam.id) && !fs::is_empty(library.imagesFolder(doc.exam.id)))
+      << "neither the test nor its pictures are gone";
 }
 
 } // namespace
