@@ -94,26 +94,19 @@ TEST(DocumentJSON, writesTheStoredFormat) {
   EXPECT_EQ(text.find('\n'), std::string::npos);
   json j = json::parse(text);
   EXPECT_EQ(j["exam"]["seed"].dump(), "18446744073709551615");
-  const std::vector<std::pair<std::string, json>> stored{
-      {"/exam/id", doc.exam.id.text()},
-      {"/exam/paper", "a4"},
-      {"/exam/created", 812345678.25},
-      {"/sheets/0/idCrop", "iVBORwA="},
-      {"/sheets/0/marks/1/flag", "double"},
-      {"/sheets/0/flags/0/kind", "studentID"},
-      {"/sheets/0/flags/0/resolution", {{"student", {{"_0", "00123"}}}}},
-      {"/sheets/0/flags/1/resolution", {{"choice", {{"_0", 1}}}}},
-      {"/sheets/0/flags/3/resolution", {{"blank", json::object()}}},
-      {"/issues/0/problem", {{"noCode", json::object()}}},
-      {"/issues/3/problem/layoutChanged/_0/questionCount", 30},
-      {"/issues/4/orphanPage", 2},
-      {"/sheets/0/cornerMethods", {"threeCorners", nullptr}},
-      {"/roster/sourceName", "class.csv"}};
-  for (const auto &[pointer, value] : stored)
+  EXPECT_EQ(j["exam"]["id"], doc.exam.id.text());
+  // Stored values by JSON pointer; null for a key that must be absent.
+  const json stored = json::parse(R"({
+    "/exam/paper": "a4", "/exam/created": 812345678.25, "/sheets/0/idCrop": "iVBORwA=",
+    "/sheets/0/marks/1/flag": "double", "/sheets/0/flags/0/kind": "studentID",
+    "/sheets/0/flags/0/resolution": {"student": {"_0": "00123"}},
+    "/sheets/0/flags/1/resolution": {"choice": {"_0": 1}}, "/sheets/0/flags/3/resolution": {"blank": {}},
+    "/issues/0/problem": {"noCode": {}}, "/issues/3/problem/layoutChanged/_0/questionCount": 30,
+    "/issues/4/orphanPage": 2, "/sheets/0/cornerMethods": ["threeCorners", null],
+    "/roster/sourceName": "class.csv", "/exam/versions/0/choiceOrder": null,
+    "/sheets/0/marks/0/flag": null, "/issues/4/problem": null})");
+  for (const auto &[pointer, value] : stored.items())
     EXPECT_EQ(j.value(json::json_pointer(pointer), json()), value) << pointer;
-  for (const char *absent :
-       {"/exam/versions/0/choiceOrder", "/sheets/0/marks/0/flag", "/issues/4/problem"})
-    EXPECT_FALSE(j.contains(json::json_pointer(absent))) << absent;
   EXPECT_TRUE(j.contains(json::json_pointer("/exam/versions/1/choiceOrder")));
 }
 
@@ -136,21 +129,16 @@ TEST(DocumentJSON, refusesMalformedRecords) {
     change(j);
     return DocumentJSON::decode(j.dump());
   };
-  const std::vector<std::pair<std::string, json>> malformed{
-      {"/sheets/0/flags/1/resolution", {{"choice", {{"_0", 1}}}, {"blank", json::object()}}},
-      {"/sheets/0/flags/1/resolution", json::object()},
-      {"/sheets/0/flags/1/resolution/choice", nullptr},
-      {"/exam/seed", -1},
-      {"/exam/questionCount", "12"},
-      {"/exam/questionCount", 12.5},
-      {"/exam/paper", "legal"},
-      {"/exam/id", "not-a-uuid"},
-      {"/sheets/0/idCrop", "@@@"},
-      {"/sheets/0/marks/1/flag", "smudge"},
-      {"/sheets/0/cornerMethods", {"byHand"}},
-      {"/issues/0/problem", {{"noCode", 1}}}};
-  for (const auto &[pointer, value] : malformed)
-    EXPECT_FALSE(mutated([&](json &j) { j[json::json_pointer(pointer)] = value; })) << pointer;
+  // Each a JSON pointer and the value that breaks the record there.
+  const json malformed = json::parse(R"([
+    ["/sheets/0/flags/1/resolution", {"choice": {"_0": 1}, "blank": {}}],
+    ["/sheets/0/flags/1/resolution", {}], ["/sheets/0/flags/1/resolution/choice", null],
+    ["/exam/seed", -1], ["/exam/questionCount", "12"], ["/exam/questionCount", 12.5],
+    ["/exam/paper", "legal"], ["/exam/id", "not-a-uuid"], ["/sheets/0/idCrop", "@@@"],
+    ["/sheets/0/marks/1/flag", "smudge"], ["/sheets/0/cornerMethods", ["byHand"]],
+    ["/issues/0/problem", {"noCode": 1}]])");
+  for (const json &row : malformed)
+    EXPECT_FALSE(mutated([&](json &j) { j[json::json_pointer(row[0])] = row[1]; })) << row;
   EXPECT_FALSE(mutated([](json &j) { j["exam"].erase("seed"); }));
   EXPECT_FALSE(DocumentJSON::decode(good.substr(0, good.size() / 2)));
   EXPECT_FALSE(DocumentJSON::decode(""));
