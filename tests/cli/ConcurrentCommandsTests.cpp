@@ -1,8 +1,4 @@
-// Several ovalon-cli commands on one test at the same moment. Each race is
-// lined up with the commands' pause point (no sleeps): a command holds just
-// before it saves while the others run, then goes on. Nothing a command
-// reported as saved may be lost, and no picture may be left that no document
-// refers to.
+// Races are lined up on the commands' pause point, never on sleeps.
 
 #include "library/ExamLibrary.h"
 #include "support/ClassScans.h"
@@ -22,11 +18,7 @@ namespace ovalon {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::CliProcess;
-using testing::CliResult;
-using testing::PausePoint;
-using testing::runCli;
-using testing::TempDir;
+using namespace testing;
 
 constexpr const char *title = "Unit test";
 constexpr const char *beforeSave = "OVALON_PAUSE_BEFORE_SAVE";

@@ -5,14 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <algorithm>
 
 namespace ovalon {
 namespace {
 
-using testing::CliResult;
-using testing::runCli;
-using testing::TempDir;
+using namespace testing;
 
 std::string firstLine(const std::string &text) {
   return text.substr(0, text.find('\n'));
@@ -38,21 +38,17 @@ protected:
 };
 
 TEST_F(ExamCommands, newStoresDefaultsClampedSizesAndWhatIsTyped) {
-  struct Case {
-    std::vector<std::string> args;
-    std::string summary;
-    size_t versions;
-  };
-  for (const Case &c : std::vector<Case>{
+  for (const auto &[args, summary, versions] :
+       std::vector<std::tuple<std::vector<std::string>, std::string, size_t>>{
            {{"--title", "Defaults"}, "20 questions, A\u2013D, 6-digit ID, US Letter", 1},
            {{"--title", "Clamped", "--questions", "500", "--choices", "9", "--id-digits", "12",
              "--versions", "7", "--paper", "a4"},
             "200 questions, A\u2013E, 10-digit ID, A4",
             4}}) {
-    std::string id = create(c.args);
+    std::string id = create(args);
     EXPECT_TRUE(Uuid::parse(id)) << id;
-    EXPECT_EQ(stored(id).exam.signature().summary(), c.summary);
-    EXPECT_EQ(stored(id).exam.versions.size(), c.versions);
+    EXPECT_EQ(stored(id).exam.signature().summary(), summary);
+    EXPECT_EQ(stored(id).exam.versions.size(), versions);
   }
 
   Exam exam = stored(create({"--title", "Seeded", "--questions", "10", "--versions", "3",
@@ -94,12 +90,8 @@ TEST_F(ExamCommands, refusedKeysAndOrdersAreOneSentenceAndSaveNothing) {
   std::string id = create({"--title", "Strict", "--questions", "4", "--choices", "3", "--versions",
                            "2", "--seed", "77"});
   ExamDocument before = stored(id);
-  struct Case {
-    std::vector<std::string> args;
-    int status;
-    std::string err; // empty: any one sentence
-  };
-  for (const Case &c : std::vector<Case>{
+  using Case = std::tuple<std::vector<std::string>, int, std::string>; // err empty: any
+  for (const auto &[args, status, err] : std::vector<Case>{
            {{"key", "Strict", "--question", "5", "--answers", "A"}, 2, ""},
            {{"key", "Strict", "--question", "1", "--answers", "D"}, 2, ""},
            {{"key", "Strict"}, 2, ""},
@@ -113,11 +105,9 @@ TEST_F(ExamCommands, refusedKeysAndOrdersAreOneSentenceAndSaveNothing) {
             "Type each question number from 1 to 4 once, in the order version prints them.\n"},
            {{"versions", "Strict", "--order", "B", "1 two 3 4"}, 1, ""},
            {{"versions", "Strict", "--order", "F", "1 2 3 4"}, 2, ""}}) {
-    CliResult r = run(c.args);
-    EXPECT_EQ(r.status, c.status) << c.args[2];
-    if (!c.err.empty()) {
-      EXPECT_EQ(r.err, c.err);
-    }
+    CliResult r = run(args);
+    EXPECT_EQ(r.status, status) << args[2];
+    EXPECT_TRUE(err.empty() || r.err == err) << r.err;
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
   }
   EXPECT_EQ(stored(id), before);

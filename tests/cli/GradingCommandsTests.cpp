@@ -1,18 +1,23 @@
+#include "library/ExamLibrary.h"
 #include "support/CliRunner.h"
+#include "support/GradingFixtures.h"
 #include "support/ScannedPdf.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
+#include <array>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
+#include <sys/wait.h>
 
 namespace ovalon {
 namespace {
 
-using testing::CliResult;
-using testing::runCli;
-using testing::TempDir;
+using namespace testing;
 namespace fs = std::filesystem;
 
 std::string slurp(const fs::path &path) {
@@ -33,24 +38,97 @@ TEST(GradingCommands, aGradeThatCantBeDoneFailsAndWritesNothing) {
   const fs::path document = fs::directory_iterator(library / "Tests")->path();
   const std::string before = slurp(document);
   const std::string notPDF = "notes.txt isn\u2019t a PDF or an image Ovalon can open.\n";
-  struct Case {
-    std::string command, file, sentence;
-  };
-  for (const Case &c : std::vector<Case>{
+  for (const auto &[command, file, sentence] : std::vector<std::array<std::string, 3>>{
            {"grade", "missing.pdf", "\u201Cmissing.pdf\u201D doesn\u2019t exist.\n"},
            {"grade", "folder.pdf", "\u201Cfolder.pdf\u201D is a folder.\n"},
            {"grade", "notes.txt", notPDF},
            {"read", "notes.txt", notPDF},
            {"grade", "blank.pdf",
             "No answer sheets were graded: 1 page: No Ovalon code found. Nothing was saved.\n"}}) {
-    CliResult r = runCli(library.path(), {c.command, "Quiz", (files / c.file).string()});
-    EXPECT_EQ(r.status, 1) << c.file;
-    EXPECT_EQ(r.err, c.sentence);
-    EXPECT_EQ(slurp(document), before) << c.file;
+    CliResult r = runCli(library.path(), {command, "Quiz", (files / file).string()});
+    EXPECT_EQ(r.status, 1) << file;
+    EXPECT_EQ(r.err, sentence);
+    EXPECT_EQ(slurp(document), before) << file;
     std::error_code none; // no Images folder: nothing stored
     for (auto it = fs::recursive_directory_iterator(library / "Images", none);
          it != fs::recursive_directory_iterator(); ++it)
-      EXPECT_FALSE(it->is_regular_file()) << c.file << " left " << it->path();
+      EXPECT_FALSE(it->is_regular_file()) << file << " left " << it->path();
+  }
+}
+
+// A graded class of three: 4/4, 2/4 with an open blank flag, and 0/4 excluded.
+ExamDocument gradedClass() {
+  ExamDocument doc = ExamDocument::make(fixtures::examWithKey(4, 4, {0, 1, 2, 3}));
+  doc.exam.title = "Quiz";
+  doc.roster.students = {{"101", "Ada", "Lovelace"}};
+  doc.sheets.push_back(fixtures::sheetAnswering(doc.exam, {0, 1, 2, 3}, 0, "101"));
+  doc.sheets.push_back(fixtures::sheetAnswering(doc.exam, {0, 1, std::nullopt, 0}, 0, "555"));
+  ScannedSheet excluded = fixtures::sheetAnswering(doc.exam, {1, 2, 3, 0}, 0, "");
+  excluded.excluded = true;
+  doc.sheets.push_back(excluded);
+  for (int i = 0; i < 3; ++i)
+    doc.sheets[static_cast<size_t>(i)].number = i + 1;
+  return doc;
+}
+
+TEST(ScoresCommand, listsIncludedSheetsWithProvisionalScoresAsTextAndJson) {
+  TempDir library;
+  ASSERT_TRUE(ExamLibrary{library.path()}.save(gradedClass()));
+  auto r = runCli(library.path(), {"scores", "Quiz"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("Sheet 1\tAda Lovelace\t101\tA\t4 / 4\t100.0%\n"), std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("Sheet 2\tNot on roster\t555\tA\t2 / 4\t50.0%\tprovisional\n"),
+            std::string::npos)
+      << r.out;
+  EXPECT_EQ(r.out.find("Sheet 3"), std::string::npos);
+  EXPECT_NE(r.out.find("Sheets: 2\nMean: 75.0%"), std::string::npos) << r.out;
+
+  auto j = nlohmann::json::parse(runCli(library.path(), {"scores", "Quiz", "--json"}).out);
+  ASSERT_EQ(j["sheets"].size(), 2u);
+  EXPECT_EQ(j["sheets"][1]["provisional"], true);
+  EXPECT_EQ(j["sheets"][1]["percent"], 50.0);
+  EXPECT_EQ(j["summary"]["sheets"], 2);
+  ASSERT_EQ(j["items"].size(), 4u);
+  EXPECT_EQ(j["items"][0]["percentRight"], 100.0);
+  EXPECT_EQ(j["items"][2]["blank"], 1);
+}
+
+// The shell block that follows the walkthrough marker in the README.
+std::string walkthrough(const std::string &readme) {
+  const std::string marker = "<!-- walkthrough: run by the test suite as written -->";
+  size_t at = readme.find(marker);
+  if (at == std::string::npos)
+    return {};
+  size_t open = readme.find("```sh\n", at);
+  size_t close = readme.find("\n```", open);
+  if (open == std::string::npos || close == std::string::npos)
+    return {};
+  return readme.substr(open + 6, close - open - 6);
+}
+
+// Every command of the README's walkthrough, run as a teacher would paste them.
+TEST(ReadmeWalkthrough, runsAsWritten) {
+  std::string script = walkthrough(slurp(fs::path(OVALON_TESTS_DIR).parent_path() / "README.md"));
+  ASSERT_FALSE(script.empty()) << "the README has a walkthrough block";
+  testing::TempDir work, library;
+  std::ofstream(work / "walkthrough.sh") << "set -euo pipefail\n" << script << "\n";
+  const fs::path cli = fs::path(std::getenv("OVALON_CLI")).parent_path();
+  std::string command = "cd '" + work.path().string() + "' && PATH='" + cli.string() +
+                        "':\"$PATH\" OVALON_LIBRARY='" + library.path().string() +
+                        "' bash walkthrough.sh >out.txt 2>err.txt </dev/null";
+  int raw = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << slurp(work / "out.txt") << "\n"
+                                                       << slurp(work / "err.txt");
+
+  std::vector<ExamDocument> tests = ExamLibrary{library.path()}.loadAll().documents;
+  ASSERT_EQ(tests.size(), 1u);
+  EXPECT_FALSE(tests[0].sheets.empty());
+  for (const char *file :
+       {"Unit 3 sheets.pdf", "scan.pdf", "Unit 3 quiz Scores.csv", "Unit 3 quiz Result Slips.pdf",
+        "Unit 3 quiz Item Analysis.pdf", "Unit 3 quiz Answer Keys.pdf"}) {
+    ASSERT_TRUE(fs::exists(work / file)) << file;
+    EXPECT_GT(fs::file_size(work / file), 0u) << file;
   }
 }
 

@@ -13,9 +13,7 @@
 namespace ovalon {
 namespace {
 
-using testing::CliResult;
-using testing::runCli;
-using testing::TempDir;
+using namespace testing;
 namespace fs = std::filesystem;
 
 constexpr const char *sampleID = "3C9E51A0";

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -16,9 +18,7 @@
 namespace ovalon {
 namespace {
 
-using testing::CliResult;
-using testing::runCli;
-using testing::TempDir;
+using namespace testing;
 namespace fs = std::filesystem;
 
 class RosterAndSheets : public ::testing::Test {
@@ -74,12 +74,8 @@ TEST_F(RosterAndSheets, refusedRequestsAreOneSentenceAndChangeNothing) {
   ASSERT_EQ(run({"roster", "Bio", write("ok.csv", "ID,Name\n1,Ada Lovelace\n")}).status, 0);
   const ExamDocument before = stored();
   const std::string out = (files / "never.pdf").string();
-  struct Case {
-    std::vector<std::string> args;
-    int status;
-    std::string err; // empty: any one sentence
-  };
-  for (const Case &c : std::vector<Case>{
+  using Case = std::tuple<std::vector<std::string>, int, std::string>; // err empty: any
+  for (const auto &[args, status, err] : std::vector<Case>{
            {{"roster", "Bio", write("names.csv", "First,Last\nAda,Lovelace\n")},
             1,
             "No student ID column was found. Name a column \u201CID\u201D or \u201CStudent "
@@ -102,11 +98,9 @@ TEST_F(RosterAndSheets, refusedRequestsAreOneSentenceAndChangeNothing) {
             "--deal-versions gives out every version in turn, so it can\u2019t be used with "
             "--version.\n"},
            {{"sheets", "Bio", "-o", (files / "no" / "dir.pdf").string()}, 1, ""}}) {
-    CliResult r = run(c.args);
-    EXPECT_EQ(r.status, c.status) << c.args[2];
-    if (!c.err.empty()) {
-      EXPECT_EQ(r.err, c.err);
-    }
+    CliResult r = run(args);
+    EXPECT_EQ(r.status, status) << args[2];
+    EXPECT_TRUE(err.empty() || r.err == err) << r.err;
     EXPECT_EQ(std::ranges::count(r.err, '\n'), 1) << r.err;
   }
   EXPECT_EQ(stored(), before);

@@ -15,8 +15,7 @@
 namespace ovalon {
 namespace {
 
-using testing::CliResult;
-using testing::TempDir;
+using namespace testing;
 namespace fs = std::filesystem;
 
 class SimulateCommand : public ::testing::Test {
@@ -128,8 +127,7 @@ TEST_F(SimulateCommand, badArgumentsAreOneSentenceAndWriteNothing) {
       {"--conditions", "copier-clean", "--distortion", "harsh"},
       {"--conditions", "photo-flat", "--dpi", "300"},
       {"--jpeg", "101"},
-      {"--jpeg", "80.5"},
-  };
+      {"--jpeg", "80.5"}};
   for (std::vector<std::string> args : bad) {
     args.insert(args.begin(), {"simulate", "Quiz", "-o", scan("bad.pdf")});
     CliResult result = run(args);
@@ -152,28 +150,24 @@ bool holdsJpeg(const fs::path &pdf) {
 
 TEST_F(SimulateCommand, pagesAreJpegsWhenAskedAndConditionsCaptureTheirOwnWay) {
   create({"--title", "Quiz", "--questions", "20"});
-  struct Case {
-    std::string pdf;
-    std::vector<std::string> args;
-    bool jpeg;
-    double width, height; // the first page's size in points
-  };
-  for (const Case &c : std::vector<Case>{
+  // The last two: the first page's size in points.
+  for (const auto &[pdf, extra, jpeg, width, height] :
+       std::vector<std::tuple<std::string, std::vector<std::string>, bool, double, double>>{
            {"gray.pdf", {}, false, 612, 792},
            {"jpeg.pdf", {"--jpeg", "80"}, true, 612, 792},
            {"torn.pdf", {"--conditions", "copier-torn-corner", "--dpi", "120"}, true, 612, 792},
            // A phone's photo, 3000 × 4000 pixels, put in the PDF at 200 pixels an inch.
            {"photo.pdf", {"--conditions", "photo-small"}, true, 1080, 1440}}) {
-    std::vector<std::string> args{"simulate", "Quiz", "-o", scan(c.pdf), "--students", "2"};
-    args.insert(args.end(), c.args.begin(), c.args.end());
+    std::vector<std::string> args{"simulate", "Quiz", "-o", scan(pdf), "--students", "2"};
+    args.insert(args.end(), extra.begin(), extra.end());
     CliResult made = run(args);
     ASSERT_EQ(made.status, 0) << made.err;
-    EXPECT_EQ(made.out, "Wrote 2 students (2 pages) of \u201CQuiz\u201D to " + scan(c.pdf) + "\n");
-    EXPECT_EQ(holdsJpeg(files / c.pdf), c.jpeg) << c.pdf;
-    const auto facts = testing::pdfFacts(*FileIO::read(files / c.pdf));
+    EXPECT_EQ(made.out, "Wrote 2 students (2 pages) of \u201CQuiz\u201D to " + scan(pdf) + "\n");
+    EXPECT_EQ(holdsJpeg(files / pdf), jpeg) << pdf;
+    const auto facts = testing::pdfFacts(*FileIO::read(files / pdf));
     ASSERT_TRUE(facts.has_value());
-    EXPECT_NEAR(facts->pageSize.width, c.width, 0.5) << c.pdf;
-    EXPECT_NEAR(facts->pageSize.height, c.height, 0.5) << c.pdf;
+    EXPECT_NEAR(facts->pageSize.width, width, 0.5) << pdf;
+    EXPECT_NEAR(facts->pageSize.height, height, 0.5) << pdf;
   }
 }
 
