@@ -129,8 +129,7 @@ TEST(ItemAnalysis, upperGroupPreferringAWrongAnswerFlagsTheKey) {
             (std::vector<ItemNote>{ItemNote::strongDistractor(D), ItemNote::unusedDistractor(E)}));
 
   const ItemStats &q2 = analysis.items[1];
-  EXPECT_NEAR(q2.p, 6.0 / 22, 1e-12);
-  EXPECT_DOUBLE_EQ(q2.discrimination, 1);
+  EXPECT_EQ(std::pair(q2.p, q2.discrimination), std::pair(6.0 / 22, 1.0));
   EXPECT_EQ(q2.notes,
             (std::vector<ItemNote>{ItemNote::hard(), ItemNote::unusedDistractor(C),
                                    ItemNote::unusedDistractor(D), ItemNote::unusedDistractor(E)}));
@@ -149,24 +148,23 @@ TEST(ItemAnalysis, lowerScorersDoingBetterIsFlaggedInNoteOrder) {
   auto sheets = sheetsAnswering(exam, {{A, B, B}, {A, A, B}, {B, A, B}, {B, B, A}});
   ItemAnalysis analysis = ItemAnalysis::analyze(exam, sheets);
   const ItemStats &q3 = analysis.items[2];
-  EXPECT_DOUBLE_EQ(q3.p, 0.25);
-  EXPECT_DOUBLE_EQ(q3.discrimination, -1);
+  // Q1: the upper sheet (sheet 2) and the lower one (sheet 4): 1 − 0.
+  EXPECT_EQ(std::tuple(q3.p, q3.discrimination, analysis.items[0].discrimination),
+            std::tuple(0.25, -1.0, 1.0));
   EXPECT_EQ(q3.notes, (std::vector<ItemNote>{ItemNote::hard(), ItemNote::negative(),
                                              ItemNote::strongDistractor(B)}));
-  // Q1: the upper sheet (sheet 2) and the lower one (sheet 4): 1 − 0.
-  EXPECT_DOUBLE_EQ(analysis.items[0].discrimination, 1);
 }
 
 TEST(ItemAnalysis, unusedWrongAnswersAreNotedFromTenSheetsAndThirtyPercentIsNotHard) {
   Exam exam = examWithKey(1, 3, {A});
   std::vector<Answers> answers(9, Answers{A});
   answers.push_back({B});
-  ItemAnalysis ten = ItemAnalysis::analyze(exam, sheetsAnswering(exam, answers));
-  EXPECT_EQ(ten.items[0].notes, std::vector<ItemNote>{ItemNote::unusedDistractor(C)});
-
+  const auto notes = [&](const std::vector<Answers> &a) {
+    return ItemAnalysis::analyze(exam, sheetsAnswering(exam, a)).items[0].notes;
+  };
+  EXPECT_EQ(notes(answers), std::vector<ItemNote>{ItemNote::unusedDistractor(C)});
   answers.erase(answers.begin());
-  ItemAnalysis nine = ItemAnalysis::analyze(exam, sheetsAnswering(exam, answers));
-  EXPECT_TRUE(nine.items[0].notes.empty());
+  EXPECT_TRUE(notes(answers).empty());
 
   std::vector<Answers> thirty(3, Answers{A});
   thirty.resize(10, Answers{B});
@@ -181,9 +179,8 @@ TEST(ItemAnalysis, histogramPutsFullMarksInTheLastBinAndTruncates) {
   exam.setKey(1, {A}, 90.01, false);
   auto sheets = sheetsAnswering(exam, {{A, A}, {A, B}, {B, A}, {B, B}});
   ExamSummary summary = ItemAnalysis::analyze(exam, sheets).summary;
-  EXPECT_EQ(summary.histogram, (std::vector<int>{2, 0, 0, 0, 0, 0, 0, 0, 0, 2}));
-  EXPECT_DOUBLE_EQ(summary.high, 100);
-  EXPECT_DOUBLE_EQ(summary.low, 0);
+  EXPECT_EQ(std::tuple(summary.histogram, summary.high, summary.low),
+            std::tuple(std::vector<int>{2, 0, 0, 0, 0, 0, 0, 0, 0, 2}, 100.0, 0.0));
 }
 
 TEST(ItemAnalysis, groupSizeIsTwentySevenPercentRounded) {
