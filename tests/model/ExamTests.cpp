@@ -111,9 +111,9 @@ TEST(ExamVersions, sameSeedGivesSameVersionsAndGrowingMatchesRegenerating) {
   a.regenerateVersions(4);
   b.setVersionCount(4);
   EXPECT_EQ(a.versions, b.versions);
-  EXPECT_FALSE(a.versions[0].choiceOrder);
-  ASSERT_TRUE(a.versions[3].choiceOrder);
-  EXPECT_EQ(a.versions[3].choiceOrder->size(), 30u);
+  EXPECT_EQ(
+      std::pair(a.versions[0].choiceOrder.has_value(), a.versions[3].choiceOrder.value().size()),
+      std::pair(false, 30uz));
   EXPECT_NE(a.versions[1].order, a.versions[2].order);
 }
 
@@ -143,12 +143,10 @@ TEST(ExamVersions, settingsThatVersionsDependOnRegenerateThem) {
   exam.setIDDigits(4);
   EXPECT_EQ(exam.versions, typed.versions);
   exam.setShuffleChoices(true);
-  EXPECT_NE(exam.versions[1].order, typed.versions[1].order);
-  ASSERT_TRUE(exam.versions[1].choiceOrder);
-  uint64_t oldSeed = exam.seed;
+  EXPECT_TRUE(exam.versions[1].order != typed.versions[1].order && exam.versions[1].choiceOrder);
+  const uint64_t oldSeed = exam.seed;
   exam.reshuffle();
-  EXPECT_NE(exam.seed, oldSeed);
-  EXPECT_EQ(exam.versions.size(), 2u);
+  EXPECT_TRUE(exam.seed != oldSeed && exam.versions.size() == 2);
 }
 
 TEST(ExamVersions, setOrderValidatesTypedOrders) {
