@@ -15,16 +15,12 @@ MarkRead blankRead(int choices = 4) {
   return {std::vector<double>(static_cast<size_t>(choices), 0.01), {}, MarkFlag::blank, {}};
 }
 
-MarkRead digit(int d) {
-  return clean(d, 10);
-}
-
 std::vector<MarkRead> idColumns(const std::string &text) {
   std::vector<MarkRead> columns;
   for (char c : text)
     columns.push_back(c == ' '   ? blankRead(10)
                       : c == '?' ? MarkRead{std::vector<double>(10, 0.6), {}, MarkFlag::double_, 0}
-                                 : digit(c - '0'));
+                                 : clean(c - '0', 10));
   return columns;
 }
 
@@ -80,10 +76,12 @@ TEST(Assembly, onePageSheetsAreNumberedAfterTheDocumentsHighest) {
     scan.page(1, id);
   scan.pages[2].questions[4].mark = blankRead();
   scan.pages[2].crops[4] = Bytes{7, 7};
+  scan.pages.emplace_back().preview = Bytes{1}; // neither read nor refused: skipped
   ScannedSheet old;
   old.number = 12;
   old.readID = "999";
   AssemblyResult result = scan.assemble({}, {old});
+  EXPECT_TRUE(result.issues.empty());
   ASSERT_EQ(result.sheets.size(), 5u);
   for (int i = 0; i < 5; ++i) {
     const ScannedSheet &sheet = result.sheets[static_cast<size_t>(i)];
@@ -161,13 +159,6 @@ TEST(Assembly, eachPageKeepsItsCornerMethodOnTheSheet) {
   EXPECT_EQ(result.sheets[1].cornerMethods, std::vector<std::optional<CornerMethod>>{std::nullopt});
 }
 
-TEST(Assembly, idTextFromColumns) {
-  EXPECT_EQ(Assembly::readID(idColumns(" 1 23 ")), "1?23");
-  EXPECT_EQ(Assembly::readID(idColumns("   ")), "");
-  EXPECT_EQ(Assembly::readID(idColumns("0?7")), "0?7");
-  EXPECT_EQ(Assembly::readID({}), "");
-}
-
 TEST(Assembly, idFlagsForMissingUnclearUnlistedAndDuplicateIDs) {
   Scan scan(10, 6);
   scan.page(1, "      ");
@@ -178,11 +169,14 @@ TEST(Assembly, idFlagsForMissingUnclearUnlistedAndDuplicateIDs) {
   std::vector<Student> roster{{"123", "Ada", "Lovelace"}, {"777", "Alan", "Turing"}};
   AssemblyResult result = scan.assemble(roster);
   ASSERT_EQ(result.sheets.size(), 5u);
-  std::vector<std::string> notes;
-  for (const ScannedSheet &sheet : result.sheets)
+  std::vector<std::string> ids, notes;
+  for (const ScannedSheet &sheet : result.sheets) {
+    ids.push_back(sheet.readID);
     notes.push_back(kinds(sheet).empty() || kinds(sheet)[0] != FlagKind::studentID
                         ? "none"
                         : sheet.flags[0].note);
+  }
+  EXPECT_EQ(ids, (std::vector<std::string>{"", "1?23", "000555", "00123", "123"}));
   EXPECT_EQ(notes, (std::vector<std::string>{
                        "No student ID is filled in.", "Some ID digits are unclear (1?23).",
                        "ID 000555 isn't on the roster.", "none", "ID 123 is also on sheet 4."}));
@@ -230,15 +224,6 @@ TEST(Assembly, markNotesNameSlotsStrongestFirst) {
   EXPECT_EQ(Assembly::markNote(MarkFlag::faint, {0.1, 0.05, 0.19}), "Only a light mark.");
   EXPECT_EQ(Assembly::markNote(MarkFlag::faint, {0.1, 0.3}), "Only a light mark on B.");
   EXPECT_EQ(Assembly::markNote(MarkFlag::blank, {0, 0}), "No bubble is filled.");
-}
-
-TEST(Assembly, pagesWithoutProblemOrIdentityAreSkipped) {
-  Scan scan(20);
-  PageOutcome nothing;
-  nothing.preview = Bytes{1};
-  scan.pages.push_back(nothing);
-  AssemblyResult result = scan.assemble();
-  EXPECT_TRUE(result.sheets.empty() && result.issues.empty() && result.images.empty());
 }
 
 // A student picked by hand who already has a sheet: the clash is an open item
