@@ -154,11 +154,7 @@ TEST_F(RescanSheet, anotherStudentsIDAsksTheTeacherToPick) {
 }
 
 TEST_F(RescanSheet, refusalsSayWhyAndLeaveTheDocumentAsItWas) {
-  struct Case {
-    std::vector<PageOutcome> outcomes;
-    std::string sentence;
-  };
-  const std::vector<Case> cases{
+  const std::vector<std::pair<std::vector<PageOutcome>, std::string>> cases{
       {{}, "No answer sheet for this test was found in the scan."},
       {{page("empty")},
        "No answer sheet for this test was found in the scan. No Ovalon code found."},
@@ -168,17 +164,16 @@ TEST_F(RescanSheet, refusalsSayWhyAndLeaveTheDocumentAsItWas) {
        "student\u2019s sheet."},
   };
   const ExamDocument before = doc;
-  for (const Case &c : cases) {
-    auto refused = Rescan::replace(doc.sheets[0].id, doc.exam, doc.roster, doc.sheets, c.outcomes);
-    ASSERT_FALSE(refused) << c.sentence;
-    EXPECT_EQ(refused.error().description(), c.sentence);
-    EXPECT_TRUE(doc == before) << c.sentence;
+  for (const auto &[outcomes, sentence] : cases) {
+    auto refused = Rescan::replace(doc.sheets[0].id, doc.exam, doc.roster, doc.sheets, outcomes);
+    ASSERT_FALSE(refused) << sentence;
+    EXPECT_EQ(refused.error().description(), sentence);
+    EXPECT_TRUE(doc == before) << sentence;
   }
   auto gone = Rescan::replace(Uuid::random(), doc.exam, doc.roster, doc.sheets, {page("adaAgain")});
   ASSERT_FALSE(gone);
-  EXPECT_EQ(gone.error(), Rescan::Failure::notFound());
+  EXPECT_TRUE(gone.error() == Rescan::Failure::notFound() && doc == before);
   EXPECT_EQ(gone.error().description(), "The sheet to replace isn\u2019t in this test any more.");
-  EXPECT_TRUE(doc == before);
   EXPECT_EQ(Rescan::replace(doc.sheets[0].id, doc.exam, doc.roster, doc.sheets,
                             {page("grace"), page("alan")})
                 .error(),
