@@ -23,11 +23,7 @@ protected:
   TempDir library;
   CliResult run(const std::vector<std::string> &args) { return runCli(library.path(), args); }
   ExamDocument stored(const std::string &id) {
-    for (ExamDocument &doc : ExamLibrary{library.path()}.loadAll().documents)
-      if (doc.exam.id.text() == id)
-        return doc;
-    ADD_FAILURE() << "no document " << id;
-    return {};
+    return ExamLibrary{library.path()}.load(*Uuid::parse(id)).value().document;
   }
   std::string create(std::vector<std::string> args) {
     args.insert(args.begin(), "new");
@@ -144,9 +140,6 @@ TEST_F(ExamCommands, testsAreNamedListedNewestFirstAndDeleted) {
   EXPECT_EQ(run({"list"}).out.find(b), std::string::npos);
   EXPECT_EQ(run({"delete", b}).status, 2);
 
-  for (const char *command :
-       {"new", "list", "show", "key", "versions", "roster", "sheets", "delete"})
-    EXPECT_NE(run({command, "--help"}).out.find("Usage"), std::string::npos) << command;
   EXPECT_EQ(run({"frobnicate"}).status, 2);
   EXPECT_EQ(run({}).status, 2);
 }

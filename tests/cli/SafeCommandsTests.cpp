@@ -183,9 +183,9 @@ TEST_F(SafeCommands, aGradedTestIsDeletedOnlyWhenEveryStepCanBeDone) {
        it != fs::recursive_directory_iterator(); ++it)
     fs::permissions(it->path(), fs::perms::all);
   fs::permissions(library.path(), fs::perms::all);
-  fs::permissions(library / "Tests", fs::perms::owner_read | fs::perms::owner_exec |
-                                         fs::perms::group_read | fs::perms::group_exec |
-                                         fs::perms::others_read | fs::perms::others_exec);
+  fs::permissions(library / "Tests",
+                  fs::perms::all &
+                      ~(fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write));
   CliResult failed =
       CliProcess(library.path(), {"delete", title, "--yes"}, nullptr, {}, 65534).wait();
   fs::permissions(library / "Tests", fs::perms::all);
