@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <cmath>
-
 namespace ovalon {
 namespace {
 

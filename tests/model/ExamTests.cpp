@@ -1,10 +1,8 @@
 #include "model/Choices.h"
 #include "model/Exam.h"
-#include "model/SplitMix64.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <numeric>
 
 namespace ovalon {
