@@ -39,11 +39,6 @@ TEST(Roster, studentMatchingIDComparesKeysAndTakesTheFirst) {
   EXPECT_EQ(Roster{}.student("1"), std::nullopt);
 }
 
-TEST(Roster, longestIDCountsCharacters) {
-  EXPECT_EQ(Roster{}.longestID(), 0);
-  EXPECT_EQ((Roster{{{"12", "", "A"}, {"0001234", "", "B"}, {"99", "", "C"}}, {}}.longestID()), 7);
-}
-
 TEST(Roster, sortedByLastThenFirstIgnoringCase) {
   Roster roster{{{"1", "zoe", "adams"},
                  {"2", "Bea", "Cole"},
