@@ -204,34 +204,29 @@ ExamDocument decidedID(const std::string &id, std::optional<Resolution> decision
 }
 
 TEST(RescanStudentID, decisionsAreKeptOnlyWhileTheyStillApply) {
-  struct Case {
-    std::string readID;
-    std::optional<Resolution> decision;
-    std::string rescanID;
-    int kept, open;
-    std::optional<std::string> student;
-  };
-  const std::vector<Case> cases{
-      // A picked student stays picked, whatever unlisted ID the new scan reads.
-      {"99", Resolution::student("1243"), "98", 1, 0, "1243"},
-      // An accepted ID stays accepted only while it reads the same.
-      {"99", Resolution::accept(), "99", 1, 0, "99"},
-      {"99", Resolution::accept(), "98", 0, 1, std::nullopt},
-      // Leading zeros are the same student.
-      {"1234", std::nullopt, "01234", 0, 0, "01234"},
-  };
-  for (const Case &c : cases) {
-    SCOPED_TRACE(c.readID + " then " + c.rescanID);
-    ExamDocument doc = decidedID(c.readID, c.decision);
+  // The ID first read and its decision, the ID read again, decisions kept, items open, student.
+  const std::vector<std::tuple<std::string, std::optional<Resolution>, std::string, int, int,
+                               std::optional<std::string>>>
+      cases{
+          // A picked student stays picked, whatever unlisted ID the new scan reads.
+          {"99", Resolution::student("1243"), "98", 1, 0, "1243"},
+          // An accepted ID stays accepted only while it reads the same.
+          {"99", Resolution::accept(), "99", 1, 0, "99"},
+          {"99", Resolution::accept(), "98", 0, 1, std::nullopt},
+          // Leading zeros are the same student.
+          {"1234", std::nullopt, "01234", 0, 0, "01234"},
+      };
+  for (const auto &[readID, decision, rescanID, kept, open, student] : cases) {
+    SCOPED_TRACE(readID + " then " + rescanID);
+    ExamDocument doc = decidedID(readID, decision);
     auto done = Rescan::replace(doc.sheets[0].id, doc.exam, doc.roster, doc.sheets,
-                                {describedPage(doc.exam, c.rescanID)});
+                                {describedPage(doc.exam, rescanID)});
     ASSERT_TRUE(done);
     EXPECT_EQ(std::tuple(done->summary.keptDecisions, done->summary.openFlags,
-                         done->summary.differentStudent),
-              std::tuple(c.kept, c.open, false));
-    EXPECT_EQ(doc.sheets[0].studentID(), c.student);
-    if (c.open > 0) {
-      EXPECT_EQ(doc.sheets[0].flags[0].note, "ID " + c.rescanID + " isn't on the roster.");
+                         done->summary.differentStudent, doc.sheets[0].studentID()),
+              std::tuple(kept, open, false, student));
+    if (open > 0) {
+      EXPECT_EQ(doc.sheets[0].flags[0].note, "ID " + rescanID + " isn't on the roster.");
     }
   }
 }
@@ -252,8 +247,8 @@ TEST(RescanMissingPage, acceptingAMissingPageIsNeverCarried) {
   auto bothPages =
       Rescan::replace(complete.sheets[0].id, complete.exam, complete.roster, complete.sheets,
                       {describedPage(complete.exam, "7"), describedPage(complete.exam, "", 2)});
-  EXPECT_EQ(bothPages->summary.openFlags, 0);
-  EXPECT_EQ(complete.sheets[0].sourcePages.size(), 2u);
+  EXPECT_EQ(std::pair(bothPages->summary.openFlags, complete.sheets[0].sourcePages.size()),
+            std::pair(0, 2uz));
 }
 
 TEST(RescanSummary, sentencesSayOnlyWhatApplies) {
