@@ -1,6 +1,3 @@
-// The app open on a library while ovalon-cli changes it: what the command line
-// saved must survive the app's next edit, and show in the app.
-
 #include "AppTestScans.h"
 
 #include "model/AppModel.h"
@@ -19,9 +16,7 @@
 namespace ovalon {
 namespace {
 
-using testing::CliResult;
-using testing::runCli;
-using testing::TempDir;
+using namespace testing;
 namespace fs = std::filesystem;
 
 constexpr const char *title = "Unit test";
@@ -29,15 +24,15 @@ constexpr const char *title = "Unit test";
 TEST(AppBesideCli, whatTheCommandLineSavesShowsInTheAppAndSurvivesItsNextEdit) {
   setenv("OVALON_CLI", OVALON_CLI_BUILT, 0); // ctest sets it; a direct run uses the one built
   TempDir library, scans;
-  const ExamDocument seven = testing::smallClass();
+  const ExamDocument seven = smallClass();
   const Uuid id = seven.exam.id;
   ASSERT_TRUE(ExamLibrary{library.path()}.create(seven));
-  testing::writeClassScan(scans / "class.pdf", seven.exam, {1, 2, 3, 4, 5, 6, 7});
+  writeClassScan(scans / "class.pdf", seven.exam, {1, 2, 3, 4, 5, 6, 7});
   auto cli = [&](const std::vector<std::string> &arguments) {
     CliResult result = runCli(library.path(), arguments);
     EXPECT_EQ(result.status, 0) << result.err;
   };
-  auto stored = [&] { return *testing::storedDocument(ExamLibrary{library.path()}, id); };
+  auto stored = [&] { return *storedDocument(ExamLibrary{library.path()}, id); };
 
   AppModel model(ExamLibrary{library.path()});
   model.select(id);

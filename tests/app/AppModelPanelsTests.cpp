@@ -8,9 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
-
-// The model asks its choosers (here scripted) and acts on the answer.
 namespace ovalon {
 namespace {
 
@@ -41,28 +38,6 @@ TEST(AppModelPanels, savesAskWithTheSuggestedNameAndWriteOnlyWhereChosen) {
   EXPECT_EQ(std::distance(fs::directory_iterator(setup.dir.path()), fs::directory_iterator()),
             4); // the library and the three files
   EXPECT_EQ(pdfFacts(FileIO::read(setup.dir / "keysheet.pdf").value_or(Bytes{}))->pageCount, 1);
-
-  // A blocked export says why without opening a chooser.
-  model.exportScores();
-  model.exportReport();
-  EXPECT_EQ(setup.panels.savesAsked.size(), 4u);
-  EXPECT_EQ(model.message()->detail, "Grade some sheets first.");
-}
-
-TEST(AppModelPanels, nothingIsAskedWithoutATestAndNoPanelsIsNoCrash) {
-  TempDir dir;
-  ScriptedPanels panels;
-  AppModel model(ExamLibrary{dir.path()});
-  model.setPanels(&panels);
-  model.gradeScans();
-  model.importRoster();
-  model.saveSheetsPDF();
-  EXPECT_TRUE(panels.opensAsked.empty() && panels.savesAsked.empty());
-  model.setPanels(nullptr);
-  model.newTest();
-  model.saveSheetsPDF();
-  model.gradeScans();
-  EXPECT_FALSE(model.progress());
 }
 
 TEST(AppModelPanels, openChoosersLeadToTheirJobsAndMarkThemselvesOpen) {
@@ -98,22 +73,7 @@ TEST(AppModelPanels, openChoosersLeadToTheirJobsAndMarkThemselvesOpen) {
   EXPECT_FALSE(model.showRosterImporter());
   EXPECT_EQ(setup.panels.opensAsked.back().files, OpenPanel::Files::roster);
   EXPECT_EQ(setup.current().roster.students.size(), 1u);
-
-  model.scanAnswerKey(); // cancelled
-  EXPECT_EQ(setup.panels.opensAsked.back(), AppModel::answerKeyPanel());
-  EXPECT_FALSE(model.progress());
 }
-
-#ifndef QT_NO_DEBUG
-// Screens and jobs must post back to the interface thread; a change from anywhere else
-// stops a debug build at once instead of racing the screens.
-TEST(AppModelPanelsDeathTest, changingTheModelOffTheInterfaceThreadStopsADebugBuild) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  QuizModel setup(weekTwo());
-  EXPECT_DEATH(std::thread([&] { setup.model->setTab(AppModel::Tab::report); }).join(),
-               "interface thread");
-}
-#endif
 
 } // namespace
 } // namespace ovalon

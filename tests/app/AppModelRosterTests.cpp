@@ -52,7 +52,6 @@ TEST(AppModelRoster, sheetsOffTheRosterGoByTheirWrittenNameAndCanBeAcceptedAtOnc
   ASSERT_FALSE(unclear.suggestions.empty());
   EXPECT_EQ(unclear.suggestions[0].student.id, "1003");
   EXPECT_EQ(unclear.suggestions[0].strength, NameMatch::Strength::likely);
-  EXPECT_FALSE(model.sheetStudent(Uuid::random()));
 
   EXPECT_EQ(model.offRosterIDCount(), 2) << "9999 and 8888; 7777 is on two sheets, 10?3 unclear";
   model.acceptOffRosterIDs();
@@ -72,8 +71,6 @@ TEST(AppModelRoster, sheetsOffTheRosterGoByTheirWrittenNameAndCanBeAcceptedAtOnc
   EXPECT_TRUE(setup.current().roster.students.empty());
   EXPECT_EQ(model.offRosterIDCount(), 0);
   EXPECT_TRUE(model.hasPendingSave(setup.doc.exam.id));
-  model.clearRoster(); // nothing left to clear: nothing asked
-  EXPECT_EQ(setup.panels.questionsAsked.size(), 2u);
 }
 
 TEST(AppModelRoster, importsAskForTheIDColumnOnlyWhenNoHeadingSaysAndReportWhatWasSkipped) {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <tuple>
 
 namespace ovalon {
 namespace {
@@ -50,11 +51,7 @@ struct TwoTests {
 };
 
 TEST(AppModelSignals, eachChangeNamesWhatChangedAndThenSaysChanged) {
-  struct Case {
-    const char *what;
-    std::function<void(TwoTests &)> operation;
-    std::set<std::string> emitted;
-  };
+  using Case = std::tuple<const char *, std::function<void(TwoTests &)>, std::set<std::string>>;
   const std::vector<Case> cases{
       {"edit",
        [](TwoTests &t) { t.model.update([](ExamDocument &d) { d.exam.title = "T"; }); },
@@ -78,11 +75,11 @@ TEST(AppModelSignals, eachChangeNamesWhatChangedAndThenSaysChanged) {
        {"library", "selection", "print"}},
       {"same copies", [](TwoTests &t) { t.model.setPrintCopies(30); }, {}},
   };
-  for (const Case &c : cases) {
+  for (const auto &[what, operation, emitted] : cases) {
     TwoTests setup;
     SignalLog log(setup.model);
-    c.operation(setup);
-    EXPECT_EQ(log.seen, c.emitted) << c.what;
+    operation(setup);
+    EXPECT_EQ(log.seen, emitted) << what;
   }
 }
 

@@ -12,10 +12,9 @@
 namespace ovalon {
 namespace {
 
-using testing::TempDir;
+using namespace testing;
 namespace fs = std::filesystem;
 
-// The tests documentChanged named, in order.
 struct ChangedTests {
   std::vector<Uuid> ids;
   explicit ChangedTests(AppModel &model) {
@@ -30,7 +29,7 @@ constexpr int seenWithin = 3000;
 TEST(AppModelWatch, testsChangedAddedOrRemovedElsewhereReachTheScreensSignals) {
   TempDir dir;
   ExamLibrary library{dir.path()};
-  ExamDocument first = testing::quizDocument(), second = testing::quizDocument();
+  ExamDocument first = quizDocument(), second = quizDocument();
   ASSERT_TRUE(library.create(first));
   AppModel model(library);
   model.select(first.exam.id);
@@ -61,15 +60,15 @@ TEST(AppModelWatch, testsChangedAddedOrRemovedElsewhereReachTheScreensSignals) {
 TEST(AppModelWatch, ownSavesAreNotNewsAndUnsavedEditsAreKeptOverChangesElsewhere) {
   TempDir dir;
   ExamLibrary library{dir.path()};
-  ExamDocument quiz = testing::quizDocument();
+  ExamDocument quiz = quizDocument();
   ASSERT_TRUE(library.create(quiz));
   AppModel model(library);
   model.select(quiz.exam.id);
   model.update([](ExamDocument &d) { d.exam.title = "Edited here"; });
   ChangedTests changed(model);
-  testing::waitForSaves();
+  waitForSaves();
   QTest::qWait(seenWithin / 3);
-  EXPECT_EQ(testing::storedDocument(library, quiz.exam.id)->exam.title, "Edited here");
+  EXPECT_EQ(storedDocument(library, quiz.exam.id)->exam.title, "Edited here");
   EXPECT_TRUE(changed.ids.empty()) << "the app's own file was read back as news";
   EXPECT_FALSE(model.message());
 
@@ -78,11 +77,11 @@ TEST(AppModelWatch, ownSavesAreNotNewsAndUnsavedEditsAreKeptOverChangesElsewhere
     d.roster.students.push_back({"1004", "Katherine", "Johnson"});
     return ExamLibrary::Edited::changed;
   }));
-  testing::waitForSaves();
+  waitForSaves();
   QTest::qWait(seenWithin / 3);
   model.flushSaves();
   for (const ExamDocument &doc :
-       {*model.document(quiz.exam.id), *testing::storedDocument(library, quiz.exam.id)}) {
+       {*model.document(quiz.exam.id), *storedDocument(library, quiz.exam.id)}) {
     EXPECT_EQ(doc.exam.title, "Edited again");
     EXPECT_EQ(doc.roster.students.size(), 4u) << "the roster imported elsewhere was lost";
   }

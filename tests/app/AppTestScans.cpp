@@ -1,7 +1,5 @@
 #include "AppTestScans.h"
 
-#include "library/DocumentJSON.h"
-#include "library/FileIO.h"
 #include "scanning/ImageCodecs.h"
 #include "sheets/SheetLayout.h"
 #include "simulator/ScanSimulator.h"
@@ -40,8 +38,7 @@ SimulatedSheet filledSheet(const std::vector<std::optional<int>> &answers, std::
 SimulatedSheet keySheet(const Exam &exam, const std::vector<int> &answers) {
   SimulatedSheet sheet;
   sheet.isKey = true;
-  for (int q = 0; q < exam.questionCount; ++q)
-    sheet.answers.push_back(answers.at(static_cast<size_t>(q)));
+  sheet.answers.assign(answers.begin(), answers.begin() + exam.questionCount);
   return sheet;
 }
 
@@ -76,11 +73,8 @@ void waitForSaves() {
 }
 
 std::optional<ExamDocument> storedDocument(const ExamLibrary &library, const Uuid &examID) {
-  auto bytes = FileIO::read(library.documentPath(examID));
-  if (!bytes)
-    return std::nullopt;
-  auto doc = DocumentJSON::decode(std::string(bytes->begin(), bytes->end()));
-  return doc ? std::optional(*doc) : std::nullopt;
+  auto loaded = library.load(examID);
+  return loaded ? std::optional(loaded->document) : std::nullopt;
 }
 
 ScanIssue unreadPage(std::string source, int sourcePage) {

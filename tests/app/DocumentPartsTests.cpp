@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <tuple>
 
 namespace ovalon {
 namespace {
@@ -31,51 +32,42 @@ TEST(DocumentParts, editsCollideOnlyOnACommonPartAndMergeWithOursWinning) {
   const Edit newSheet = [](ExamDocument &d) {
     d.sheets.push_back(sheetAnswering(d.exam, {0, 1, 2, 3}, 0, "1002"));
   };
-  const Edit firstFlag = [](ExamDocument &d) {
-    d.sheets[0].flags[0].resolution = Resolution::blank();
+  const auto decide = [](size_t flag, Resolution resolution) -> Edit {
+    return [=](ExamDocument &d) { d.sheets[0].flags[flag].resolution = resolution; };
   };
-  const Edit firstFlagOtherwise = [](ExamDocument &d) {
-    d.sheets[0].flags[0].resolution = Resolution::choice(1);
-  };
-  const Edit secondFlag = [](ExamDocument &d) {
-    d.sheets[0].flags[1].resolution = Resolution::blank();
-  };
+  const Edit firstFlag = decide(0, Resolution::blank()),
+             secondFlag = decide(1, Resolution::blank());
+  const Edit firstFlagOtherwise = decide(0, Resolution::choice(1));
   const Edit removeSheet = [](ExamDocument &d) { d.sheets.clear(); };
   const Edit reshuffle = [](ExamDocument &d) { d.exam.setVersionCount(2); };
   const Edit a4Paper = [](ExamDocument &d) { d.exam.paper = Paper::a4; };
 
-  struct Case {
-    const char *what;
-    Edit ours, theirs;
-    bool collide;
-    // Ours re-applied to theirs gives both edits, ours last; false where ours
-    // can't apply after theirs (its sheet is gone), and theirs is kept.
-    bool bothApply = true;
-  };
-  const std::vector<Case> cases{
-      {"title and a key", title, key1, false},
-      {"both titles", title, otherTitle, true},
-      {"one question's key twice", key1, key1Points, true},
-      {"two questions' keys", key1, key2, false},
-      {"roster and a new sheet", roster, newSheet, false},
-      {"two flags of one sheet", firstFlag, secondFlag, false},
-      {"one flag twice", firstFlag, firstFlagOtherwise, true},
+  // The last column: ours re-applied to theirs gives both edits, ours last; false where ours
+  // can't apply after theirs (its sheet is gone), and theirs is kept.
+  const std::vector<std::tuple<const char *, Edit, Edit, bool, bool>> cases{
+      {"title and a key", title, key1, false, true},
+      {"both titles", title, otherTitle, true, true},
+      {"one question's key twice", key1, key1Points, true, true},
+      {"two questions' keys", key1, key2, false, true},
+      {"roster and a new sheet", roster, newSheet, false, true},
+      {"two flags of one sheet", firstFlag, secondFlag, false, true},
+      {"one flag twice", firstFlag, firstFlagOtherwise, true, true},
       {"a decision on a sheet removed elsewhere", firstFlag, removeSheet, true, false},
-      {"a sheet removed here, decided elsewhere", removeSheet, firstFlag, true},
-      {"versions and paper", reshuffle, a4Paper, false},
-      {"nothing elsewhere", title, [](ExamDocument &) {}, false},
+      {"a sheet removed here, decided elsewhere", removeSheet, firstFlag, true, true},
+      {"versions and paper", reshuffle, a4Paper, false, true},
+      {"nothing elsewhere", title, [](ExamDocument &) {}, false, true},
   };
   const ExamDocument origin = base();
-  for (const Case &c : cases) {
+  for (const auto &[what, editOurs, editTheirs, collide, bothApply] : cases) {
     ExamDocument ours = origin, theirs = origin;
-    c.ours(ours);
-    c.theirs(theirs);
-    EXPECT_EQ(DocumentParts::collide(origin, ours, theirs), c.collide) << c.what;
-    EXPECT_EQ(DocumentParts::collide(origin, theirs, ours), c.collide) << c.what << ", swapped";
+    editOurs(ours);
+    editTheirs(theirs);
+    EXPECT_EQ(DocumentParts::collide(origin, ours, theirs), collide) << what;
+    EXPECT_EQ(DocumentParts::collide(origin, theirs, ours), collide) << what << ", swapped";
     ExamDocument both = theirs;
-    if (c.bothApply)
-      c.ours(both);
-    EXPECT_EQ(DocumentParts::merge(origin, ours, theirs), both) << c.what;
+    if (bothApply)
+      editOurs(both);
+    EXPECT_EQ(DocumentParts::merge(origin, ours, theirs), both) << what;
   }
 }
 

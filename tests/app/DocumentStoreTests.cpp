@@ -15,7 +15,7 @@
 namespace ovalon {
 namespace {
 
-using testing::TempDir;
+using namespace testing;
 namespace fs = std::filesystem;
 
 // Holds every document write until released, and notes which titles were written,
@@ -36,7 +36,6 @@ public:
     open_ = true;
     changed_.notify_all();
   }
-  // Runs the event loop (so save timers fire) until `count` writes have started.
   bool waitForWrites(size_t count) {
     return QTest::qWaitFor([&] { return started() >= count; }, 5000);
   }
@@ -80,7 +79,7 @@ struct HeldSave {
     store->update(id, [title](ExamDocument &d) { d.exam.title = title; });
   }
   std::optional<std::string> storedTitle() const {
-    auto doc = testing::storedDocument(library, id);
+    auto doc = storedDocument(library, id);
     return doc ? std::optional(doc->exam.title) : std::nullopt;
   }
 };
@@ -124,7 +123,7 @@ TEST(DocumentStore, deletingWaitsForTheSaveInFlightSoTheTestStaysGone) {
 TEST(DocumentStore, aSaveLandsOnTheFileAsItIsThenKeepingWhatWasChangedElsewhere) {
   TempDir dir;
   ExamLibrary library{dir.path()};
-  ExamDocument quiz = testing::quizDocument();
+  ExamDocument quiz = quizDocument();
   ASSERT_TRUE(library.create(quiz));
   DocumentStore store(library);
   WriteGate gate;
@@ -149,7 +148,7 @@ TEST(DocumentStore, aSaveLandsOnTheFileAsItIsThenKeepingWhatWasChangedElsewhere)
   QCoreApplication::processEvents();
 
   for (const ExamDocument &doc :
-       {*testing::storedDocument(library, quiz.exam.id), *store.document(quiz.exam.id)}) {
+       {*storedDocument(library, quiz.exam.id), *store.document(quiz.exam.id)}) {
     EXPECT_EQ(doc.exam.title, "Ours") << "where both changed a part, the app's later edit wins";
     EXPECT_EQ(doc.exam.key[0].points, 2);
     EXPECT_EQ(doc.roster.students.size(), 2u) << "the change made elsewhere was written over";

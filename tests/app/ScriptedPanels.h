@@ -11,9 +11,8 @@
 
 namespace ovalon::testing {
 
-// Answers the model's choosers from a script, in order, and keeps what was asked, so
-// tests can check both the question and what the model did with the answer. A chooser
-// with no scripted answer left is cancelled.
+// Answers the model's choosers from a script, in order, and keeps what was asked; a chooser
+// with no scripted answer left is cancelled, a question answered no.
 class ScriptedPanels : public Panels {
 public:
   std::vector<SavePanel> savesAsked;
@@ -40,7 +39,6 @@ public:
       whileOpen();
     return next(openAnswers, {});
   }
-  // A question with no scripted answer left is answered no.
   bool confirm(const Question &question) override {
     questionsAsked.push_back(question);
     return next(confirmAnswers, false);
