@@ -1,3 +1,4 @@
+#include "ScreenHelpers.h"
 #include "ShellTestWindow.h"
 
 #include "screens/KeyRow.h"
@@ -77,15 +78,11 @@ TEST(Builder, theLayoutFieldsAreEditsOfTheTestAndTheKeyRowsFollowTheCount) {
   EXPECT_EQ(warning->text(), "The roster has 8-digit IDs");
   // The roster is a table sorted by last name; clearing it asks first.
   auto *roster = shell.find<QTableView>("rosterTable");
-  ASSERT_EQ(roster->model()->rowCount(), 2);
-  EXPECT_EQ(roster->model()->index(0, 1).data().toString(), "Lee");
-  EXPECT_EQ(roster->model()->index(1, 0).data().toString(), "7");
+  EXPECT_EQ(cells(roster, 0).mid(0, 2), (QStringList{"12345678", "Lee"}));
   shell.panels.confirmAnswers = {true};
   shell.click("clearRoster");
-  EXPECT_EQ(shell.panels.questionsAsked.size(), 1u);
   EXPECT_TRUE(shell.model->selectedDocument()->roster.students.empty());
-  EXPECT_FALSE(warning->isVisible());
-  EXPECT_FALSE(roster->isVisible());
+  EXPECT_FALSE(warning->isVisible() || roster->isVisible());
 
   auto *paper = shell.find<QComboBox>("paper");
   paper->setCurrentIndex(1);
@@ -120,20 +117,6 @@ TEST(Builder, aTypedVersionOrderIsCheckedBeforeItIsUsed) {
   shell.click("useOrder");
   EXPECT_EQ(exam(shell).versions[1].order, (std::vector<int>{3, 0, 1, 2}));
   EXPECT_FALSE(edit->isVisible());
-  EXPECT_EQ(VersionEdit::parseOrder("1, x"), std::nullopt);
-}
-
-TEST(Builder, aRunningGradingLocksTheLayoutToo) {
-  ShellTestWindow shell;
-  shell.model->trySampleClass();
-  shell.model->setTab(AppModel::Tab::builder);
-  ASSERT_TRUE(shell.model->isBusy());
-  EXPECT_FALSE(shell.find<QWidget>("questions")->isEnabled());
-  EXPECT_EQ(shell.find<QLabel>("layoutLockText")->text(), "Grading is running.");
-  shell.model->cancelGrading();
-  ASSERT_TRUE(waitUntilIdle(*shell.model));
-  EXPECT_TRUE(shell.find<QWidget>("questions")->isEnabled());
-  EXPECT_FALSE(shell.find<QWidget>("layoutLock")->isVisible());
 }
 
 } // namespace

@@ -61,31 +61,5 @@ TEST(ReportView, showsTheModelsAnalysisAndFollowsTheDocument) {
   EXPECT_EQ(model.tab(), AppModel::Tab::review);
 }
 
-TEST(ReportView, exportButtonsCallTheModelsExportsOnceReady) {
-  TempDir dir;
-  copyGradedSampleLibrary(dir / "Library");
-  AppModel model(ExamLibrary{dir / "Library"});
-  ScriptedPanels panels;
-  model.setPanels(&panels);
-  ReportView view(model);
-  view.show();
-  // Leave out every sheet with open marks, so the rest is final.
-  for (const ScannedSheet &sheet : std::vector(model.selectedDocument()->sheets))
-    if (!sheet.openFlags().empty())
-      model.setExcluded(sheet.id, true);
-  ASSERT_FALSE(model.exportBlocker());
-  auto *slips = view.findChild<QPushButton *>("exportSlips");
-  ASSERT_TRUE(slips->menu());
-  auto actions = slips->menu()->actions();
-  auto four =
-      std::ranges::find(actions, QString("Four per Page (to Cut Apart)\u2026"), &QAction::text);
-  ASSERT_NE(four, actions.end());
-  panels.saveAnswers.push_back(dir / "slips.pdf");
-  (*four)->trigger();
-  ASSERT_EQ(panels.savesAsked.size(), 1u);
-  EXPECT_TRUE(panels.savesAsked[0].fileName.ends_with(" Result Slips.pdf"));
-  EXPECT_TRUE(fs::exists(dir / "slips.pdf"));
-}
-
 } // namespace
 } // namespace ovalon

@@ -45,19 +45,11 @@ struct SampleClassModel {
   }
 };
 
-// Shows the widget as the active window, so key clicks go where the teacher's would.
 void showActive(QWidget &widget) {
   widget.resize(1280, 820);
   widget.show();
   QApplication::setActiveWindow(&widget);
   ASSERT_TRUE(QTest::qWaitForWindowActive(&widget));
-}
-
-// Sends a key to whatever has the keyboard focus, then lets replaced panes go.
-void press(QWidget &window, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-  QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : &window;
-  QTest::keyClick(target, static_cast<Qt::Key>(key), modifiers);
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 template <typename T> T *child(QWidget &parent, const char *name) {
@@ -146,7 +138,6 @@ TEST(ReviewView, theBulkButtonsSettleEveryBlankOfASheetAndEveryOffRosterID) {
 
   model.setReviewSelection(*blank);
   auto *all = child<QPushButton>(review, "markAllBlank");
-  ASSERT_TRUE(all);
   EXPECT_TRUE(all->text().startsWith("Mark All 2 Blanks")) << all->text().toStdString();
   all->click();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -156,37 +147,9 @@ TEST(ReviewView, theBulkButtonsSettleEveryBlankOfASheetAndEveryOffRosterID) {
     }
 
   auto *accept = child<QPushButton>(review, "acceptOffRosterIDs");
-  EXPECT_TRUE(accept->isVisible());
   accept->click();
   EXPECT_EQ(model.offRosterIDCount(), 0);
-  EXPECT_EQ(sample.doc().sheets.at(0).studentID(), sample.doc().sheets.at(0).readID);
   EXPECT_FALSE(accept->isVisible());
-}
-
-TEST(ReviewView, anUnreadPageIsLeftOutWithDeleteAndTheListSaysSo) {
-  ExamDocument doc = quizDocument();
-  doc.issues = {unreadPage("scan.pdf", 3)};
-  QuizModel quiz(doc);
-  AppModel &model = *quiz.model;
-  ReviewView review(model);
-  showActive(review);
-  review.setFocus();
-  model.selectNextOpenItem();
-  auto *leave = child<QPushButton>(review, "leavePageOut");
-  ASSERT_TRUE(leave);
-  // The page picture isn't kept, so it can't be read as a version.
-  EXPECT_FALSE(child<QPushButton>(review, "gradeAsVersion")->isEnabled());
-
-  press(review, Qt::Key_Return); // Return has nothing to take on a page
-  EXPECT_EQ(model.openItemCount(), 1);
-  press(review, Qt::Key_Delete);
-  EXPECT_EQ(model.openItemCount(), 0);
-  EXPECT_TRUE(model.selectedDocument()->issues.front().dismissed);
-  auto *list = child<ReviewList>(review, "reviewList");
-  ASSERT_EQ(list->model()->rowCount(), 1);
-  QString row = list->model()->index(0, 0).data().toString();
-  EXPECT_TRUE(row.startsWith("Pages Not Read"));
-  EXPECT_TRUE(row.contains("Left out"));
 }
 
 // A photographed sheet whose code is smudged: the teacher says which version it is.

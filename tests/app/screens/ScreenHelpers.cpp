@@ -34,14 +34,9 @@ void copyGradedSampleLibrary(const fs::path &folder) {
   fs::copy(made / "Library", folder, fs::copy_options::recursive);
 }
 
-std::unique_ptr<QMimeData> dragOf(const fs::path &file) {
+std::pair<bool, bool> dragAndDrop(QWidget *area, const fs::path &file) {
   auto data = std::make_unique<QMimeData>();
   data->setUrls({QUrl::fromLocalFile(QString::fromStdString(file.string()))});
-  return data;
-}
-
-std::pair<bool, bool> dragAndDrop(QWidget *area, const fs::path &file) {
-  auto data = dragOf(file);
   QPoint centre = area->rect().center();
   QDragEnterEvent enter(centre, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(area, &enter);

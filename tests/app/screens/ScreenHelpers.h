@@ -12,12 +12,8 @@ class QMimeData;
 
 namespace ovalon::testing {
 
-// Copies a library holding the sample class, made and graded once per test run, into
-// `folder`, so each screen test starts from the graded class without grading it again.
+// Copies a library holding the sample class, graded once per test run, into `folder`.
 void copyGradedSampleLibrary(const std::filesystem::path &folder);
-
-// What a file manager hands over when a file is dragged.
-std::unique_ptr<QMimeData> dragOf(const std::filesystem::path &file);
 
 // What a drag of `file` over `area` and a drop on it come to: whether each was accepted.
 std::pair<bool, bool> dragAndDrop(QWidget *area, const std::filesystem::path &file);
@@ -25,7 +21,6 @@ std::pair<bool, bool> dragAndDrop(QWidget *area, const std::filesystem::path &fi
 // The texts of one row as the view shows it (after its sorting), column by column.
 QStringList cells(const QAbstractItemView *view, int row);
 
-// The texts of one column, top to bottom, as the view shows it.
 QStringList column(const QAbstractItemView *view, int column);
 
 } // namespace ovalon::testing

@@ -26,8 +26,7 @@ struct ShellTestWindow {
   std::unique_ptr<AppModel> model;
   std::unique_ptr<MainWindow> window;
 
-  // Each window starts from nothing remembered, unless `remembered` keeps what the
-  // windows before it left in the settings.
+  // Each window starts from nothing remembered, unless `remembered`.
   explicit ShellTestWindow(const std::function<void(const std::filesystem::path &)> &prepare = {},
                            bool remembered = false) {
     if (!remembered)
