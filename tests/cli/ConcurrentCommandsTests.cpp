@@ -37,7 +37,6 @@ protected:
   }
 };
 
-// Decisions, a removed sheet, the key and the roster, all changed while a grade waits to save.
 TEST_F(ConcurrentCommands, changesMadeDuringAGradeAreKept) {
   std::ofstream roster(library / "roster.csv");
   roster << "Student ID,Last Name,First Name\n";

@@ -27,11 +27,8 @@ ExamDocument sampleDocument(const TempDir &library) {
 // Every file is there and reads as a PDF with pages, or a CSV of a header and 26 students.
 void expectExports(const std::vector<fs::path> &pdfs, const fs::path &csv) {
   for (const fs::path &pdf : pdfs) {
-    auto bytes = FileIO::read(pdf);
-    ASSERT_TRUE(bytes) << pdf;
-    auto facts = testing::pdfFacts(*bytes);
-    ASSERT_TRUE(facts) << pdf;
-    EXPECT_GT(facts->pageCount, 0) << pdf;
+    auto facts = testing::pdfFacts(FileIO::read(pdf).value_or(Bytes{}));
+    EXPECT_TRUE(facts && facts->pageCount > 0) << pdf;
   }
   auto text = CSV::decodeText(*FileIO::read(csv));
   ASSERT_TRUE(text);
@@ -64,9 +61,6 @@ TEST_F(ReviewCommands, sampleIsGradedOnceAndReadsAsSimulated) {
        {"Graded 26 sheets\n", "marks need a look in Review before scores go out.",
         "The scores, slips and report wait: 7 items still need a look in Review."})
     EXPECT_NE(first.out.find(expected), std::string::npos) << expected << "\n" << first.out;
-  const fs::path scan = *sampleOut / "Sample Class Scan.pdf";
-  ASSERT_TRUE(fs::exists(scan));
-  EXPECT_TRUE(fs::exists(*sampleOut / (stem + " Answer Keys.pdf")));
   EXPECT_FALSE(fs::exists(*sampleOut / (stem + " Scores.csv")));
   ExamDocument doc = sampleDocument(library);
   EXPECT_EQ(doc.sheets.size(), 26u);
