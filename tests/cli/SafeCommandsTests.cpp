@@ -178,8 +178,7 @@ TEST_F(SafeCommands, aGradedTestIsDeletedOnlyWhenEveryStepCanBeDone) {
        it != fs::recursive_directory_iterator(); ++it)
     fs::permissions(it->path(), fs::perms::all);
   fs::permissions(library.path(), fs::perms::all);
-  fs::permissions(library / "Tests",
-                  fs::perms(0555)); // read-only, even to root: the delete runs as nobody
+  fs::permissions(library / "Tests", fs::perms(0555)); // read-only to nobody, who deletes
   CliResult failed =
       CliProcess(library.path(), {"delete", title, "--yes"}, nullptr, {}, 65534).wait();
   fs::permissions(library / "Tests", fs::perms::all);
