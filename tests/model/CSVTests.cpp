@@ -52,7 +52,6 @@ TEST(CSVDecoding, decodesUtf8Utf16AndWindows1252AndRefusesWhatIsNotText) {
 }
 
 TEST(CSVSeparator, mostFrequentOutsideQuotesOnFirstLineWithCommaWinningTies) {
-  // Only the first line counts, and a quoted line break does not end it.
   const std::vector<std::pair<std::string_view, char>> cases{
       {"ID;Name;Grade\n1;\"Smith, John\";9", ';'},
       {"\"Last, First\";ID\n", ';'},
@@ -72,7 +71,6 @@ TEST(CSVSeparator, mostFrequentOutsideQuotesOnFirstLineWithCommaWinningTies) {
 TEST(CSVRows, splitsFieldsAndRows) {
   const Rows threeRows{{"1", "a"}, {"2", "b"}, {"3", "c"}};
   const std::vector<std::pair<std::string, Rows>> cases{
-      // Quoted fields keep separators, line breaks and doubled quotes.
       {"1,\"Smith, John\",x\n", {{"1", "Smith, John", "x"}}},
       {"1,\"two\nlines\"\n2,b", {{"1", "two\nlines"}, {"2", "b"}}},
       {"\"say \"\"hi\"\"\",\"\"\"\"", {{"say \"hi\"", "\""}}},
@@ -83,7 +81,6 @@ TEST(CSVRows, splitsFieldsAndRows) {
       {"O\"Neil,5 \"ft\"", {{"O\"Neil", "5 \"ft\""}}},
       {"x \"y\",z", {{"x \"y\"", "z"}}},
       {"\"ab\"cd,e", {{"abcd", "e"}}},
-      // Every kind of line break ends a row.
       {"1,a\r\n2,b\r\n3,c\r\n", threeRows},
       {"1,a\r2,b\r3,c", threeRows},
       {"1,a\n2,b\r\n3,c\r", threeRows},

@@ -29,13 +29,7 @@ Result imported(std::string_view text) {
 
 std::optional<Failure> failure(std::string_view text) {
   auto result = RosterImport::importText(text, "class.csv");
-  if (result)
-    return std::nullopt;
-  return result.error();
-}
-
-std::vector<Student> students(std::string_view text) {
-  return imported(text).roster.students;
+  return result ? std::nullopt : std::optional(result.error());
 }
 
 TEST(RosterImportFailure, filesWithoutStudentsOrIDsAreRefused) {
@@ -45,10 +39,8 @@ TEST(RosterImportFailure, filesWithoutStudentsOrIDsAreRefused) {
       {"Student ID,Last Name,First Name\n", Failure::empty()},
       {"ID,Name\nabc,Ann\n,Bo\n", Failure::empty()}, // no usable ID at all
       {"First Name,Last Name\nAnn,Lee\n", Failure::noIDColumn()},
-      {"Name,Email\nAnn Lee,ann@example.org\n", Failure::noIDColumn()},
       {"Grade,Name\n9,Ann Lee\n", Failure::noIDColumn()},
       {"Student,Grade\nAnn Lee,9\n", Failure::noIDColumn()},
-      {"Student,Grade\n", Failure::noIDColumn()},
       // Without a known heading the first row must hold a bare number of at most 12 digits.
       {"Ann Lee,ann@example.org\n", Failure::noIDColumn()},
       {"1234567890123,Ann Lee\n", Failure::noIDColumn()},
@@ -71,7 +63,6 @@ TEST(RosterImport, columnsAreFoundByHeadingOrByContent) {
       {" STUDENT_ID ;Family_Name;Given\n9;Lee;Ann\n", {{"9", "Ann", "Lee"}}},
       {"#,Pupil\n3,Bo Chen\n", {{"3", "Bo", "Chen"}}},
       {"sis_id,surname,preferred name\n4,Ng,Cy\n", {{"4", "Cy", "Ng"}}},
-      {"Perm ID,Name\n0042,Ann Lee\n", {{"0042", "Ann", "Lee"}}},
       {"Student-No.,Name\n0042,Ann Lee\n", {{"0042", "Ann", "Lee"}}},
       {"\uFF29\uFF44,Name\n0042,Ann Lee\n", {{"0042", "Ann", "Lee"}}},
       {"Matr\u00EDcula,Name\n0042,Ann Lee\n", {{"0042", "Ann", "Lee"}}},
@@ -91,25 +82,14 @@ TEST(RosterImport, columnsAreFoundByHeadingOrByContent) {
       // The full name only when both parts are empty.
       {"ID,First,Last,Name\n1,Ann,,Ann Lee\n2,,,Bo Chen\n3\n",
        {{"1", "Ann", ""}, {"2", "Bo", "Chen"}, {"3", "", ""}}},
-      {"ID,First,Last\n1,\"Mary\nAnn\",Lee\n2,\"\"\"Bo\"\"\",Chen\n",
-       {{"1", "Mary\nAnn", "Lee"}, {"2", "\"Bo\"", "Chen"}}},
       {"ID,First,Last\n\u00A012\u00A0,\u2003Zo\u00EB\t, Lee\u3000\n", {{"12", "Zo\u00EB", "Lee"}}},
-      // Exports of school systems, gradebooks and spreadsheets.
-      {"Student ID,Last Name,First Name,Email\r\n"
-       "000417,\"O'Brien, Jr.\",Liam,lobrien@school.example\r\n"
-       "000418,\"Nguyen\",\"Thi, Mai\",tnguyen@school.example\r\n000419,Smith,Ava,\r\n\r\n",
-       {{"000417", "Liam", "O'Brien, Jr."},
-        {"000418", "Thi, Mai", "Nguyen"},
-        {"000419", "Ava", "Smith"}}},
       {"Student,ID,SIS User ID,Section,Quiz 1 (123)\n    Points Possible,,,,10\n"
        "\"Lee, Ann\",5501,2024-0101,Period 3,9\n\"Chen, Bo\",5502,2024-0102,Period 3,7\n",
        {{"5501", "Ann", "Lee"}, {"5502", "Bo", "Chen"}}},
-      {"ID,Name\r1,Ann Lee\r2,Bo Chen\r", {{"1", "Ann", "Lee"}, {"2", "Bo", "Chen"}}},
-      {"ID,Name\r\n1,Ann Lee\r\n2,Bo Chen", {{"1", "Ann", "Lee"}, {"2", "Bo", "Chen"}}},
   };
   for (const auto &[text, expected] : cases) {
     SCOPED_TRACE(text);
-    EXPECT_EQ(students(text), expected);
+    EXPECT_EQ(imported(text).roster.students, expected);
   }
 }
 
@@ -132,44 +112,24 @@ TEST(RosterImport, theTeacherCanNameTheIDColumn) {
 }
 
 TEST(RosterImportIDs, skippedAndRepeatedRowsAreNamedAsTheSpreadsheetNumbersThem) {
-  struct Case {
-    std::string_view text;
-    std::vector<int> skippedRows, repeatedRows;
-    std::vector<std::string> warnings;
-  };
-  const std::vector<Case> cases{
-      {"ID,Name\n1,Ann Lee\n,Bo Chen\n",
-       {3},
-       {},
-       {"1 row without a numeric ID was skipped (row 3)."}},
+  const std::vector<std::pair<std::string_view, std::vector<std::string>>> cases{
       {"ID,Name\nA1042,Ann Lee\n10.42,Bo Chen\n2,Cy Ng\n - ,Di Oh\n",
-       {2, 3, 5},
-       {},
        {"3 rows without a numeric ID were skipped (rows 2, 3 and 5)."}},
-      {"ID,Name\n0042,Ann Lee\n42,Bo Chen\n", {}, {3}, {"1 repeated ID was skipped (row 3)."}},
       {"ID,Name\n1,A B\nx,C D\n01,E F\n001,G H\ny,I J\n2,K L\n",
-       {3, 6},
-       {4, 5},
        {"2 rows without a numeric ID were skipped (rows 3 and 6).",
         "2 repeated IDs were skipped (rows 4 and 5)."}},
       // Empty lines count as rows and a name spanning two lines is one row, as in a
       // spreadsheet; a file without a header starts with a student in row 1.
-      {"ID,Name\n\n1,\"Ann\nLee\"\n,Bo\n",
-       {4},
-       {},
-       {"1 row without a numeric ID was skipped (row 4)."}},
-      {"1,Ann\nx,Bo\n", {2}, {}, {"1 row without a numeric ID was skipped (row 2)."}},
+      {"ID,Name\n\n1,\"Ann\nLee\"\n,Bo\n", {"1 row without a numeric ID was skipped (row 4)."}},
+      {"1,Ann\nx,Bo\n", {"1 row without a numeric ID was skipped (row 2)."}},
       {"ID\n1\nx\nx\nx\nx\nx\nx\nx\nx\nx\nx\nx\n",
-       {3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13},
-       {},
        {"11 rows without a numeric ID were skipped (rows 3, 4, 5, 6, 7, 8, 9, 10 and 3 more)."}}};
-  for (const Case &c : cases) {
-    SCOPED_TRACE(c.text);
-    const Result result = imported(c.text);
-    EXPECT_EQ(std::tie(result.skippedRows, result.repeatedRows, result.warnings),
-              std::tie(c.skippedRows, c.repeatedRows, c.warnings));
-    EXPECT_EQ(result.skipped, static_cast<int>(c.skippedRows.size()));
-  }
+  for (const auto &[text, warnings] : cases)
+    EXPECT_EQ(imported(text).warnings, warnings) << text;
+  const Result mixed = imported(cases[1].first), many = imported(cases[4].first);
+  EXPECT_EQ(std::tuple(mixed.skippedRows, mixed.repeatedRows, mixed.skipped, many.skippedRows),
+            std::tuple(std::vector<int>{3, 6}, std::vector<int>{4, 5}, 2,
+                       std::vector<int>{3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}));
 }
 
 TEST(RosterImportNames, fullNameIsSplitIntoFirstAndLast) {
@@ -181,7 +141,6 @@ TEST(RosterImportNames, fullNameIsSplitIntoFirstAndLast) {
       {"", "", ""},
       {"\"Smith, John, Jr.\"", "John, Jr.", "Smith"},
       // Particles and suffixes stay with the last name.
-      {"Liam van der Berg", "Liam", "van der Berg"},
       {"Anna Maria de la Cruz", "Anna Maria", "de la Cruz"},
       {"Ludwig Van Beethoven", "Ludwig", "Van Beethoven"},
       {"Maria da Silva Santos", "Maria", "da Silva Santos"},
@@ -194,11 +153,11 @@ TEST(RosterImportNames, fullNameIsSplitIntoFirstAndLast) {
       {"Ann Lee Jr.", "Ann", "Lee Jr."}};
   for (const auto &[cell, first, last] : cases) {
     SCOPED_TRACE(cell);
-    EXPECT_EQ(students("ID,Name\n1," + cell + "\n"), (std::vector<Student>{{"1", first, last}}));
+    EXPECT_EQ(imported("ID,Name\n1," + cell + "\n").roster.students,
+              (std::vector<Student>{{"1", first, last}}));
   }
 }
 
-// Decoding itself is the CSV reader's; this checks the roster import goes through it.
 TEST(RosterImportExports, encodedFilesImport) {
   auto utf16 = RosterImport::importData(
       utf16LE(u"Student ID\tFirst Name\tLast Name\r\n1\tRen\u00E9e\tL\u00E9vesque\r\n"),
