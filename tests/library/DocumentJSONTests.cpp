@@ -70,14 +70,8 @@ TEST(DocumentJSON, everyRecordRoundTripsExactlyAndAbsentOptionalsWriteNoKeys) {
   auto back = DocumentJSON::decode(*text);
   ASSERT_TRUE(back) << back.error().description();
   EXPECT_EQ(*back, doc);
-  EXPECT_EQ(back->exam.seed, 18446744073709551615ULL);
 
-  ScannedSheet &sheet = doc.sheets[0];
-  sheet.name.reset();
-  sheet.idCrop.reset();
-  sheet.nameCrop.reset();
-  sheet.rescanned.reset();
-  sheet.cornerMethods.clear();
+  doc.sheets[0] = ScannedSheet();
   doc.roster.sourceName.reset();
   json j = json::parse(*DocumentJSON::encode(doc));
   for (const char *key : {"name", "idCrop", "nameCrop", "rescanned", "cornerMethods"})
@@ -86,7 +80,7 @@ TEST(DocumentJSON, everyRecordRoundTripsExactlyAndAbsentOptionalsWriteNoKeys) {
   EXPECT_EQ(*DocumentJSON::decode(j.dump()), doc);
 }
 
-TEST(DocumentJSON, writesTheStoredFormat) {
+TEST(DocumentJSON, writesTheStoredFormatOnOneLine) {
   ExamDocument doc = fullDocument();
   const std::string text = *DocumentJSON::encode(doc);
   EXPECT_EQ(text.find('\n'), std::string::npos);
@@ -108,7 +102,7 @@ TEST(DocumentJSON, writesTheStoredFormat) {
   EXPECT_TRUE(j.contains(json::json_pointer("/exam/versions/1/choiceOrder")));
 }
 
-TEST(DocumentJSON, setsReadTheSameInEitherOrderAndUnknownKeysAreIgnored) {
+TEST(DocumentJSON, setsReadInEitherOrderUnknownKeysAreIgnoredAndMalformedRecordsRefused) {
   ExamDocument doc = fullDocument();
   json j = json::parse(*DocumentJSON::encode(doc));
   j["exam"]["key"][0]["correct"] = json::array({2, 0});
@@ -116,12 +110,9 @@ TEST(DocumentJSON, setsReadTheSameInEitherOrderAndUnknownKeysAreIgnored) {
   j["sheets"][0]["flags"][0]["resolution"]["somethingElse"] = json::object();
   auto back = DocumentJSON::decode(j.dump());
   ASSERT_TRUE(back) << back.error().description();
-  EXPECT_EQ(back->exam.key[0].correct, (std::set<int>{0, 2}));
   EXPECT_EQ(*back, doc);
-}
 
-TEST(DocumentJSON, refusesMalformedRecords) {
-  std::string good = *DocumentJSON::encode(fullDocument());
+  const std::string good = *DocumentJSON::encode(doc);
   auto mutated = [&](auto change) {
     json j = json::parse(good);
     change(j);
@@ -152,17 +143,11 @@ TEST(DocumentJSON, pageOutcomeEncodesWhatTheReaderFoundWithoutPictures) {
   page.method = CornerMethod::blobs;
   page.preview = Bytes{1, 2, 3};
   json j = json::parse(DocumentJSON::encode(page));
-  EXPECT_EQ(j["sourcePage"], 3);
-  EXPECT_EQ(j["identity"]["examCode"], "E621E1F8");
-  EXPECT_EQ(j["questions"][0]["position"], 7);
-  EXPECT_EQ(j["questions"][0]["mark"]["choice"], 1);
-  EXPECT_EQ(j["idColumns"][0]["flag"], "blank");
-  EXPECT_EQ(j["method"], "blobs");
-  EXPECT_EQ(j["blackAndWhite"], false);
-  EXPECT_FALSE(j.contains("problem"));
-  EXPECT_FALSE(j.contains("preview"));
-  page.problem = PageProblem::otherExam("ABCDEFGH");
-  EXPECT_EQ(json::parse(DocumentJSON::encode(page))["problem"]["otherExam"]["_0"], "ABCDEFGH");
+  const json stored = json::parse(R"({"/sourcePage": 3, "/identity/examCode": "E621E1F8",
+    "/questions/0/position": 7, "/questions/0/mark/choice": 1, "/idColumns/0/flag": "blank",
+    "/method": "blobs", "/blackAndWhite": false, "/problem": null, "/preview": null})");
+  for (const auto &[pointer, value] : stored.items())
+    EXPECT_EQ(j.value(json::json_pointer(pointer), json()), value) << pointer;
 }
 
 } // namespace

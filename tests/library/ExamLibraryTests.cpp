@@ -20,40 +20,26 @@ ExamDocument document(const std::string &title, double modified) {
   return doc;
 }
 
-void writeText(const fs::path &path, const std::string &text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
-
-std::vector<std::string> titles(const std::vector<ExamDocument> &docs) {
-  std::vector<std::string> out;
-  for (const auto &d : docs)
-    out.push_back(d.exam.title);
-  return out;
-}
-
 TEST(ExamLibrary, loadsNewestFirstSkipsWhatIsNotADocumentAndReportsWhatCantBeRead) {
   TempDir dir;
   ExamLibrary library{dir.path()};
-  ExamDocument older = document("Older", 1000);
-  ExamDocument newer = document("Newer", 1001);
-  ASSERT_TRUE(library.save(older));
-  ASSERT_TRUE(library.save(newer));
+  ExamDocument older = document("Older", 1000), newer = document("Newer", 1001);
+  ASSERT_TRUE(library.save(older) && library.save(newer));
   std::string json = *DocumentJSON::encode(document("Hidden", 5000));
   fs::path tests = library.folder / "Tests";
-  writeText(tests / "._companion.json", json);
-  writeText(tests / "upper.JSON", json);
-  writeText(tests / "notes.txt", json);
-  writeText(tests / "broken.json", json.substr(0, json.size() - 10));
+  std::ofstream(tests / "._companion.json") << json;
+  std::ofstream(tests / "upper.JSON") << json;
+  std::ofstream(tests / "notes.txt") << json;
+  std::ofstream(tests / "broken.json") << json.substr(0, json.size() - 10);
   fs::create_directory(tests / "folder.json");
   auto contents = library.loadAll();
-  EXPECT_EQ(titles(contents.documents), (std::vector<std::string>{"Newer", "Older"}));
+  EXPECT_EQ(contents.documents, (std::vector<ExamDocument>{newer, older}));
   ASSERT_EQ(contents.unreadable.size(), 1u);
   EXPECT_EQ(contents.unreadable[0].path, tests / "broken.json");
   EXPECT_TRUE(fs::exists(tests / "broken.json")); // left untouched
   auto listing = library.list();
-  ASSERT_EQ(listing.tests.size(), 2u);
-  EXPECT_EQ(std::tie(listing.tests[0].title, listing.unreadable),
-            std::tie("Newer", contents.unreadable));
+  EXPECT_EQ(std::tuple(listing.tests.size(), listing.tests.at(0).title, listing.unreadable),
+            std::tuple(2uz, "Newer", contents.unreadable));
 }
 
 TEST(ExamLibrary, failedSaveLeavesThePreviousFileAndNoTemporaryBehind) {
@@ -97,14 +83,15 @@ TEST(ExamLibrary, firstSaveCreatesTheFolderAndImagesAreStoredPerTestAndRemovedWi
 }
 
 TEST(ExamLibrary, defaultFolderFollowsEnvironment) {
-  setenv("OVALON_LIBRARY", "/tmp/ovalon-lib", 1);
-  EXPECT_EQ(ExamLibrary::defaultFolder(), fs::path("/tmp/ovalon-lib"));
-  unsetenv("OVALON_LIBRARY");
-  setenv("XDG_DATA_HOME", "/tmp/xdg", 1);
-  EXPECT_EQ(ExamLibrary::defaultFolder(), fs::path("/tmp/xdg/Ovalon"));
-  unsetenv("XDG_DATA_HOME");
-  setenv("HOME", "/home/teacher", 1);
-  EXPECT_EQ(ExamLibrary::defaultFolder(), fs::path("/home/teacher/.local/share/Ovalon"));
+  for (auto [variable, value, folder] :
+       {std::tuple{"OVALON_LIBRARY", "/tmp/ovalon-lib", "/tmp/ovalon-lib"},
+        {"XDG_DATA_HOME", "/tmp/xdg", "/tmp/xdg/Ovalon"},
+        {"HOME", "/home/teacher", "/home/teacher/.local/share/Ovalon"}}) {
+    setenv(variable, value, 1);
+    EXPECT_EQ(ExamLibrary::defaultFolder(), fs::path(folder));
+    if (variable != std::string_view("HOME"))
+      unsetenv(variable);
+  }
 }
 
 } // namespace
