@@ -7,12 +7,6 @@
 #include <cmath>
 
 namespace ovalon {
-
-// Readable failure messages for note lists.
-void PrintTo(const ItemNote &note, std::ostream *os) {
-  *os << '"' << note.text() << '"';
-}
-
 namespace {
 
 using fixtures::examWithKey;
@@ -46,12 +40,10 @@ TEST(ItemAnalysis, noSheetsGivesZerosAndNothingElse) {
   }
 }
 
-// Three sheets scoring 3, 2 and 1 of 4. Worked by hand:
-// Q2 and Q3: x = (1,1,0) / (1,0,0) against rest-of-test totals (2,1,1) / (2,2,1) give a
-// covariance of 1/9 over variances 2/9 and 2/9: r = 0.5 each. Q1 (all right) and Q4 (none
-// right) have no variance. Reliability: k = 4, item variances sum to 4/9, total variance of
-// (3,2,1) is 2/3: 4/3 × (1 − 2/3) = 4/9. Without groups there is no discrimination, and no
-// distractor finding on Q3 though most chose D.
+// Sheets scoring 3, 2, 1 of 4. Q2, Q3: x = (1,1,0) / (1,0,0) against rest-of-test totals
+// (2,1,1) / (2,2,1): covariance 1/9 over variances 2/9 and 2/9, r = 0.5. Reliability: item
+// variances sum to 4/9, total variance 2/3: 4/3 × (1 − 2/3) = 4/9. No groups, so no
+// discrimination and no distractor finding on Q3 though most chose D.
 TEST(ItemAnalysis, threeSheetsHaveNoGroupsButCorrelations) {
   Exam exam = examWithKey(4, 4, {A, B, C, D});
   auto sheets = sheetsAnswering(exam, {{A, B, C, A}, {A, B, D, A}, {A, C, D, blank}});
