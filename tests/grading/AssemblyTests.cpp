@@ -97,6 +97,8 @@ TEST(Assembly, onePageSheetsAreNumberedAfterTheDocumentsHighest) {
                               std::nullopt, "No bubble is filled.", std::nullopt}));
 }
 
+// A 150-question test: a later page joins the open sheet of its version; what can't join
+// is an issue, and a sheet without its page 2 is flagged.
 TEST(Assembly, laterPagesJoinTheOpenSheetOfTheirVersion) {
   struct Case {
     std::vector<std::pair<int, int>> pages;          // page and version; page 0 is unreadable
@@ -201,6 +203,8 @@ TEST(Assembly, markNotesNameSlotsStrongestFirst) {
   EXPECT_EQ(Assembly::markNote(MarkFlag::blank, {0, 0}), "No bubble is filled.");
 }
 
+// A student picked by hand who already has a sheet: the clash is an open item
+// until it goes (or is accepted).
 TEST(Assembly, aPickedStudentWithAnEarlierSheetRaisesAnItemUntilTheClashGoes) {
   Scan scan(10, 6);
   scan.page(1, "42");

@@ -17,6 +17,7 @@ namespace {
 
 using testing::PencilMark;
 
+// A 20-question test keyed position % 4, one point each, and a class of three.
 ExamDocument classDocument() {
   ExamDocument doc = ExamDocument::make(testing::testExam(20, 4, 4, Paper::letter));
   for (int q = 0; q < 20; ++q)
@@ -129,6 +130,8 @@ TEST_F(RescanSheet, newSheetTakesTheOldOnesPlaceAndKeepsDecisionsWhereTheRowRead
   EXPECT_EQ(done->images, (std::map<Uuid, Bytes>{{now.pageImages[0], *page("adaAgain").preview}}));
 }
 
+// Another student's page, whether or not they have a sheet of their own: the
+// clash is no reason to take it quietly.
 TEST_F(RescanSheet, anotherStudentsIDAsksTheTeacherToPick) {
   for (const auto &[name, id] : {std::pair{"alan", "1243"}, {"grace", "5678"}}) {
     SCOPED_TRACE(name);

@@ -1,3 +1,7 @@
+// Documents that break the test's own rules or the file format: each is
+// refused on load with its reason, listed as unreadable with its path, and
+// neither crashes nor hangs a command that names it.
+
 #include "library/DocumentJSON.h"
 #include "library/ExamLibrary.h"
 #include "support/CliRunner.h"
@@ -127,6 +131,8 @@ TEST(InconsistentDocuments, eachIsRefusedWithItsReasonAndListedAsUnreadable) {
   }
 }
 
+// A copy beside the original, and a document under another name: neither may
+// become a second file of one test when it is saved.
 TEST(InconsistentDocuments, filesNotNamedByTheirTestAreReportedAndTheRightOneIsUsed) {
   TempDir folder;
   ExamLibrary library{folder.path()};

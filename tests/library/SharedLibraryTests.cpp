@@ -1,3 +1,7 @@
+// One library changed by several programs: each change applied under the
+// test's lock to the document as it is on disk, summaries that follow the
+// file, and pictures that arrive only with the document that names them.
+
 #include "library/DocumentJSON.h"
 #include "library/ExamLibrary.h"
 #include "library/ImageStaging.h"

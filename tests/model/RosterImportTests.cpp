@@ -158,6 +158,7 @@ TEST(RosterImportNames, fullNameIsSplitIntoFirstAndLast) {
   }
 }
 
+// Decoding itself is the CSV reader's; this checks the roster import goes through it.
 TEST(RosterImportExports, encodedFilesImport) {
   auto utf16 = RosterImport::importData(
       utf16LE(u"Student ID\tFirst Name\tLast Name\r\n1\tRen\u00E9e\tL\u00E9vesque\r\n"),
