@@ -1,5 +1,6 @@
 #include "scanning/GrayImage.h"
 
+#include "library/FileIO.h"
 #include "support/ScannedPdf.h"
 #include "support/TempDir.h"
 
@@ -118,8 +119,7 @@ Bytes tiffBytes(const testing::TempDir &dir, uint32_t width, uint32_t height, in
     TIFFWriteScanline(tiff, row.data(), y, 0);
   }
   TIFFClose(tiff);
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
+  return FileIO::read(path).value();
 }
 
 Bytes tiffOf(const testing::TempDir &dir, const GrayImage &image, uint16_t orientation) {

@@ -2,6 +2,7 @@
 
 #include "scanning/PageReader.h"
 
+#include "grading/Assembly.h"
 #include "scanning/CornerFinder.h"
 #include "scanning/MarkReading.h"
 #include "support/PageDistortion.h"
@@ -99,10 +100,8 @@ void expectReadAsMarked(const PageRead &read, const Exam &exam, int page, bool d
       break;
     }
   }
-  std::string digits;
-  for (const MarkRead &column : read.idColumns)
-    digits += column.choice ? static_cast<char>('0' + *column.choice) : '?';
-  EXPECT_EQ(digits, page == 1 ? bubbledID.substr(0, static_cast<size_t>(exam.idDigits)) : "");
+  EXPECT_EQ(Assembly::readID(read.idColumns),
+            page == 1 ? bubbledID.substr(0, static_cast<size_t>(exam.idDigits)) : "");
 }
 
 SheetIdentity identityOf(const Exam &exam, int page) {

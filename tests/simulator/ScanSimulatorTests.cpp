@@ -1,5 +1,6 @@
 #include "simulator/ScanSimulator.h"
 
+#include "grading/Assembly.h"
 #include "model/Exam.h"
 #include "scanning/NameMatcher.h"
 #include "scanning/PageReader.h"
@@ -31,13 +32,6 @@ SimulatedSheet sheetWith(int questions, std::map<int, int> answers = {}) {
   for (auto [position, choice] : answers)
     sheet.answers[static_cast<size_t>(position)] = choice;
   return sheet;
-}
-
-std::string digitsOf(const std::vector<MarkRead> &columns) {
-  std::string digits;
-  for (const MarkRead &column : columns)
-    digits += column.choice ? static_cast<char>('0' + *column.choice) : '?';
-  return digits;
 }
 
 GrayImage imageOf(const GrayBitmap &bitmap) {
@@ -183,7 +177,7 @@ TEST(SampleClassScan, readsWithTheIrregularitiesWhereTheyWereDrawn) {
       else
         EXPECT_EQ(mark.choice, sheet.answers[static_cast<size_t>(position)]);
     }
-    const std::string id = digitsOf(read.idColumns);
+    const std::string id = Assembly::readID(read.idColumns);
     if (index == 23) // bubbled lightly
       EXPECT_TRUE(std::ranges::any_of(read.idColumns, [](const MarkRead &c) {
         return c.flag.has_value();
