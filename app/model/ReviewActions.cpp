@@ -133,7 +133,7 @@ void ReviewActions::removeSheet(const Uuid &sheetID) {
   if (!found)
     return;
   Uuid examID = *model_.selectedID();
-  std::vector<Uuid> pictures = found->pageImages;
+  std::vector<Uuid> pictures = found->pictures();
   model_.update([sheetID](ExamDocument &d) { (void)Review::removeSheet(d, sheetID); });
   if (model_.selectedSheet() == sheetID)
     model_.setSelectedSheet(std::nullopt);

@@ -99,7 +99,13 @@ FlagDetail::FlagDetail(AppModel &model, const Uuid &sheetID, const Uuid &flagID,
   if (markFlag_) {
     buildMark(*doc, *sheet, *flag);
   } else if (flag->kind == FlagKind::studentID) {
-    auto *choice = new StudentIDChoice(*doc, *sheet, this);
+    // Sheets graded before the pictures were kept beside the document hold them inside it.
+    auto stored = [this](const std::optional<Uuid> &image, const std::optional<Bytes> &held) {
+      return image ? model_.imageData(*image) : held;
+    };
+    auto *choice = new StudentIDChoice(
+        *doc, *sheet,
+        {stored(sheet->idImage, sheet->idCrop), stored(sheet->nameImage, sheet->nameCrop)}, this);
     connect(choice, &StudentIDChoice::decided, this,
             [this](const Resolution &resolution) { decide(resolution); });
     layout->addWidget(choice);

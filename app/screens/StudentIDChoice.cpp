@@ -35,14 +35,14 @@ bool hasSheet(const ExamDocument &doc, const Uuid &except, const Student &studen
 } // namespace
 
 StudentIDChoice::StudentIDChoice(const ExamDocument &document, const ScannedSheet &sheet,
-                                 QWidget *parent)
+                                 const Pictures &pictures, QWidget *parent)
     : QWidget(parent) {
   auto *layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   QString read = sheet.readID.empty() ? QString("nothing") : ui::text(sheet.readID);
   layout->addWidget(
-      storedPicture(sheet.idCrop, "Scanned student ID bubbles, read as " + read, 360, this));
-  addNameOnSheet(document, sheet);
+      storedPicture(pictures.id, "Scanned student ID bubbles, read as " + read, 360, this));
+  addNameOnSheet(document, sheet, pictures.name);
 
   auto *keep = new QPushButton(sheet.readID.empty() ? QString("Grade it under the ID as read")
                                                     : "Keep ID " + ui::text(sheet.readID),
@@ -59,14 +59,14 @@ StudentIDChoice::StudentIDChoice(const ExamDocument &document, const ScannedShee
 
 // The name comes first: it is what the teacher recognises, and the suggestions are the
 // quickest way to the right student.
-void StudentIDChoice::addNameOnSheet(const ExamDocument &document, const ScannedSheet &sheet) {
+void StudentIDChoice::addNameOnSheet(const ExamDocument &document, const ScannedSheet &sheet,
+                                     const std::optional<Bytes> &picture) {
   auto *layout = static_cast<QVBoxLayout *>(this->layout());
   layout->addSpacing(8);
   layout->addWidget(ui::heading("Name on the Sheet", this));
   if (sheet.name && !sheet.name->text.empty()) {
     QString name = ui::text(sheet.name->text);
-    layout->addWidget(
-        storedPicture(sheet.nameCrop, "Scanned name line, read as " + name, 480, this));
+    layout->addWidget(storedPicture(picture, "Scanned name line, read as " + name, 480, this));
     auto *read = new QLabel("\u201c" + name + "\u201d (read from the sheet)", this);
     read->setObjectName("readName");
     QFont italic = read->font();

@@ -4,6 +4,9 @@
 
 #ifndef Q_MOC_RUN
 #include "grading/Resolution.h"
+#include "model/Bytes.h"
+
+#include <optional>
 #endif
 
 class QSortFilterProxyModel;
@@ -20,14 +23,22 @@ class StudentIDChoice : public QWidget {
   Q_OBJECT
 
 public:
-  StudentIDChoice(const ExamDocument &document, const ScannedSheet &sheet,
+  // The sheet's pictures of its ID bubbles and name line, fetched by the caller
+  // from wherever they are kept.
+  struct Pictures {
+    std::optional<Bytes> id;
+    std::optional<Bytes> name;
+  };
+
+  StudentIDChoice(const ExamDocument &document, const ScannedSheet &sheet, const Pictures &pictures,
                   QWidget *parent = nullptr);
 
 signals:
   void decided(ovalon::Resolution resolution);
 
 private:
-  void addNameOnSheet(const ExamDocument &document, const ScannedSheet &sheet);
+  void addNameOnSheet(const ExamDocument &document, const ScannedSheet &sheet,
+                      const std::optional<Bytes> &picture);
   void addTypedID();
   void addRoster(const ExamDocument &document, const ScannedSheet &sheet);
 

@@ -68,8 +68,17 @@ ScannedSheet finished(OpenSheet open, const Exam &exam) {
   return std::move(open.sheet);
 }
 
+// Files a picture among the scan's images under a new id.
+std::optional<Uuid> kept(std::optional<Bytes> &picture, std::map<Uuid, Bytes> &images) {
+  if (!picture)
+    return std::nullopt;
+  Uuid id = Uuid::random();
+  images[id] = std::move(*picture);
+  return id;
+}
+
 ScannedSheet firstPage(PageOutcome &outcome, const Exam &exam, int number,
-                       std::optional<Uuid> picture) {
+                       std::optional<Uuid> picture, std::map<Uuid, Bytes> &images) {
   ScannedSheet sheet;
   sheet.id = Uuid::random();
   sheet.number = number;
@@ -81,11 +90,11 @@ ScannedSheet firstPage(PageOutcome &outcome, const Exam &exam, int number,
   placeMarks(sheet, outcome.questions, exam.questionCount);
   sheet.idColumns = outcome.idColumns;
   sheet.readID = readID(outcome.idColumns);
-  sheet.idCrop = std::move(outcome.idCrop);
   sheet.name = outcome.name;
-  sheet.nameCrop = std::move(outcome.nameCrop);
   if (picture)
     sheet.pageImages.push_back(*picture);
+  sheet.idImage = kept(outcome.idCrop, images);
+  sheet.nameImage = kept(outcome.nameCrop, images);
   sheet.flags = markFlags(outcome);
   sheet.gradedAt = Date::now();
   return sheet;
@@ -281,7 +290,7 @@ AssemblyResult assemble(std::vector<PageOutcome> &&outcomes, const Exam &exam,
     if (page == 1) {
       if (open)
         made.push_back(finished(std::move(*open), exam));
-      open = OpenSheet{firstPage(outcome, exam, nextNumber++, picture), {1}};
+      open = OpenSheet{firstPage(outcome, exam, nextNumber++, picture, result.images), {1}};
       open->sheet.sourceDigest = origin.digest;
     } else if (open && open->sheet.version == outcome.identity->version &&
                !open->pages.contains(page)) {

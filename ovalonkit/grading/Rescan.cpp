@@ -210,10 +210,10 @@ std::expected<Replacement, Failure> replace(const Uuid &sheetID, const Exam &exa
   result.summary.oldScore = Scoring::score(old, exam).percent();
   result.summary.newScore = Scoring::score(placed, exam).percent();
 
-  for (const Uuid &image : placed.pageImages)
+  for (const Uuid &image : placed.pictures())
     if (auto found = assembly.images.find(image); found != assembly.images.end())
       result.images.insert(std::move(*found));
-  result.replacedImages = std::move(old.pageImages);
+  result.replacedImages = old.pictures();
   return result;
 }
 

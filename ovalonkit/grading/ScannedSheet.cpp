@@ -4,6 +4,14 @@
 
 namespace ovalon {
 
+std::vector<Uuid> ScannedSheet::pictures() const {
+  std::vector<Uuid> all = pageImages;
+  for (const std::optional<Uuid> &crop : {idImage, nameImage})
+    if (crop)
+      all.push_back(*crop);
+  return all;
+}
+
 std::vector<std::optional<int>> ScannedSheet::answers() const {
   std::vector<std::optional<int>> result;
   result.reserve(marks.size());

@@ -27,12 +27,18 @@ struct ScannedSheet {
   std::vector<MarkRead> marks; // one per printed position
   std::vector<MarkRead> idColumns;
   std::string readID;
-  std::optional<Bytes> idCrop;
   std::vector<Uuid> pageImages;
+  // Pictures of the ID bubbles and of the name line, kept beside the page
+  // pictures so a large class's document stays small.
+  std::optional<Uuid> idImage;
+  std::optional<Uuid> nameImage;
   std::vector<ReviewFlag> flags;
   bool excluded = false;
   Date gradedAt;
   std::optional<NameRead> name;
+  // The same two pictures held in the document itself, as sheets graded before
+  // they were kept beside it still have them.
+  std::optional<Bytes> idCrop;
   std::optional<Bytes> nameCrop;
   std::optional<Date> rescanned;
   // A digest of the scanned file the first page came from, so that grading the
@@ -43,6 +49,9 @@ struct ScannedSheet {
   // The printed slot answered at each printed position once the teacher's decisions on mark
   // flags are applied; absent where the row has no answer.
   std::vector<std::optional<int>> answers() const;
+
+  // Every picture file the sheet owns: its pages, then its ID and name pictures.
+  std::vector<Uuid> pictures() const;
 
   // The flags still waiting for a decision, in order; an excluded sheet has none.
   std::vector<ReviewFlag> openFlags() const;

@@ -182,6 +182,10 @@ json toJSON(const ScannedSheet &s) {
            {"flags", std::move(flags)},
            {"excluded", s.excluded},
            {"gradedAt", number(s.gradedAt.sinceReferenceDate)}};
+  if (s.idImage)
+    out["idImage"] = s.idImage->text();
+  if (s.nameImage)
+    out["nameImage"] = s.nameImage->text();
   if (s.idCrop)
     out["idCrop"] = Base64::encode(*s.idCrop);
   if (s.name)
@@ -553,8 +557,10 @@ ScannedSheet sheetFrom(const json &j) {
   s.marks = required(j, "marks", marksFrom);
   s.idColumns = required(j, "idColumns", marksFrom);
   s.readID = required(j, "readID", asString);
-  s.idCrop = optional(j, "idCrop", asData);
   s.pageImages = required(j, "pageImages", [](const json &p) { return arrayOf<Uuid>(p, asUuid); });
+  s.idImage = optional(j, "idImage", asUuid);
+  s.nameImage = optional(j, "nameImage", asUuid);
+  s.idCrop = optional(j, "idCrop", asData);
   s.flags = required(j, "flags", [](const json &f) { return arrayOf<ReviewFlag>(f, flagFrom); });
   s.excluded = required(j, "excluded", asBool);
   s.gradedAt = required(j, "gradedAt", asDate);

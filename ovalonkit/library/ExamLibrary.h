@@ -26,7 +26,8 @@ class ImageStaging;
 //   Tests/<id>.summary               what a list of tests shows of it, with the
 //                                    stamp of the file it was read from
 //   Tests/<id>.lock                  taken by whoever changes the document
-//   Images/<exam id>/<image id>.jpg  one scanned page
+//   Images/<exam id>/<image id>.jpg  a scanned page, or a sheet's ID bubbles
+//                                    or name line
 //   Images/<exam id>/.staging-<run>/ pictures of a grading run not saved yet
 //
 // Only this type touches the disk. Reading needs no lock: every write replaces

@@ -3,10 +3,12 @@
 #include "library/ExamLibrary.h"
 #include "library/FileIO.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <fcntl.h>
+#include <iterator>
 #include <set>
 #include <sys/file.h>
 #include <unistd.h>
@@ -27,7 +29,7 @@ constexpr auto startingGrace = std::chrono::minutes(1);
 std::set<Uuid> referencedPictures(const ExamDocument &document) {
   std::set<Uuid> pictures;
   for (const ScannedSheet &sheet : document.sheets)
-    pictures.insert(sheet.pageImages.begin(), sheet.pageImages.end());
+    std::ranges::copy(sheet.pictures(), std::inserter(pictures, pictures.end()));
   for (const ScanIssue &issue : document.issues)
     if (issue.image)
       pictures.insert(*issue.image);

@@ -33,11 +33,13 @@ Rect grown(Rect rect, double dx, double dy) {
   return {rect.x - dx, rect.y - dy, rect.width + 2 * dx, rect.height + 2 * dy};
 }
 
-std::optional<Bytes> pngOfRegion(const GrayImage &straightened, const SheetLayout &layout,
-                                 Rect points, int64_t maxSide) {
+// A JPEG: far quicker to make than a PNG and a third of its size, and still
+// sharp enough to judge a light mark by.
+std::optional<Bytes> pictureOfRegion(const GrayImage &straightened, const SheetLayout &layout,
+                                     Rect points, int64_t maxSide) {
   return straightened.cropped(layout.toImage(points, GrayImage::sheetFrameScale))
       .downscaled(maxSide)
-      .pngData();
+      .jpegData(0.85);
 }
 
 } // namespace
@@ -68,9 +70,9 @@ PageOutcome readPage(const GrayImage &page, const Exam &exam, const std::string 
 
     if (read.identity->page == 1) {
       if (auto id = layout.idRect())
-        outcome.idCrop = pngOfRegion(straightened, layout, grown(*id, 3, 3), 360);
+        outcome.idCrop = pictureOfRegion(straightened, layout, grown(*id, 3, 3), 360);
       outcome.nameCrop =
-          pngOfRegion(straightened, layout, grown(NameReader::nameBox(layout), 2, 2), 900);
+          pictureOfRegion(straightened, layout, grown(NameReader::nameBox(layout), 2, 2), 900);
     }
   } else {
     outcome.preview = page.downscaled(1400).jpegData(0.8);

@@ -168,7 +168,7 @@ std::optional<std::vector<Uuid>> removeSheet(ExamDocument &document, const Uuid 
   auto sheet = std::ranges::find(document.sheets, sheetID, &ScannedSheet::id);
   if (sheet == document.sheets.end())
     return std::nullopt;
-  std::vector<Uuid> pictures = std::move(sheet->pageImages);
+  std::vector<Uuid> pictures = sheet->pictures();
   document.sheets.erase(sheet);
   refreshIDs(document);
   return pictures;
@@ -183,7 +183,7 @@ std::optional<std::vector<Uuid>> removeSheets(ExamDocument &document,
   std::erase_if(document.sheets, [&](ScannedSheet &sheet) {
     if (std::ranges::find(sheets, sheet.id) == sheets.end())
       return false;
-    std::ranges::move(sheet.pageImages, std::back_inserter(pictures));
+    std::ranges::move(sheet.pictures(), std::back_inserter(pictures));
     return true;
   });
   refreshIDs(document);

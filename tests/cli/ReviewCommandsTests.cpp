@@ -1,6 +1,7 @@
 #include "library/ExamLibrary.h"
 #include "library/FileIO.h"
 #include "model/CSV.h"
+#include "support/ClassScans.h"
 #include "support/CliRunner.h"
 #include "support/RenderedPage.h"
 #include "support/TempDir.h"
@@ -66,7 +67,9 @@ TEST_F(ReviewCommands, sampleIsGradedOnceAndReadsAsSimulated) {
   EXPECT_EQ(doc.sheets.size(), 26u);
   EXPECT_TRUE(doc.issues.empty());
   const fs::directory_iterator pictures(library / "Images" / doc.exam.id.text());
-  EXPECT_EQ(std::distance(pictures, fs::directory_iterator{}), 26) << "a picture for each page";
+  EXPECT_EQ(std::distance(pictures, fs::directory_iterator{}), 3 * 26)
+      << "a picture of each page, its ID bubbles and its name line";
+  EXPECT_EQ(testing::pictureFolder(library.path(), doc.exam.id), testing::picturesOf(doc));
 
   CliResult blocked = run({"export", sampleID, "--csv", "x.csv"});
   EXPECT_EQ(blocked.status, 1);

@@ -44,8 +44,10 @@ struct Scan {
     int first = (page - 1) * 100;
     for (int p = first; p < std::min(exam.questionCount, page * 100); ++p)
       outcome.questions.push_back({p, clean(p % 4)});
-    if (page == 1)
+    if (page == 1) {
       outcome.idColumns = idColumns(id);
+      outcome.idCrop = Bytes{0xFF, 0xD8, 'i', static_cast<uint8_t>(pages.size())};
+    }
     outcome.preview = Bytes{0xFF, 0xD8, static_cast<uint8_t>(pages.size())};
     return add(outcome);
   }
@@ -141,7 +143,8 @@ TEST(Assembly, laterPagesJoinTheOpenSheetOfTheirVersion) {
       EXPECT_TRUE(issue.image);
     }
     EXPECT_EQ(issues, c.issues);
-    EXPECT_EQ(result.images.size(), c.pages.size());
+    // Each page's picture, and each sheet's picture of its ID bubbles.
+    EXPECT_EQ(result.images.size(), c.pages.size() + result.sheets.size());
   }
 }
 

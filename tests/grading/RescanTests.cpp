@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 
 namespace ovalon {
 namespace {
@@ -125,9 +126,16 @@ TEST_F(RescanSheet, newSheetTakesTheOldOnesPlaceAndKeepsDecisionsWhereTheRowRead
 
   // Before: only 9 wrong. After: 9 and the open 12 wrong.
   EXPECT_EQ(done->summary, (Rescan::Summary{2, 1, 2, false, 95, 90}));
-  EXPECT_EQ(done->replacedImages, old.pageImages);
+  EXPECT_EQ(done->replacedImages, old.pictures());
   ASSERT_EQ(now.pageImages.size(), 1u);
-  EXPECT_EQ(done->images, (std::map<Uuid, Bytes>{{now.pageImages[0], *page("adaAgain").preview}}));
+  EXPECT_EQ(done->images.at(now.pageImages[0]), *page("adaAgain").preview);
+  // The page, and the pictures of its ID bubbles and name line.
+  std::set<Uuid> stored;
+  for (const auto &[picture, bytes] : done->images)
+    stored.insert(picture);
+  const std::vector<Uuid> pictures = now.pictures();
+  EXPECT_EQ(stored, std::set<Uuid>(pictures.begin(), pictures.end()));
+  EXPECT_EQ(pictures.size(), 3u);
 }
 
 // Another student's page, whether or not they have a sheet of their own: the

@@ -32,6 +32,8 @@ ExamDocument fullDocument() {
   sheet.readID = "1";
   sheet.idCrop = Bytes{0x89, 'P', 'N', 'G', 0};
   sheet.pageImages = {Uuid::random(), Uuid::random()};
+  sheet.idImage = Uuid::random();
+  sheet.nameImage = Uuid::random();
   sheet.excluded = true;
   sheet.gradedAt = Date{812345700.5};
   sheet.name = NameRead{"Zoe Angstrom", {"Zoe Angstrorn"}, 0.75};
@@ -74,7 +76,8 @@ TEST(DocumentJSON, everyRecordRoundTripsExactlyAndAbsentOptionalsWriteNoKeys) {
   doc.sheets[0] = ScannedSheet();
   doc.roster.sourceName.reset();
   json j = json::parse(*DocumentJSON::encode(doc));
-  for (const char *key : {"name", "idCrop", "nameCrop", "rescanned", "cornerMethods"})
+  for (const char *key :
+       {"name", "idImage", "nameImage", "idCrop", "nameCrop", "rescanned", "cornerMethods"})
     EXPECT_FALSE(j["sheets"][0].contains(key)) << key;
   EXPECT_FALSE(j["roster"].contains("sourceName"));
   EXPECT_EQ(*DocumentJSON::decode(j.dump()), doc);

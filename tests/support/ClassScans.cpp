@@ -45,7 +45,7 @@ std::set<std::string> pictureFolder(const std::filesystem::path &library, const 
 std::set<std::string> picturesOf(const ExamDocument &document) {
   std::set<std::string> names;
   for (const ScannedSheet &sheet : document.sheets)
-    for (const Uuid &picture : sheet.pageImages)
+    for (const Uuid &picture : sheet.pictures())
       names.insert(picture.text() + ".jpg");
   for (const ScanIssue &issue : document.issues)
     if (issue.image)
