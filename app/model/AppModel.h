@@ -98,8 +98,12 @@ public:
     return store_.unreadable();
   }
   // Takes in what ovalon-cli or another program changed in the library. Runs by
-  // itself soon after a change; tests call it to look at once.
-  void reloadLibrary() { store_.reload(); }
+  // itself, off this thread, soon after a change; tests call it to look at once
+  // and wait for what it finds.
+  void reloadLibrary() {
+    store_.reload();
+    store_.waitForReload();
+  }
   std::optional<Uuid> selectedID() const { return selectedID_; }
   Tab tab() const { return tab_; }
   const std::optional<Message> &message() const { return message_; }

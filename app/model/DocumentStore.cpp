@@ -2,6 +2,7 @@
 
 #include "model/DocumentParts.h"
 
+#include <QCoreApplication>
 #include <QFileSystemWatcher>
 #include <QThread>
 #include <QTimer>
@@ -47,6 +48,13 @@ std::optional<ExamLibrary::Loaded> DocumentStore::onDisk(const Uuid &examID) con
   return found == onDisk_.end() ? std::nullopt : std::optional(found->second);
 }
 
+// Without copying the document, which may hold a whole graded class.
+std::optional<FileStamp> DocumentStore::onDiskStamp(const Uuid &examID) const {
+  std::lock_guard lock(onDiskMutex_);
+  auto found = onDisk_.find(examID);
+  return found == onDisk_.end() ? std::nullopt : std::optional(found->second.stamp);
+}
+
 void DocumentStore::setOnDisk(const Uuid &examID, std::optional<ExamLibrary::Loaded> loaded) {
   std::lock_guard lock(onDiskMutex_);
   if (loaded)
@@ -61,36 +69,101 @@ bool DocumentStore::writing(const Uuid &examID) const {
 }
 
 void DocumentStore::reload() {
+  if (reading_) {
+    readAgain_ = true;
+    return;
+  }
+  reading_ = true;
+  readAgain_ = false;
+  std::vector<std::pair<Uuid, FileStamp>> known;
+  std::set<Uuid> skip = removedHere_;
   bool later = false;
-  std::vector<Uuid> known;
-  for (const ExamDocument &doc : documents_)
-    known.push_back(doc.exam.id);
-  for (const Uuid &examID : known) {
+  for (const ExamDocument &doc : documents_) {
+    const Uuid &examID = doc.exam.id;
+    skip.insert(examID);
     // A write of ours in flight changes the file; look again once it is done.
-    if (writing(examID)) {
+    if (writing(examID))
+      later = true;
+    else if (std::optional<FileStamp> stamp = onDiskStamp(examID))
+      known.emplace_back(examID, *stamp);
+    // else made here and not saved yet
+  }
+  readers_.start([this, library = library_, known = std::move(known), skip = std::move(skip), later,
+                  hook = readHook_] {
+    Found found = look(library, known, skip);
+    found.later = later;
+    if (hook)
+      hook();
+    // Dropped unread if the store is gone by then (its destructor waits for this).
+    QMetaObject::invokeMethod(
+        this, [this, found = std::move(found)]() mutable { takeInFound(std::move(found)); },
+        Qt::QueuedConnection);
+  });
+}
+
+DocumentStore::Found DocumentStore::look(const ExamLibrary &library,
+                                         const std::vector<std::pair<Uuid, FileStamp>> &known,
+                                         const std::set<Uuid> &skip) {
+  Found found;
+  for (const auto &[examID, stamp] : known) {
+    std::optional<FileStamp> now = FileStamp::of(library.documentPath(examID));
+    if (!now) {
+      found.changed.push_back({examID, stamp, std::nullopt});
+      continue;
+    }
+    if (*now == stamp)
+      continue;
+    if (auto fresh = library.load(examID))
+      found.changed.push_back({examID, stamp, std::move(*fresh)});
+    // Deleted since the stamp was read. A file that can't be read is left as it was.
+    else if (fresh.error().kind == ExamLibrary::Failure::Kind::missing)
+      found.changed.push_back({examID, stamp, std::nullopt});
+  }
+  ExamLibrary::Listing listing = library.list();
+  for (const DocumentSummary &test : listing.tests)
+    if (!skip.contains(test.id))
+      if (auto loaded = library.load(test.id))
+        found.added.emplace_back(test.id, std::move(*loaded));
+  found.unreadable = std::move(listing.unreadable);
+  return found;
+}
+
+void DocumentStore::takeInFound(Found found) {
+  bool later = found.later;
+  for (Changed &change : found.changed) {
+    std::optional<FileStamp> stamp = onDiskStamp(change.examID);
+    if (!document(change.examID) || !stamp)
+      continue; // deleted here meanwhile
+    // A save of ours started or landed while the look ran: what it read is stale.
+    if (writing(change.examID) || *stamp != change.lookedFrom) {
       later = true;
       continue;
     }
-    std::optional<ExamLibrary::Loaded> last = onDisk(examID);
-    if (!last)
-      continue; // made here and not saved yet
-    std::optional<FileStamp> now = FileStamp::of(library_.documentPath(examID));
-    if (!now)
-      dropRemoved(examID);
-    else if (*now != last->stamp)
-      if (auto fresh = library_.load(examID))
-        takeIn(examID, std::move(*fresh));
+    if (change.fresh)
+      takeIn(change.examID, std::move(*change.fresh));
+    else
+      dropRemoved(change.examID);
   }
-  ExamLibrary::Listing listing = library_.list();
-  later = !addFound(listing.tests) || later;
-  if (listing.unreadable != unreadable_) {
-    unreadable_ = std::move(listing.unreadable);
+  addFound(std::move(found.added));
+  if (found.unreadable != unreadable_) {
+    unreadable_ = std::move(found.unreadable);
     emit listChanged();
   }
-  if (later)
+  reading_ = false;
+  if (readAgain_)
+    reload();
+  else if (later)
     reloadTimer_->start();
 }
 
+void DocumentStore::waitForReload() {
+  while (reading_) {
+    readers_.waitForDone();
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+  }
+}
+
+// `doc` is the test as it is now, with every edit made while the look ran.
 void DocumentStore::takeIn(const Uuid &examID, ExamLibrary::Loaded fresh) {
   ExamDocument *doc = mutableDocument(examID);
   std::optional<ExamLibrary::Loaded> last = onDisk(examID);
@@ -116,30 +189,25 @@ void DocumentStore::dropRemoved(const Uuid &examID) {
   emit listChanged();
 }
 
-bool DocumentStore::addFound(const std::vector<DocumentSummary> &tests) {
-  bool added = false, settled = true;
-  for (const DocumentSummary &test : tests) {
-    if (document(test.id))
+void DocumentStore::addFound(std::vector<std::pair<Uuid, ExamLibrary::Loaded>> found) {
+  bool added = false;
+  for (auto &[examID, loaded] : found) {
+    // Made here meanwhile, or deleted here while the look ran.
+    if (document(examID) || removedHere_.contains(examID))
       continue;
-    // Being deleted here: its file goes once the queue gets to it.
-    if (writing(test.id)) {
-      settled = false;
-      continue;
-    }
-    auto loaded = library_.load(test.id);
-    if (!loaded)
-      continue;
-    documents_.push_back(loaded->document);
-    setOnDisk(test.id, std::move(*loaded));
+    documents_.push_back(loaded.document);
+    setOnDisk(examID, std::move(loaded));
     added = true;
   }
   if (added)
     emit listChanged();
-  return settled;
 }
 
 DocumentStore::~DocumentStore() {
   reloadTimer_->stop();
+  // The look in flight posts to this store; once it is done, what it posted
+  // goes with the store.
+  readers_.waitForDone();
   for (auto &[examID, timer] : saveTimers_)
     timer->stop();
   waitForWrites();
@@ -164,6 +232,7 @@ SaveQueue &DocumentStore::queue(const Uuid &examID) {
 
 void DocumentStore::add(ExamDocument document) {
   Uuid examID = document.exam.id;
+  removedHere_.erase(examID);
   documents_.push_back(std::move(document));
   scheduleSave(examID);
   emit listChanged();
@@ -186,6 +255,7 @@ void DocumentStore::remove(const Uuid &examID) {
   cancelSave(examID);
   unwrittenImages_.erase(examID);
   std::erase_if(documents_, [&](const ExamDocument &d) { return d.exam.id == examID; });
+  removedHere_.insert(examID);
   queue(examID).push([this, examID, title] {
     auto removed = library_.remove(examID);
     if (removed) {
@@ -198,7 +268,12 @@ void DocumentStore::remove(const Uuid &examID) {
         [this, title, reason = removed.error().description()] { emit deleteFailed(title, reason); },
         Qt::QueuedConnection);
     QMetaObject::invokeMethod(
-        this, [this] { reloadTimer_->start(); }, Qt::QueuedConnection);
+        this,
+        [this, examID] {
+          removedHere_.erase(examID);
+          reloadTimer_->start();
+        },
+        Qt::QueuedConnection);
   });
   emit listChanged();
 }

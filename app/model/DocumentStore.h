@@ -13,6 +13,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 #endif
@@ -28,9 +29,11 @@ namespace ovalon {
 // queue, off the interface thread.
 //
 // ovalon-cli may change the library while the app is open. The store watches
-// the tests folder and takes in what changed elsewhere, re-applying the edits
-// not saved yet; a save applies only the parts the app changed to the file as it
-// is then, under the test's lock, so it never writes an old copy over a newer one.
+// the tests folder and reads what changed elsewhere off the interface thread (a
+// graded class takes seconds to read), then takes it in here, re-applying the
+// edits not saved yet; a save applies only the parts the app changed to the file
+// as it is then, under the test's lock, so it never writes an old copy over a
+// newer one.
 class DocumentStore : public QObject {
   Q_OBJECT
 
@@ -50,9 +53,14 @@ public:
   // Files in the tests folder that can't be used as tests, with the reason.
   const std::vector<ExamLibrary::Unreadable> &unreadable() const { return unreadable_; }
 
-  // Takes in what changed on disk since the last look (called soon after the
-  // tests folder changes; tests may call it directly).
+  // Starts a look at what changed on disk since the last one; what it finds is
+  // taken in on this thread when it arrives. Called soon after the tests folder
+  // changes. Only one look runs at a time: asked again meanwhile, it looks once
+  // more when that one is done.
   void reload();
+  // Waits for the look in flight, and the one more it may owe, and takes in what
+  // they found. For tests and callers that must see the result at once.
+  void waitForReload();
 
   // A new test, saved soon.
   void add(ExamDocument document);
@@ -81,6 +89,9 @@ public:
   void setWriteHook(std::function<void(const ExamDocument &)> hook) {
     writeHook_ = std::move(hook);
   }
+  // Runs on the reading thread after a look has read the disk, before what it
+  // found is handed over: lets tests hold a reload in flight.
+  void setReadHook(std::function<void()> hook) { readHook_ = std::move(hook); }
 
 signals:
   void listChanged();
@@ -99,15 +110,34 @@ private:
   void saved(const Uuid &examID, const ExamDocument &written, const ExamLibrary::Updated &result);
   void watchTests();
   bool writing(const Uuid &examID) const;
+
+  // One test whose file no longer has the stamp the app last saw.
+  struct Changed {
+    Uuid examID;
+    FileStamp lookedFrom;                     // the stamp the look compared against
+    std::optional<ExamLibrary::Loaded> fresh; // none: the file is gone
+  };
+  // What one look at the disk found, read on the reading thread.
+  struct Found {
+    std::vector<Changed> changed;
+    std::vector<std::pair<Uuid, ExamLibrary::Loaded>> added;
+    std::vector<ExamLibrary::Unreadable> unreadable;
+    bool later = false; // a test was being written: look again once it is done
+  };
+  // Touches only the disk, never the store, so it can run on any thread.
+  static Found look(const ExamLibrary &library,
+                    const std::vector<std::pair<Uuid, FileStamp>> &known,
+                    const std::set<Uuid> &skip);
+  void takeInFound(Found found);
   void takeIn(const Uuid &examID, ExamLibrary::Loaded fresh);
   void dropRemoved(const Uuid &examID);
-  // False when a test must be looked at again later.
-  bool addFound(const std::vector<DocumentSummary> &tests);
+  void addFound(std::vector<std::pair<Uuid, ExamLibrary::Loaded>> found);
 
   // The copy of a test last read or written and the file's stamp then: what the
   // app's unsaved edits are measured against. Saves update it from the writing
   // thread, hence the lock.
   std::optional<ExamLibrary::Loaded> onDisk(const Uuid &examID) const;
+  std::optional<FileStamp> onDiskStamp(const Uuid &examID) const;
   void setOnDisk(const Uuid &examID, std::optional<ExamLibrary::Loaded> loaded);
 
   ExamLibrary library_;
@@ -120,6 +150,12 @@ private:
   std::map<Uuid, QTimer *> saveTimers_;
   std::map<Uuid, std::map<Uuid, Bytes>> unwrittenImages_;
   std::function<void(const ExamDocument &)> writeHook_;
+  std::function<void()> readHook_;
+  // Tests deleted here: a look that read the folder before the file went must
+  // not bring one back.
+  std::set<Uuid> removedHere_;
+  bool reading_ = false, readAgain_ = false;
+  QThreadPool readers_;
   QThreadPool writers_;
   std::map<Uuid, std::unique_ptr<SaveQueue>> queues_;
 };

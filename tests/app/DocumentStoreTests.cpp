@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QTest>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -18,13 +19,13 @@ namespace {
 using namespace testing;
 namespace fs = std::filesystem;
 
-// Holds every document write until released, and notes which titles were written,
-// in order, and how many writes were ever held at once.
+// Holds every document write (or look at the disk) until released, and notes which
+// titles were written, in order, and how many writes were ever held at once.
 class WriteGate {
 public:
-  void hold(const ExamDocument &doc) {
+  void hold(const std::string &title) {
     std::unique_lock lock(mutex_);
-    titles_.push_back(doc.exam.title);
+    titles_.push_back(title);
     ++inFlight_;
     mostAtOnce_ = std::max(mostAtOnce_, inFlight_);
     changed_.notify_all();
@@ -66,7 +67,7 @@ struct HeldSave {
   Uuid id;
 
   HeldSave() {
-    store->setWriteHook([this](const ExamDocument &doc) { gate.hold(doc); });
+    store->setWriteHook([this](const ExamDocument &doc) { gate.hold(doc.exam.title); });
     ExamDocument doc = ExamDocument::make(Exam::untitled());
     doc.exam.title = "One";
     id = doc.exam.id;
@@ -127,7 +128,7 @@ TEST(DocumentStore, aSaveLandsOnTheFileAsItIsThenKeepingWhatWasChangedElsewhere)
   ASSERT_TRUE(library.create(quiz));
   DocumentStore store(library);
   WriteGate gate;
-  store.setWriteHook([&](const ExamDocument &doc) { gate.hold(doc); });
+  store.setWriteHook([&](const ExamDocument &doc) { gate.hold(doc.exam.title); });
   std::vector<std::string> toldChanged;
   QObject::connect(&store, &DocumentStore::changedElsewhere,
                    [&](const std::string &title) { toldChanged.push_back(title); });
@@ -154,6 +155,34 @@ TEST(DocumentStore, aSaveLandsOnTheFileAsItIsThenKeepingWhatWasChangedElsewhere)
     EXPECT_EQ(doc.roster.students.size(), 2u) << "the change made elsewhere was written over";
   }
   EXPECT_EQ(toldChanged, std::vector<std::string>{"Ours"});
+}
+
+// The disk is read off the interface thread, and what was read is merged into the
+// test as it is when it arrives, with the edits made while the read ran.
+TEST(DocumentStore, aReloadReadsOffTheInterfaceThreadAndKeepsEditsMadeMeanwhile) {
+  TempDir dir;
+  ExamLibrary library{dir.path()};
+  ExamDocument quiz = quizDocument();
+  ASSERT_TRUE(library.create(quiz));
+  WriteGate gate; // outlives the store, which waits for the read it holds
+  DocumentStore store(library);
+  store.setReadHook([&, ui = QThread::currentThread()] {
+    if (QThread::currentThread() == ui)
+      ADD_FAILURE() << "the disk was read on the interface thread";
+    else
+      gate.hold("read");
+  });
+  ASSERT_TRUE(library.update(quiz.exam.id, [](ExamDocument &d) {
+    d.roster.students.pop_back();
+    return ExamLibrary::Edited::changed;
+  }));
+  store.reload();
+  EXPECT_TRUE(gate.waitForWrites(1));
+  store.update(quiz.exam.id, [](ExamDocument &d) { d.exam.title = "Edited meanwhile"; });
+  gate.release();
+  store.waitForReload();
+  EXPECT_EQ(store.document(quiz.exam.id)->exam.title, "Edited meanwhile");
+  EXPECT_EQ(store.document(quiz.exam.id)->roster.students.size(), 2u);
 }
 
 TEST(DocumentStore, picturesAreServedBeforeTheyReachTheDisk) {
