@@ -50,6 +50,13 @@ AppModel::AppModel(ExamLibrary library, QObject *parent)
                 "Another program changed it while you were editing; both sets of changes are kept, "
                 "and where both changed the same thing, yours are.");
   });
+  connect(&store_, &DocumentStore::removedElsewhere, this,
+          [this](const std::string &title, bool unsavedLost) {
+            showMessage(
+                "\u201C" + title + "\u201D was deleted by another program" +
+                    (unsavedLost ? "; your changes to it since the last save were not kept." : "."),
+                "");
+          });
   connect(&jobs_, &JobRunner::progressChanged, this,
           [this] { notify(&AppModel::progressChanged); });
 }

@@ -181,12 +181,19 @@ void DocumentStore::takeIn(const Uuid &examID, ExamLibrary::Loaded fresh) {
   emit documentChanged(examID);
 }
 
+// Nothing may bring it back: its pending save goes with it.
 void DocumentStore::dropRemoved(const Uuid &examID) {
+  const ExamDocument *doc = document(examID);
+  std::optional<ExamLibrary::Loaded> last = onDisk(examID);
+  std::string title = doc->exam.title;
+  // Edits waiting for their save, or refused by a failed one.
+  bool unsavedLost = last && !DocumentParts::changed(last->document, *doc).empty();
   cancelSave(examID);
   setOnDisk(examID, std::nullopt);
   unwrittenImages_.erase(examID);
   std::erase_if(documents_, [&](const ExamDocument &d) { return d.exam.id == examID; });
   emit listChanged();
+  emit removedElsewhere(title, unsavedLost);
 }
 
 void DocumentStore::addFound(std::vector<std::pair<Uuid, ExamLibrary::Loaded>> found) {

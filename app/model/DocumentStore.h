@@ -101,6 +101,9 @@ signals:
   // The test was changed elsewhere in a part the app had changed too; the app's
   // version of that part was kept.
   void changedElsewhere(const std::string &title);
+  // Another program deleted the test; the app dropped it, with its edits not
+  // saved yet when `unsavedLost`.
+  void removedElsewhere(const std::string &title, bool unsavedLost);
 
 private:
   ExamDocument *mutableDocument(const Uuid &examID);

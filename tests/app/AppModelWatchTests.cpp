@@ -49,11 +49,26 @@ TEST(AppModelWatch, testsChangedAddedOrRemovedElsewhereReachTheScreensSignals) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return model.document(second.exam.id); }, seenWithin));
   EXPECT_GE(listed.count(), 1);
 
+  // Deleted elsewhere with an edit not saved yet: the teacher is told, and the
+  // pending save must not bring the test back.
   listed.clear();
+  QSignalSpy messages(&model, &AppModel::messageChanged);
+  model.update([](ExamDocument &d) { d.exam.title = "Edited here"; });
   ASSERT_TRUE(library.remove(first.exam.id));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !model.document(first.exam.id); }, seenWithin));
+  model.reloadLibrary();
+  EXPECT_FALSE(model.document(first.exam.id));
   EXPECT_GE(listed.count(), 1);
   EXPECT_EQ(model.selectedID(), second.exam.id) << "the test shown was deleted elsewhere";
+  ASSERT_TRUE(model.message());
+  EXPECT_EQ(model.message()->title, "\u201CEdited here\u201D was deleted by another program; your "
+                                    "changes to it since the last save were not kept.");
+
+  ASSERT_TRUE(library.remove(second.exam.id));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !model.document(second.exam.id); }, seenWithin));
+  EXPECT_EQ(model.message()->title, "\u201CQuiz\u201D was deleted by another program.");
+  waitForSaves();
+  EXPECT_FALSE(fs::exists(library.documentPath(first.exam.id))) << "the pending save made it again";
+  EXPECT_EQ(messages.count(), 2) << "each deletion is told once";
 }
 
 // The app's own save is not news; an edit not saved yet is kept over a change made elsewhere.
