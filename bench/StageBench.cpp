@@ -157,11 +157,15 @@ double timeSaving(std::vector<PageOutcome> outcomes) {
     std::abort();
   const double start = threadSeconds();
   GradingRun::Reading reading;
-  for (PageOutcome &outcome : outcomes) {
-    const Uuid picture = Uuid::random();
-    if (!staging->add(picture, *outcome.preview))
+  auto stage = [&](const std::optional<Bytes> &picture) -> std::optional<Uuid> {
+    const Uuid id = Uuid::random();
+    if (!picture || !staging->add(id, *picture))
       std::abort();
-    reading.origins.push_back({picture, std::nullopt});
+    return id;
+  };
+  for (PageOutcome &outcome : outcomes) {
+    reading.origins.push_back(
+        {stage(outcome.preview), std::nullopt, stage(outcome.idCrop), stage(outcome.nameCrop)});
     reading.outcomes.push_back(std::move(outcome));
   }
   const auto updated = library.update(benchExam().id, [&](ExamDocument &document) {

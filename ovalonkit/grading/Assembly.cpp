@@ -68,17 +68,19 @@ ScannedSheet finished(OpenSheet open, const Exam &exam) {
   return std::move(open.sheet);
 }
 
-// Files a picture among the scan's images under a new id.
-std::optional<Uuid> kept(std::optional<Bytes> &picture, std::map<Uuid, Bytes> &images) {
-  if (!picture)
-    return std::nullopt;
+// The id of a picture already stored, or a new one it is filed under among the scan's images.
+std::optional<Uuid> kept(std::optional<Bytes> &picture, std::optional<Uuid> stored,
+                         std::map<Uuid, Bytes> &images) {
+  if (stored || !picture)
+    return stored;
   Uuid id = Uuid::random();
   images[id] = std::move(*picture);
   return id;
 }
 
 ScannedSheet firstPage(PageOutcome &outcome, const Exam &exam, int number,
-                       std::optional<Uuid> picture, std::map<Uuid, Bytes> &images) {
+                       std::optional<Uuid> picture, const PageOrigin &origin,
+                       std::map<Uuid, Bytes> &images) {
   ScannedSheet sheet;
   sheet.id = Uuid::random();
   sheet.number = number;
@@ -93,8 +95,8 @@ ScannedSheet firstPage(PageOutcome &outcome, const Exam &exam, int number,
   sheet.name = outcome.name;
   if (picture)
     sheet.pageImages.push_back(*picture);
-  sheet.idImage = kept(outcome.idCrop, images);
-  sheet.nameImage = kept(outcome.nameCrop, images);
+  sheet.idImage = kept(outcome.idCrop, origin.idPicture, images);
+  sheet.nameImage = kept(outcome.nameCrop, origin.namePicture, images);
   sheet.flags = markFlags(outcome);
   sheet.gradedAt = Date::now();
   return sheet;
@@ -290,7 +292,7 @@ AssemblyResult assemble(std::vector<PageOutcome> &&outcomes, const Exam &exam,
     if (page == 1) {
       if (open)
         made.push_back(finished(std::move(*open), exam));
-      open = OpenSheet{firstPage(outcome, exam, nextNumber++, picture, result.images), {1}};
+      open = OpenSheet{firstPage(outcome, exam, nextNumber++, picture, origin, result.images), {1}};
       open->sheet.sourceDigest = origin.digest;
     } else if (open && open->sheet.version == outcome.identity->version &&
                !open->pages.contains(page)) {

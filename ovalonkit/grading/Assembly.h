@@ -19,7 +19,8 @@ namespace ovalon::Assembly {
 //
 // `origins`, when given, has one entry per outcome: a page whose picture is
 // already stored keeps that id (its preview isn't needed and its picture isn't
-// in the result's images), and sheets and issues note the digest of their file.
+// in the result's images), and so do its ID and name pictures; sheets and
+// issues note the digest of their file.
 AssemblyResult assemble(const std::vector<PageOutcome> &outcomes, const Exam &exam,
                         const std::vector<Student> &students,
                         const std::vector<ScannedSheet> &existing,

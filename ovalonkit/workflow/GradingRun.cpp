@@ -27,8 +27,8 @@ std::string lowerExtension(const fs::path &path) {
   return extension;
 }
 
-// Takes each finished page's picture out to the staging folder and remembers
-// where it went, by page, for the source being read.
+// Takes each finished page's pictures out to the staging folder and remembers
+// where they went, by page, for the source being read.
 class PictureSink {
 public:
   explicit PictureSink(ImageStaging *staging, Reading &reading)
@@ -38,15 +38,10 @@ public:
     if (!staging_)
       return {};
     return [this](PageOutcome &page) {
-      if (!page.preview || reading_.pictureError)
-        return;
-      Uuid id = Uuid::random();
-      if (auto added = staging_->add(id, *page.preview); !added) {
-        reading_.pictureError = added.error();
-        return;
-      }
-      page.preview.reset();
-      staged_[page.sourcePage] = id;
+      PageOrigin &staged = staged_[page.sourcePage];
+      staged.picture = stage(page.preview);
+      staged.idPicture = stage(page.idCrop);
+      staged.namePicture = stage(page.nameCrop);
     };
   }
 
@@ -54,16 +49,30 @@ public:
   void note(const std::vector<PageOutcome> &pages, const std::optional<std::string> &digest) {
     for (const PageOutcome &page : pages) {
       auto found = staged_.find(page.sourcePage);
-      reading_.origins.push_back(
-          {found == staged_.end() ? std::nullopt : std::optional(found->second), digest});
+      PageOrigin origin = found == staged_.end() ? PageOrigin{} : found->second;
+      origin.digest = digest;
+      reading_.origins.push_back(std::move(origin));
     }
     staged_.clear();
   }
 
 private:
+  // The picture's id once it is in the staging folder; it no longer needs keeping here.
+  std::optional<Uuid> stage(std::optional<Bytes> &picture) {
+    if (!picture || reading_.pictureError)
+      return std::nullopt;
+    Uuid id = Uuid::random();
+    if (auto added = staging_->add(id, *picture); !added) {
+      reading_.pictureError = added.error();
+      return std::nullopt;
+    }
+    picture.reset();
+    return id;
+  }
+
   ImageStaging *staging_;
   Reading &reading_;
-  std::map<int, Uuid> staged_;
+  std::map<int, PageOrigin> staged_;
 };
 
 void keep(std::vector<PageOutcome> &&pages, const std::optional<std::string> &digest,
