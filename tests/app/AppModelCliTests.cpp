@@ -2,6 +2,7 @@
 
 #include "model/AppModel.h"
 #include "support/ClassScans.h"
+#include "support/CliProcess.h"
 #include "support/CliRunner.h"
 #include "support/TempDir.h"
 
@@ -67,6 +68,41 @@ TEST(AppBesideCli, whatTheCommandLineSavesShowsInTheAppAndSurvivesItsNextEdit) {
   EXPECT_EQ(doc.sheets, elsewhere.sheets) << "the decisions made on the command line were lost";
   EXPECT_EQ(doc.roster, elsewhere.roster);
   EXPECT_EQ(doc.exam.key[1].points, 3);
+}
+
+// The command line holds the test (stopped just before it saves) while the app
+// saves: the app's save waits its turn, gives up saying who holds the test, and
+// lands once the command is done, with both changes kept.
+TEST(AppBesideCli, anEditSavedWhileTheCommandLineHoldsTheTestLandsAfterItKeepingBoth) {
+  setenv("OVALON_CLI", OVALON_CLI_BUILT, 0);
+  TempDir library, scans;
+  const ExamDocument seven = smallClass();
+  const Uuid id = seven.exam.id;
+  ASSERT_TRUE(ExamLibrary{library.path()}.create(seven));
+  writeClassScan(scans / "class.pdf", seven.exam, {1, 2, 3, 4, 5, 6, 7});
+  ASSERT_EQ(runCli(library.path(), {"grade", title, (scans / "class.pdf").string()}).status, 0);
+  ExamLibrary impatient{library.path()};
+  impatient.lockWait = std::chrono::milliseconds(200);
+  AppModel model(impatient);
+  model.select(id);
+
+  PausePoint pause("OVALON_PAUSE_WITH_LOCK");
+  CliProcess resolve(library.path(),
+                     {"resolve", title, "1=A", "2=B", "3=C", "4=D", "5=A", "6=B", "7=C"}, &pause);
+  ASSERT_TRUE(pause.awaitHeld());
+  model.update([](ExamDocument &d) { d.exam.setKey(0, {3}, 4, false); });
+  ASSERT_TRUE(QTest::qWaitFor([&] { return model.message().has_value(); }, 5000))
+      << "the save neither failed nor said so";
+  EXPECT_EQ(model.message()->title, "\u201CUnit test\u201D couldn\u2019t be saved");
+  EXPECT_NE(model.message()->detail.find("resolve"), std::string::npos) << model.message()->detail;
+
+  pause.release();
+  ASSERT_EQ(resolve.wait().status, 0);
+  model.reloadLibrary();
+  model.flushSaves();
+  ExamDocument doc = *storedDocument(ExamLibrary{library.path()}, id);
+  EXPECT_EQ(doc.openItemCount(), 0) << "the decisions made on the command line were lost";
+  EXPECT_EQ(doc.exam.key[0].points, 4) << "the app's edit was lost";
 }
 
 } // namespace
