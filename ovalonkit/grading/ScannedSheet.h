@@ -28,7 +28,7 @@ struct ScannedSheet {
   std::vector<MarkRead> idColumns;
   std::string readID;
   std::vector<Uuid> pageImages;
-  // Pictures of the ID bubbles and of the name line, kept beside the page
+  // Pictures (PNG) of the ID bubbles and of the name line, kept beside the page
   // pictures so a large class's document stays small.
   std::optional<Uuid> idImage;
   std::optional<Uuid> nameImage;

@@ -4,6 +4,7 @@
 #include "library/DocumentJSON.h"
 #include "library/FileIO.h"
 #include "library/ImageStaging.h"
+#include "library/PictureFile.h"
 
 #include <nlohmann/json.hpp>
 
@@ -47,7 +48,8 @@ bool isTemporary(const std::string &name) {
   if (name.size() < 9 || name[0] != '.' || name[name.size() - 7] != '.')
     return false;
   std::string target = name.substr(1, name.size() - 8);
-  return target.ends_with(".json") || target.ends_with(".jpg") || target.ends_with(".summary");
+  return target.ends_with(".json") || target.ends_with(".jpg") || target.ends_with(".png") ||
+         target.ends_with(".summary");
 }
 
 // Only leftovers older than a minute go, so a save another process is making
@@ -214,10 +216,6 @@ fs::path ExamLibrary::lockPath(const Uuid &examID) const {
 
 fs::path ExamLibrary::imagesFolder(const Uuid &examID) const {
   return folder / "Images" / examID.text();
-}
-
-fs::path ExamLibrary::imagePath(const Uuid &imageID, const Uuid &examID) const {
-  return imagesFolder(examID) / (imageID.text() + ".jpg");
 }
 
 ExamLibrary::Contents ExamLibrary::loadAll() const {
@@ -405,8 +403,9 @@ std::expected<void, Failure> ExamLibrary::saveImages(const std::map<Uuid, Bytes>
                                                      const Uuid &examID) const {
   if (auto made = makeFolder(imagesFolder(examID)); !made)
     return made;
-  for (const auto &[imageID, jpeg] : images) {
-    auto written = FileIO::writeAtomically(imagePath(imageID, examID), jpeg);
+  for (const auto &[imageID, picture] : images) {
+    auto written = FileIO::writeAtomically(
+        imagesFolder(examID) / PictureFile::name(imageID, picture), picture);
     if (!written)
       return std::unexpected(failure(Kind::notSaved, written.error()));
   }
@@ -415,14 +414,16 @@ std::expected<void, Failure> ExamLibrary::saveImages(const std::map<Uuid, Bytes>
 }
 
 std::optional<Bytes> ExamLibrary::loadImage(const Uuid &imageID, const Uuid &examID) const {
-  return FileIO::read(imagePath(imageID, examID));
+  auto path = PictureFile::find(imagesFolder(examID), imageID);
+  return path ? FileIO::read(*path) : std::nullopt;
 }
 
 void ExamLibrary::deleteImages(const std::vector<Uuid> &imageIDs, const Uuid &examID) const {
-  for (const Uuid &imageID : imageIDs) {
-    std::error_code ignored;
-    fs::remove(imagePath(imageID, examID), ignored);
-  }
+  for (const Uuid &imageID : imageIDs)
+    for (const std::string &name : PictureFile::names(imageID)) {
+      std::error_code ignored;
+      fs::remove(imagesFolder(examID) / name, ignored);
+    }
 }
 
 } // namespace ovalon

@@ -26,8 +26,8 @@ class ImageStaging;
 //   Tests/<id>.summary               what a list of tests shows of it, with the
 //                                    stamp of the file it was read from
 //   Tests/<id>.lock                  taken by whoever changes the document
-//   Images/<exam id>/<image id>.jpg  a scanned page, or a sheet's ID bubbles
-//                                    or name line
+//   Images/<exam id>/<image id>.jpg  a scanned page
+//   Images/<exam id>/<image id>.png  a sheet's ID bubbles or name line
 //   Images/<exam id>/.staging-<run>/ pictures of a grading run not saved yet
 //
 // Only this type touches the disk. Reading needs no lock: every write replaces
@@ -116,7 +116,6 @@ struct ExamLibrary {
   std::filesystem::path documentPath(const Uuid &examID) const;
   std::filesystem::path lockPath(const Uuid &examID) const;
   std::filesystem::path imagesFolder(const Uuid &examID) const;
-  std::filesystem::path imagePath(const Uuid &imageID, const Uuid &examID) const;
 
   // Every document, fully read and checked. Unreadable files are reported with
   // their reason and left on disk as they are; so is a file whose name isn't
@@ -160,7 +159,7 @@ struct ExamLibrary {
   using Check = std::function<std::optional<std::string>(const ExamDocument &)>;
   std::expected<void, Failure> remove(const Uuid &examID, const Check &check = {}) const;
 
-  // Writes each JPEG atomically; stops at the first failure. Pictures of a
+  // Writes each picture (JPEG or PNG) atomically; stops at the first failure. Pictures of a
   // grading run go through ImageStaging instead, so that none are left behind.
   std::expected<void, Failure> saveImages(const std::map<Uuid, Bytes> &images,
                                           const Uuid &examID) const;

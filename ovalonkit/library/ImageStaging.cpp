@@ -2,6 +2,7 @@
 
 #include "library/ExamLibrary.h"
 #include "library/FileIO.h"
+#include "library/PictureFile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -36,18 +37,12 @@ std::set<Uuid> referencedPictures(const ExamDocument &document) {
   return pictures;
 }
 
-std::optional<Uuid> pictureID(const fs::path &file) {
-  if (file.extension() != ".jpg")
-    return std::nullopt;
-  return Uuid::parse(file.stem().string());
-}
-
 // Moves what `keep` names from `from` into `into`; true when all of it moved.
 bool moveIn(const fs::path &from, const fs::path &into, const std::set<Uuid> &keep) {
   bool moved = true;
   std::error_code error;
   for (const auto &entry : fs::directory_iterator(from, error)) {
-    auto id = pictureID(entry.path());
+    auto id = PictureFile::id(entry.path());
     if (!id || !keep.contains(*id))
       continue;
     std::error_code failed;
@@ -116,8 +111,8 @@ ImageStaging::~ImageStaging() {
   close(lock_);
 }
 
-std::expected<void, std::string> ImageStaging::add(const Uuid &imageID, const Bytes &jpeg) {
-  return FileIO::writeAtomically(folder_ / (imageID.text() + ".jpg"), jpeg);
+std::expected<void, std::string> ImageStaging::add(const Uuid &imageID, const Bytes &picture) {
+  return FileIO::writeAtomically(folder_ / PictureFile::name(imageID, picture), picture);
 }
 
 void ImageStaging::commit(const ExamDocument &saved) {

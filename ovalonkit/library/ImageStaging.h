@@ -39,8 +39,8 @@ public:
 
   const Uuid &examID() const { return examID_; }
 
-  // Writes one JPEG (flushed to disk). Call from one thread at a time.
-  std::expected<void, std::string> add(const Uuid &imageID, const Bytes &jpeg);
+  // Writes one picture, JPEG or PNG (flushed to disk). Call from one thread at a time.
+  std::expected<void, std::string> add(const Uuid &imageID, const Bytes &picture);
 
   // Moves in every staged picture `saved` names and removes the rest with the
   // folder. ExamLibrary::update calls it, lock held, after a successful save.

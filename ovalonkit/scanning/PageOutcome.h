@@ -26,11 +26,11 @@ struct PageOutcome {
   std::vector<MarkRead> idColumns;
   std::optional<Bytes> preview; // JPEG
   std::map<int, Bytes> crops;   // PNG per flagged row, by position
-  std::optional<Bytes> idCrop;  // JPEG
+  std::optional<Bytes> idCrop;  // PNG
   std::optional<CornerMethod> method;
   bool blackAndWhite = false;
   std::optional<NameRead> name;
-  std::optional<Bytes> nameCrop; // JPEG
+  std::optional<Bytes> nameCrop; // PNG
 
   bool operator==(const PageOutcome &) const = default;
 };

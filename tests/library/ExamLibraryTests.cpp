@@ -69,15 +69,18 @@ TEST(ExamLibrary, firstSaveCreatesTheFolderAndImagesAreStoredPerTestAndRemovedWi
   ASSERT_TRUE(library.save(doc));
   EXPECT_TRUE(fs::exists(library.folder / "Tests" / (doc.exam.id.text() + ".json")));
   EXPECT_EQ(library.loadAll().documents, std::vector<ExamDocument>{doc});
+  // A JPEG page and a PNG crop, each named for what it holds.
   Uuid a = Uuid::random(), b = Uuid::random();
-  ASSERT_TRUE(
-      library.saveImages({{a, Bytes{0xFF, 0xD8, 1}}, {b, Bytes{0xFF, 0xD8, 2}}}, doc.exam.id));
+  const Bytes png{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 2};
+  ASSERT_TRUE(library.saveImages({{a, Bytes{0xFF, 0xD8, 1}}, {b, png}}, doc.exam.id));
   EXPECT_EQ(library.loadImage(a, doc.exam.id), (Bytes{0xFF, 0xD8, 1}));
-  EXPECT_TRUE(fs::exists(library.folder / "Images" / doc.exam.id.text() / (b.text() + ".jpg")));
-  library.deleteImages({a, Uuid::random()}, doc.exam.id);
-  EXPECT_TRUE(!library.loadImage(a, doc.exam.id) && library.loadImage(b, doc.exam.id));
+  EXPECT_EQ(library.loadImage(b, doc.exam.id), png);
+  const fs::path images = library.folder / "Images" / doc.exam.id.text();
+  EXPECT_TRUE(fs::exists(images / (a.text() + ".jpg")) && fs::exists(images / (b.text() + ".png")));
+  library.deleteImages({b, Uuid::random()}, doc.exam.id);
+  EXPECT_TRUE(!library.loadImage(b, doc.exam.id) && library.loadImage(a, doc.exam.id));
   ASSERT_TRUE(library.remove(doc.exam.id));
-  EXPECT_TRUE(!library.loadImage(b, doc.exam.id) && library.loadAll().documents.empty());
+  EXPECT_TRUE(!library.loadImage(a, doc.exam.id) && library.loadAll().documents.empty());
   EXPECT_TRUE(fs::is_empty(library.testsFolder())) << "no summary or lock is left";
   EXPECT_TRUE(library.remove(doc.exam.id)); // already gone: not an error
 }

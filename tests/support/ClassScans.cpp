@@ -44,9 +44,13 @@ std::set<std::string> pictureFolder(const std::filesystem::path &library, const 
 
 std::set<std::string> picturesOf(const ExamDocument &document) {
   std::set<std::string> names;
-  for (const ScannedSheet &sheet : document.sheets)
-    for (const Uuid &picture : sheet.pictures())
-      names.insert(picture.text() + ".jpg");
+  for (const ScannedSheet &sheet : document.sheets) {
+    for (const Uuid &page : sheet.pageImages)
+      names.insert(page.text() + ".jpg");
+    for (const std::optional<Uuid> &crop : {sheet.idImage, sheet.nameImage})
+      if (crop)
+        names.insert(crop->text() + ".png");
+  }
   for (const ScanIssue &issue : document.issues)
     if (issue.image)
       names.insert(issue.image->text() + ".jpg");

@@ -24,7 +24,8 @@ void writeClassScan(const std::filesystem::path &path, const Exam &exam,
 // (a staging folder left behind shows up here).
 std::set<std::string> pictureFolder(const std::filesystem::path &library, const Uuid &examID);
 
-// The picture names the document refers to, as files ("<id>.jpg").
+// The picture files the document refers to: "<id>.jpg" for pages, "<id>.png"
+// for the pictures of ID bubbles and name lines.
 std::set<std::string> picturesOf(const ExamDocument &document);
 
 } // namespace ovalon::testing
