@@ -88,6 +88,14 @@ TEST(ReviewView, theListFollowsTheModelAndAnIDFlagTakesASuggestionOrATypedID) {
   const Review::Item item = *idFlag;
   const auto &id = std::get<Review::Item::Flag>(item.target);
   model.setReviewSelection(item);
+  // The ID bubbles and the name line as scanned, from the test's picture folder.
+  const auto labels = review.findChildren<QLabel *>();
+  for (const QString caption : {"Scanned student ID bubbles", "Scanned name line"}) {
+    auto shown = std::ranges::find_if(
+        labels, [&](const QLabel *label) { return label->accessibleName().startsWith(caption); });
+    ASSERT_NE(shown, labels.end()) << caption.toStdString();
+    EXPECT_FALSE((*shown)->pixmap().isNull()) << caption.toStdString();
+  }
   auto *likely = review.findChild<QPushButton *>("suggestion0");
   ASSERT_TRUE(likely) << "the sample's unlisted ID comes with a readable name";
   std::string suggested = likely->text().section(", ID ", 1).toStdString();
