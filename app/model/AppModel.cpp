@@ -52,10 +52,9 @@ AppModel::AppModel(ExamLibrary library, QObject *parent)
   });
   connect(&store_, &DocumentStore::removedElsewhere, this,
           [this](const std::string &title, bool unsavedLost) {
-            showMessage(
-                "\u201C" + title + "\u201D was deleted by another program" +
-                    (unsavedLost ? "; your changes to it since the last save were not kept." : "."),
-                "");
+            showMessage("\u201C" + title + "\u201D was deleted by another program",
+                        unsavedLost ? "Your changes to it since the last save were not kept."
+                                    : "Its file left the library folder while Ovalon was open.");
           });
   connect(&jobs_, &JobRunner::progressChanged, this,
           [this] { notify(&AppModel::progressChanged); });

@@ -60,12 +60,15 @@ TEST(AppModelWatch, testsChangedAddedOrRemovedElsewhereReachTheScreensSignals) {
   EXPECT_GE(listed.count(), 1);
   EXPECT_EQ(model.selectedID(), second.exam.id) << "the test shown was deleted elsewhere";
   ASSERT_TRUE(model.message());
-  EXPECT_EQ(model.message()->title, "\u201CEdited here\u201D was deleted by another program; your "
-                                    "changes to it since the last save were not kept.");
+  EXPECT_EQ(*model.message(),
+            (AppModel::Message{model.message()->id,
+                               "\u201CEdited here\u201D was deleted by another program",
+                               "Your changes to it since the last save were not kept."}));
 
   ASSERT_TRUE(library.remove(second.exam.id));
   ASSERT_TRUE(QTest::qWaitFor([&] { return !model.document(second.exam.id); }, seenWithin));
-  EXPECT_EQ(model.message()->title, "\u201CQuiz\u201D was deleted by another program.");
+  EXPECT_EQ(model.message()->title, "\u201CQuiz\u201D was deleted by another program");
+  EXPECT_EQ(model.message()->detail, "Its file left the library folder while Ovalon was open.");
   waitForSaves();
   EXPECT_FALSE(fs::exists(library.documentPath(first.exam.id))) << "the pending save made it again";
   EXPECT_EQ(messages.count(), 2) << "each deletion is told once";
