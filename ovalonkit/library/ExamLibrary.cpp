@@ -414,8 +414,11 @@ std::expected<void, Failure> ExamLibrary::saveImages(const std::map<Uuid, Bytes>
 }
 
 std::optional<Bytes> ExamLibrary::loadImage(const Uuid &imageID, const Uuid &examID) const {
-  auto path = PictureFile::find(imagesFolder(examID), imageID);
-  return path ? FileIO::read(*path) : std::nullopt;
+  // A page is a JPEG, so that name is tried first.
+  for (const std::string &name : PictureFile::names(imageID))
+    if (auto picture = FileIO::read(imagesFolder(examID) / name))
+      return picture;
+  return std::nullopt;
 }
 
 void ExamLibrary::deleteImages(const std::vector<Uuid> &imageIDs, const Uuid &examID) const {

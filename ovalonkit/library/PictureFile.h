@@ -21,7 +21,4 @@ std::vector<std::string> names(const Uuid &id);
 // The id a picture file is named for; none for any other file.
 std::optional<Uuid> id(const std::filesystem::path &file);
 
-// The picture with this id in `folder`, whichever kind it is; none when it isn't there.
-std::optional<std::filesystem::path> find(const std::filesystem::path &folder, const Uuid &id);
-
 } // namespace ovalon::PictureFile

@@ -583,6 +583,10 @@ Format formatOf(std::span<const uint8_t> data) {
 
 } // namespace
 
+bool isPng(std::span<const uint8_t> data) {
+  return formatOf(data) == Format::png;
+}
+
 int imageCount(std::span<const uint8_t> data) {
   switch (formatOf(data)) {
   case Format::none:

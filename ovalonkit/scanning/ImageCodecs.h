@@ -17,6 +17,9 @@ constexpr uint64_t maxClaimedPixels = 1'000'000'000;
 // out), one for a JPEG, PNG or HEIC, none for data in no format decode knows.
 int imageCount(std::span<const uint8_t> data);
 
+// Whether the data is a PNG file, by its signature.
+bool isPng(std::span<const uint8_t> data);
+
 // Decodes image `index` of JPEG, PNG, TIFF or HEIC bytes into luminance, with
 // the file's orientation applied and transparent areas read as white. A JPEG
 // may be decoded at a reduced scale, but never so far that its longer side
