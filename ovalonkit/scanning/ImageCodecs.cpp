@@ -4,6 +4,7 @@
 #include <png.h>
 #include <tiffio.h>
 #include <turbojpeg.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cmath>
@@ -298,6 +299,11 @@ void pngRead(png_structp png, png_bytep out, png_size_t size) {
     png_error(png, "truncated");
   std::memcpy(out, input->data.data() + input->offset, size);
   input->offset += size;
+}
+
+void pngWrite(png_structp png, png_bytep data, png_size_t size) {
+  auto *out = static_cast<Bytes *>(png_get_io_ptr(png));
+  out->insert(out->end(), data, data + size);
 }
 
 // A PNG beyond the budget, read a row at a time and reduced by `factor` as it
@@ -640,20 +646,35 @@ std::optional<Bytes> encodeJpeg(const GrayImage &image, double quality) {
 std::optional<Bytes> encodePng(const GrayImage &image) {
   if (image.pixels.empty())
     return std::nullopt;
-  png_image png{};
-  png.version = PNG_IMAGE_VERSION;
-  png.width = static_cast<png_uint_32>(image.width);
-  png.height = static_cast<png_uint_32>(image.height);
-  png.format = PNG_FORMAT_GRAY;
-  // Crops of every page are encoded while a scan is read: one pass into a buffer the encoder
-  // can never outgrow, rather than a sizing pass first, and the fast setting, which takes
-  // a third of the time for crops about a tenth larger.
-  png.flags = PNG_IMAGE_FLAG_FAST;
-  png_alloc_size_t size = PNG_IMAGE_PNG_SIZE_MAX(png);
-  Bytes bytes(size);
-  if (!png_image_write_to_memory(&png, bytes.data(), &size, 0, image.pixels.data(), 0, nullptr))
+  png_structp png =
+      png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, pngQuiet, pngQuietWarning);
+  if (!png)
     return std::nullopt;
-  bytes.resize(size);
+  png_infop info = png_create_info_struct(png);
+  struct Cleanup {
+    png_structp *png;
+    png_infop *info;
+    ~Cleanup() { png_destroy_write_struct(png, info); }
+  } cleanup{&png, &info};
+  if (!info)
+    return std::nullopt;
+  Bytes bytes;
+  bytes.reserve(image.pixels.size() / 2);
+  if (setjmp(png_jmpbuf(png)))
+    return std::nullopt;
+  png_set_write_fn(png, &bytes, pngWrite, nullptr);
+  png_set_IHDR(png, info, static_cast<png_uint_32>(image.width),
+               static_cast<png_uint_32>(image.height), 8, PNG_COLOR_TYPE_GRAY, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  // Crops of every page are encoded while a scan is read. Scanned gray is noise to a
+  // dictionary coder: after the Paeth filter, Huffman coding alone makes files smaller than
+  // zlib's fast setting in under half its time.
+  png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_PAETH);
+  png_set_compression_strategy(png, Z_HUFFMAN_ONLY);
+  png_write_info(png, info);
+  for (int64_t y = 0; y < image.height; ++y)
+    png_write_row(png, image.pixels.data() + y * image.width);
+  png_write_end(png, info);
   return bytes;
 }
 
