@@ -55,7 +55,7 @@ PageOutcome readPage(const GrayImage &page, const Exam &exam, const std::string 
     const Rect frame = layout.cornerFrame();
     const auto previewSide =
         static_cast<int64_t>(std::floor(1.5 * std::max(frame.width, frame.height)));
-    outcome.preview = straightened.downscaled(previewSide).jpegData(0.72);
+    outcome.preview = straightened.downscaledForView(previewSide).jpegData(0.72);
 
     for (const QuestionRead &row : read.questions) {
       if (!row.mark.flag)
@@ -73,7 +73,7 @@ PageOutcome readPage(const GrayImage &page, const Exam &exam, const std::string 
           pngOfRegion(straightened, layout, grown(NameReader::nameBox(layout), 2, 2), 900);
     }
   } else {
-    outcome.preview = page.downscaled(1400).jpegData(0.8);
+    outcome.preview = page.downscaledForView(1400).jpegData(0.8);
   }
 
   outcome.identity = std::move(read.identity);

@@ -128,14 +128,35 @@ std::optional<Bytes> GrayImage::pngData() const {
   return ImageCodecs::encodePng(*this);
 }
 
-GrayImage GrayImage::downscaled(int64_t maxSide) const {
+namespace {
+
+// The size that fits the image's longer side to maxSide; absent when it already fits.
+std::optional<Size> fitted(int64_t width, int64_t height, int64_t maxSide) {
   const int64_t longest = std::max(width, height);
   if (longest <= maxSide || maxSide < 1)
-    return *this;
+    return std::nullopt;
   const double f = static_cast<double>(maxSide) / static_cast<double>(longest);
-  const int64_t w = std::max<int64_t>(1, roundedSize(static_cast<double>(width) * f));
-  const int64_t h = std::max<int64_t>(1, roundedSize(static_cast<double>(height) * f));
-  return ImageProcessing::resizedByArea(*this, w, h);
+  return Size{
+      static_cast<double>(std::max<int64_t>(1, roundedSize(static_cast<double>(width) * f))),
+      static_cast<double>(std::max<int64_t>(1, roundedSize(static_cast<double>(height) * f)))};
+}
+
+} // namespace
+
+GrayImage GrayImage::downscaled(int64_t maxSide) const {
+  const auto size = fitted(width, height, maxSide);
+  if (!size)
+    return *this;
+  return ImageProcessing::resizedByArea(*this, static_cast<int64_t>(size->width),
+                                        static_cast<int64_t>(size->height));
+}
+
+GrayImage GrayImage::downscaledForView(int64_t maxSide) const {
+  const auto size = fitted(width, height, maxSide);
+  if (!size)
+    return *this;
+  return ImageProcessing::resizedForView(*this, static_cast<int64_t>(size->width),
+                                         static_cast<int64_t>(size->height));
 }
 
 GrayImage GrayImage::cropped(const Rect &rect) const {

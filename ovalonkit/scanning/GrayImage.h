@@ -73,6 +73,9 @@ struct GrayImage {
   // The image shrunk (area averaging) so its longer side is at most maxSide;
   // unchanged when it already fits.
   GrayImage downscaled(int64_t maxSide) const;
+  // The same for a picture only people look at: close to area averaging, in a quarter of
+  // its time (see ImageProcessing::resizedForView).
+  GrayImage downscaledForView(int64_t maxSide) const;
 
   // The pixels under the smallest whole-pixel rectangle containing `rect`,
   // clipped to the image; a 1 × 1 white image when nothing is left.

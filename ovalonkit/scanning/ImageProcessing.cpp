@@ -3,7 +3,9 @@
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace ovalon::ImageProcessing {
 
@@ -21,6 +23,60 @@ GrayImage imageOf(const cv::Mat &mat) {
   return GrayImage(continuous.cols, continuous.rows, std::move(pixels));
 }
 
+// A scan is straight to within a hair, and OpenCV maps a page by a perspective twice as
+// slowly as by an affine map. So the frame is filled in tiles, each by the affine map that
+// matches the perspective one at the tile's centre, wherever the two stay this close over
+// the tile (in page pixels); a photo's steep tiles keep the exact map.
+constexpr int tileSide = 128;
+constexpr double affineTolerance = 0.05;
+
+cv::Point2d mapped(const cv::Matx33d &toPage, double x, double y) {
+  const double w = toPage(2, 0) * x + toPage(2, 1) * y + toPage(2, 2);
+  return {(toPage(0, 0) * x + toPage(0, 1) * y + toPage(0, 2)) / w,
+          (toPage(1, 0) * x + toPage(1, 1) * y + toPage(1, 2)) / w};
+}
+
+// The perspective map's first-order expansion about the tile's centre, in the tile's own
+// coordinates; absent where it strays past the tolerance at one of the tile's corners.
+std::optional<cv::Matx23d> affineFor(const cv::Matx33d &toPage, const cv::Rect &tile) {
+  const double cx = tile.x + 0.5 * (tile.width - 1), cy = tile.y + 0.5 * (tile.height - 1);
+  const double w = toPage(2, 0) * cx + toPage(2, 1) * cy + toPage(2, 2);
+  const cv::Point2d c = mapped(toPage, cx, cy);
+  const double a = (toPage(0, 0) - c.x * toPage(2, 0)) / w;
+  const double b = (toPage(0, 1) - c.x * toPage(2, 1)) / w;
+  const double d = (toPage(1, 0) - c.y * toPage(2, 0)) / w;
+  const double e = (toPage(1, 1) - c.y * toPage(2, 1)) / w;
+  const cv::Matx23d affine(a, b, c.x + a * (tile.x - cx) + b * (tile.y - cy), //
+                           d, e, c.y + d * (tile.x - cx) + e * (tile.y - cy));
+  for (const int u : {0, tile.width - 1})
+    for (const int v : {0, tile.height - 1}) {
+      const cv::Point2d exact = mapped(toPage, tile.x + u, tile.y + v);
+      const double x = affine(0, 0) * u + affine(0, 1) * v + affine(0, 2);
+      const double y = affine(1, 0) * u + affine(1, 1) * v + affine(1, 2);
+      if (!(std::hypot(exact.x - x, exact.y - y) <= affineTolerance))
+        return std::nullopt;
+    }
+  return affine;
+}
+
+// Fills `out` with `source` seen through `toPage`, which takes each pixel of `out` to its
+// place on `source`.
+void warpInTiles(const cv::Mat &source, cv::Mat &out, const cv::Matx33d &toPage) {
+  const int flags = cv::INTER_LINEAR | cv::WARP_INVERSE_MAP;
+  const cv::Scalar white(255);
+  for (int y = 0; y < out.rows; y += tileSide)
+    for (int x = 0; x < out.cols; x += tileSide) {
+      const cv::Rect rect(x, y, std::min(tileSide, out.cols - x), std::min(tileSide, out.rows - y));
+      cv::Mat tile = out(rect);
+      if (const auto affine = affineFor(toPage, rect)) {
+        cv::warpAffine(source, tile, *affine, rect.size(), flags, cv::BORDER_CONSTANT, white);
+      } else {
+        const cv::Matx33d shifted = toPage * cv::Matx33d(1, 0, x, 0, 1, y, 0, 0, 1);
+        cv::warpPerspective(source, tile, shifted, rect.size(), flags, cv::BORDER_CONSTANT, white);
+      }
+    }
+}
+
 } // namespace
 
 GrayImage resizedByArea(const GrayImage &image, int64_t width, int64_t height) {
@@ -29,6 +85,23 @@ GrayImage resizedByArea(const GrayImage &image, int64_t width, int64_t height) {
   cv::Mat out;
   cv::resize(viewOf(image), out, cv::Size(static_cast<int>(width), static_cast<int>(height)), 0, 0,
              cv::INTER_AREA);
+  return imageOf(out);
+}
+
+GrayImage resizedForView(const GrayImage &image, int64_t width, int64_t height) {
+  if (image.pixels.empty())
+    return GrayImage::blank(width, height, 255);
+  const double reduction =
+      std::max(static_cast<double>(image.width) / static_cast<double>(width),
+               static_cast<double>(image.height) / static_cast<double>(height));
+  if (reduction <= 1)
+    return resized(image, width, height);
+  const double sigma = 0.75 * (reduction - 1);
+  cv::Mat smoothed, out;
+  cv::GaussianBlur(viewOf(image), smoothed, sigma < 0.8 ? cv::Size(3, 3) : cv::Size(), sigma, sigma,
+                   cv::BORDER_REPLICATE);
+  cv::resize(smoothed, out, cv::Size(static_cast<int>(width), static_cast<int>(height)), 0, 0,
+             cv::INTER_LINEAR);
   return imageOf(out);
 }
 
@@ -76,19 +149,20 @@ std::optional<GrayImage> perspectiveCorrected(const GrayImage &image,
   const float w = static_cast<float>(width), h = static_cast<float>(height);
   std::array<cv::Point2f, 4> to{cv::Point2f(-0.5f, -0.5f), cv::Point2f(w - 0.5f, -0.5f),
                                 cv::Point2f(w - 0.5f, h - 0.5f), cv::Point2f(-0.5f, h - 0.5f)};
-  cv::Mat transform;
+  cv::Mat toFrame;
   try {
-    transform = cv::getPerspectiveTransform(from.data(), to.data(), cv::DECOMP_LU);
+    toFrame = cv::getPerspectiveTransform(from.data(), to.data(), cv::DECOMP_LU);
   } catch (const cv::Exception &) {
     return std::nullopt;
   }
-  if (transform.empty() || !cv::checkRange(transform))
+  cv::Matx33d toPage;
+  if (toFrame.empty() || !cv::checkRange(toFrame) ||
+      cv::invert(toFrame, toPage, cv::DECOMP_LU) == 0 || !cv::checkRange(toPage))
     return std::nullopt;
-  cv::Mat out;
-  cv::warpPerspective(viewOf(image), out, transform,
-                      cv::Size(static_cast<int>(width), static_cast<int>(height)), cv::INTER_LINEAR,
-                      cv::BORDER_CONSTANT, cv::Scalar(255));
-  return imageOf(out);
+  GrayImage out(width, height, std::vector<uint8_t>(static_cast<size_t>(width * height)));
+  cv::Mat view(static_cast<int>(height), static_cast<int>(width), CV_8UC1, out.pixels.data());
+  warpInTiles(viewOf(image), view, toPage);
+  return out;
 }
 
 GrayImage lanczosScaled(const GrayImage &image, double factor) {

@@ -13,6 +13,11 @@ namespace ovalon::ImageProcessing {
 // `image` resampled to width × height by area averaging (for shrinking).
 GrayImage resizedByArea(const GrayImage &image, int64_t width, int64_t height);
 
+// `image` shrunk to width × height for people to look at: a Gaussian matched to the
+// reduction takes out what would alias, then bilinear sampling. Within a few levels of area
+// averaging, which OpenCV does slowly at ratios that are not whole numbers.
+GrayImage resizedForView(const GrayImage &image, int64_t width, int64_t height);
+
 // `image` resampled to width × height: area averaging where it shrinks, bilinear where it
 // grows, as a renderer draws a scanned picture onto a page.
 GrayImage resized(const GrayImage &image, int64_t width, int64_t height);
