@@ -26,8 +26,9 @@ struct QrObservation {
 
 namespace QrReader {
 
-// How hard to look: `quick` takes only a symbol that stands out plainly, for a first
-// look at a reduced page; `thorough` also tries the harder and turned readings.
+// How hard to look: `quick` takes only a symbol that stands out plainly at the size given,
+// for a first look at a reduced page; `thorough` also tries the harder, turned and reduced
+// readings.
 enum class Effort { quick, thorough };
 
 // Every QR symbol found in the image, in the decoder's order. Nothing found
