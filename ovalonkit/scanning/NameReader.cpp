@@ -22,6 +22,10 @@ constexpr double boxHeight = 30;
 constexpr double minimumBoxWidth = 40;
 constexpr uint8_t inkLevel = 140;
 constexpr int candidatesPerRegion = 3;
+// Pixels per point the name is recognised at. Handwriting reads about as well here as at the
+// sheet frame's 2.5 (of 300 simulated names, within five as many read exactly and more
+// found among the alternatives), and the recogniser takes an eighth less time.
+constexpr double readingScale = 1.75;
 
 // The paper whose width is nearest: the reader is handed a width, the layout wants a paper.
 Paper paperOfWidth(double width) {
@@ -112,8 +116,11 @@ std::optional<NameRead> readName(const GrayImage &straightened, double paperWidt
   if (!holdsWriting(box))
     return std::nullopt;
 
+  const auto side =
+      static_cast<int64_t>(std::lround(static_cast<double>(std::max(box.width, box.height)) *
+                                       readingScale / GrayImage::sheetFrameScale));
   // The recogniser gives its words in reading order, left to right.
-  const auto observations = TextRecognizer::recognize(box, TextOptions{0.2});
+  const auto observations = TextRecognizer::recognize(box.downscaled(side), TextOptions{0.2});
   if (!observations)
     return std::nullopt;
 
