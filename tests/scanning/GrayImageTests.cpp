@@ -1,6 +1,8 @@
 #include "scanning/GrayImage.h"
 
 #include "library/FileIO.h"
+#include "scanning/Homography.h"
+#include "scanning/ImageProcessing.h"
 #include "support/ScannedPdf.h"
 #include "support/TempDir.h"
 
@@ -10,6 +12,8 @@
 #include <png.h>
 #include <tiffio.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -170,6 +174,69 @@ Bytes jpegClaiming(uint16_t width, uint16_t height) {
       return jpeg;
     }
   return {};
+}
+
+// Soft stripes both ways: smooth enough that resampling twice barely blurs them, steep
+// enough that a pixel's worth of misplacement shows.
+GrayImage stripes(int64_t width, int64_t height) {
+  GrayImage image = GrayImage::blank(width, height, 0);
+  constexpr double tau = 6.283185307179586;
+  for (int64_t y = 0; y < height; ++y)
+    for (int64_t x = 0; x < width; ++x) {
+      const double cx = static_cast<double>(x) + 0.5, cy = static_cast<double>(y) + 0.5;
+      image.set(x, y,
+                static_cast<uint8_t>(std::lround(128 + 55 * std::sin(tau * cx / 23) +
+                                                 55 * std::sin(tau * cy / 29))));
+    }
+  return image;
+}
+
+struct Capture {
+  const char *name;
+  std::array<Point, 4> frameOnPage; // where the frame's corners land on the page
+  Size page;
+};
+
+// A frame is put on a page through a known perspective, then straightened back from the
+// corners: the stripes must come back where they were, across every tile of the frame.
+TEST(GrayImageGeometry, straighteningUndoesTheCapturesPerspective) {
+  const int64_t width = 600, height = 800;
+  const GrayImage frame = stripes(width, height);
+  const std::array<Point, 4> frameCorners{{{0, 0}, {600, 0}, {600, 800}, {0, 800}}};
+  const Capture captures[] = {
+      {"a straight scan", {{{40, 30}, {700, 30}, {700, 910}, {40, 910}}}, {760, 960}},
+      {"a tilted scan", {{{52, 20}, {711, 34}, {692, 913}, {33, 899}}}, {760, 960}},
+      {"a corner off by a pixel", {{{52, 20}, {711, 34}, {693.2, 913.6}, {33, 899}}}, {760, 960}},
+      {"a steep photo", {{{140, 60}, {620, 95}, {720, 950}, {30, 905}}}, {760, 1000}},
+  };
+  for (const Capture &capture : captures) {
+    SCOPED_TRACE(capture.name);
+    const auto toFrame = Homography::fitted(capture.frameOnPage, frameCorners);
+    ASSERT_TRUE(toFrame);
+    const double pw = capture.page.width, ph = capture.page.height;
+    std::array<Point, 4> pageOnFrame;
+    const std::array<Point, 4> pageCorners{{{0, 0}, {pw, 0}, {pw, ph}, {0, ph}}};
+    for (size_t i = 0; i < 4; ++i)
+      pageOnFrame[i] = toFrame->map(pageCorners[i]);
+    const auto page = ImageProcessing::perspectiveCorrected(
+        frame, pageOnFrame, static_cast<int64_t>(pw), static_cast<int64_t>(ph));
+    ASSERT_TRUE(page);
+    const auto back =
+        ImageProcessing::perspectiveCorrected(*page, capture.frameOnPage, width, height);
+    ASSERT_TRUE(back);
+    ASSERT_EQ(back->width, width);
+    ASSERT_EQ(back->height, height);
+    int worst = 0;
+    double total = 0;
+    for (int64_t y = 4; y < height - 4; ++y)
+      for (int64_t x = 4; x < width - 4; ++x) {
+        const int difference = std::abs(int{back->at(x, y)} - int{frame.at(x, y)});
+        worst = std::max(worst, difference);
+        total += difference;
+      }
+    EXPECT_LE(worst, 6);
+    EXPECT_LT(total / static_cast<double>((width - 8) * (height - 8)), 1.0);
+  }
 }
 
 TEST(GrayImageCodecs, roundTripsKeepSizeAndTone) {
