@@ -96,7 +96,8 @@ GrayImage resizedForView(const GrayImage &image, int64_t width, int64_t height) 
                static_cast<double>(image.height) / static_cast<double>(height));
   if (reduction <= 1)
     return resized(image, width, height);
-  const double sigma = 0.75 * (reduction - 1);
+  // About the spread of the box area averaging would take each new pixel from.
+  const double sigma = 0.3 * reduction;
   cv::Mat smoothed, out;
   cv::GaussianBlur(viewOf(image), smoothed, sigma < 0.8 ? cv::Size(3, 3) : cv::Size(), sigma, sigma,
                    cv::BORDER_REPLICATE);

@@ -239,6 +239,19 @@ TEST(GrayImageGeometry, straighteningUndoesTheCapturesPerspective) {
   }
 }
 
+// A preview is shrunk the quick way; it must stay close to area averaging at every ratio.
+TEST(GrayImageGeometry, aPictureForViewIsCloseToAreaAveraging) {
+  const GrayImage frame = stripes(1350, 1800);
+  for (const int64_t side : {1800, 1080, 900, 450}) {
+    SCOPED_TRACE(side);
+    const GrayImage quick = frame.downscaledForView(side);
+    const GrayImage area = frame.downscaled(side);
+    ASSERT_EQ(quick.width, area.width);
+    ASSERT_EQ(quick.height, area.height);
+    EXPECT_LT(meanAbsoluteDifference(quick, area), 1.5);
+  }
+}
+
 TEST(GrayImageCodecs, roundTripsKeepSizeAndTone) {
   const GrayImage noise = noiseImage(37, 23, 5);
   EXPECT_EQ(GrayImage::fromImageData(*noise.pngData()), noise);
