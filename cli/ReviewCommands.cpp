@@ -250,8 +250,9 @@ Runner addRemoveSheetCommand(CLI::App &app) {
     std::vector<std::string> sheets;
   };
   auto options = std::make_shared<Options>();
-  CLI::App *command = app.add_subcommand(
-      "remove-sheet", "Take graded sheets out of the test and delete their page pictures");
+  CLI::App *command =
+      app.add_subcommand("remove-sheet", "Take graded sheets out of the test and delete their "
+                                         "pictures (pages, ID bubbles and name line)");
   command->add_option("test", options->name, "Title or the start of the id")->required();
   command->add_option("sheets", options->sheets, "Sheet numbers and ranges, like 3 5-7")
       ->required();
