@@ -1,5 +1,7 @@
 #include "model/JobRunner.h"
 
+#include "scanning/TextRecognizer.h"
+
 namespace ovalon {
 
 JobRunner::JobRunner(QObject *parent) : QObject(parent) {
@@ -19,7 +21,12 @@ void JobRunner::setProgress(std::optional<JobProgress> progress) {
 }
 
 void JobRunner::launch(std::function<void()> run) {
-  pool_.start(std::move(run));
+  pool_.start([run = std::move(run)] {
+    run();
+    // QThreadPool's threads end after waitForDone() returns, so a recogniser left to the
+    // thread's own ending could still be shutting down while the app exits.
+    TextRecognizer::endThreadRecognizer();
+  });
 }
 
 void JobRunner::report(int job, int done, int total) {

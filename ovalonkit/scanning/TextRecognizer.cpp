@@ -41,9 +41,12 @@ struct Engine {
 };
 
 // The recogniser is expensive to load and not shareable between threads.
-Engine &threadEngine() {
-  thread_local Engine engine;
-  return engine;
+thread_local std::unique_ptr<Engine> threadEngine;
+
+Engine &engineOfThread() {
+  if (!threadEngine)
+    threadEngine = std::make_unique<Engine>();
+  return *threadEngine;
 }
 
 std::string ownedText(char *text) {
@@ -105,7 +108,7 @@ std::vector<TextCandidate> candidatesFor(tesseract::ResultIterator &word, double
 
 std::optional<std::vector<TextObservation>> recognize(const GrayImage &image,
                                                       const TextOptions &options) {
-  Engine &engine = threadEngine();
+  Engine &engine = engineOfThread();
   if (!engine.ready || image.pixels.empty())
     return std::nullopt;
   auto &api = engine.api;
@@ -132,6 +135,10 @@ std::optional<std::vector<TextObservation>> recognize(const GrayImage &image,
   }
   api.Clear();
   return observations;
+}
+
+void endThreadRecognizer() {
+  threadEngine.reset();
 }
 
 } // namespace ovalon::TextRecognizer

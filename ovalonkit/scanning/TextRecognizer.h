@@ -36,6 +36,11 @@ namespace TextRecognizer {
 std::optional<std::vector<TextObservation>> recognize(const GrayImage &image,
                                                       const TextOptions &options = {});
 
+// Ends the calling thread's recogniser, if it has one; the thread's next call starts a new
+// one. For threads nobody joins (a Qt pool's): their own ending can still be running while
+// the process exits and tears down what the recogniser shares with others.
+void endThreadRecognizer();
+
 } // namespace TextRecognizer
 
 } // namespace ovalon
