@@ -306,21 +306,43 @@ void pngWrite(png_structp png, png_bytep data, png_size_t size) {
   out->insert(out->end(), data, data + size);
 }
 
+// libpng's state for one read or one write, freed however the function using it leaves.
+// The function sets its own jump point: libpng jumps back into the frame that set it.
+class PngSession {
+public:
+  explicit PngSession(bool writing) : writing_(writing) {
+    png = writing
+              ? png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, pngQuiet, pngQuietWarning)
+              : png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, pngQuiet, pngQuietWarning);
+    if (png)
+      info = png_create_info_struct(png);
+  }
+  ~PngSession() {
+    if (writing_)
+      png_destroy_write_struct(&png, &info);
+    else
+      png_destroy_read_struct(&png, &info, nullptr);
+  }
+  PngSession(const PngSession &) = delete;
+  PngSession &operator=(const PngSession &) = delete;
+
+  bool ready() const { return png && info; }
+
+  png_structp png = nullptr;
+  png_infop info = nullptr;
+
+private:
+  bool writing_;
+};
+
 // A PNG beyond the budget, read a row at a time and reduced by `factor` as it
 // goes. Interlaced pictures need every row at once and are refused.
 std::optional<GrayImage> decodePngReduced(std::span<const uint8_t> data, int64_t factor) {
-  png_structp png =
-      png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, pngQuiet, pngQuietWarning);
-  if (!png)
+  PngSession session(false);
+  if (!session.ready())
     return std::nullopt;
-  png_infop info = png_create_info_struct(png);
-  struct Cleanup {
-    png_structp *png;
-    png_infop *info;
-    ~Cleanup() { png_destroy_read_struct(png, info, nullptr); }
-  } cleanup{&png, &info};
-  if (!info)
-    return std::nullopt;
+  png_structp png = session.png;
+  png_infop info = session.info;
   PngInput input{data};
   // Whatever owns memory is declared before the jump point, so a jump back on
   // an error still frees it on the way out.
@@ -646,18 +668,11 @@ std::optional<Bytes> encodeJpeg(const GrayImage &image, double quality) {
 std::optional<Bytes> encodePng(const GrayImage &image) {
   if (image.pixels.empty())
     return std::nullopt;
-  png_structp png =
-      png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, pngQuiet, pngQuietWarning);
-  if (!png)
+  PngSession session(true);
+  if (!session.ready())
     return std::nullopt;
-  png_infop info = png_create_info_struct(png);
-  struct Cleanup {
-    png_structp *png;
-    png_infop *info;
-    ~Cleanup() { png_destroy_write_struct(png, info); }
-  } cleanup{&png, &info};
-  if (!info)
-    return std::nullopt;
+  png_structp png = session.png;
+  png_infop info = session.info;
   Bytes bytes;
   bytes.reserve(image.pixels.size() / 2);
   if (setjmp(png_jmpbuf(png)))
