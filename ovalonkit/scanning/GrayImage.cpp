@@ -130,33 +130,27 @@ std::optional<Bytes> GrayImage::pngData() const {
 
 namespace {
 
-// The size that fits the image's longer side to maxSide; absent when it already fits.
-std::optional<Size> fitted(int64_t width, int64_t height, int64_t maxSide) {
-  const int64_t longest = std::max(width, height);
+// The image shrunk by `resize` so its longer side is at most maxSide; unchanged when it
+// already fits.
+template <typename Resize>
+GrayImage shrunkToFit(const GrayImage &image, int64_t maxSide, Resize resize) {
+  const int64_t longest = std::max(image.width, image.height);
   if (longest <= maxSide || maxSide < 1)
-    return std::nullopt;
+    return image;
   const double f = static_cast<double>(maxSide) / static_cast<double>(longest);
-  return Size{
-      static_cast<double>(std::max<int64_t>(1, roundedSize(static_cast<double>(width) * f))),
-      static_cast<double>(std::max<int64_t>(1, roundedSize(static_cast<double>(height) * f)))};
+  const int64_t w = std::max<int64_t>(1, roundedSize(static_cast<double>(image.width) * f));
+  const int64_t h = std::max<int64_t>(1, roundedSize(static_cast<double>(image.height) * f));
+  return resize(image, w, h);
 }
 
 } // namespace
 
 GrayImage GrayImage::downscaled(int64_t maxSide) const {
-  const auto size = fitted(width, height, maxSide);
-  if (!size)
-    return *this;
-  return ImageProcessing::resizedByArea(*this, static_cast<int64_t>(size->width),
-                                        static_cast<int64_t>(size->height));
+  return shrunkToFit(*this, maxSide, ImageProcessing::resizedByArea);
 }
 
 GrayImage GrayImage::downscaledForView(int64_t maxSide) const {
-  const auto size = fitted(width, height, maxSide);
-  if (!size)
-    return *this;
-  return ImageProcessing::resizedForView(*this, static_cast<int64_t>(size->width),
-                                         static_cast<int64_t>(size->height));
+  return shrunkToFit(*this, maxSide, ImageProcessing::resizedForView);
 }
 
 GrayImage GrayImage::cropped(const Rect &rect) const {
