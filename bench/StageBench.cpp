@@ -119,7 +119,8 @@ PageOutcome timePage(const Scan &scan, const PdfDocument &document, const PdfIma
   const auto size = document.renderedSize(index);
   const GrayImage page =
       *timed(s[decode], [&] { return probe.pageImage(index, size->first, size->second); });
-  const auto found = timed(s[code], [&] { return PageReader::findCode(page); });
+  const auto found =
+      timed(s[code], [&] { return PageReader::findCode(page, SheetLayout(exam.signature())); });
   if (!found)
     std::abort();
   const SheetLayout layout(found->identity.signature);

@@ -23,8 +23,9 @@ struct Symbol {
   std::array<Point, 4> corners; // pixels of the searched image
 };
 
-std::optional<Symbol> firstParsable(const GrayImage &image) {
-  for (const QrObservation &observation : QrReader::detect(image)) {
+std::optional<Symbol> firstParsable(const GrayImage &image,
+                                    QrReader::Effort effort = QrReader::Effort::thorough) {
+  for (const QrObservation &observation : QrReader::detect(image, effort)) {
     if (!observation.payload)
       continue;
     if (auto identity = SheetIdentity::parse(*observation.payload))
@@ -95,10 +96,52 @@ void readMarks(const RegisteredPage &registered, const SheetLayout &layout, int 
 // Pages this long or longer are first searched at half size.
 constexpr int64_t quickLookSide = 1600;
 
+// The symbol in one area of the page, with its corners and centre in page pixels. The
+// area is widened to start on the binariser's 8-pixel blocks, so the symbol reads as it
+// would on the whole page.
+std::optional<FoundCode> foundIn(const GrayImage &page, const Rect &area,
+                                 QrReader::Effort effort = QrReader::Effort::thorough) {
+  auto block = [](double v) { return std::max(0.0, std::floor(v / 8) * 8); };
+  const double left = block(area.minX()), top = block(area.minY());
+  const GrayImage region = page.cropped({left, top, area.maxX() - left, area.maxY() - top});
+  auto symbol = firstParsable(region, effort);
+  if (!symbol)
+    return std::nullopt;
+  for (Point &corner : symbol->corners)
+    corner = {left + corner.x, top + corner.y};
+  const auto regionWidth = static_cast<double>(region.width);
+  const auto regionHeight = static_cast<double>(region.height);
+  return FoundCode{
+      symbol->identity,
+      {left + regionWidth * symbol->box.midX(), top + regionHeight * (1 - symbol->box.midY())},
+      symbol->corners};
+}
+
+// A copier scan holds the whole sheet, upright or upside down, so the symbol is where the
+// sheet prints it, give or take the paper's offset on the glass. A look there alone finds
+// it for a small part of the work of searching the page.
+std::optional<FoundCode> atPrintedPlace(const GrayImage &page, const SheetLayout &layout) {
+  const auto width = static_cast<double>(page.width);
+  const auto height = static_cast<double>(page.height);
+  const Size paper = layout.pageSize;
+  if (height <= width || std::abs(width / height * paper.height / paper.width - 1) > 0.05)
+    return std::nullopt;
+  const double scale = width / paper.width;
+  const Rect code = layout.codeRect();
+  const double reach = 0.5 * code.width + 24;
+  const Rect upright{(code.x - reach) * scale, (code.y - reach) * scale,
+                     (code.width + 2 * reach) * scale, (code.height + 2 * reach) * scale};
+  const Rect turned{width - upright.maxX(), height - upright.maxY(), upright.width, upright.height};
+  for (const Rect &area : {upright, turned})
+    if (auto found = foundIn(page, area, QrReader::Effort::quick))
+      return found;
+  return std::nullopt;
+}
+
 // Most scans hold the symbol at several times the resolution it needs. A look at half
 // size finds it; a second look at full size over its square alone then gives the corners
-// the whole page would (the crop keeps the binariser's 8-pixel blocks and a wide margin),
-// for a small part of the work of searching the whole page.
+// the whole page would (with a wide margin), for a small part of the work of searching
+// the whole page.
 std::optional<FoundCode> quickFind(const GrayImage &page) {
   const int64_t longSide = std::max(page.width, page.height);
   if (longSide < quickLookSide)
@@ -116,20 +159,8 @@ std::optional<FoundCode> quickFind(const GrayImage &page) {
     maxY = std::max(maxY, corner.y * scale);
   }
   const double margin = 0.6 * std::max(maxX - minX, maxY - minY) + 16;
-  auto block = [](double v) { return std::max(0.0, std::floor(v / 8) * 8); };
-  const double left = block(minX - margin), top = block(minY - margin);
-  const GrayImage region = page.cropped({left, top, maxX + margin - left, maxY + margin - top});
-  auto symbol = firstParsable(region);
-  if (!symbol)
-    return std::nullopt;
-  for (Point &corner : symbol->corners)
-    corner = {left + corner.x, top + corner.y};
-  const auto regionWidth = static_cast<double>(region.width);
-  const auto regionHeight = static_cast<double>(region.height);
-  return FoundCode{
-      symbol->identity,
-      {left + regionWidth * symbol->box.midX(), top + regionHeight * (1 - symbol->box.midY())},
-      symbol->corners};
+  return foundIn(
+      page, {minX - margin, minY - margin, maxX - minX + 2 * margin, maxY - minY + 2 * margin});
 }
 
 } // namespace
@@ -174,6 +205,12 @@ std::optional<FoundCode> findCode(const GrayImage &page) {
   return std::nullopt;
 }
 
+std::optional<FoundCode> findCode(const GrayImage &page, const SheetLayout &layout) {
+  if (auto found = atPrintedPlace(page, layout))
+    return found;
+  return findCode(page);
+}
+
 PageRead read(const GrayImage &page, const Exam &exam, const MarkThresholds &thresholds,
               const std::optional<SheetIdentity> &assumed) {
   if (!usable(page))
@@ -181,7 +218,7 @@ PageRead read(const GrayImage &page, const Exam &exam, const MarkThresholds &thr
 
   std::optional<SheetIdentity> identity;
   std::optional<SeenSymbol> symbol;
-  if (auto found = findCode(page)) {
+  if (auto found = findCode(page, SheetLayout(exam.signature()))) {
     identity = std::move(found->identity);
     symbol = SeenSymbol{found->centre, found->corners};
   } else if (assumed) {

@@ -6,6 +6,7 @@
 #include "scanning/PageRead.h"
 #include "sheets/Point.h"
 #include "sheets/SheetIdentity.h"
+#include "sheets/SheetLayout.h"
 
 #include <array>
 #include <optional>
@@ -29,6 +30,10 @@ struct FoundCode {
 // The first parsable identity symbol on the whole page; failing that, in the
 // four 42 % corner regions enlarged twice and sharpened. Nothing when none parses.
 std::optional<FoundCode> findCode(const GrayImage &page);
+
+// The same symbol, looked for first where `layout` prints it on a page scanned whole,
+// upright or upside down; the whole search follows when it isn't there.
+std::optional<FoundCode> findCode(const GrayImage &page, const SheetLayout &layout);
 
 // The page read against `exam`. `assumed` stands in for the identity when
 // no symbol is found (its corners are then taken in image order). Never throws;

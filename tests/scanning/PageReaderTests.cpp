@@ -135,6 +135,14 @@ TEST_P(DistortedScan, readsAsMarkedAndFindsTheSquares) {
   EXPECT_LT(std::hypot(middle.x - code->centre.x, middle.y - code->centre.y),
             0.15 * layout.codeRect().width * c.dpi / 72)
       << "the symbol's corners lie around its centre";
+  const auto guided = PageReader::findCode(scan.image, layout);
+  ASSERT_TRUE(guided) << "looking where the sheet prints the symbol first still finds it";
+  EXPECT_EQ(guided->identity, code->identity);
+  for (size_t i = 0; i < 4; ++i)
+    EXPECT_LT(std::hypot(guided->corners[i].x - code->corners[i].x,
+                         guided->corners[i].y - code->corners[i].y),
+              1.0)
+        << "symbol corner " << i;
   const double side =
       CornerFinder::expectedSquareSide(scan.image.width, scan.image.height, layout.pageSize.height);
   const int ink = CornerFinder::inkThreshold(scan.image.pixels);
