@@ -117,14 +117,15 @@ std::optional<FoundCode> foundIn(const GrayImage &page, const Rect &area,
       symbol->corners};
 }
 
-// A copier scan holds the whole sheet, upright or upside down, so the symbol is where the
-// sheet prints it, give or take the paper's offset on the glass. A look there alone finds
-// it for a small part of the work of searching the page.
+// A copier scan holds the whole sheet, upright or upside down, in the paper's proportions,
+// so the symbol is where the sheet prints it, give or take the paper's offset on the glass.
+// A look there alone finds it for a small part of the work of searching the page. A photo
+// has the camera's proportions and is left to the search.
 std::optional<FoundCode> atPrintedPlace(const GrayImage &page, const SheetLayout &layout) {
   const auto width = static_cast<double>(page.width);
   const auto height = static_cast<double>(page.height);
   const Size paper = layout.pageSize;
-  if (height <= width || std::abs(width / height * paper.height / paper.width - 1) > 0.05)
+  if (height <= width || std::abs(width / height * paper.height / paper.width - 1) > 0.02)
     return std::nullopt;
   const double scale = width / paper.width;
   const Rect code = layout.codeRect();
