@@ -1,4 +1,5 @@
 #include "library/ExamLibrary.h"
+#include "support/CliProcess.h"
 #include "support/CliRunner.h"
 #include "support/GradingFixtures.h"
 #include "support/ScannedPdf.h"
@@ -8,10 +9,13 @@
 #include <nlohmann/json.hpp>
 
 #include <array>
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sys/wait.h>
+#include <thread>
 
 namespace ovalon {
 namespace {
@@ -53,6 +57,43 @@ TEST(GradingCommands, aGradeThatCantBeDoneFailsAndWritesNothing) {
          it != fs::recursive_directory_iterator(); ++it)
       EXPECT_FALSE(it->is_regular_file()) << file << " left " << it->path();
   }
+}
+
+bool holdsAFile(const fs::path &folder) {
+  std::error_code none;
+  for (auto it = fs::recursive_directory_iterator(folder, none);
+       it != fs::recursive_directory_iterator(); it.increment(none))
+    if (it->is_regular_file(none))
+      return true;
+  return false;
+}
+
+// Ctrl-C while the pages are being read ends the grade with a sentence; the test is as it
+// was and the pictures already stored for the run are gone.
+TEST(GradingCommands, aGradeStoppedWhileReadingSavesNothing) {
+  TempDir library;
+  TempDir files;
+  ASSERT_EQ(runCli(library.path(), {"new", "--title", "Quiz"}).status, 0);
+  const std::string scan = (files / "class.pdf").string();
+  ASSERT_EQ(
+      runCli(library.path(), {"simulate", "Quiz", "-o", scan, "--students", "60", "--dpi", "100"})
+          .status,
+      0);
+  const fs::path document = fs::directory_iterator(library / "Tests")->path();
+  const std::string before = slurp(document);
+
+  CliProcess grade(library.path(), {"grade", "Quiz", scan});
+  // The first page's picture is stored as soon as it is read: the run is under way.
+  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (!holdsAFile(library / "Images") && std::chrono::steady_clock::now() < giveUp)
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  ASSERT_TRUE(holdsAFile(library / "Images")) << "no page was read";
+  kill(grade.pid(), SIGINT);
+  const CliResult r = grade.wait();
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("Grading was stopped, so nothing was saved.\n"), std::string::npos) << r.err;
+  EXPECT_EQ(slurp(document), before);
+  EXPECT_FALSE(holdsAFile(library / "Images"));
 }
 
 // A graded class of three: 4/4, 2/4 with an open blank flag, and 0/4 excluded.
