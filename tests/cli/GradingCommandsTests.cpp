@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <string_view>
 #include <sys/wait.h>
 #include <thread>
 
@@ -59,11 +60,12 @@ TEST(GradingCommands, aGradeThatCantBeDoneFailsAndWritesNothing) {
   }
 }
 
-bool holdsAFile(const fs::path &folder) {
+// Whether `folder` holds a file whose name ends in `ending`, at any depth.
+bool holdsFile(const fs::path &folder, std::string_view ending = "") {
   std::error_code none;
   for (auto it = fs::recursive_directory_iterator(folder, none);
        it != fs::recursive_directory_iterator(); it.increment(none))
-    if (it->is_regular_file(none))
+    if (it->is_regular_file(none) && it->path().string().ends_with(ending))
       return true;
   return false;
 }
@@ -85,15 +87,15 @@ TEST(GradingCommands, aGradeStoppedWhileReadingSavesNothing) {
   CliProcess grade(library.path(), {"grade", "Quiz", scan});
   // The first page's picture is stored as soon as it is read: the run is under way.
   const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  while (!holdsAFile(library / "Images") && std::chrono::steady_clock::now() < giveUp)
+  while (!holdsFile(library / "Images", ".jpg") && std::chrono::steady_clock::now() < giveUp)
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  ASSERT_TRUE(holdsAFile(library / "Images")) << "no page was read";
+  ASSERT_TRUE(holdsFile(library / "Images", ".jpg")) << "no page was read";
   kill(grade.pid(), SIGINT);
   const CliResult r = grade.wait();
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("Grading was stopped, so nothing was saved.\n"), std::string::npos) << r.err;
   EXPECT_EQ(slurp(document), before);
-  EXPECT_FALSE(holdsAFile(library / "Images"));
+  EXPECT_FALSE(holdsFile(library / "Images"));
 }
 
 // A graded class of three: 4/4, 2/4 with an open blank flag, and 0/4 excluded.
