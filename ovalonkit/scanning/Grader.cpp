@@ -148,21 +148,19 @@ std::vector<PageOutcome> readPages(int total, const Producer &produce, const Exa
     }
   };
 
-  // Stores what the workers finished and reports it; called with the lock held.
-  auto collect = [&](std::unique_lock<std::mutex> &lock) {
-    while (!finished.empty()) {
-      auto [index, outcome] = std::move(finished.front());
-      finished.pop_front();
-      --inFlight;
-      lock.unlock();
-      if (pageDone)
-        pageDone(outcome);
-      slots[static_cast<size_t>(index)] = std::move(outcome);
-      ++done;
-      if (progress)
-        progress(done, total);
-      lock.lock();
+  // Hands out the next pages in order while fewer than `limit` are in flight and no stop
+  // has been asked for; called with the lock held.
+  int next = 0;
+  auto handOut = [&] {
+    const int before = next;
+    while (next < total && inFlight < limit && !stop.stop_requested()) {
+      Job job;
+      job.index = next++;
+      waiting.push_back(std::move(job));
+      ++inFlight;
     }
+    if (next != before)
+      changed.notify_all();
   };
 
   {
@@ -171,35 +169,27 @@ std::vector<PageOutcome> readPages(int total, const Producer &produce, const Exa
     for (int i = 0; i < limit; ++i)
       workers.emplace_back(work);
 
-    for (int index = 0; index < total; ++index) {
-      {
-        std::unique_lock lock(mutex);
-        for (;;) {
-          collect(lock);
-          if (inFlight < limit || stop.stop_requested())
-            break;
-          changed.wait(lock, stop, [&] { return !finished.empty(); });
-        }
-      }
-      if (stop.stop_requested())
-        break;
-      Job job;
-      job.index = index;
-      {
-        std::lock_guard lock(mutex);
-        waiting.push_back(std::move(job));
-        ++inFlight;
-      }
-      changed.notify_all();
-    }
-
     // Pages already started are finished and kept, stop or not.
     std::unique_lock lock(mutex);
-    for (;;) {
-      collect(lock);
-      if (inFlight == 0)
-        break;
+    handOut();
+    while (inFlight > 0) {
       changed.wait(lock, [&] { return !finished.empty(); });
+      while (!finished.empty()) {
+        auto [index, outcome] = std::move(finished.front());
+        finished.pop_front();
+        --inFlight;
+        // The worker that finished gets its next page before this one is reported, so it
+        // doesn't sit idle while the page's pictures are written.
+        handOut();
+        lock.unlock();
+        if (pageDone)
+          pageDone(outcome);
+        slots[static_cast<size_t>(index)] = std::move(outcome);
+        ++done;
+        if (progress)
+          progress(done, total);
+        lock.lock();
+      }
     }
     // The workers need the lock to notice they are done.
     lock.unlock();
