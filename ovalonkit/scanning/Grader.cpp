@@ -10,6 +10,7 @@
 #include <cmath>
 #include <condition_variable>
 #include <deque>
+#include <iterator>
 #include <malloc.h>
 #include <memory>
 #include <mutex>
@@ -20,14 +21,43 @@ namespace ovalon::Grader {
 
 namespace {
 
-// One page waiting to be read; `page` points into `owned` or at the caller's image.
+// One page waiting to be read, page `sourcePage` of `source`; `page` points into `owned` or
+// at the caller's image, and is none when the page turned out to be no picture at all.
 struct Job {
   int index = 0;
+  std::string source;
+  int sourcePage = 0;
   std::unique_ptr<GrayImage> owned;
   const GrayImage *page = nullptr;
 };
 
+// Page `index` + 1 of one source.
+Job pageOf(int index, const std::string &source) {
+  Job job;
+  job.index = index;
+  job.source = source;
+  job.sourcePage = index + 1;
+  return job;
+}
+
 using Producer = std::function<Job(int index)>;
+// Called with each finished page and its place in the run.
+using IndexedPageDone = std::function<void(int index, PageOutcome &page)>;
+using Slots = std::vector<std::optional<PageOutcome>>;
+
+IndexedPageDone indexed(const PageDone &pageDone) {
+  if (!pageDone)
+    return {};
+  return [&pageDone](int, PageOutcome &page) { pageDone(page); };
+}
+
+std::vector<PageOutcome> present(Slots &&slots) {
+  std::vector<PageOutcome> outcomes;
+  for (auto &slot : slots)
+    if (slot)
+      outcomes.push_back(std::move(*slot));
+  return outcomes;
+}
 
 Rect grown(Rect rect, double dx, double dy) {
   return {rect.x - dx, rect.y - dy, rect.width + 2 * dx, rect.height + 2 * dy};
@@ -104,21 +134,21 @@ void keepPageBuffers() {
   });
 }
 
-std::vector<PageOutcome> readPages(int total, const Producer &produce, const Exam &exam,
-                                   const std::string &source, const Progress &progress,
-                                   std::stop_token stop, const PageDone &pageDone) {
+// Each page's outcome in its place; none for a page not read, or that was no picture.
+Slots readPages(int total, const Producer &produce, const Exam &exam, const Progress &progress,
+                std::stop_token stop, const IndexedPageDone &pageDone) {
   keepPageBuffers();
   const int limit =
       std::min(total, inFlightLimit(std::max(1u, std::thread::hardware_concurrency())));
-  std::vector<std::optional<PageOutcome>> slots(static_cast<size_t>(total));
+  Slots slots(static_cast<size_t>(std::max(total, 0)));
   if (limit <= 0)
-    return {};
+    return slots;
 
   std::mutex mutex;
   std::mutex producing;
   std::condition_variable_any changed;
   std::deque<Job> waiting;
-  std::deque<std::pair<int, PageOutcome>> finished;
+  std::deque<std::pair<int, std::optional<PageOutcome>>> finished;
   int inFlight = 0;
   int done = 0;
 
@@ -138,7 +168,9 @@ std::vector<PageOutcome> readPages(int total, const Producer &produce, const Exa
         std::lock_guard lock(producing);
         job = produce(job.index);
       }
-      PageOutcome outcome = readPage(*job.page, exam, source, job.index + 1, std::nullopt);
+      std::optional<PageOutcome> outcome;
+      if (job.page)
+        outcome = readPage(*job.page, exam, job.source, job.sourcePage, std::nullopt);
       job.owned.reset();
       {
         std::lock_guard lock(mutex);
@@ -182,8 +214,8 @@ std::vector<PageOutcome> readPages(int total, const Producer &produce, const Exa
         // doesn't sit idle while the page's pictures are written.
         handOut();
         lock.unlock();
-        if (pageDone)
-          pageDone(outcome);
+        if (outcome && pageDone)
+          pageDone(index, *outcome);
         slots[static_cast<size_t>(index)] = std::move(outcome);
         ++done;
         if (progress)
@@ -195,11 +227,7 @@ std::vector<PageOutcome> readPages(int total, const Producer &produce, const Exa
     lock.unlock();
   }
 
-  std::vector<PageOutcome> outcomes;
-  for (auto &slot : slots)
-    if (slot)
-      outcomes.push_back(std::move(*slot));
-  return outcomes;
+  return slots;
 }
 
 } // namespace
@@ -224,9 +252,9 @@ gradePDF(const std::filesystem::path &path, const Exam &exam, const Progress &pr
   const std::optional<PdfImageProbe> probe = PdfImageProbe::open(path);
   const std::set<int> blackAndWhite = probe ? probe->blackAndWhitePages() : std::set<int>{};
 
+  const std::string name = path.filename().string();
   const Producer produce = [&](int index) {
-    Job job;
-    job.index = index;
+    Job job = pageOf(index, name);
     // A scanned page is one picture: decoding it costs a fraction of rendering the page.
     std::optional<GrayImage> image;
     if (const auto size = document->renderedSize(index); size && probe)
@@ -239,8 +267,8 @@ gradePDF(const std::filesystem::path &path, const Exam &exam, const Progress &pr
     job.page = job.owned.get();
     return job;
   };
-  std::vector<PageOutcome> outcomes = readPages(total, produce, exam, path.filename().string(),
-                                                progress, std::move(stop), pageDone);
+  std::vector<PageOutcome> outcomes =
+      present(readPages(total, produce, exam, progress, std::move(stop), indexed(pageDone)));
   for (PageOutcome &outcome : outcomes)
     outcome.blackAndWhite = blackAndWhite.contains(outcome.sourcePage);
   return outcomes;
@@ -251,38 +279,112 @@ std::vector<PageOutcome> gradeImages(const std::vector<GrayImage> &images,
                                      const Progress &progress, std::stop_token stop,
                                      const PageDone &pageDone) {
   const Producer produce = [&](int index) {
-    Job job;
-    job.index = index;
+    Job job = pageOf(index, sourceName);
     job.page = &images[static_cast<size_t>(index)];
     return job;
   };
-  return readPages(static_cast<int>(images.size()), produce, exam, sourceName, progress,
-                   std::move(stop), pageDone);
+  return present(readPages(static_cast<int>(images.size()), produce, exam, progress,
+                           std::move(stop), indexed(pageDone)));
+}
+
+namespace {
+
+// An image file of a run: its pages are `first` … `first + count - 1` of the run. Its bytes
+// are read when its first page is made and let go once its last one is.
+struct ImageFile {
+  std::filesystem::path path;
+  std::string name;
+  int first = 0;
+  int count = 0;
+  int made = 0;
+  std::optional<Bytes> bytes;
+  bool unreadable = false;
+};
+
+std::vector<ImageFile> imageFiles(const std::vector<std::filesystem::path> &paths) {
+  std::vector<ImageFile> files;
+  int first = 0;
+  for (const std::filesystem::path &path : paths) {
+    ImageFile file;
+    file.path = path;
+    file.name = path.filename().string();
+    file.first = first;
+    const std::optional<Bytes> bytes = GrayImage::fileBytes(path);
+    file.count = bytes ? GrayImage::imageCount(*bytes) : 0;
+    file.unreadable = file.count <= 0;
+    first += std::max(file.count, 0);
+    files.push_back(std::move(file));
+  }
+  return files;
+}
+
+// Page `index` of the run, decoded from its file.
+Job imageFilePage(std::vector<ImageFile> &files, int index) {
+  // The last file starting at or before the page: files of no pages start where the next
+  // one does, and come before it.
+  ImageFile &file = *std::prev(std::ranges::upper_bound(files, index, {}, &ImageFile::first));
+  const int page = index - file.first;
+  Job job = pageOf(page, file.name);
+  job.index = index;
+  if (!file.bytes)
+    file.bytes = GrayImage::fileBytes(file.path);
+  std::optional<GrayImage> image =
+      file.bytes ? GrayImage::fromImageData(*file.bytes, page) : std::nullopt;
+  if (++file.made == file.count)
+    file.bytes.reset();
+  // The first image tells whether the file is a picture at all.
+  if (!image && page == 0) {
+    file.unreadable = true;
+    return job;
+  }
+  job.owned = std::make_unique<GrayImage>(std::move(image).value_or(GrayImage::blankPage()));
+  job.page = job.owned.get();
+  return job;
+}
+
+} // namespace
+
+std::vector<std::optional<std::vector<PageOutcome>>>
+gradeImageFiles(const std::vector<std::filesystem::path> &paths, const Exam &exam,
+                const Progress &progress, std::stop_token stop, const FilePageDone &pageDone) {
+  std::vector<ImageFile> files = imageFiles(paths);
+  int total = 0;
+  for (const ImageFile &file : files)
+    total += file.unreadable ? 0 : file.count;
+  const Producer produce = [&](int index) { return imageFilePage(files, index); };
+  // Where each file's pages start in the run, kept apart from the files the producer updates.
+  std::vector<int> firsts;
+  for (const ImageFile &file : files)
+    firsts.push_back(file.first);
+  IndexedPageDone done;
+  if (pageDone)
+    done = [&](int index, PageOutcome &page) {
+      const auto file = std::prev(std::ranges::upper_bound(firsts, index)) - firsts.begin();
+      pageDone(static_cast<size_t>(file), page);
+    };
+  Slots slots = readPages(total, produce, exam, progress, std::move(stop), done);
+
+  std::vector<std::optional<std::vector<PageOutcome>>> outcomes;
+  for (const ImageFile &file : files) {
+    if (file.unreadable) {
+      outcomes.emplace_back();
+      continue;
+    }
+    const auto from = slots.begin() + file.first;
+    outcomes.push_back(
+        present(Slots(std::make_move_iterator(from), std::make_move_iterator(from + file.count))));
+  }
+  return outcomes;
 }
 
 std::optional<std::vector<PageOutcome>> gradeImageFile(const std::filesystem::path &path,
                                                        const Exam &exam, const Progress &progress,
                                                        std::stop_token stop,
                                                        const PageDone &pageDone) {
-  const std::optional<Bytes> bytes = GrayImage::fileBytes(path);
-  if (!bytes)
-    return std::nullopt;
-  const int total = GrayImage::imageCount(*bytes);
-  // The first image tells whether this is a picture at all; it is read as it is.
-  std::optional<GrayImage> first = total > 0 ? GrayImage::fromImageData(*bytes) : std::nullopt;
-  if (!first)
-    return std::nullopt;
-  const Producer produce = [&](int index) {
-    Job job;
-    job.index = index;
-    std::optional<GrayImage> image =
-        index == 0 ? std::move(first) : GrayImage::fromImageData(*bytes, index);
-    job.owned = std::make_unique<GrayImage>(std::move(image).value_or(GrayImage::blankPage()));
-    job.page = job.owned.get();
-    return job;
-  };
-  return readPages(total, produce, exam, path.filename().string(), progress, std::move(stop),
-                   pageDone);
+  FilePageDone done;
+  if (pageDone)
+    done = [&](size_t, PageOutcome &page) { pageDone(page); };
+  return std::move(gradeImageFiles({path}, exam, progress, std::move(stop), done).front());
 }
 
 std::optional<int> pdfPageCount(const std::filesystem::path &path) {

@@ -58,10 +58,21 @@ std::vector<PageOutcome> gradeImages(const std::vector<GrayImage> &images,
                                      const Progress &progress = {}, std::stop_token stop = {},
                                      const PageDone &pageDone = {});
 
-// Every image of an image file (each page of a multi-page TIFF) as pages 1,
-// 2, … of the file's name, decoded only as each is read; stops like gradePDF.
-// An image after the first that cannot be decoded is read as blank paper.
-// Nothing when the file cannot be read or its first image decoded.
+// Called on the calling thread like PageDone, with the index of the file the page came from.
+using FilePageDone = std::function<void(size_t file, PageOutcome &page)>;
+
+// Every image of each image file (each page of a multi-page TIFF) as pages 1,
+// 2, … of that file's name, decoded only as each is read; stops like gradePDF.
+// The files are read as one run, so photos of a page each are read side by
+// side. An image after a file's first that cannot be decoded is read as blank
+// paper. One entry a file, in order: nothing for a file that cannot be read or
+// whose first image cannot be decoded.
+std::vector<std::optional<std::vector<PageOutcome>>>
+gradeImageFiles(const std::vector<std::filesystem::path> &paths, const Exam &exam,
+                const Progress &progress = {}, std::stop_token stop = {},
+                const FilePageDone &pageDone = {});
+
+// gradeImageFiles for one file.
 std::optional<std::vector<PageOutcome>>
 gradeImageFile(const std::filesystem::path &path, const Exam &exam, const Progress &progress = {},
                std::stop_token stop = {}, const PageDone &pageDone = {});

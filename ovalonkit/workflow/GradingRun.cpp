@@ -28,33 +28,42 @@ std::string lowerExtension(const fs::path &path) {
 }
 
 // Takes each finished page's pictures out to the staging folder and remembers
-// where they went, by page, for the source being read.
+// where they went, by file and page, for the sources being read.
 class PictureSink {
 public:
   explicit PictureSink(ImageStaging *staging, Reading &reading)
       : staging_(staging), reading_(reading) {}
 
-  Grader::PageDone hook() {
+  Grader::FilePageDone filesHook() {
     if (!staging_)
       return {};
-    return [this](PageOutcome &page) {
-      PageOrigin &staged = staged_[page.sourcePage];
+    return [this](size_t file, PageOutcome &page) {
+      PageOrigin &staged = staged_[{file, page.sourcePage}];
       staged.picture = stage(page.preview);
       staged.idPicture = stage(page.idCrop);
       staged.namePicture = stage(page.nameCrop);
     };
   }
 
-  // Origins for the pages of one source, read in order, then forgets them.
-  void note(const std::vector<PageOutcome> &pages, const std::optional<std::string> &digest) {
+  Grader::PageDone hook() {
+    if (!staging_)
+      return {};
+    return [hook = filesHook()](PageOutcome &page) { hook(0, page); };
+  }
+
+  // Origins for the pages of one file, read in order.
+  void note(const std::vector<PageOutcome> &pages, const std::optional<std::string> &digest,
+            size_t file = 0) {
     for (const PageOutcome &page : pages) {
-      auto found = staged_.find(page.sourcePage);
+      auto found = staged_.find({file, page.sourcePage});
       PageOrigin origin = found == staged_.end() ? PageOrigin{} : found->second;
       origin.digest = digest;
       reading_.origins.push_back(std::move(origin));
     }
-    staged_.clear();
   }
+
+  // Done with the sources read so far.
+  void forget() { staged_.clear(); }
 
 private:
   // The picture's id once it is in the staging folder; it no longer needs keeping here.
@@ -72,38 +81,58 @@ private:
 
   ImageStaging *staging_;
   Reading &reading_;
-  std::map<int, PageOrigin> staged_;
+  std::map<std::pair<size_t, int>, PageOrigin> staged_;
 };
 
 void keep(std::vector<PageOutcome> &&pages, const std::optional<std::string> &digest,
-          PictureSink &sink, Reading &reading) {
-  sink.note(pages, digest);
+          PictureSink &sink, Reading &reading, size_t file = 0) {
+  sink.note(pages, digest, file);
   std::ranges::move(pages, std::back_inserter(reading.outcomes));
 }
 
-void readFile(const fs::path &path, const Exam &exam, const Progress &progress,
-              std::stop_token stop, PictureSink &sink, Reading &reading) {
+bool isPDF(const fs::path &path) {
+  return lowerExtension(path) == ".pdf";
+}
+
+void readPDF(const fs::path &path, const Exam &exam, const Progress &progress, std::stop_token stop,
+             PictureSink &sink, Reading &reading) {
   if (auto why = unopenable(path)) {
     reading.errors.push_back(*why);
     return;
   }
-  std::string name = path.filename().string();
   const std::optional<std::string> digest = FileIO::digest(path);
-  if (lowerExtension(path) == ".pdf") {
-    auto outcomes = Grader::gradePDF(path, exam, progress, stop, sink.hook());
-    if (!outcomes) {
-      reading.errors.push_back(name + ": " + outcomes.error().description());
-      return;
-    }
-    keep(std::move(*outcomes), digest, sink, reading);
-    return;
-  }
-  auto outcomes = Grader::gradeImageFile(path, exam, progress, stop, sink.hook());
+  auto outcomes = Grader::gradePDF(path, exam, progress, stop, sink.hook());
   if (!outcomes) {
-    reading.errors.push_back(name + " isn\u2019t a PDF or an image Ovalon can open.");
+    reading.errors.push_back(path.filename().string() + ": " + outcomes.error().description());
     return;
   }
   keep(std::move(*outcomes), digest, sink, reading);
+}
+
+// Image files are read as one run; what each yields, or why it can't be read, is kept in
+// the files' order.
+void readImageFiles(const std::vector<fs::path> &paths, const Exam &exam, const Progress &progress,
+                    std::stop_token stop, PictureSink &sink, Reading &reading) {
+  std::vector<std::optional<std::string>> unopenables;
+  std::vector<fs::path> readable;
+  for (const fs::path &path : paths) {
+    unopenables.push_back(unopenable(path));
+    if (!unopenables.back())
+      readable.push_back(path);
+  }
+  auto outcomes = Grader::gradeImageFiles(readable, exam, progress, stop, sink.filesHook());
+  for (size_t i = 0, file = 0; i < paths.size(); ++i) {
+    if (unopenables[i]) {
+      reading.errors.push_back(*unopenables[i]);
+      continue;
+    }
+    if (auto &pages = outcomes[file]; pages)
+      keep(std::move(*pages), FileIO::digest(paths[i]), sink, reading, file);
+    else
+      reading.errors.push_back(paths[i].filename().string() +
+                               " isn\u2019t a PDF or an image Ovalon can open.");
+    ++file;
+  }
 }
 
 bool isKeyPage(const PageOutcome &outcome) {
@@ -190,14 +219,27 @@ Reading read(const std::vector<ScanSource> &sources, const Exam &exam, const Pro
              std::stop_token stop, ImageStaging *pictures) {
   Reading reading;
   PictureSink sink(pictures, reading);
-  for (const ScanSource &source : sources) {
-    if (stop.stop_requested())
-      break;
-    if (auto *images = std::get_if<ScanSource::Images>(&source.input))
+  auto imageFile = [&](size_t i) {
+    const auto *file = std::get_if<ScanSource::File>(&sources[i].input);
+    return file && !isPDF(file->path) ? file : nullptr;
+  };
+  for (size_t i = 0; i < sources.size() && !stop.stop_requested();) {
+    if (auto *images = std::get_if<ScanSource::Images>(&sources[i].input)) {
       keep(Grader::gradeImages(images->images, images->name, exam, progress, stop, sink.hook()),
            std::nullopt, sink, reading);
-    else
-      readFile(std::get<ScanSource::File>(source.input).path, exam, progress, stop, sink, reading);
+      ++i;
+    } else if (!imageFile(i)) {
+      readPDF(std::get<ScanSource::File>(sources[i].input).path, exam, progress, stop, sink,
+              reading);
+      ++i;
+    } else {
+      // Image files one after another, photos most often, are read side by side.
+      std::vector<fs::path> paths;
+      for (; i < sources.size() && imageFile(i); ++i)
+        paths.push_back(imageFile(i)->path);
+      readImageFiles(paths, exam, progress, stop, sink, reading);
+    }
+    sink.forget();
   }
   return reading;
 }

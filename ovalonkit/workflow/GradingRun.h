@@ -54,7 +54,9 @@ std::string scanName(const std::vector<ScanSource> &sources);
 // folder."), checked before any page is read; nothing when it can be tried.
 std::optional<std::string> unopenable(const std::filesystem::path &path);
 
-// Reads every source in order; stops between sources when asked to. Given
+// Reads every source in order, image files one after another as one run so that
+// photos are read side by side; stops between sources, and within a run stops
+// starting pages, when asked to. Given
 // `pictures`, each page's picture is written there as soon as the page is read
 // instead of being kept in memory: what a run of thousands of pages needs.
 Reading read(const std::vector<ScanSource> &sources, const Exam &exam, const Progress &progress,

@@ -1,5 +1,6 @@
 #include "scanning/Grader.h"
 
+#include "library/FileIO.h"
 #include "scanning/PdfImageProbe.h"
 #include "sheets/SheetLayout.h"
 #include "sheets/SheetPDF.h"
@@ -13,6 +14,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <utility>
 
 namespace ovalon {
@@ -207,7 +209,7 @@ TEST(Grader, laterPagesHaveNoIDOrNameCrops) {
   EXPECT_EQ(std::max(preview.width, preview.height), 1154);
 }
 
-TEST(Grader, everyPageOfAMultiPageTiffIsReadInOrder) {
+TEST(Grader, imageFilesAreReadInOneRunEachPageOfAMultiPageTiffInOrder) {
   testing::TempDir dir;
   const GrayImage filled = testing::renderSheetPage(exam, 1, 150, filledMarks());
   const GrayImage clean = testing::renderSheetPage(exam, 1, 150, cleanMarks());
@@ -218,12 +220,32 @@ TEST(Grader, everyPageOfAMultiPageTiffIsReadInOrder) {
                    {clean, TiffEntry::Kind::undecodable},
                    {testing::renderSheetPage(exam, 1, 150)}});
 
+  // Read in one run with a file that is no picture and a photo of one page.
+  std::ofstream(dir / "notes.txt") << "not a picture";
+  ASSERT_TRUE(FileIO::writeAtomically(
+      dir / "photo.png", *testing::renderSheetPage(exam, 1, 150, cleanMarks()).pngData()));
   std::vector<std::pair<int, int>> calls;
-  const auto outcomes = Grader::gradeImageFile(
-      path, exam, [&](int done, int total) { calls.emplace_back(done, total); });
+  std::vector<size_t> files;
+  auto run = Grader::gradeImageFiles(
+      {path, dir / "notes.txt", dir / "photo.png"}, exam,
+      [&](int done, int total) { calls.emplace_back(done, total); }, {},
+      [&](size_t file, PageOutcome &page) {
+        EXPECT_EQ(page.source, file == 0 ? "class scan.tif" : "photo.png");
+        files.push_back(file);
+      });
+  ASSERT_EQ(run.size(), 3u);
+  EXPECT_FALSE(run[1]);
+  ASSERT_TRUE(run[2] && run[2]->size() == 1u);
+  EXPECT_EQ((*run[2])[0].source, "photo.png");
+  EXPECT_EQ((*run[2])[0].sourcePage, 1);
+  EXPECT_FALSE((*run[2])[0].problem);
+  EXPECT_EQ(calls, (std::vector<std::pair<int, int>>{{1, 5}, {2, 5}, {3, 5}, {4, 5}, {5, 5}}));
+  std::ranges::sort(files);
+  EXPECT_EQ(files, (std::vector<size_t>{0, 0, 0, 0, 2}));
+
+  const auto &outcomes = run[0];
   ASSERT_TRUE(outcomes);
   ASSERT_EQ(outcomes->size(), 4u) << "the preview is no page";
-  EXPECT_EQ(calls, (std::vector<std::pair<int, int>>{{1, 4}, {2, 4}, {3, 4}, {4, 4}}));
   for (int i = 0; i < 4; ++i) {
     EXPECT_EQ((*outcomes)[static_cast<size_t>(i)].source, "class scan.tif");
     EXPECT_EQ((*outcomes)[static_cast<size_t>(i)].sourcePage, i + 1);

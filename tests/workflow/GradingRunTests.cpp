@@ -1,4 +1,9 @@
+#include "library/ExamLibrary.h"
+#include "library/FileIO.h"
+#include "library/ImageStaging.h"
+#include "sheets/SheetLayout.h"
 #include "support/TempDir.h"
+#include "support/TestSheetPage.h"
 #include "workflow/Exports.h"
 #include "workflow/GradingRun.h"
 
@@ -136,6 +141,32 @@ TEST(GradingRun, filesThatAreNeitherPdfNorImageBecomeSentences) {
             (std::vector<std::string>{"notes.txt isn\u2019t a PDF or an image Ovalon can open.",
                                       "broken.pdf: That PDF couldn\u2019t be opened. It may be "
                                       "damaged or password-protected."}));
+}
+
+TEST(GradingRun, photosOfOneNameInTwoFoldersAreReadTogetherAndKeepTheirOwnPictures) {
+  testing::TempDir dir;
+  const Exam exam = testing::testExam(20, 4, 0, Paper::letter);
+  const ExamLibrary library{dir / "library"};
+  ASSERT_TRUE(library.create(ExamDocument::make(exam)));
+  auto staging = ImageStaging::open(library, exam.id).value();
+  std::vector<ScanSource> sources;
+  for (const int slot : {0, 3}) {
+    const auto folder = dir / ("period " + std::to_string(slot));
+    std::filesystem::create_directories(folder);
+    const auto page =
+        testing::renderSheetPage(exam, 1, 150, {testing::answerMark(SheetLayout(exam), 0, slot)});
+    ASSERT_TRUE(FileIO::writeAtomically(folder / "sheet.png", *page.pngData()));
+    sources.push_back(ScanSource::file(folder / "sheet.png"));
+  }
+  const auto reading = GradingRun::read(sources, exam, {}, {}, &staging);
+  ASSERT_EQ(reading.outcomes.size(), 2u);
+  ASSERT_EQ(reading.origins.size(), 2u);
+  for (const size_t i : {0u, 1u}) {
+    EXPECT_EQ(reading.outcomes[i].questions.at(0).mark.choice, i == 0 ? 0 : 3);
+    EXPECT_TRUE(reading.origins[i].picture);
+  }
+  EXPECT_NE(reading.origins[0].picture, reading.origins[1].picture);
+  EXPECT_NE(reading.origins[0].digest, reading.origins[1].digest);
 }
 
 TEST(Exports, blockerNamesWhatStillStandsInTheWay) {
