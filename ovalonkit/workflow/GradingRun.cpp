@@ -126,11 +126,11 @@ void readImageFiles(const std::vector<fs::path> &paths, const Exam &exam, const 
       reading.errors.push_back(*unopenables[i]);
       continue;
     }
-    if (auto &pages = outcomes[file]; pages)
-      keep(std::move(*pages), FileIO::digest(paths[i]), sink, reading, file);
-    else
+    if (auto &pages = outcomes[file]; !pages)
       reading.errors.push_back(paths[i].filename().string() +
                                " isn\u2019t a PDF or an image Ovalon can open.");
+    else if (!pages->empty()) // none when the run was stopped before the file
+      keep(std::move(*pages), FileIO::digest(paths[i]), sink, reading, file);
     ++file;
   }
 }
