@@ -31,12 +31,11 @@ struct Job {
   const GrayImage *page = nullptr;
 };
 
-// Page `index` + 1 of one source.
-Job pageOf(int index, const std::string &source) {
+Job pageOf(int index, const std::string &source, int sourcePage) {
   Job job;
   job.index = index;
   job.source = source;
-  job.sourcePage = index + 1;
+  job.sourcePage = sourcePage;
   return job;
 }
 
@@ -254,7 +253,7 @@ gradePDF(const std::filesystem::path &path, const Exam &exam, const Progress &pr
 
   const std::string name = path.filename().string();
   const Producer produce = [&](int index) {
-    Job job = pageOf(index, name);
+    Job job = pageOf(index, name, index + 1);
     // A scanned page is one picture: decoding it costs a fraction of rendering the page.
     std::optional<GrayImage> image;
     if (const auto size = document->renderedSize(index); size && probe)
@@ -279,7 +278,7 @@ std::vector<PageOutcome> gradeImages(const std::vector<GrayImage> &images,
                                      const Progress &progress, std::stop_token stop,
                                      const PageDone &pageDone) {
   const Producer produce = [&](int index) {
-    Job job = pageOf(index, sourceName);
+    Job job = pageOf(index, sourceName, index + 1);
     job.page = &images[static_cast<size_t>(index)];
     return job;
   };
@@ -309,8 +308,7 @@ std::vector<ImageFile> imageFiles(const std::vector<std::filesystem::path> &path
     file.path = path;
     file.name = path.filename().string();
     file.first = first;
-    const std::optional<Bytes> bytes = GrayImage::fileBytes(path);
-    file.count = bytes ? GrayImage::imageCount(*bytes) : 0;
+    file.count = GrayImage::imageCountOfFile(path);
     file.unreadable = file.count <= 0;
     first += std::max(file.count, 0);
     files.push_back(std::move(file));
@@ -318,14 +316,19 @@ std::vector<ImageFile> imageFiles(const std::vector<std::filesystem::path> &path
   return files;
 }
 
+// The file page `index` of the run comes from: the last one starting at or before it (files
+// of no pages start where the next one does, and come before it). Only `first`, which
+// never changes, is read, so this is safe while the producer updates the files.
+size_t fileOf(const std::vector<ImageFile> &files, int index) {
+  return static_cast<size_t>(
+      std::prev(std::ranges::upper_bound(files, index, {}, &ImageFile::first)) - files.begin());
+}
+
 // Page `index` of the run, decoded from its file.
 Job imageFilePage(std::vector<ImageFile> &files, int index) {
-  // The last file starting at or before the page: files of no pages start where the next
-  // one does, and come before it.
-  ImageFile &file = *std::prev(std::ranges::upper_bound(files, index, {}, &ImageFile::first));
+  ImageFile &file = files[fileOf(files, index)];
   const int page = index - file.first;
-  Job job = pageOf(page, file.name);
-  job.index = index;
+  Job job = pageOf(index, file.name, page + 1);
   if (!file.bytes)
     file.bytes = GrayImage::fileBytes(file.path);
   std::optional<GrayImage> image =
@@ -352,16 +355,9 @@ gradeImageFiles(const std::vector<std::filesystem::path> &paths, const Exam &exa
   for (const ImageFile &file : files)
     total += file.unreadable ? 0 : file.count;
   const Producer produce = [&](int index) { return imageFilePage(files, index); };
-  // Where each file's pages start in the run, kept apart from the files the producer updates.
-  std::vector<int> firsts;
-  for (const ImageFile &file : files)
-    firsts.push_back(file.first);
   IndexedPageDone done;
   if (pageDone)
-    done = [&](int index, PageOutcome &page) {
-      const auto file = std::prev(std::ranges::upper_bound(firsts, index)) - firsts.begin();
-      pageDone(static_cast<size_t>(file), page);
-    };
+    done = [&](int index, PageOutcome &page) { pageDone(fileOf(files, index), page); };
   Slots slots = readPages(total, produce, exam, progress, std::move(stop), done);
 
   std::vector<std::optional<std::vector<PageOutcome>>> outcomes;

@@ -50,6 +50,8 @@ struct GrayImage {
   // How many images the bytes hold: a TIFF's pages, else one; none for data
   // that is no image.
   static int imageCount(std::span<const uint8_t> data);
+  // imageCount of a file, reading only its signature unless it is a TIFF.
+  static int imageCountOfFile(const std::filesystem::path &path);
   // The first image of a file; nothing when the file can't be read.
   static std::optional<GrayImage> fromImageFile(const std::filesystem::path &path);
   // Every image of a file, in order: each page of a multi-page TIFF. An image

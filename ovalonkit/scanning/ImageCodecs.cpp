@@ -615,6 +615,10 @@ bool isPng(std::span<const uint8_t> data) {
   return formatOf(data) == Format::png;
 }
 
+bool isTiff(std::span<const uint8_t> data) {
+  return formatOf(data) == Format::tiff;
+}
+
 int imageCount(std::span<const uint8_t> data) {
   switch (formatOf(data)) {
   case Format::none:

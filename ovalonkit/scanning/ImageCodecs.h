@@ -20,6 +20,9 @@ int imageCount(std::span<const uint8_t> data);
 // Whether the data is a PNG file, by its signature.
 bool isPng(std::span<const uint8_t> data);
 
+// Whether the data is a TIFF file, by its signature: the one format that holds several images.
+bool isTiff(std::span<const uint8_t> data);
+
 // Decodes image `index` of JPEG, PNG, TIFF or HEIC bytes into luminance, with
 // the file's orientation applied and transparent areas read as white. A JPEG
 // may be decoded at a reduced scale, but never so far that its longer side
