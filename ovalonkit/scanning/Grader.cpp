@@ -62,10 +62,12 @@ Rect grown(Rect rect, double dx, double dy) {
   return {rect.x - dx, rect.y - dy, rect.width + 2 * dx, rect.height + 2 * dy};
 }
 
+// The ID and name pictures are for the teacher's eye, so they are shrunk the way previews
+// are: within a few gray levels of area averaging, in a fraction of its time.
 std::optional<Bytes> pngOfRegion(const GrayImage &straightened, const SheetLayout &layout,
                                  Rect points, int64_t maxSide) {
   return straightened.cropped(layout.toImage(points, GrayImage::sheetFrameScale))
-      .downscaled(maxSide)
+      .downscaledForView(maxSide)
       .pngData();
 }
 

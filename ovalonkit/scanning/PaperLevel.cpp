@@ -38,6 +38,26 @@ double shortfall(double level, double lit) {
   return std::min(raw, deepestShadow);
 }
 
+struct Direction {
+  double cos, sin;
+};
+
+// The sampled directions, sector by sector; the same for every bubble, so worked out once
+// rather than for each of a page's hundreds of bubbles.
+const std::array<Direction, sectorCount * anglesPerSector> &directions() {
+  static const auto table = [] {
+    std::array<Direction, sectorCount * anglesPerSector> out{};
+    for (int sector = 0; sector < sectorCount; ++sector)
+      for (int i = 0; i < anglesPerSector; ++i) {
+        const double angle =
+            2 * std::numbers::pi * (sector + (i + 0.5) / anglesPerSector) / sectorCount;
+        out[static_cast<size_t>(sector * anglesPerSector + i)] = {std::cos(angle), std::sin(angle)};
+      }
+    return out;
+  }();
+  return table;
+}
+
 } // namespace
 
 double PaperAround::level() const {
@@ -56,11 +76,10 @@ PaperAround around(const GrayImage &image, double cx, double cy, double outline,
   for (int sector = 0; sector < sectorCount; ++sector) {
     values.clear();
     for (int i = 0; i < anglesPerSector; ++i) {
-      const double angle =
-          2 * std::numbers::pi * (sector + (i + 0.5) / anglesPerSector) / sectorCount;
+      const Direction &direction = directions()[static_cast<size_t>(sector * anglesPerSector + i)];
       for (double radius : radii) {
-        const auto x = static_cast<int64_t>(std::floor(cx + radius * std::cos(angle)));
-        const auto y = static_cast<int64_t>(std::floor(cy + radius * std::sin(angle)));
+        const auto x = static_cast<int64_t>(std::floor(cx + radius * direction.cos));
+        const auto y = static_cast<int64_t>(std::floor(cy + radius * direction.sin));
         if (x >= 0 && y >= 0 && x < image.width && y < image.height)
           values.push_back(image.pixels[static_cast<size_t>(y * image.width + x)]);
       }
