@@ -68,15 +68,7 @@ int GrayImage::imageCount(std::span<const uint8_t> data) {
 }
 
 int GrayImage::imageCountOfFile(const std::filesystem::path &path) {
-  std::ifstream file(path, std::ios::binary);
-  Bytes signature(16);
-  file.read(reinterpret_cast<char *>(signature.data()),
-            static_cast<std::streamsize>(signature.size()));
-  signature.resize(static_cast<size_t>(std::max<std::streamsize>(file.gcount(), 0)));
-  if (!ImageCodecs::isTiff(signature))
-    return imageCount(signature);
-  const std::optional<Bytes> bytes = fileBytes(path);
-  return bytes ? imageCount(*bytes) : 0;
+  return ImageCodecs::imageCountOfFile(path);
 }
 
 std::optional<Bytes> GrayImage::fileBytes(const std::filesystem::path &path) {

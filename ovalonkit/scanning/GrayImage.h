@@ -50,7 +50,7 @@ struct GrayImage {
   // How many images the bytes hold: a TIFF's pages, else one; none for data
   // that is no image.
   static int imageCount(std::span<const uint8_t> data);
-  // imageCount of a file, reading only its signature unless it is a TIFF.
+  // imageCount of a file, reading only its signature, or a TIFF's directories.
   static int imageCountOfFile(const std::filesystem::path &path);
   // The first image of a file; nothing when the file can't be read.
   static std::optional<GrayImage> fromImageFile(const std::filesystem::path &path);

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <fstream>
 #include <memory>
 
 namespace ovalon::ImageCodecs {
@@ -443,17 +444,29 @@ int tiffQuiet(TIFF *, void *, const char *, const char *, va_list) {
 
 using TiffHandle = std::unique_ptr<TIFF, void (*)(TIFF *)>;
 
-TiffHandle openTiff(MemoryFile &file) {
-  std::unique_ptr<TIFFOpenOptions, void (*)(TIFFOpenOptions *)> options(TIFFOpenOptionsAlloc(),
-                                                                        TIFFOpenOptionsFree);
+using TiffOptions = std::unique_ptr<TIFFOpenOptions, void (*)(TIFFOpenOptions *)>;
+
+TiffOptions tiffOptions() {
+  TiffOptions options(TIFFOpenOptionsAlloc(), TIFFOpenOptionsFree);
   TIFFOpenOptionsSetErrorHandlerExtR(options.get(), tiffQuiet, nullptr);
   TIFFOpenOptionsSetWarningHandlerExtR(options.get(), tiffQuiet, nullptr);
   // A damaged strip or tile size must not make libtiff ask for gigabytes: no
   // single buffer larger than the biggest picture we decode whole, in RGBA.
   TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), static_cast<tmsize_t>(4 * maxDecodedPixels));
+  return options;
+}
+
+TiffHandle openTiff(MemoryFile &file) {
+  const TiffOptions options = tiffOptions();
   return TiffHandle(TIFFClientOpenExt("memory", "rm", &file, tiffRead, tiffWrite, tiffSeek,
                                       tiffClose, tiffSize, tiffMap, tiffUnmap, options.get()),
                     TIFFClose);
+}
+
+// A TIFF file opened where it lies, so reading its directories reads nothing else.
+TiffHandle openTiff(const std::filesystem::path &path) {
+  const TiffOptions options = tiffOptions();
+  return TiffHandle(TIFFOpenExt(path.c_str(), "rm", options.get()), TIFFClose);
 }
 
 // The directories that hold pages, in file order: every one but the reduced
@@ -536,10 +549,13 @@ std::optional<GrayImage> decodeTiff(std::span<const uint8_t> data, int64_t keepS
   return oriented(std::move(shrinker).finished(), orientation);
 }
 
+int tiffPageCount(const TiffHandle &tiff) {
+  return tiff ? static_cast<int>(tiffPages(tiff.get()).size()) : 0;
+}
+
 int tiffPageCount(std::span<const uint8_t> data) {
   MemoryFile file{data};
-  TiffHandle tiff = openTiff(file);
-  return tiff ? static_cast<int>(tiffPages(tiff.get()).size()) : 0;
+  return tiffPageCount(openTiff(file));
 }
 
 // --- HEIC ------------------------------------------------------------------
@@ -615,10 +631,6 @@ bool isPng(std::span<const uint8_t> data) {
   return formatOf(data) == Format::png;
 }
 
-bool isTiff(std::span<const uint8_t> data) {
-  return formatOf(data) == Format::tiff;
-}
-
 int imageCount(std::span<const uint8_t> data) {
   switch (formatOf(data)) {
   case Format::none:
@@ -628,6 +640,17 @@ int imageCount(std::span<const uint8_t> data) {
   default:
     return 1;
   }
+}
+
+int imageCountOfFile(const std::filesystem::path &path) {
+  std::ifstream file(path, std::ios::binary);
+  Bytes signature(16);
+  file.read(reinterpret_cast<char *>(signature.data()),
+            static_cast<std::streamsize>(signature.size()));
+  signature.resize(static_cast<size_t>(std::max<std::streamsize>(file.gcount(), 0)));
+  if (formatOf(signature) == Format::tiff)
+    return tiffPageCount(openTiff(path));
+  return imageCount(signature);
 }
 
 std::optional<GrayImage> decode(std::span<const uint8_t> data, int64_t keepSide,

@@ -4,6 +4,7 @@
 #include "scanning/GrayImage.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <span>
 
@@ -20,8 +21,8 @@ int imageCount(std::span<const uint8_t> data);
 // Whether the data is a PNG file, by its signature.
 bool isPng(std::span<const uint8_t> data);
 
-// Whether the data is a TIFF file, by its signature: the one format that holds several images.
-bool isTiff(std::span<const uint8_t> data);
+// imageCount of a file, reading only its signature, or a TIFF's directories.
+int imageCountOfFile(const std::filesystem::path &path);
 
 // Decodes image `index` of JPEG, PNG, TIFF or HEIC bytes into luminance, with
 // the file's orientation applied and transparent areas read as white. A JPEG
