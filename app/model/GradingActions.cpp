@@ -35,18 +35,6 @@ void removeFolder(const fs::path &folder) {
   fs::remove_all(folder, ignored);
 }
 
-// Decodes phone photos into the run's images source, in the reading job so a stack of
-// large pictures never holds up the window. False when none could be decoded.
-bool decodePhotos(const std::vector<fs::path> &paths, ScanSource &source, std::stop_token stop) {
-  std::vector<GrayImage> &images = std::get<ScanSource::Images>(source.input).images;
-  for (const fs::path &path : paths) {
-    if (stop.stop_requested())
-      break;
-    std::ranges::move(GrayImage::allFromImageFile(path), std::back_inserter(images));
-  }
-  return !images.empty();
-}
-
 // The sample class's scan written to a fresh temporary folder, or nothing.
 std::optional<fs::path> writeSampleScan(const Exam &exam, const Roster &roster) {
   auto pdf = SampleClass::scanPDF(exam, roster);
@@ -93,29 +81,19 @@ bool GradingActions::startGrading(const Uuid &examID, std::vector<ScanSource> so
     return false;
   }
   if (!photos.empty())
-    sources.push_back(ScanSource::images({}, "Phone photos"));
+    sources.push_back(ScanSource::photos(std::move(photos), "Phone photos"));
   std::string title = "Reading " + GradingRun::scanName(sources) + "\u2026";
   auto shared = std::make_shared<std::vector<ScanSource>>(std::move(sources));
-  model_.jobs_.start<std::optional<GradingRun::Reading>>(
+  model_.jobs_.start<GradingRun::Reading>(
       {title, 0, 0},
-      [exam = doc->exam, shared, photos = std::move(photos)](
-          std::stop_token stop,
-          const JobRunner::Report &report) -> std::optional<GradingRun::Reading> {
-        if (!photos.empty() && !decodePhotos(photos, shared->back(), stop))
-          shared->pop_back();
-        if (shared->empty())
-          return std::nullopt;
+      [exam = doc->exam, shared](std::stop_token stop, const JobRunner::Report &report) {
         return GradingRun::read(*shared, exam, report, stop);
       },
-      [this, examID, temporaryFolder](std::optional<GradingRun::Reading> reading, bool cancelled) {
+      [this, examID, temporaryFolder](GradingRun::Reading reading, bool cancelled) {
         if (temporaryFolder)
           removeFolder(*temporaryFolder);
-        if (cancelled)
-          return;
-        if (reading)
-          finishGrading(examID, *reading);
-        else
-          showNothingCameOver(model_);
+        if (!cancelled)
+          finishGrading(examID, reading);
       });
   model_.setTab(AppModel::Tab::grading);
   return true;

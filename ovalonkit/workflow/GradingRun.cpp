@@ -110,9 +110,11 @@ void readPDF(const fs::path &path, const Exam &exam, const Progress &progress, s
 }
 
 // Image files are read as one run; what each yields, or why it can't be read, is kept in
-// the files' order.
+// the files' order. Given `oneSource`, the files' pages are that source's pages 1, 2, … in
+// order, with no file digest (a phone's photos).
 void readImageFiles(const std::vector<fs::path> &paths, const Exam &exam, const Progress &progress,
-                    std::stop_token stop, PictureSink &sink, Reading &reading) {
+                    std::stop_token stop, PictureSink &sink, Reading &reading,
+                    const std::optional<std::string> &oneSource = std::nullopt) {
   std::vector<std::optional<std::string>> unopenables;
   std::vector<fs::path> readable;
   for (const fs::path &path : paths) {
@@ -121,6 +123,7 @@ void readImageFiles(const std::vector<fs::path> &paths, const Exam &exam, const 
       readable.push_back(path);
   }
   auto outcomes = Grader::gradeImageFiles(readable, exam, progress, stop, sink.filesHook());
+  const size_t first = reading.outcomes.size();
   for (size_t i = 0, file = 0; i < paths.size(); ++i) {
     if (unopenables[i]) {
       reading.errors.push_back(*unopenables[i]);
@@ -130,8 +133,17 @@ void readImageFiles(const std::vector<fs::path> &paths, const Exam &exam, const 
       reading.errors.push_back(paths[i].filename().string() +
                                " isn\u2019t a PDF or an image Ovalon can open.");
     else if (!pages->empty()) // none when the run was stopped before the file
-      keep(std::move(*pages), FileIO::digest(paths[i]), sink, reading, file);
+      keep(std::move(*pages), oneSource ? std::nullopt : FileIO::digest(paths[i]), sink, reading,
+           file);
     ++file;
+  }
+  if (!oneSource)
+    return;
+  int page = 0;
+  for (auto outcome = reading.outcomes.begin() + static_cast<ptrdiff_t>(first);
+       outcome != reading.outcomes.end(); ++outcome) {
+    outcome->source = *oneSource;
+    outcome->sourcePage = ++page;
   }
 }
 
@@ -196,8 +208,8 @@ std::set<std::pair<std::string, int>> gradedPages(const ExamDocument &document) 
 std::string scanName(const std::vector<ScanSource> &sources) {
   if (sources.empty())
     return "";
-  if (auto *images = std::get_if<ScanSource::Images>(&sources.front().input))
-    return images->name;
+  if (auto *photos = std::get_if<ScanSource::Photos>(&sources.front().input))
+    return photos->name;
   if (sources.size() == 1)
     return quoted(std::get<ScanSource::File>(sources.front().input).path);
   return std::to_string(sources.size()) + " files";
@@ -224,9 +236,8 @@ Reading read(const std::vector<ScanSource> &sources, const Exam &exam, const Pro
     return file && !isPDF(file->path) ? file : nullptr;
   };
   for (size_t i = 0; i < sources.size() && !stop.stop_requested();) {
-    if (auto *images = std::get_if<ScanSource::Images>(&sources[i].input)) {
-      keep(Grader::gradeImages(images->images, images->name, exam, progress, stop, sink.hook()),
-           std::nullopt, sink, reading);
+    if (auto *photos = std::get_if<ScanSource::Photos>(&sources[i].input)) {
+      readImageFiles(photos->paths, exam, progress, stop, sink, reading, photos->name);
       ++i;
     } else if (!imageFile(i)) {
       readPDF(std::get<ScanSource::File>(sources[i].input).path, exam, progress, stop, sink,

@@ -47,7 +47,7 @@ struct Result {
 
 using Progress = std::function<void(int done, int total)>;
 
-// "“scan.pdf”", "3 files", or the name of a set of images.
+// "“scan.pdf”", "3 files", or the name a set of photos goes by.
 std::string scanName(const std::vector<ScanSource> &sources);
 
 // Why a scan file can't be read at all ("“x.pdf” doesn’t exist.", "… is a

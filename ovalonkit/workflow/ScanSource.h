@@ -1,7 +1,5 @@
 #pragma once
 
-#include "scanning/GrayImage.h"
-
 #include <filesystem>
 #include <string>
 #include <variant>
@@ -9,21 +7,21 @@
 
 namespace ovalon {
 
-// What a grading run reads: a file (PDF or image), or images already decoded
-// with the name they go by (phone photos).
+// What a grading run reads: a file (PDF or image), or photos that go together as one
+// source under one name (a phone's pictures of a class's sheets).
 struct ScanSource {
   struct File {
     std::filesystem::path path;
   };
-  struct Images {
-    std::vector<GrayImage> images;
+  struct Photos {
+    std::vector<std::filesystem::path> paths;
     std::string name;
   };
-  std::variant<File, Images> input;
+  std::variant<File, Photos> input;
 
   static ScanSource file(std::filesystem::path path) { return {File{std::move(path)}}; }
-  static ScanSource images(std::vector<GrayImage> images, std::string name) {
-    return {Images{std::move(images), std::move(name)}};
+  static ScanSource photos(std::vector<std::filesystem::path> paths, std::string name) {
+    return {Photos{std::move(paths), std::move(name)}};
   }
 };
 

@@ -45,7 +45,7 @@ TEST(GradingRun, scanNamesQuoteOneFileAndCountSeveral) {
   EXPECT_EQ(GradingRun::scanName(
                 {ScanSource::file("a.pdf"), ScanSource::file("b.png"), ScanSource::file("c.jpg")}),
             "3 files");
-  EXPECT_EQ(GradingRun::scanName({ScanSource::images({}, "Phone photos")}), "Phone photos");
+  EXPECT_EQ(GradingRun::scanName({ScanSource::photos({}, "Phone photos")}), "Phone photos");
 }
 
 TEST(GradingRun, cleanScanReportsEveryMarkClear) {
@@ -167,6 +167,40 @@ TEST(GradingRun, photosOfOneNameInTwoFoldersAreReadTogetherAndKeepTheirOwnPictur
   }
   EXPECT_NE(reading.origins[0].picture, reading.origins[1].picture);
   EXPECT_NE(reading.origins[0].digest, reading.origins[1].digest);
+}
+
+// A phone's photos are one source: its pages in the photos' order, whatever the files are
+// called, each with its own picture; a file that is no picture says so.
+TEST(GradingRun, photosAreOneSourceInTheirOrder) {
+  testing::TempDir dir;
+  const Exam exam = testing::testExam(20, 4, 0, Paper::letter);
+  const ExamLibrary library{dir / "library"};
+  ASSERT_TRUE(library.create(ExamDocument::make(exam)));
+  auto staging = ImageStaging::open(library, exam.id).value();
+  std::ofstream(dir / "IMG_0001.txt") << "hello";
+  std::vector<std::filesystem::path> photos;
+  for (const auto &[name, slot] : {std::pair{"IMG_0009.png", 2}, std::pair{"IMG_0003.png", 1}}) {
+    const auto page =
+        testing::renderSheetPage(exam, 1, 150, {testing::answerMark(SheetLayout(exam), 0, slot)});
+    ASSERT_TRUE(FileIO::writeAtomically(dir / name, *page.pngData()));
+    photos.push_back(dir / name);
+    if (slot == 2)
+      photos.push_back(dir / "IMG_0001.txt");
+  }
+  const auto reading =
+      GradingRun::read({ScanSource::photos(photos, "Phone photos")}, exam, {}, {}, &staging);
+  ASSERT_EQ(reading.outcomes.size(), 2u);
+  ASSERT_EQ(reading.origins.size(), 2u);
+  for (const size_t i : {0u, 1u}) {
+    EXPECT_EQ(reading.outcomes[i].source, "Phone photos");
+    EXPECT_EQ(reading.outcomes[i].sourcePage, static_cast<int>(i) + 1);
+    EXPECT_EQ(reading.outcomes[i].questions.at(0).mark.choice, i == 0 ? 2 : 1);
+    EXPECT_TRUE(reading.origins[i].picture);
+    EXPECT_FALSE(reading.origins[i].digest);
+  }
+  EXPECT_NE(reading.origins[0].picture, reading.origins[1].picture);
+  EXPECT_EQ(reading.errors,
+            std::vector<std::string>{"IMG_0001.txt isn\u2019t a PDF or an image Ovalon can open."});
 }
 
 TEST(Exports, blockerNamesWhatStillStandsInTheWay) {
