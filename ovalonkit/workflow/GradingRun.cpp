@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <future>
 #include <map>
 #include <set>
 
@@ -100,13 +101,15 @@ void readPDF(const fs::path &path, const Exam &exam, const Progress &progress, s
     reading.errors.push_back(*why);
     return;
   }
-  const std::optional<std::string> digest = FileIO::digest(path);
+  // The file's digest is worked out beside the reading, which starts by opening the PDF on
+  // this thread with the other processors idle.
+  auto digest = std::async(std::launch::async, [&path] { return FileIO::digest(path); });
   auto outcomes = Grader::gradePDF(path, exam, progress, stop, sink.hook());
   if (!outcomes) {
     reading.errors.push_back(path.filename().string() + ": " + outcomes.error().description());
     return;
   }
-  keep(std::move(*outcomes), digest, sink, reading);
+  keep(std::move(*outcomes), digest.get(), sink, reading);
 }
 
 // Image files are read as one run; what each yields, or why it can't be read, is kept in
