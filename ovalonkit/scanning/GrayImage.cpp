@@ -172,10 +172,11 @@ GrayImage GrayImage::cropped(const Rect &rect) const {
     return blank(1, 1, 255);
   const auto x0 = static_cast<int64_t>(minX), y0 = static_cast<int64_t>(minY);
   const auto w = static_cast<int64_t>(maxX) - x0, h = static_cast<int64_t>(maxY) - y0;
-  std::vector<uint8_t> out(static_cast<size_t>(w * h));
+  std::vector<uint8_t> out;
+  out.reserve(static_cast<size_t>(w * h));
   for (int64_t row = 0; row < h; ++row) {
     const auto from = pixels.begin() + (y0 + row) * width + x0;
-    std::copy(from, from + w, out.begin() + row * w);
+    out.insert(out.end(), from, from + w);
   }
   return GrayImage(w, h, std::move(out));
 }

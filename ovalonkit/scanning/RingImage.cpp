@@ -44,13 +44,14 @@ RingImage::RingImage(const GrayImage &straightened) {
              cv::INTER_AREA);
   cv::Mat dark;
   half.convertTo(dark, CV_32F, -1.0 / 255, 1.0);
-  // A printed stroke is about one pixel wide here; a light blur lets a ring whose size
-  // is a little off (a bent page) still be met by the rays.
-  cv::GaussianBlur(dark, dark, cv::Size(3, 3), 0.7, 0.7, cv::BORDER_REPLICATE);
   width_ = dark.cols;
   height_ = dark.rows;
-  pixels_.assign(reinterpret_cast<const float *>(dark.datastart),
-                 reinterpret_cast<const float *>(dark.dataend));
+  // The blur writes straight into the image's own pixels, which start uninitialised.
+  pixels_ = std::make_unique_for_overwrite<float[]>(static_cast<size_t>(width_ * height_));
+  cv::Mat blurred(dark.rows, dark.cols, CV_32F, pixels_.get());
+  // A printed stroke is about one pixel wide here; a light blur lets a ring whose size
+  // is a little off (a bent page) still be met by the rays.
+  cv::GaussianBlur(dark, blurred, cv::Size(3, 3), 0.7, 0.7, cv::BORDER_REPLICATE);
 }
 
 double RingImage::darkness(Point at) const {
@@ -110,7 +111,7 @@ RingImage::Map RingImage::map(int64_t x0, int64_t y0, int64_t width, int64_t hei
       const int64_t sy = out.y0 + y + tap.dy;
       if (sy < 0 || sy >= height_)
         continue;
-      const float *source = pixels_.data() + sy * width_;
+      const float *source = pixels_.get() + sy * width_;
       const int64_t from = std::max<int64_t>(0, -(out.x0 + tap.dx));
       const int64_t to = std::min<int64_t>(out.width, width_ - (out.x0 + tap.dx));
       for (int64_t x = from; x < to; ++x)

@@ -4,6 +4,7 @@
 #include "sheets/Point.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace ovalon {
@@ -53,7 +54,7 @@ public:
 
 private:
   int64_t width_ = 0, height_ = 0;
-  std::vector<float> pixels_;
+  std::unique_ptr<float[]> pixels_;
 };
 
 } // namespace ovalon
