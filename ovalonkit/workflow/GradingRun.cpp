@@ -95,21 +95,31 @@ bool isPDF(const fs::path &path) {
   return lowerExtension(path) == ".pdf";
 }
 
+// The files' digests, worked out on a thread of their own beside the reading: before it
+// they would hold up its start (a PDF is opened first, with the other processors idle),
+// after it its end.
+std::future<std::vector<std::optional<std::string>>> digestsOf(std::vector<fs::path> paths) {
+  return std::async(std::launch::async, [paths = std::move(paths)] {
+    std::vector<std::optional<std::string>> digests;
+    for (const fs::path &path : paths)
+      digests.push_back(FileIO::digest(path));
+    return digests;
+  });
+}
+
 void readPDF(const fs::path &path, const Exam &exam, const Progress &progress, std::stop_token stop,
              PictureSink &sink, Reading &reading) {
   if (auto why = unopenable(path)) {
     reading.errors.push_back(*why);
     return;
   }
-  // The file's digest is worked out beside the reading, which starts by opening the PDF on
-  // this thread with the other processors idle.
-  auto digest = std::async(std::launch::async, [&path] { return FileIO::digest(path); });
+  auto digests = digestsOf({path});
   auto outcomes = Grader::gradePDF(path, exam, progress, stop, sink.hook());
   if (!outcomes) {
     reading.errors.push_back(path.filename().string() + ": " + outcomes.error().description());
     return;
   }
-  keep(std::move(*outcomes), digest.get(), sink, reading);
+  keep(std::move(*outcomes), digests.get().front(), sink, reading);
 }
 
 // Image files are read as one run; what each yields, or why it can't be read, is kept in
@@ -125,7 +135,9 @@ void readImageFiles(const std::vector<fs::path> &paths, const Exam &exam, const 
     if (!unopenables.back())
       readable.push_back(path);
   }
+  auto digests = digestsOf(oneSource ? std::vector<fs::path>{} : readable);
   auto outcomes = Grader::gradeImageFiles(readable, exam, progress, stop, sink.filesHook());
+  const std::vector<std::optional<std::string>> fileDigests = digests.get();
   const size_t first = reading.outcomes.size();
   for (size_t i = 0, file = 0; i < paths.size(); ++i) {
     if (unopenables[i]) {
@@ -136,8 +148,7 @@ void readImageFiles(const std::vector<fs::path> &paths, const Exam &exam, const 
       reading.errors.push_back(paths[i].filename().string() +
                                " isn\u2019t a PDF or an image Ovalon can open.");
     else if (!pages->empty()) // none when the run was stopped before the file
-      keep(std::move(*pages), oneSource ? std::nullopt : FileIO::digest(paths[i]), sink, reading,
-           file);
+      keep(std::move(*pages), oneSource ? std::nullopt : fileDigests[file], sink, reading, file);
     ++file;
   }
   if (!oneSource)
