@@ -1,14 +1,19 @@
 // Scan intake throughput, pages in flight as on this machine: a 30-page PDF of
 // printed sheets rendered and read, a 100-page simulated class scan read with
 // and without handwritten names, the same scan with JPEG pages as copiers write
-// them, and the peak memory of reading 500 scanned pages.
+// them, the peak memory of reading 500 scanned pages, and twenty phone photos
+// imported as the app does.
 
 #include "library/FileIO.h"
 #include "model/Exam.h"
 #include "scanning/Grader.h"
+#include "sheets/SheetLayout.h"
 #include "sheets/SheetPDF.h"
+#include "simulator/CaptureConditions.h"
+#include "simulator/CaptureSimulator.h"
 #include "simulator/ClassSimulator.h"
 #include "simulator/ScanSimulator.h"
+#include "workflow/GradingRun.h"
 
 #include <benchmark/benchmark.h>
 
@@ -59,12 +64,17 @@ void gradeThirtyPagePdf(benchmark::State &state) {
 }
 BENCHMARK(gradeThirtyPagePdf)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(2);
 
+// User and system time in `usage`, every thread counted.
+double processorSeconds(const rusage &usage) {
+  auto seconds = [](timeval t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
 // User and system time of every thread of this process so far.
 double processSeconds() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
-  auto seconds = [](timeval t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
-  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+  return processorSeconds(usage);
 }
 
 // A simulated class of `pages` one-page sheets scanned at 200 dpi into a temporary file,
@@ -136,22 +146,30 @@ void gradeHundredPageJpegScan(benchmark::State &state) {
 }
 BENCHMARK(gradeHundredPageJpegScan)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
 
+// Runs `work` in a child process of its own, so that its peak memory is its own: the
+// child's resource use, or nothing when it failed.
+std::optional<rusage> inChild(const std::function<bool()> &work) {
+  const pid_t child = fork();
+  if (child == 0)
+    _exit(work() ? 0 : 1);
+  int status = 0;
+  rusage usage{};
+  if (child < 0 || wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) ||
+      WEXITSTATUS(status) != 0)
+    return std::nullopt;
+  return usage;
+}
+
+double megabytes(const rusage &usage) {
+  // ru_maxrss is in kilobytes on Linux.
+  return static_cast<double>(usage.ru_maxrss) / 1024;
+}
+
 // Peak resident memory of a process that grades a 500-page scan. The scan is made in a
 // child of its own and graded in another, so neither's memory counts toward the other.
 void peakMemoryOfFiveHundredPageScan(benchmark::State &state) {
   const auto path = std::filesystem::temp_directory_path() /
                     ("ovalon-bench-500-" + std::to_string(getpid()) + ".pdf");
-  auto inChild = [](const std::function<bool()> &work) -> std::optional<rusage> {
-    const pid_t child = fork();
-    if (child == 0)
-      _exit(work() ? 0 : 1);
-    int status = 0;
-    rusage usage{};
-    if (child < 0 || wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) ||
-        WEXITSTATUS(status) != 0)
-      return std::nullopt;
-    return usage;
-  };
   const bool made = inChild([&] {
                       const auto written = writeSimulatedScan(500, true);
                       std::error_code error;
@@ -168,12 +186,53 @@ void peakMemoryOfFiveHundredPageScan(benchmark::State &state) {
       state.SkipWithError("the 500-page scan was not made or not read");
       break;
     }
-    // ru_maxrss is in kilobytes on Linux.
-    state.counters["peak MB"] = static_cast<double>(usage->ru_maxrss) / 1024;
+    state.counters["peak MB"] = megabytes(*usage);
   }
   std::filesystem::remove(path);
 }
 BENCHMARK(peakMemoryOfFiveHundredPageScan)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
+
+// The app's Import Photos: twenty phone photos of sheets, each the JPEG file a phone
+// stores, read as one source. The photos are made in a child process and read in another,
+// so the figures (peak memory, processor time) are the reading's own.
+void importTwentyPhotos(benchmark::State &state) {
+  const auto folder =
+      std::filesystem::temp_directory_path() / ("ovalon-bench-photos-" + std::to_string(getpid()));
+  const Exam &exam = gradedExam();
+  std::vector<std::filesystem::path> photos;
+  for (int i = 0; i < 20; ++i)
+    photos.push_back(folder / ("IMG_" + std::to_string(1000 + i) + ".jpg"));
+  const bool made =
+      inChild([&] {
+        std::filesystem::create_directories(folder);
+        const auto students = ClassSimulator::madeUpStudents(20, exam.idDigits, 21);
+        const auto sheets = ClassSimulator::studentSheets(exam, students, 21);
+        const auto condition = *CaptureConditions::named("photo-flat");
+        for (size_t i = 0; i < photos.size(); ++i) {
+          const CapturedPage page = CaptureSimulator::capture(
+              exam, sheets[i], 1,
+              CaptureConditions::forSheet(condition, static_cast<int>(i), SheetLayout(exam)));
+          if (!page.jpeg || !FileIO::writeAtomically(photos[i], *page.jpeg))
+            return false;
+        }
+        return true;
+      }).has_value();
+  for (auto _ : state) {
+    const auto usage = made ? inChild([&] {
+      const auto reading = GradingRun::read({ScanSource::photos(photos, "Phone photos")}, exam, {});
+      return reading.outcomes.size() == 20 && !reading.outcomes[0].problem;
+    })
+                            : std::nullopt;
+    if (!usage) {
+      state.SkipWithError("the photos were not made or not read");
+      break;
+    }
+    state.counters["CPU s"] = processorSeconds(*usage);
+    state.counters["peak MB"] = megabytes(*usage);
+  }
+  std::filesystem::remove_all(folder);
+}
+BENCHMARK(importTwentyPhotos)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
 
 } // namespace
 } // namespace ovalon
