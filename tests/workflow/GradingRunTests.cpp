@@ -143,22 +143,37 @@ TEST(GradingRun, filesThatAreNeitherPdfNorImageBecomeSentences) {
                                       "damaged or password-protected."}));
 }
 
-TEST(GradingRun, photosOfOneNameInTwoFoldersAreReadTogetherAndKeepTheirOwnPictures) {
+// A test whose pages' pictures are staged in a library of its own, and its sheets saved
+// as images.
+struct StagedRun {
   testing::TempDir dir;
-  const Exam exam = testing::testExam(20, 4, 0, Paper::letter);
-  const ExamLibrary library{dir / "library"};
-  ASSERT_TRUE(library.create(ExamDocument::make(exam)));
-  auto staging = ImageStaging::open(library, exam.id).value();
-  std::vector<ScanSource> sources;
-  for (const int slot : {0, 3}) {
-    const auto folder = dir / ("period " + std::to_string(slot));
-    std::filesystem::create_directories(folder);
+  Exam exam = testing::testExam(20, 4, 0, Paper::letter);
+  std::optional<ImageStaging> staging;
+
+  StagedRun() {
+    const ExamLibrary library{dir / "library"};
+    if (library.create(ExamDocument::make(exam)))
+      staging.emplace(ImageStaging::open(library, exam.id).value());
+  }
+
+  // A sheet whose first question is bubbled at `slot`, saved as a PNG at `path`.
+  std::filesystem::path sheet(const std::filesystem::path &path, int slot) const {
     const auto page =
         testing::renderSheetPage(exam, 1, 150, {testing::answerMark(SheetLayout(exam), 0, slot)});
-    ASSERT_TRUE(FileIO::writeAtomically(folder / "sheet.png", *page.pngData()));
-    sources.push_back(ScanSource::file(folder / "sheet.png"));
+    std::filesystem::create_directories(path.parent_path());
+    EXPECT_TRUE(FileIO::writeAtomically(path, *page.pngData()));
+    return path;
   }
-  const auto reading = GradingRun::read(sources, exam, {}, {}, &staging);
+};
+
+TEST(GradingRun, photosOfOneNameInTwoFoldersAreReadTogetherAndKeepTheirOwnPictures) {
+  StagedRun run;
+  ASSERT_TRUE(run.staging);
+  std::vector<ScanSource> sources;
+  for (const int slot : {0, 3})
+    sources.push_back(ScanSource::file(
+        run.sheet(run.dir / ("period " + std::to_string(slot)) / "sheet.png", slot)));
+  const auto reading = GradingRun::read(sources, run.exam, {}, {}, &*run.staging);
   ASSERT_EQ(reading.outcomes.size(), 2u);
   ASSERT_EQ(reading.origins.size(), 2u);
   for (const size_t i : {0u, 1u}) {
@@ -172,23 +187,14 @@ TEST(GradingRun, photosOfOneNameInTwoFoldersAreReadTogetherAndKeepTheirOwnPictur
 // A phone's photos are one source: its pages in the photos' order, whatever the files are
 // called, each with its own picture; a file that is no picture says so.
 TEST(GradingRun, photosAreOneSourceInTheirOrder) {
-  testing::TempDir dir;
-  const Exam exam = testing::testExam(20, 4, 0, Paper::letter);
-  const ExamLibrary library{dir / "library"};
-  ASSERT_TRUE(library.create(ExamDocument::make(exam)));
-  auto staging = ImageStaging::open(library, exam.id).value();
-  std::ofstream(dir / "IMG_0001.txt") << "hello";
-  std::vector<std::filesystem::path> photos;
-  for (const auto &[name, slot] : {std::pair{"IMG_0009.png", 2}, std::pair{"IMG_0003.png", 1}}) {
-    const auto page =
-        testing::renderSheetPage(exam, 1, 150, {testing::answerMark(SheetLayout(exam), 0, slot)});
-    ASSERT_TRUE(FileIO::writeAtomically(dir / name, *page.pngData()));
-    photos.push_back(dir / name);
-    if (slot == 2)
-      photos.push_back(dir / "IMG_0001.txt");
-  }
-  const auto reading =
-      GradingRun::read({ScanSource::photos(photos, "Phone photos")}, exam, {}, {}, &staging);
+  StagedRun run;
+  ASSERT_TRUE(run.staging);
+  std::ofstream(run.dir / "IMG_0001.txt") << "hello";
+  const std::vector<std::filesystem::path> photos{run.sheet(run.dir / "IMG_0009.png", 2),
+                                                  run.dir / "IMG_0001.txt",
+                                                  run.sheet(run.dir / "IMG_0003.png", 1)};
+  const auto reading = GradingRun::read({ScanSource::photos(photos, "Phone photos")}, run.exam, {},
+                                        {}, &*run.staging);
   ASSERT_EQ(reading.outcomes.size(), 2u);
   ASSERT_EQ(reading.origins.size(), 2u);
   for (const size_t i : {0u, 1u}) {
