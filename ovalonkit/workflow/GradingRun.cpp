@@ -97,9 +97,10 @@ bool isPDF(const fs::path &path) {
 
 // The files' digests, worked out on a thread of their own beside the reading: before it
 // they would hold up its start (a PDF is opened first, with the other processors idle),
-// after it its end.
+// after it its end. No thread for no files (photos, which go without digests).
 std::future<std::vector<std::optional<std::string>>> digestsOf(std::vector<fs::path> paths) {
-  return std::async(std::launch::async, [paths = std::move(paths)] {
+  const auto policy = paths.empty() ? std::launch::deferred : std::launch::async;
+  return std::async(policy, [paths = std::move(paths)] {
     std::vector<std::optional<std::string>> digests;
     for (const fs::path &path : paths)
       digests.push_back(FileIO::digest(path));
